@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing (quiet when all are there),
+# then configures and builds the program, its media and its tests.
+# Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  g++ cmake pkg-config make
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgtk-3-dev
+  libfreetype-dev fonts-dejavu-core libpng-dev
+  libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
+  libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool imagemagick x11-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+BUILD_DIR="${1:-build}"
+shift || true
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)"

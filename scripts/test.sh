@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets everything up and runs the whole suite twice: a normal build, and one
+# with AddressSanitizer and UndefinedBehaviorSanitizer. Tests that need a
+# display run under Xvfb with Mesa's software OpenGL.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+export SDL_VIDEODRIVER=x11
+export LIBGL_ALWAYS_SOFTWARE=1
+export GSETTINGS_BACKEND=memory
+export NO_AT_BRIDGE=1
+
+run_suite() {
+  local dir="$1"
+  echo "== Tests in $dir =="
+  xvfb-run -a -s "-screen 0 640x480x24 -nolisten tcp" \
+    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+}
+
+scripts/setup.sh build
+run_suite build
+
+scripts/setup.sh build-sanitize -DTAMO_SANITIZE=ON
+run_suite build-sanitize
