@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+// The program names its files with a backslash as separator ("Textures\1_64_64.raw",
+// "Media\Block0_8.raw"). This is the one place where such names become paths of
+// the host system; every file the program opens goes through openFile.
+
+// Returns name with every '\' turned into '/'. A null name gives "".
+std::string nativePath(const char* name);
+
+// fopen of nativePath(name) with the given mode; null on failure or a null name/mode.
+FILE* openFile(const char* name, const char* mode);

@@ -1,0 +1,44 @@
+#include "platform/PathName.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST(PathName, BackslashesBecomeSlashesAndOtherCharactersStay) {
+    EXPECT_EQ(nativePath("Textures\\1_64_64.raw"), "Textures/1_64_64.raw");
+    EXPECT_EQ(nativePath("Media\\Sub\\Block0_8.raw"), "Media/Sub/Block0_8.raw");
+    EXPECT_EQ(nativePath("/tmp/a b/c.map"), "/tmp/a b/c.map");
+    EXPECT_EQ(nativePath(""), "");
+    EXPECT_EQ(nativePath(nullptr), "");
+}
+
+TEST(PathName, OpenFileFindsBackslashNamedFileAndRejectsBadArguments) {
+    char dirTemplate[] = "/tmp/tamo_path_XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string dir(dirTemplate);
+    ASSERT_EQ(mkdir((dir + "/Media").c_str(), 0700), 0);
+    FILE* made = std::fopen((dir + "/Media/x.raw").c_str(), "wb");
+    ASSERT_NE(made, nullptr);
+    std::fputs("abc", made);
+    std::fclose(made);
+
+    const std::string backslashed = dir + "\\Media\\x.raw";
+    FILE* opened = openFile(backslashed.c_str(), "rb");
+    ASSERT_NE(opened, nullptr);
+    char text[4] = {};
+    EXPECT_EQ(std::fread(text, 1, 3, opened), 3u);
+    EXPECT_STREQ(text, "abc");
+    std::fclose(opened);
+
+    EXPECT_EQ(openFile(nullptr, "rb"), nullptr);
+    EXPECT_EQ(openFile(backslashed.c_str(), nullptr), nullptr);
+    EXPECT_EQ(openFile("", "rb"), nullptr);
+    EXPECT_EQ(openFile((dir + "\\Media\\missing.raw").c_str(), "rb"), nullptr);
+
+    unlink((dir + "/Media/x.raw").c_str());
+    rmdir((dir + "/Media").c_str());
+    rmdir(dir.c_str());
+}
