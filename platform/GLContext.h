@@ -1,0 +1,108 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "platform/TextureTable.h"
+#include "platform/Vector3.h"
+
+// The program's one OpenGL rendering context, bound to the main window. It
+// holds the camera, the perspective frustum, the viewport size, the render
+// state flags that keep the alpha test and blending apart, the texture table
+// and a light set. Fields are public: the map, the avatar and the drawing code
+// read and move the camera and read the viewport and frustum directly.
+class GLContext {
+public:
+    struct Frustum {
+        float left = -1.0f;
+        float right = 1.0f;
+        float bottom = -0.75f;
+        float top = 0.75f;
+        float near = 1.5f;
+        float far = 1000.0f;
+    };
+
+    struct Light {
+        Vector3 position;
+        Vector3 direction;
+        bool directional = false;
+        bool on = false;
+    };
+
+    // Eight fixed-function lights behind a master switch; all off unless a
+    // caller switches them on. placeLights re-places the switched-on lights in
+    // the current model-view space.
+    struct LightSet {
+        static constexpr int32_t count = 8;
+        bool enabled = false;
+        Light lights[count];
+        void placeLights() const;
+    };
+
+    // windowHandle is the SDL_Window* the window keeps under "WindowHandler".
+    GLContext(uintptr_t windowHandle, int32_t width, int32_t height, int32_t colourBits);
+    ~GLContext();
+    GLContext(const GLContext&) = delete;
+    GLContext& operator=(const GLContext&) = delete;
+
+    // Camera and projection.
+    void applyCamera();
+    void applyProjection();
+    void setProjection(float left, float right, float bottom, float top, float nearPlane, float farPlane);
+    // The world point on the near plane under window pixel (x, y), origin top
+    // left; (0, 0, 0) for a pixel outside the viewport.
+    Vector3 unproject(float x, float y) const;
+    // Window pixel (x, y) of a world point and its eye-space depth (negative
+    // in front of the eye).
+    Vector3 project(Vector3 point) const;
+
+    // Render state.
+    void makeCurrent();
+    void setClearColour(int32_t red, int32_t green, int32_t blue);
+    void enableAlphaTest();
+    void disableAlphaTest();
+    // Mode 0: source alpha / one minus source alpha; mode 1: source alpha /
+    // one; other modes keep the current factors. Depth writes are off while
+    // blending is on.
+    void enableBlending(int32_t mode);
+    void disableBlending();
+    void clear();
+    void present();
+
+    // Screen-pixel drawing (origin top left, y down). Does not nest. The
+    // projection matrix stays selected between the two calls.
+    void enter2D();
+    void leave2D();
+
+    // True when the platform gave a rendering context.
+    bool hasRenderingContext() const { return renderingContext != nullptr; }
+
+    Vector3 eye;
+    Vector3 direction;
+    Vector3 up;
+    LightSet lights;
+    std::unique_ptr<TextureTable> textures;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool alphaTestOn = false;
+    bool blendingOn = false;
+    Frustum frustum;
+    void* renderingContext = nullptr;
+    void* window = nullptr;
+    int32_t savedDepthFunc = 0;
+
+private:
+    // The two turns that take eye space onto the camera: a1 about k1 takes
+    // the eye z axis onto -direction, a2 about k2 then takes the turned y axis
+    // onto up.
+    struct CameraTurn {
+        float a1;
+        Vector3 k1;
+        float a2;
+        Vector3 k2;
+    };
+    CameraTurn cameraTurn() const;
+};
+
+// The context the screen-space overlay drawing uses; null until the main
+// window publishes its context.
+extern GLContext* currentGLContext;
