@@ -1,0 +1,95 @@
+#include "app/InterfaceButtons.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+InterfaceButtons filled() {
+    InterfaceButtons buttons;
+    buttons.fill(640, 480);
+    return buttons;
+}
+
+}  // namespace
+
+TEST(InterfaceButtons, ListsHoldTheirRegionsInTableOrder) {
+    const InterfaceButtons buttons = filled();
+    ASSERT_EQ(buttons.alwaysList().count(), 5);
+    ASSERT_EQ(buttons.blockList().count(), 17);
+    ASSERT_EQ(buttons.planList().count(), 2);
+    ASSERT_EQ(buttons.spriteList().count(), 2);
+    for (int32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(buttons.alwaysList()[i].id, i + 1);
+    for (int32_t i = 0; i < 17; ++i)
+        EXPECT_EQ(buttons.blockList()[i].id, i + 6);
+    const ButtonRegion& first = buttons.blockList()[0];
+    EXPECT_EQ(first.left, 516);
+    EXPECT_EQ(first.top, 354);
+    EXPECT_EQ(first.right, 533);
+    EXPECT_EQ(first.bottom, 372);
+    const ButtonRegion& view = buttons.alwaysList()[4];
+    EXPECT_EQ(view.left, 600);
+    EXPECT_EQ(view.right, 639);
+}
+
+TEST(InterfaceButtons, QuitBoundsAndAlwaysListInEveryMode) {
+    const InterfaceButtons buttons = filled();
+    for (int32_t mode = 0; mode <= 1; ++mode) {
+        for (bool view3D : {true, false}) {
+            EXPECT_EQ(buttons.hit(8, 2, mode, view3D), ButtonQuit);
+            EXPECT_EQ(buttons.hit(37, 27, mode, view3D), ButtonQuit);
+            EXPECT_EQ(buttons.hit(38, 27, mode, view3D), ButtonNone);
+            EXPECT_EQ(buttons.hit(620, 10, mode, view3D), ButtonView);
+            EXPECT_EQ(buttons.hit(580, 10, mode, view3D), ButtonEditMode);
+        }
+    }
+}
+
+TEST(InterfaceButtons, EditModeChoosesTheBlockOrSpritePanel) {
+    const InterfaceButtons buttons = filled();
+    // Texture-next button of the block panel (516..533, 354..372).
+    EXPECT_EQ(buttons.hit(520, 360, 0, true), ButtonTextureNext);
+    EXPECT_EQ(buttons.hit(520, 360, 1, true), ButtonNone);
+    // Sprite type next (522..551, 391..413) lies inside the block panel's area too.
+    EXPECT_EQ(buttons.hit(530, 400, 1, true), ButtonSpriteTypeNext);
+    EXPECT_NE(buttons.hit(530, 400, 0, true), ButtonSpriteTypeNext);
+    EXPECT_EQ(buttons.hit(530, 420, 1, true), ButtonSpriteTypePrevious);
+    // Presets of the block panel.
+    EXPECT_EQ(buttons.hit(640 - 160, 480 - 60, 0, true), 17);
+    EXPECT_EQ(buttons.hit(640 - 140, 480 - 20, 0, true), 22);
+}
+
+TEST(InterfaceButtons, LevelButtonsOnlyInThePlanView) {
+    const InterfaceButtons buttons = filled();
+    EXPECT_EQ(buttons.hit(10, 420, 0, true), ButtonNone);
+    EXPECT_EQ(buttons.hit(10, 420, 0, false), ButtonLevelUp);
+    EXPECT_EQ(buttons.hit(10, 460, 1, false), ButtonLevelDown);
+    EXPECT_EQ(buttons.hit(10, 460, 1, true), ButtonNone);
+}
+
+TEST(InterfaceButtons, HeldPressActsOnceAndMissLeavesPressPending) {
+    const InterfaceButtons buttons = filled();
+    bool leftButtonDown = true;
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, 20, 10, 0, true), ButtonQuit);
+    EXPECT_FALSE(leftButtonDown);
+    // Still held over the button: the flag stays clear, so nothing acts again.
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, 20, 10, 0, true), ButtonNone);
+    EXPECT_FALSE(leftButtonDown);
+
+    leftButtonDown = true;
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, 320, 240, 0, true), ButtonNone);
+    EXPECT_TRUE(leftButtonDown);
+    // Dragged onto a button while held: it acts then.
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, 100, 10, 0, true), ButtonLoad);
+    EXPECT_FALSE(leftButtonDown);
+}
+
+TEST(InterfaceButtons, ClearEmptiesEveryList) {
+    InterfaceButtons buttons = filled();
+    buttons.clear();
+    EXPECT_EQ(buttons.alwaysList().count(), 0);
+    EXPECT_EQ(buttons.blockList().count(), 0);
+    EXPECT_EQ(buttons.planList().count(), 0);
+    EXPECT_EQ(buttons.spriteList().count(), 0);
+    EXPECT_EQ(buttons.hit(20, 10, 0, true), ButtonNone);
+}

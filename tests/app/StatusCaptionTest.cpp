@@ -1,0 +1,27 @@
+#include "app/StatusCaption.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(StatusCaption, ShowsForAFewSecondsThenExpires) {
+    StatusCaption caption;
+    EXPECT_EQ(caption.textAt(1000), nullptr);
+    caption.show("LOAD FAILED", 1000);
+    ASSERT_NE(caption.textAt(1000), nullptr);
+    EXPECT_EQ(std::string(caption.textAt(1000 + StatusCaption::ShowMilliseconds - 1)),
+              "LOAD FAILED");
+    EXPECT_EQ(caption.textAt(1000 + StatusCaption::ShowMilliseconds), nullptr);
+}
+
+TEST(StatusCaption, NewCaptionReplacesOldAndSurvivesTickWrap) {
+    StatusCaption caption;
+    caption.show("LOAD FAILED", 0xFFFFFF00u);
+    EXPECT_EQ(std::string(caption.textAt(0x00000010u)), "LOAD FAILED");
+    caption.show("SAVE FAILED", 0x20u);
+    EXPECT_EQ(std::string(caption.textAt(0x30u)), "SAVE FAILED");
+    caption.hide();
+    EXPECT_EQ(caption.textAt(0x30u), nullptr);
+    caption.show("", 0x30u);
+    EXPECT_EQ(caption.textAt(0x30u), nullptr);
+}
