@@ -1,7 +1,5 @@
 #include "app/InterfaceButtons.h"
 
-#include "platform/Sound.h"
-
 void InterfaceButtons::fill(int32_t W, int32_t H) {
     addRegion(always, ButtonQuit, 8, 2, 37, 27);
     addRegion(always, ButtonSave, 45, 1, 81, 28);
@@ -61,7 +59,6 @@ int32_t InterfaceButtons::takeClick(bool& leftButtonDown, int32_t x, int32_t y, 
     const int32_t id = hit(x, y, editMode, view3D);
     if (id == 0)
         return 0;
-    playSound("pip.wav", true);
     leftButtonDown = false;
     return id;
 }

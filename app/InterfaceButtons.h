@@ -42,9 +42,9 @@ public:
     // The button under (x, y) among the lists that the modes offer, or 0.
     int32_t hit(int32_t x, int32_t y, int32_t editMode, bool view3D) const;
 
-    // Answers a pending left press: when it lies on an offered button, plays
-    // the click, clears leftButtonDown and returns the id. Otherwise returns 0
-    // and leaves the press pending for the avatar.
+    // Answers a pending left press: when it lies on an offered button, clears
+    // leftButtonDown and returns the id (the caller plays the click and acts).
+    // Otherwise returns 0 and leaves the press pending for the avatar.
     int32_t takeClick(bool& leftButtonDown, int32_t x, int32_t y, int32_t editMode,
                       bool view3D) const;
 
