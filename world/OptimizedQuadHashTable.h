@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/Vector2.h"
+#include "platform/Vector3.h"
+#include "world/QuadRecord.h"
+
+class TamoEngineCore;
+
+// Turns the faces of a sector's blocks into few textured quads: faces are
+// bucketed by material key (axis, texture, offsets, rotation, scales), the
+// hidden faces between touching blocks of equal material are dropped, faces
+// of equal material that share an edge are merged into larger rectangles, and
+// what is left is drawn with one texture binding per bucket. Scratch storage
+// between a sector's rebuilds.
+class OptimizedQuadHashTable {
+public:
+    explicit OptimizedQuadHashTable(TamoEngineCore* core);
+    virtual ~OptimizedQuadHashTable();
+    OptimizedQuadHashTable(const OptimizedQuadHashTable&) = delete;
+    OptimizedQuadHashTable& operator=(const OptimizedQuadHashTable&) = delete;
+
+    virtual void clear();
+    // p1 and p2: opposite corners of a unit face in block units relative to
+    // the sector origin, agreeing in exactly one coordinate. False (table
+    // unchanged) when storage could not grow or the corners describe no face.
+    virtual bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
+                         int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
+                         int32_t scaleV);
+    // Drops hidden pairs, merges and draws; called inside a display list.
+    virtual void compile();
+    virtual bool addBucket();
+    // A bucket index equal to bucketCount() first adds a bucket.
+    virtual bool appendToBucket(const QuadRecord& quad, int32_t bucket);
+    virtual bool addQuad(const QuadRecord& quad);
+    virtual bool sameKey(const QuadRecord& a, const QuadRecord& b) const;
+    virtual void removeHiddenPairs();
+    virtual bool coincide(const QuadRecord& a, const QuadRecord& b) const;
+    virtual void mergeQuads();
+    virtual bool canMerge(const QuadRecord& a, const QuadRecord& b) const;
+    virtual void drawQuads();
+    // The texture coordinate drawQuads gives vertex 0 to 3 of a quad: the
+    // planar mapping, one repeat per block divided by the scale, turned by
+    // the rotation.
+    virtual Vector2 texCoord(const QuadRecord& quad, int32_t vertex) const;
+
+    // Inspection of the buckets: records of a bucket in storage order, live
+    // and dead.
+    int32_t bucketCount() const { return static_cast<int32_t>(buckets.size()); }
+    int32_t bucketSize(int32_t bucket) const { return buckets[bucket].count; }
+    int32_t bucketCapacity(int32_t bucket) const { return buckets[bucket].capacity; }
+    const QuadRecord& record(int32_t bucket, int32_t index) const {
+        return buckets[bucket].storage[index];
+    }
+    // Every live quad, bucket by bucket, in storage order.
+    std::vector<QuadRecord> liveQuads() const;
+
+protected:
+    TamoEngineCore* core;
+
+private:
+    struct Bucket {
+        std::unique_ptr<QuadRecord[]> storage;
+        int32_t count = 0;
+        int32_t capacity = 0;
+    };
+
+    bool mergePass(Bucket& bucket);
+    bool compact(Bucket& bucket);
+    static void rewriteVertices(QuadRecord& quad);
+
+    std::vector<Bucket> buckets;
+};

@@ -1,0 +1,91 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/DynArray.h"
+#include "platform/Vector3.h"
+#include "world/MapBlock.h"
+
+class FileStream;
+class OptimizedQuadHashTable;
+class TamoEngineCore;
+
+// A sector record as read from a map file, before any sector or GL object
+// exists: header values and the stored blocks (all used).
+struct TamoSectorData {
+    int32_t size = 0;
+    Vector3 origin;
+    std::vector<MapBlock> blocks;
+};
+
+// One cube of the world, size x size x size block cells from origin. Owns its
+// blocks, compiles them through its quad table into a display list, draws
+// itself in the 3D view or as coloured cells in the plan view, and applies
+// block edits. Fields are public for the map, the map file and tests.
+class TamoSector {
+public:
+    // Largest sector edge accepted from a file; the editor makes sectors of 20.
+    static constexpr int32_t maxSize = 1000;
+
+    TamoSector(Vector3 origin, int32_t size, TamoEngineCore* core);
+    // A sector holding the blocks of a record read by readSectorData.
+    TamoSector(const TamoSectorData& data, TamoEngineCore* core);
+    virtual ~TamoSector();
+    TamoSector(const TamoSector&) = delete;
+    TamoSector& operator=(const TamoSector&) = delete;
+
+    // Reads one sector record (20-byte header, 102-byte blocks). Every read is
+    // checked; false on a short read or absurd values (size outside 1 to
+    // maxSize, a non-finite origin, a negative or impossible block count, a
+    // cell index outside the sector, rotation above 3, a scale below 1).
+    // out is written only on success; nothing else is touched.
+    static bool readSectorData(FileStream& stream, TamoSectorData& out);
+
+    // Writes the sector record: the used blocks in array order. False when a
+    // write failed.
+    virtual bool saveSector(FileStream& stream);
+    // Inclusive on both ends of every axis.
+    virtual bool containsPoint(const Vector3& p) const;
+    virtual bool hasBlockAt(const Vector3& p);
+    virtual void setBlockAt(const Vector3& p, bool place);
+    // Places (with the current material on all six faces) or removes the
+    // block of a cell. False when the cell is outside the sector or a new
+    // record could not be stored (nothing changes then).
+    virtual bool setBlock(int32_t x, int32_t y, int32_t z, bool place);
+    virtual void paintFaceAt(const Vector3& p);
+    virtual void pickMaterialAt(const Vector3& p);
+    virtual Vector3 getOrigin() const;
+    // The cell holding p; false when p is in no cell (the far faces of the box
+    // belong to no cell).
+    virtual bool cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) const;
+    // The record of a cell, used or removed; null when there is none.
+    virtual MapBlock* findBlock(int32_t x, int32_t y, int32_t z);
+    // The used block holding p and its face whose centre is nearest to p
+    // (lowest face number on ties).
+    virtual bool nearestFace(const Vector3& p, MapBlock*& block, int32_t& face);
+    virtual void drawSector();
+    virtual void rebuild();
+    virtual void drawPlan();
+    virtual void drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY);
+
+    DynArray<MapBlock> blocks;
+    int32_t size = 0;
+    int32_t displayList = 0;
+    Vector3 origin;
+    std::unique_ptr<OptimizedQuadHashTable> quadTable;
+    bool needsRebuild = true;
+    TamoEngineCore* core = nullptr;
+
+protected:
+    // Cell corners of a face and the orientation passed to the quad table.
+    struct FaceCorners {
+        Vector3 p1;
+        Vector3 p2;
+        int32_t orientation;
+    };
+    static const FaceCorners faceTable[BlockFaceCount];
+
+    Vector3 faceCentre(const MapBlock& block, int32_t face) const;
+    void compileDisplayList();
+};
