@@ -1,0 +1,255 @@
+#include "media/FileStream.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/PathName.h"
+
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string baseNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Replacing a symbolic link replaces the file it points to, not the link.
+std::string resolvedTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    struct stat info;
+    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && realpath(path.c_str(), resolved))
+        return resolved;
+    return path;
+}
+
+mode_t modeForNewFile(const std::string& target) {
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0)
+        return info.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool ok = fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void storeLE(uint8_t* bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t loadLE(const uint8_t* bytes) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+    return value;
+}
+
+}  // namespace
+
+FileStream::FileStream(const char* path, const char* mode, OpenKind openKind)
+    : kind(openKind), targetPath(nativePath(path)) {
+    if (!path || !*path || !mode) {
+        failedToOpen = true;
+        return;
+    }
+    if (kind == ReplaceAtomically)
+        openReplacement(mode);
+    else
+        openDirect(mode);
+    failedToOpen = (handle == nullptr);
+}
+
+FileStream::~FileStream() { close(); }
+
+void FileStream::openDirect(const char* mode) { handle = openFile(targetPath.c_str(), mode); }
+
+void FileStream::openReplacement(const char* mode) {
+    if (std::strchr(mode, 'w') == nullptr || std::strchr(mode, '+') != nullptr)
+        return;  // only plain writing makes sense for a file built from scratch
+    targetPath = resolvedTarget(targetPath);
+    struct stat info;
+    if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return;  // never rename over a folder or a device
+    std::string pattern = folderOf(targetPath) + "/." + baseNameOf(targetPath) + ".XXXXXX";
+    const int fd = mkstemp(&pattern[0]);
+    if (fd < 0)
+        return;
+    fchmod(fd, modeForNewFile(targetPath));
+    handle = fdopen(fd, "wb");
+    if (!handle) {
+        ::close(fd);
+        unlink(pattern.c_str());
+        return;
+    }
+    temporaryPath = pattern;
+}
+
+bool FileStream::transferFailed() {
+    anyFailure = true;
+    return false;
+}
+
+bool FileStream::seek(int32_t offset, int32_t origin) {
+    if (!handle || closed)
+        return false;
+    if (origin != 0 && origin != 1)
+        return false;
+    if (std::fseek(handle, offset, origin == 0 ? SEEK_SET : SEEK_CUR) != 0)
+        return transferFailed();
+    return true;
+}
+
+bool FileStream::readBytes(void* buffer, int32_t count) {
+    if (!handle || closed || !buffer || count <= 0)
+        return false;
+    if (std::fread(buffer, static_cast<size_t>(count), 1, handle) != 1)
+        return transferFailed();
+    return true;
+}
+
+bool FileStream::writeBytes(const void* buffer, int32_t count) {
+    if (!handle || closed || !buffer || count <= 0)
+        return false;
+    if (std::fwrite(buffer, static_cast<size_t>(count), 1, handle) != 1)
+        return transferFailed();
+    return true;
+}
+
+bool FileStream::readU8(uint8_t* value) { return readBytes(value, 1); }
+
+bool FileStream::readU32(uint32_t* value) {
+    uint8_t bytes[4];
+    if (!readBytes(bytes, 4))
+        return false;
+    *value = loadLE(bytes);
+    return true;
+}
+
+bool FileStream::readI32(int32_t* value) {
+    uint32_t raw;
+    if (!readU32(&raw))
+        return false;
+    std::memcpy(value, &raw, 4);
+    return true;
+}
+
+bool FileStream::readF32(float* value) {
+    uint32_t raw;
+    if (!readU32(&raw))
+        return false;
+    std::memcpy(value, &raw, 4);
+    return true;
+}
+
+bool FileStream::writeU8(uint8_t value) { return writeBytes(&value, 1); }
+
+bool FileStream::writeU32(uint32_t value) {
+    uint8_t bytes[4];
+    storeLE(bytes, value);
+    return writeBytes(bytes, 4);
+}
+
+bool FileStream::writeI32(int32_t value) {
+    uint32_t raw;
+    std::memcpy(&raw, &value, 4);
+    return writeU32(raw);
+}
+
+bool FileStream::writeF32(float value) {
+    uint32_t raw;
+    std::memcpy(&raw, &value, 4);
+    return writeU32(raw);
+}
+
+int64_t FileStream::position() const {
+    if (!handle || closed)
+        return -1;
+    return static_cast<int64_t>(std::ftell(handle));
+}
+
+int64_t FileStream::size() const {
+    if (!handle || closed)
+        return -1;
+    if (std::fflush(handle) != 0)
+        return -1;
+    struct stat info;
+    if (fstat(fileno(handle), &info) != 0)
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+int64_t FileStream::remaining() const {
+    const int64_t total = size();
+    const int64_t at = position();
+    if (total < 0 || at < 0)
+        return -1;
+    return at >= total ? 0 : total - at;
+}
+
+bool FileStream::finishReplacement() {
+    bool ok = !anyFailure;
+    ok = (std::fflush(handle) == 0) && ok;
+    ok = ok && fsync(fileno(handle)) == 0;
+    ok = (std::fclose(handle) == 0) && ok;
+    handle = nullptr;
+    if (ok && std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0) {
+        syncFolder(folderOf(targetPath));
+        temporaryPath.clear();
+        return true;
+    }
+    unlink(temporaryPath.c_str());
+    temporaryPath.clear();
+    return false;
+}
+
+bool FileStream::close() {
+    if (closed)
+        return closeResult;
+    closed = true;
+    if (!handle) {
+        closeResult = false;
+        return closeResult;
+    }
+    if (kind == ReplaceAtomically) {
+        closeResult = finishReplacement();
+    } else {
+        const bool closedCleanly = std::fclose(handle) == 0;
+        handle = nullptr;
+        closeResult = closedCleanly && !anyFailure;
+    }
+    if (!closeResult)
+        anyFailure = true;
+    return closeResult;
+}
+
+void FileStream::discard() {
+    if (closed)
+        return;
+    if (kind == ReplaceAtomically && handle) {
+        anyFailure = true;  // makes close drop the temporary file
+        close();
+        return;
+    }
+    close();
+}

@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// The one file object of the program: owns a stdio stream, remembers whether
+// opening failed, and turns every operation on a failed stream into false.
+// Blocks are written and read exactly as they lie in memory (little-endian on
+// this machine); the helpers below write fixed little-endian layouts explicitly.
+//
+// Besides the plain modes ("rb", "wb", ...) a stream can be opened with
+// FileStream::ReplaceAtomically: it then writes into a temporary file in the
+// target's folder, and commit() flushes it to disk and renames it over the
+// target. Until a successful commit an earlier file of that name is untouched;
+// a stream that met any failure never replaces it.
+class FileStream {
+public:
+    enum OpenKind { Direct, ReplaceAtomically };
+
+    FileStream(const char* path, const char* mode, OpenKind kind = Direct);
+    ~FileStream();  // closes; an atomic stream commits when no failure occurred
+
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    // origin 0: from the start; 1: from the current position. Others are refused.
+    bool seek(int32_t offset, int32_t origin);
+    // True only when all count bytes were transferred; a count of 0 or less is false.
+    bool readBytes(void* buffer, int32_t count);
+    bool writeBytes(const void* buffer, int32_t count);
+
+    // Little-endian values, independent of the machine's byte order.
+    bool readU8(uint8_t* value);
+    bool readI32(int32_t* value);
+    bool readU32(uint32_t* value);
+    bool readF32(float* value);
+    bool writeU8(uint8_t value);
+    bool writeI32(int32_t value);
+    bool writeU32(uint32_t value);
+    bool writeF32(float value);
+
+    bool isOpen() const { return handle != nullptr; }
+    bool openFailed() const { return failedToOpen; }
+    // True once opening or any seek, read or write has failed (or closing did).
+    bool hasFailed() const { return failedToOpen || anyFailure; }
+    // Byte position, file size and bytes from the position to the end; -1 when unknown.
+    int64_t position() const;
+    int64_t size() const;
+    int64_t remaining() const;
+    const std::string& path() const { return targetPath; }
+
+    // Ends the stream. For a direct stream: closes it, true when nothing failed.
+    // For an atomic stream: flushes, syncs and renames over the target when
+    // nothing failed, else discards the temporary file; true when the target now
+    // holds everything written. Later calls return the first result.
+    bool close();
+    bool commit() { return close(); }
+    // Drops an atomic stream's temporary file without touching the target.
+    void discard();
+
+private:
+    bool transferFailed();
+    void openDirect(const char* mode);
+    void openReplacement(const char* mode);
+    bool finishReplacement();
+
+    FILE* handle = nullptr;
+    bool failedToOpen = false;
+    bool anyFailure = false;
+    bool closed = false;
+    bool closeResult = false;
+    OpenKind kind;
+    std::string targetPath;     // host path of the file named by the caller
+    std::string temporaryPath;  // atomic streams only
+};
