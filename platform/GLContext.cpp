@@ -1,0 +1,225 @@
+#include "platform/GLContext.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "platform/Geometry.h"
+
+GLContext* currentGLContext = nullptr;
+
+void GLContext::LightSet::placeLights() const {
+    if (!enabled)
+        return;
+    for (int32_t i = 0; i < count; ++i) {
+        const Light& light = lights[i];
+        if (!light.on)
+            continue;
+        const GLenum name = GL_LIGHT0 + static_cast<GLenum>(i);
+        if (light.directional) {
+            const GLfloat position[4] = {-light.direction.x, -light.direction.y, -light.direction.z, 0.0f};
+            glLightfv(name, GL_POSITION, position);
+        } else {
+            const GLfloat position[4] = {light.position.x, light.position.y, light.position.z, 1.0f};
+            const GLfloat spot[4] = {light.direction.x, light.direction.y, light.direction.z, 1.0f};
+            glLightfv(name, GL_POSITION, position);
+            glLightfv(name, GL_SPOT_DIRECTION, spot);
+        }
+    }
+}
+
+GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, int32_t colourBits)
+    : width(width_), height(height_) {
+    // The window asked SDL for its RGBA, double-buffered, 24-bit-depth surface
+    // when it was created; the colour depth is fixed there.
+    (void)colourBits;
+    window = reinterpret_cast<void*>(windowHandle);
+    if (window)
+        renderingContext = SDL_GL_CreateContext(static_cast<SDL_Window*>(window));
+    makeCurrent();
+
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    setClearColour(0, 0, 0);
+
+    const float ratio = width > 0 ? static_cast<float>(height) / static_cast<float>(width) : 0.75f;
+    frustum = Frustum{-1.0f, 1.0f, -ratio, ratio, 1.5f, 1000.0f};
+    glViewport(0, 0, width, height);
+    applyProjection();
+
+    alphaTestOn = false;
+    blendingOn = false;
+    textures = std::make_unique<TextureTable>(this);
+    lights = LightSet();
+
+    eye = Vector3(0.0f, 0.0f, 0.0f);
+    direction = Vector3(1.0f, 0.0f, 0.0f);
+    up = Vector3(0.0f, 1.0f, 0.0f);
+    applyCamera();
+}
+
+GLContext::~GLContext() {
+    // Textures are deleted while the context is still current.
+    textures.reset();
+    if (renderingContext) {
+        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window), nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(renderingContext));
+    }
+    if (currentGLContext == this)
+        currentGLContext = nullptr;
+}
+
+void GLContext::applyCamera() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const Vector3 centre = eye + direction;
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
+    lights.placeLights();
+}
+
+void GLContext::applyProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(frustum.left, frustum.right, frustum.bottom, frustum.top, frustum.near, frustum.far);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void GLContext::setProjection(float left, float right, float bottom, float top, float nearPlane,
+                              float farPlane) {
+    frustum = Frustum{left, right, bottom, top, nearPlane, farPlane};
+    applyProjection();
+}
+
+GLContext::CameraTurn GLContext::cameraTurn() const {
+    CameraTurn turn;
+    Vector3 zAxis(0.0f, 0.0f, 1.0f);
+    Vector3 back = -direction;
+    turn.a1 = angleBetween(zAxis, back);
+    turn.k1 = cross(zAxis, back);
+    Vector3 turnedY(0.0f, 1.0f, 0.0f);
+    Vector3 axis1 = turn.k1;
+    rotateAboutAxis(turnedY, turn.a1, axis1);
+    Vector3 wantedUp = up;
+    turn.a2 = angleBetween(turnedY, wantedUp);
+    turn.k2 = cross(turnedY, wantedUp);
+    return turn;
+}
+
+Vector3 GLContext::unproject(float x, float y) const {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    if (x < 0.0f || y < 0.0f || x > w || y > h || width <= 0 || height <= 0)
+        return Vector3(0.0f, 0.0f, 0.0f);
+    const Frustum& f = frustum;
+    Vector3 p((2.0f * x / w - 1.0f) * (f.right - f.left) / 2.0f + (f.right + f.left) / 2.0f,
+              (1.0f - 2.0f * y / h) * (f.top - f.bottom) / 2.0f + (f.top + f.bottom) / 2.0f,
+              -f.near);
+    CameraTurn turn = cameraTurn();
+    rotateAboutAxis(p, turn.a1, turn.k1);
+    rotateAboutAxis(p, turn.a2, turn.k2);
+    return eye + p;
+}
+
+Vector3 GLContext::project(Vector3 point) const {
+    Vector3 p = point - eye;
+    CameraTurn turn = cameraTurn();
+    rotateAboutAxis(p, -turn.a2, turn.k2);
+    rotateAboutAxis(p, -turn.a1, turn.k1);
+    const Frustum& f = frustum;
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    const float rl = f.right - f.left;
+    const float tb = f.top - f.bottom;
+    const float screenX =
+        w * ((p.x * 2.0f * f.near / rl + p.z * (f.right + f.left) / rl) / -p.z + 1.0f) * 0.5f;
+    const float screenY =
+        h * (2.0f - ((p.z * (f.top + f.bottom) / tb + p.y * 2.0f * f.near / tb) / -p.z + 1.0f)) * 0.5f;
+    return Vector3(screenX, screenY, p.z);
+}
+
+void GLContext::makeCurrent() {
+    if (renderingContext)
+        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window), static_cast<SDL_GLContext>(renderingContext));
+}
+
+void GLContext::setClearColour(int32_t red, int32_t green, int32_t blue) {
+    glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1.0f);
+}
+
+void GLContext::enableAlphaTest() {
+    if (alphaTestOn)
+        return;
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    alphaTestOn = true;
+}
+
+void GLContext::disableAlphaTest() {
+    if (!alphaTestOn)
+        return;
+    glDisable(GL_ALPHA_TEST);
+    alphaTestOn = false;
+}
+
+void GLContext::enableBlending(int32_t mode) {
+    if (blendingOn)
+        return;
+    if (alphaTestOn)
+        glDisable(GL_ALPHA_TEST);
+    glEnable(GL_BLEND);
+    if (mode == 0)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    else if (mode == 1)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDepthMask(GL_FALSE);
+    blendingOn = true;
+}
+
+void GLContext::disableBlending() {
+    if (!blendingOn)
+        return;
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    if (alphaTestOn)
+        glEnable(GL_ALPHA_TEST);
+    blendingOn = false;
+}
+
+void GLContext::clear() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void GLContext::present() {
+    glFlush();
+    if (window)
+        SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
+}
+
+void GLContext::enter2D() {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    GLint depthFunc = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    savedDepthFunc = depthFunc;
+    glDepthFunc(GL_ALWAYS);
+    glDisable(GL_CULL_FACE);
+    const GLfloat flipY[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    glMultMatrixf(flipY);
+    glTranslatef(-1.0f, -1.0f, 0.0f);
+    glScalef(2.0f, 2.0f, 0.0f);
+    glScalef(1.0f / static_cast<float>(width), 1.0f / static_cast<float>(height), 0.0f);
+}
+
+void GLContext::leave2D() {
+    glEnable(GL_CULL_FACE);
+    glDepthFunc(static_cast<GLenum>(savedDepthFunc));
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
