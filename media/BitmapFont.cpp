@@ -1,0 +1,125 @@
+#include "media/BitmapFont.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/GLContext.h"
+
+namespace {
+
+// Cell i of the font image holds character i of this map; the last entry is
+// the byte 169.
+constexpr unsigned char characterMap[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!\xA9";
+constexpr int32_t characterCount = sizeof(characterMap) - 1;
+static_assert(characterCount == 50, "the font has 50 mapped cells");
+
+constexpr int32_t cellSize = 16;
+constexpr int32_t cellsPerRow = 16;
+constexpr float fontTextureWidth = 256.0f;
+constexpr float fontTextureHeight = 128.0f;
+constexpr BitmapFont::Cell fallbackCell = {240, 112};
+
+// Pixel sizes scale by truncation; scales that would not fit are clamped.
+int32_t scaled(int32_t base, float scale) {
+    const float value = static_cast<float>(base) * scale;
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int32_t>(std::clamp(value, -1.0e6f, 1.0e6f));
+}
+
+}  // namespace
+
+BitmapFont::BitmapFont(GLContext* owner_, int32_t textureId) : owner(owner_), texture(textureId) {}
+
+BitmapFont::Cell BitmapFont::cellOf(char character) {
+    unsigned char c = static_cast<unsigned char>(character);
+    // Only ASCII letters change case: bytes above 127 are looked up as they are.
+    if (c >= 'a' && c <= 'z')
+        c = static_cast<unsigned char>(c - 'a' + 'A');
+    for (int32_t i = 0; i < characterCount; ++i) {
+        if (characterMap[i] == c)
+            return Cell{(i % cellsPerRow) * cellSize, (i / cellsPerRow) * cellSize};
+    }
+    return fallbackCell;
+}
+
+std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, const char* text, bool centred,
+                                                      float scale) {
+    std::vector<Glyph> glyphs;
+    if (!text || !*text)
+        return glyphs;
+    const int32_t advance = scaled(18, scale);
+    const int32_t size = scaled(cellSize, scale);
+    if (centred) {
+        int32_t lines = 1;
+        int32_t longest = 0;
+        int32_t current = 0;
+        for (const char* p = text; *p; ++p) {
+            if (*p == '\n') {
+                ++lines;
+                current = 0;
+            } else {
+                longest = std::max(longest, ++current);
+            }
+        }
+        x -= static_cast<int32_t>((static_cast<int64_t>(advance) * longest) / 2);
+        y -= static_cast<int32_t>((static_cast<int64_t>(advance) * lines) / 2);
+    }
+    int32_t penX = x;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\n') {
+            penX = x;
+            y += advance;
+            continue;
+        }
+        if (*p != ' ')
+            glyphs.push_back(Glyph{penX, y, size, cellOf(*p)});
+        penX += advance;
+    }
+    return glyphs;
+}
+
+void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green, uint8_t blue,
+                          bool centred, float scale, bool alreadyIn2D) const {
+    if (!text || !*text || !owner)
+        return;
+    const std::vector<Glyph> glyphs = layoutText(x, y, text, centred, scale);
+
+    owner->disableBlending();
+    owner->enableAlphaTest();
+    if (!alreadyIn2D)
+        owner->enter2D();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    glBegin(GL_QUADS);
+    glColor3ub(red, green, blue);
+    for (const Glyph& glyph : glyphs) {
+        const float s0 = static_cast<float>(glyph.cell.u) / fontTextureWidth;
+        const float t0 = static_cast<float>(glyph.cell.v) / fontTextureHeight;
+        const float s1 = static_cast<float>(glyph.cell.u + cellSize) / fontTextureWidth;
+        const float t1 = static_cast<float>(glyph.cell.v + cellSize) / fontTextureHeight;
+        glTexCoord2f(s0, t0);
+        glVertex2i(glyph.x, glyph.y);
+        glTexCoord2f(s0, t1);
+        glVertex2i(glyph.x, glyph.y + glyph.size);
+        glTexCoord2f(s1, t1);
+        glVertex2i(glyph.x + glyph.size, glyph.y + glyph.size);
+        glTexCoord2f(s1, t0);
+        glVertex2i(glyph.x + glyph.size, glyph.y);
+    }
+    glEnd();
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glDisable(GL_TEXTURE_2D);
+    if (!alreadyIn2D)
+        owner->leave2D();
+}
+
+void BitmapFont::drawNumber(int32_t x, int32_t y, int32_t value, uint8_t red, uint8_t green, uint8_t blue,
+                            bool centred, float scale, bool alreadyIn2D) const {
+    char buffer[128];
+    std::snprintf(buffer, sizeof(buffer), "%d", value);
+    drawText(x, y, buffer, red, green, blue, centred, scale, alreadyIn2D);
+}

@@ -1,0 +1,78 @@
+#include "media/SkyDome.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/DisplayListIds.h"
+
+namespace {
+constexpr double degreeInRadians = 0.01745329238474369;
+}
+
+SkyDome::SkyDome(float radius, int32_t slices, int32_t stacks, int32_t textureId)
+    : sliceCount(std::max(slices, 3)), stackCount(std::max(stacks, 3)), listId(nextDisplayListId()),
+      sphereRadius(radius) {
+    const GLuint list = static_cast<GLuint>(listId);
+    if (glIsList(list))
+        glDeleteLists(list, 1);
+    glNewList(list, GL_COMPILE);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glDepthMask(GL_FALSE);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureId));
+    glBegin(GL_QUADS);
+    for (const Vertex& v : sphereVertices()) {
+        glTexCoord2f(v.s, v.t);
+        glVertex3f(v.x, v.y, v.z);
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+    glEndList();
+}
+
+SkyDome::~SkyDome() {
+    const GLuint list = static_cast<GLuint>(listId);
+    if (glIsList(list))
+        glDeleteLists(list, 1);
+}
+
+SkyDome::Vertex SkyDome::vertexAt(int32_t k, float angle) const {
+    const float height = static_cast<float>(k) / static_cast<float>(stackCount);
+    const float ring = sphereRadius * std::sqrt(std::max(0.0f, 1.0f - height * height));
+    const double radians = static_cast<double>(angle) * degreeInRadians;
+    return Vertex{static_cast<float>(ring * std::cos(radians)),
+                  static_cast<float>(k) * sphereRadius / static_cast<float>(stackCount),
+                  static_cast<float>(ring * std::sin(radians)),
+                  angle / 360.0f,
+                  1.0f - height};
+}
+
+std::vector<SkyDome::Vertex> SkyDome::sphereVertices() const {
+    std::vector<Vertex> vertices;
+    vertices.reserve(static_cast<size_t>(2 * stackCount) * static_cast<size_t>(sliceCount) * 4);
+    const float step = 360.0f / static_cast<float>(sliceCount);
+    for (int32_t band = -stackCount; band < stackCount; ++band) {
+        for (int32_t i = 0; i < sliceCount; ++i) {
+            const float a0 = -(static_cast<float>(i) * step);
+            vertices.push_back(vertexAt(band, a0));
+            vertices.push_back(vertexAt(band, a0 - step));
+            vertices.push_back(vertexAt(band + 1, a0 - step));
+            vertices.push_back(vertexAt(band + 1, a0));
+        }
+    }
+    return vertices;
+}
+
+void SkyDome::drawSkyDome(const Vector3& position, float angle) const {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(position.x, position.y, position.z);
+    if (angle != 0.0f)
+        glRotatef(angle, 0.0f, 1.0f, 0.0f);
+    glCallList(static_cast<GLuint>(listId));
+    glPopMatrix();
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/Vector3.h"
+
+// A textured sphere round the eye, built once into a display list that also
+// switches off face culling and depth writes while it draws, so that the sky
+// never hides what is drawn after it.
+class SkyDome {
+public:
+    struct Vertex {
+        float x;
+        float y;
+        float z;
+        float s;
+        float t;
+    };
+
+    // Slices and stacks below 3 are raised to 3. Needs a current GL context.
+    SkyDome(float radius, int32_t slices, int32_t stacks, int32_t textureId);
+    ~SkyDome();
+    SkyDome(const SkyDome&) = delete;
+    SkyDome& operator=(const SkyDome&) = delete;
+
+    // Draws the sphere centred on position, turned by angle degrees about y.
+    void drawSkyDome(const Vector3& position, float angle) const;
+
+    int32_t slices() const { return sliceCount; }
+    int32_t stacks() const { return stackCount; }
+    int32_t displayListId() const { return listId; }
+    float radius() const { return sphereRadius; }
+
+    // The point at height index k (-stacks to stacks) and angle degrees.
+    Vertex vertexAt(int32_t k, float angle) const;
+    // The quads' corners in the order the display list draws them.
+    std::vector<Vertex> sphereVertices() const;
+
+private:
+    int32_t sliceCount;
+    int32_t stackCount;
+    int32_t listId;
+    float sphereRadius;
+};
