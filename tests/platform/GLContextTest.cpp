@@ -1,4 +1,8 @@
 #include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <array>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -60,4 +64,267 @@ TEST_F(GLContextTest, NewContextHasStartCameraFrustumAndFlags) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640);
     EXPECT_EQ(viewport[3], 480);
+}
+
+TEST_F(GLContextTest, UnprojectAndProjectGiveTheKnownPointsOfTheStartCamera) {
+    expectNear(gl->unproject(320, 240), Vector3(1.5f, 0.0f, 0.0f));
+    expectNear(gl->unproject(0, 0), Vector3(1.5f, 0.75f, -1.0f));
+    expectNear(gl->unproject(640, 480), Vector3(1.5f, -0.75f, 1.0f));
+    expectNear(gl->project(Vector3(10, 0, 0)), Vector3(320, 240, -10));
+    // Points to the right (+z) and above land right of and above the centre.
+    const Vector3 rightUp = gl->project(Vector3(10, 1, 2));
+    EXPECT_GT(rightUp.x, 320.0f);
+    EXPECT_LT(rightUp.y, 240.0f);
+
+    // Pixels outside the viewport give the origin.
+    EXPECT_EQ(gl->unproject(641, 10), Vector3(0, 0, 0));
+    EXPECT_EQ(gl->unproject(-1, 10), Vector3(0, 0, 0));
+    EXPECT_EQ(gl->unproject(10, 481), Vector3(0, 0, 0));
+    EXPECT_EQ(gl->unproject(10, -0.5f), Vector3(0, 0, 0));
+}
+
+TEST_F(GLContextTest, UnprojectAgreesWithTheDriversCameraForATurnedView) {
+    // A camera looking down and to the side, up perpendicular to the view.
+    gl->eye = Vector3(40.0f, 60.0f, -25.0f);
+    const float d = std::sqrt(1.0f + 0.25f + 4.0f);
+    gl->direction = Vector3(1.0f / d, -0.5f / d, 2.0f / d);
+    const Vector3 side(-2.0f, 0.0f, 1.0f);  // perpendicular to direction, horizontal
+    Vector3 up(side.y * gl->direction.z - side.z * gl->direction.y,
+               side.z * gl->direction.x - side.x * gl->direction.z,
+               side.x * gl->direction.y - side.y * gl->direction.x);
+    const float upLength = std::sqrt(up.x * up.x + up.y * up.y + up.z * up.z);
+    up = up * (1.0f / upLength);
+    if (up.y < 0)
+        up = -up;
+    gl->up = up;
+    gl->applyCamera();
+
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    const std::array<std::array<float, 2>, 5> pixels = {{{0, 0}, {320, 240}, {600, 30}, {17, 470}, {640, 480}}};
+    for (const auto& pixel : pixels) {
+        SCOPED_TRACE(testing::Message() << "pixel " << pixel[0] << ", " << pixel[1]);
+        GLdouble wx, wy, wz;
+        ASSERT_EQ(gluUnProject(pixel[0], 480.0 - pixel[1], 0.0, modelView, projection, viewport, &wx, &wy, &wz),
+                  GL_TRUE);
+        const Vector3 world = gl->unproject(pixel[0], pixel[1]);
+        expectNear(world, Vector3(float(wx), float(wy), float(wz)), 2e-3f);
+
+        // And back: project finds the pixel again, in front of the eye.
+        const Vector3 back = gl->project(world);
+        EXPECT_NEAR(back.x, pixel[0], 0.05f);
+        EXPECT_NEAR(back.y, pixel[1], 0.05f);
+        EXPECT_LT(back.z, 0.0f);
+    }
+
+    // A far point lands where the driver would draw it.
+    const Vector3 far = gl->eye + gl->direction * 300.0f + up * 20.0f + Vector3(3, 0, -1);
+    GLdouble sx, sy, sz;
+    ASSERT_EQ(gluProject(far.x, far.y, far.z, modelView, projection, viewport, &sx, &sy, &sz), GL_TRUE);
+    const Vector3 projected = gl->project(far);
+    EXPECT_NEAR(projected.x, sx, 0.05);
+    EXPECT_NEAR(projected.y, 480.0 - sy, 0.05);
+}
+
+TEST_F(GLContextTest, CameraAndProjectionDrawAPointAheadAtTheCentre) {
+    gl->setProjection(-1.0f, 1.0f, -0.75f, 0.75f, 1.5f, 500.0f);
+    EXPECT_FLOAT_EQ(gl->frustum.far, 500.0f);
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], 1.5f, 1e-5f);          // 2n / (r - l)
+    EXPECT_NEAR(projection[5], 2.0f, 1e-5f);          // 2n / (t - b)
+    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+
+    gl->eye = Vector3(100, 50, 100);
+    gl->direction = Vector3(0, 0, -1);
+    gl->applyCamera();
+    gl->clear();
+    // A small red square 20 units ahead, facing the eye (counter-clockwise).
+    glColor3ub(255, 0, 0);
+    glBegin(GL_QUADS);
+    glVertex3f(99, 49, 80);
+    glVertex3f(101, 49, 80);
+    glVertex3f(101, 51, 80);
+    glVertex3f(99, 51, 80);
+    glEnd();
+    glColor3ub(255, 255, 255);
+    const Pixel centre = readPixel(320, 240);
+    EXPECT_EQ(centre.r, 255);
+    EXPECT_EQ(centre.g, 0);
+    const Pixel aside = readPixel(100, 240);
+    EXPECT_EQ(aside.r, 0);
+    const Vector3 atScreen = gl->project(Vector3(100, 50, 80));
+    EXPECT_NEAR(atScreen.x, 320.0f, 0.01f);
+    EXPECT_NEAR(atScreen.y, 240.0f, 0.01f);
+    EXPECT_NEAR(atScreen.z, -20.0f, 1e-3f);
+}
+
+TEST_F(GLContextTest, ClearUsesTheClearColour) {
+    gl->setClearColour(10, 20, 30);
+    gl->clear();
+    const Pixel p = readPixel(5, 470);
+    EXPECT_EQ(p.r, 10);
+    EXPECT_EQ(p.g, 20);
+    EXPECT_EQ(p.b, 30);
+    gl->present();  // swapping must not disturb the context
+    EXPECT_TRUE(glFlag(GL_DEPTH_TEST));
+}
+
+TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
+    gl->enableAlphaTest();
+    EXPECT_TRUE(gl->alphaTestOn);
+    EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
+    EXPECT_EQ(glInteger(GL_ALPHA_TEST_FUNC), GL_GREATER);
+    GLfloat reference = -1;
+    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
+    EXPECT_FLOAT_EQ(reference, 0.0f);
+
+    gl->enableBlending(0);
+    EXPECT_TRUE(gl->blendingOn);
+    EXPECT_TRUE(gl->alphaTestOn);  // still wanted...
+    EXPECT_FALSE(glFlag(GL_ALPHA_TEST));  // ...but off while blending
+    EXPECT_TRUE(glFlag(GL_BLEND));
+    EXPECT_EQ(glInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(glInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK), GL_FALSE);
+
+    // A second enable changes nothing, not even the factors.
+    gl->enableBlending(1);
+    EXPECT_EQ(glInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+
+    gl->disableBlending();
+    EXPECT_FALSE(gl->blendingOn);
+    EXPECT_FALSE(glFlag(GL_BLEND));
+    EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
+    EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
+
+    // Mode 1 is additive; other modes keep the factors in force.
+    gl->enableBlending(1);
+    EXPECT_EQ(glInteger(GL_BLEND_DST), GL_ONE);
+    gl->disableBlending();
+    gl->enableBlending(7);
+    EXPECT_EQ(glInteger(GL_BLEND_DST), GL_ONE);
+    gl->disableBlending();
+
+    gl->disableAlphaTest();
+    EXPECT_FALSE(gl->alphaTestOn);
+    EXPECT_FALSE(glFlag(GL_ALPHA_TEST));
+    // Without the alpha test wanted, ending blending leaves it off.
+    gl->enableBlending(0);
+    gl->disableBlending();
+    EXPECT_FALSE(glFlag(GL_ALPHA_TEST));
+
+    // Enabling the alpha test while blending switches it on at once.
+    gl->enableBlending(0);
+    gl->enableAlphaTest();
+    EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
+    EXPECT_TRUE(gl->alphaTestOn);
+    gl->disableBlending();
+    gl->disableBlending();  // a second disable is harmless
+    EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
+    EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
+}
+
+TEST_F(GLContextTest, TwoDimensionalModeDrawsAtTheTopLeftWhateverTheDepthBufferHolds) {
+    // Fill the depth buffer with the nearest value, so that anything failing
+    // the depth test would not show.
+    glClearDepth(0.0);
+    gl->clear();
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    makeSolidTexture(77, 0, 255, 0);
+
+    GLfloat modelViewBefore[16], projectionBefore[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelViewBefore);
+    glGetFloatv(GL_PROJECTION_MATRIX, projectionBefore);
+
+    gl->enter2D();
+    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_PROJECTION);
+    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_ALWAYS);
+    EXPECT_FALSE(glFlag(GL_CULL_FACE));
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 77);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2i(0, 0);
+    glTexCoord2f(0, 1);
+    glVertex2i(0, 100);
+    glTexCoord2f(1, 1);
+    glVertex2i(100, 100);
+    glTexCoord2f(1, 0);
+    glVertex2i(100, 0);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    gl->leave2D();
+
+    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LEQUAL);
+    EXPECT_TRUE(glFlag(GL_CULL_FACE));
+    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+    GLfloat modelViewAfter[16], projectionAfter[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelViewAfter);
+    glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_FLOAT_EQ(modelViewAfter[i], modelViewBefore[i]);
+        EXPECT_FLOAT_EQ(projectionAfter[i], projectionBefore[i]);
+    }
+
+    EXPECT_EQ(readPixel(0, 0).g, 255);
+    EXPECT_EQ(readPixel(99, 99).g, 255);
+    EXPECT_EQ(readPixel(50, 2).g, 255);
+    EXPECT_EQ(readPixel(100, 50).g, 0);
+    EXPECT_EQ(readPixel(50, 100).g, 0);
+    EXPECT_EQ(readPixel(50, 470).g, 0);  // not mirrored to the bottom
+}
+
+TEST_F(GLContextTest, SwitchedOnLightsArePlacedInTheNewView) {
+    GLfloat defaultPosition[4];
+    glGetLightfv(GL_LIGHT0, GL_POSITION, defaultPosition);
+
+    gl->lights.lights[0] = GLContext::Light{Vector3(1, 2, 3), Vector3(0, 0, 1), false, true};
+    gl->applyCamera();  // master switch off: nothing placed
+    GLfloat position[4];
+    glGetLightfv(GL_LIGHT0, GL_POSITION, position);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(position[i], defaultPosition[i]);
+
+    gl->lights.enabled = true;
+    gl->lights.lights[1] = GLContext::Light{Vector3(), Vector3(0, -1, 0), true, true};
+    gl->applyCamera();
+    // Looking along +x with y up, eye space is (z, y, -x).
+    glGetLightfv(GL_LIGHT0, GL_POSITION, position);
+    EXPECT_NEAR(position[0], 3.0f, 1e-5f);
+    EXPECT_NEAR(position[1], 2.0f, 1e-5f);
+    EXPECT_NEAR(position[2], -1.0f, 1e-5f);
+    EXPECT_NEAR(position[3], 1.0f, 1e-5f);
+    glGetLightfv(GL_LIGHT1, GL_POSITION, position);
+    EXPECT_NEAR(position[0], 0.0f, 1e-5f);
+    EXPECT_NEAR(position[1], 1.0f, 1e-5f);  // towards the light: the negated direction
+    EXPECT_NEAR(position[2], 0.0f, 1e-5f);
+    EXPECT_NEAR(position[3], 0.0f, 1e-5f);
+}
+
+TEST_F(GLContextTest, DestroyingTheCurrentContextClearsTheGlobalPointer) {
+    GLContext* second = new GLContext(reinterpret_cast<uintptr_t>(sdlWindow), 640, 480, 32);
+    ASSERT_TRUE(second->hasRenderingContext());
+    currentGLContext = second;
+    delete second;
+    EXPECT_EQ(currentGLContext, nullptr);
+    gl->makeCurrent();
+    currentGLContext = gl;
+    gl->setClearColour(0, 0, 200);
+    gl->clear();
+    EXPECT_EQ(readPixel(1, 1).b, 200);
+}
+
+TEST(GLContextWithoutWindow, AContextWithoutAWindowStillAnswersItsGeometry) {
+    // No window: no rendering context, but the camera arithmetic works.
+    GLContext context(0, 640, 480, 32);
+    EXPECT_FALSE(context.hasRenderingContext());
+    EXPECT_NEAR(context.unproject(320, 240).x, 1.5f, 1e-4f);
+    EXPECT_NEAR(context.project(Vector3(10, 0, 0)).x, 320.0f, 1e-3f);
+    context.present();  // nothing to swap: no crash
 }
