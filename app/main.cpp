@@ -1,3 +1,39 @@
-int main() {
-    return 0;
+#include <string>
+
+#include "app/ApplicationRunner.h"
+#include "app/InitApplication.h"
+#include "platform/Window.h"
+#include "platform/WindowRegistry.h"
+
+namespace {
+
+// The words after the program's own name, joined by blanks.
+std::string commandTail(int argc, char** argv) {
+    std::string tail;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            tail += ' ';
+        tail += argv[i];
+    }
+    return tail;
+}
+
+// A quit message ends the run loop with the main window still open; closing
+// it here restores the display mode and releases the GL context.
+void closeRemainingWindows() {
+    for (int32_t i = 0; i < windowRegistryCapacity(); ++i) {
+        if (Window* window = windowRegistrySlot(i)) {
+            delete window;
+            i = -1;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string tail = commandTail(argc, argv);
+    const int result = runApplication(tail.c_str(), initApplication, nullptr, nullptr);
+    closeRemainingWindows();
+    return result;
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/WindowDescription.h"
+
+// Declares "TamoData.arc" and its six members in their archive order.
+void declareArchive();
+// The main window: "Tamotown", 640 x 480, full screen, 32 bits per pixel.
+WindowDescription mainWindowDescription();
+
+// The start-up callback: declares the media archive and its members, fixes the
+// screen size and creates the main window. Always true.
+bool initApplication();

@@ -1,0 +1,114 @@
+#include "app/LooseTextures.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+#include "media/Textures.h"
+#include "platform/FileSearch.h"
+#include "platform/PathName.h"
+#include "platform/TextureTable.h"
+
+namespace {
+
+// Bigger than any texture OpenGL 1.1 implementations are asked to take here,
+// small enough that width x height x 3 cannot overflow.
+constexpr int32_t MaxTextureSide = 8192;
+
+std::string workingDirectory() {
+    char buffer[4096];
+    if (getcwd(buffer, sizeof buffer) == nullptr)
+        return "(unknown)";
+    return buffer;
+}
+
+void reportSkipped(const std::string& path, const char* why) {
+    std::fprintf(stderr, "tamotown: texture file %s skipped (%s), working directory %s\n",
+                 nativePath(path.c_str()).c_str(), why, workingDirectory().c_str());
+}
+
+// Reads exactly size bytes of the file; false when it cannot be opened or is shorter.
+bool readExactly(const std::string& path, std::vector<uint8_t>& pixels, size_t size,
+                 const char** why) {
+    FILE* file = openFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        *why = "cannot be opened";
+        return false;
+    }
+    pixels.resize(size);
+    const bool complete = std::fread(pixels.data(), 1, size, file) == size;
+    std::fclose(file);
+    if (!complete)
+        *why = "shorter than its size says";
+    return complete;
+}
+
+}  // namespace
+
+bool parseLooseTextureName(const char* name, LooseTextureName* out) {
+    if (name == nullptr)
+        return false;
+    LooseTextureName parsed{};
+    int consumed = -1;
+    if (std::sscanf(name, "%d_%d_%d.raw%n", &parsed.number, &parsed.width, &parsed.height,
+                    &consumed) != 3)
+        return false;
+    if (consumed < 0 || name[consumed] != '\0')
+        return false;
+    if (parsed.number < 0 || parsed.width < 1 || parsed.height < 1 ||
+        parsed.width > MaxTextureSide || parsed.height > MaxTextureSide)
+        return false;
+    *out = parsed;
+    return true;
+}
+
+AverageColour averageColour(const uint8_t* rgb, int32_t width, int32_t height) {
+    const int64_t pixels = static_cast<int64_t>(width) * height;
+    if (rgb == nullptr || pixels <= 0)
+        return AverageColour{0, 0, 0};
+    int64_t sums[3] = {0, 0, 0};
+    for (int64_t i = 0; i < pixels; ++i) {
+        for (int channel = 0; channel < 3; ++channel)
+            sums[channel] += rgb[i * 3 + channel];
+    }
+    return AverageColour{static_cast<int32_t>(sums[0] / pixels),
+                         static_cast<int32_t>(sums[1] / pixels),
+                         static_cast<int32_t>(sums[2] / pixels)};
+}
+
+int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour) {
+    char** names = nullptr;
+    if (!findFiles(&names, "Textures\\*.raw")) {
+        reportSkipped("Textures\\*.raw", "the folder cannot be listed");
+        freeFileList(names);
+        return 0;
+    }
+    int32_t loaded = 0;
+    std::vector<uint8_t> pixels;
+    for (char** name = names; name != nullptr && *name != nullptr; ++name) {
+        const std::string path = std::string("Textures\\") + *name;
+        LooseTextureName parsed{};
+        if (!parseLooseTextureName(*name, &parsed)) {
+            reportSkipped(path, "name is not <number>_<width>_<height>.raw");
+            continue;
+        }
+        const size_t size = static_cast<size_t>(parsed.width) * parsed.height * 3;
+        const char* why = "";
+        if (!readExactly(path, pixels, size, &why)) {
+            reportSkipped(path, why);
+            continue;
+        }
+        const int32_t id = FirstLooseTextureId + parsed.number;
+        if (addColour)
+            addColour(id, averageColour(pixels.data(), parsed.width, parsed.height));
+        if (parsed.number <= LastColourKeyedTexture)
+            createColourKeyTexture(&table, pixels.data(), parsed.width, parsed.height, id);
+        else
+            createUniformAlphaTexture(&table, pixels.data(), parsed.width, parsed.height, id, 1.0f);
+        ++loaded;
+    }
+    freeFileList(names);
+    return loaded;
+}

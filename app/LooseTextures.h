@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class TextureTable;
+
+// Loose block textures: raw RGB files "Textures\<n>_<width>_<height>.raw",
+// loaded as texture 100 + n.
+
+struct LooseTextureName {
+    int32_t number;
+    int32_t width;
+    int32_t height;
+};
+
+// Reads n, width and height from a file name of the form "%d_%d_%d.raw" with
+// nothing after ".raw". Refuses negative numbers, empty or huge sizes.
+bool parseLooseTextureName(const char* name, LooseTextureName* out);
+
+struct AverageColour {
+    int32_t red;
+    int32_t green;
+    int32_t blue;
+};
+
+// Per-channel average over width x height RGB pixels, each truncated.
+AverageColour averageColour(const uint8_t* rgb, int32_t width, int32_t height);
+
+// Colour keyed (transparent key colour, nearest filtering) up to this number,
+// opaque with linear filtering above it.
+constexpr int32_t LastColourKeyedTexture = 12;
+constexpr int32_t FirstLooseTextureId = 100;
+
+// Called once per loaded texture with its id and average colour.
+using TextureColourSink = std::function<void(int32_t id, const AverageColour& colour)>;
+
+// Loads every file matching "Textures\*.raw" in directory order. Files whose
+// names do not parse, that cannot be opened or that are shorter than their
+// size says are skipped, not counted, and named in one line on standard error.
+// Returns the number of textures made.
+int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour);

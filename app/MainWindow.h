@@ -1,0 +1,72 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/InterfaceButtons.h"
+#include "app/MapFileCommands.h"
+#include "app/StatusCaption.h"
+#include "platform/Window.h"
+
+class BitmapFont;
+class GLContext;
+class SkyDome;
+class SpriteSheet;
+class TamoEngineCore;
+
+// The program's one window: owns the GL context, the sprite sheets, the font,
+// the sky dome, the engine core (and through it the world) and the panel
+// buttons. Each frame it draws the world and the panels, answers a click on a
+// panel button, lets the avatar move and edit, and presents the picture.
+class MainWindow : public Window {
+public:
+    // Display modes: building (0), shutting down (1), running (2).
+    static constexpr int32_t ModeBuilding = 0;
+    static constexpr int32_t ModeShuttingDown = 1;
+    static constexpr int32_t ModeRunning = 2;
+
+    explicit MainWindow(WindowDescription description);
+    ~MainWindow() override;
+
+    void onEvent(int32_t type, int32_t a, int32_t b) override;
+    void onFrame() override;
+
+    void setDisplayMode(int32_t mode);
+    int32_t getDisplayMode() const { return displayMode; }
+    void saveMapFile();
+    void loadMapFile();
+
+    // The dialog the map-file commands ask for a name (the platform's when null).
+    void setFileDialog(FileDialogFunction dialog) { fileDialog = dialog; }
+
+    TamoEngineCore* getEngineCore() const { return engineCore; }
+    GLContext* getGLContext() const { return glContext; }
+    const InterfaceButtons& getButtons() const { return buttons; }
+    // The failure caption shown at time now, or null.
+    const char* captionAt(uint32_t now) const { return caption.textAt(now); }
+
+private:
+    // Loads an archive member, remembering the first failure for the report.
+    uint8_t* loadMedia(const char* name);
+    void reportMissingMedia() const;
+    void loadArchiveTextures();
+    void loadSpriteSheets();
+    void createWorld();
+    void drawPanels();
+    void drawBlockPanel(int32_t bx, int32_t by);
+    void drawSpritePanel(int32_t bx, int32_t by);
+    void drawCaption();
+    // True when the window destroyed itself (quit).
+    bool answerClick();
+
+    GLContext* glContext = nullptr;
+    SpriteSheet* interfaceSheet = nullptr;
+    SpriteSheet* spriteSheet = nullptr;
+    BitmapFont* font = nullptr;
+    int32_t displayMode = ModeBuilding;
+    SkyDome* skyDome = nullptr;
+    TamoEngineCore* engineCore = nullptr;
+    InterfaceButtons buttons;
+    StatusCaption caption;
+    std::string mediaError;
+    FileDialogFunction fileDialog = nullptr;
+};

@@ -1,0 +1,333 @@
+#include "app/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/InitApplication.h"
+#include "engine/TamoEngineCore.h"
+#include "media/Archive.h"
+#include "platform/GLContext.h"
+#include "platform/ScreenSize.h"
+#include "platform/SystemClock.h"
+#include "platform/TextureTable.h"
+#include "platform/WindowRegistry.h"
+#include "world/TamoMap.h"
+#include "world/TamoSpriteObjectSet.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> solidTexture(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> pixels;
+    for (int32_t i = 0; i < width * height; ++i) {
+        pixels.push_back(r);
+        pixels.push_back(g);
+        pixels.push_back(b);
+    }
+    return pixels;
+}
+
+int32_t textureFilter(int32_t id) {
+    GLint filter = 0;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    return filter;
+}
+
+// Alpha of texel 0 of a texture.
+int32_t firstTexelAlpha(int32_t id, int32_t width, int32_t height) {
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba[3];
+}
+
+std::string dialogAnswer;
+bool dialogAccepts = true;
+int32_t dialogCalls = 0;
+
+uint32_t nowForTest() { return getTickCount(); }
+
+bool fakeDialog(uintptr_t, bool, char* buffer, int32_t size, const char*, const char*) {
+    ++dialogCalls;
+    if (!dialogAccepts)
+        return false;
+    std::snprintf(buffer, static_cast<size_t>(size), "%s", dialogAnswer.c_str());
+    return true;
+}
+
+// Each test runs in a scratch folder holding the generated archive (unless it
+// removes it) and builds a main window there.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = fs::current_path();
+        char pattern[] = "/tmp/tamo-mainwindow.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        scratch = pattern;
+        const fs::path archive = fs::path(TAMO_BUILD_DIR) / "TamoData.arc";
+        ASSERT_TRUE(fs::exists(archive)) << "generated media missing: " << archive;
+        fs::copy_file(archive, scratch / "TamoData.arc");
+        fs::current_path(scratch);
+        clearArchiveEntries();
+        declareArchive();
+        ScreenWidth = 640;
+        ScreenHeight = 480;
+    }
+
+    void TearDown() override {
+        closeWindow();
+        clearArchiveEntries();
+        fs::current_path(previous);
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+    }
+
+    MainWindow* openWindow() {
+        window = new MainWindow(mainWindowDescription());
+        return window;
+    }
+
+    void closeWindow() {
+        if (window != nullptr && anyWindowRegistered())
+            delete window;
+        window = nullptr;
+    }
+
+    void addTextureFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+        fs::create_directories(scratch / "Textures");
+        writeFile(scratch / "Textures" / name, bytes);
+    }
+
+    TamoEngineCore& core() { return *window->getEngineCore(); }
+
+    fs::path previous;
+    fs::path scratch;
+    MainWindow* window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, BuildsTheWholeProgramAndRuns) {
+    openWindow();
+    EXPECT_EQ(window->getDisplayMode(), MainWindow::ModeRunning);
+    ASSERT_NE(window->getEngineCore(), nullptr);
+    EXPECT_NE(core().map, nullptr);
+    EXPECT_NE(core().sprites, nullptr);
+    EXPECT_NE(core().avatar, nullptr);
+    EXPECT_EQ(currentGLContext, window->getGLContext());
+    EXPECT_FLOAT_EQ(window->getGLContext()->frustum.far, 1000.0f);
+    // The camera starts at the start point and the plan view is centred on it.
+    EXPECT_FLOAT_EQ(window->getGLContext()->eye.x, 40000.0f);
+    EXPECT_EQ(core().currentLevel, 4000);
+    EXPECT_FLOAT_EQ(core().planScrollX, 63680.0f);
+    TextureTable& textures = *window->getGLContext()->textures;
+    for (int32_t id = 1; id <= 6; ++id)
+        EXPECT_GE(textures.findTexture(id), 0) << "texture " << id;
+    EXPECT_EQ(window->getButtons().alwaysList().count(), 5);
+    window->onFrame();
+    closeWindow();
+    EXPECT_EQ(currentGLContext, nullptr);
+    EXPECT_FALSE(anyWindowRegistered());
+}
+
+TEST_F(MainWindowTest, NoLooseTexturesGiveCountZero) {
+    openWindow();
+    EXPECT_EQ(core().textureCount, 0);
+    EXPECT_EQ(window->getGLContext()->textures->findTexture(100), -1);
+    EXPECT_EQ(core().textureColours.count(), 0);
+}
+
+TEST_F(MainWindowTest, LooseTexturesUpToTwelveAreColourKeyedLaterOnesOpaque) {
+    addTextureFile("0_16_16.raw", solidTexture(16, 16, 159, 0, 159));
+    addTextureFile("13_16_16.raw", solidTexture(16, 16, 159, 0, 159));
+    openWindow();
+    EXPECT_EQ(core().textureCount, 2);
+    TextureTable& textures = *window->getGLContext()->textures;
+    ASSERT_GE(textures.findTexture(100), 0);
+    ASSERT_GE(textures.findTexture(113), 0);
+    EXPECT_EQ(textureFilter(100), GL_NEAREST);
+    EXPECT_EQ(firstTexelAlpha(100, 16, 16), 0);
+    EXPECT_EQ(textureFilter(113), GL_LINEAR);
+    EXPECT_EQ(firstTexelAlpha(113, 16, 16), 255);
+    int32_t r = -1, g = -1, b = -1;
+    ASSERT_TRUE(core().getTextureColour(113, r, g, b));
+    EXPECT_EQ(r, 159);
+    EXPECT_EQ(g, 0);
+    EXPECT_EQ(b, 159);
+}
+
+TEST_F(MainWindowTest, BadLooseTextureFilesAreSkippedUncountedAndReported) {
+    addTextureFile("0_2_1.raw", {10, 20, 30, 11, 21, 31});
+    addTextureFile("1_16_16.raw", {1, 2, 3});         // shorter than its size says
+    addTextureFile("road_16_16.raw", solidTexture(16, 16, 1, 2, 3));
+    testing::internal::CaptureStderr();
+    openWindow();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(core().textureCount, 1);
+    int32_t r = -1, g = -1, b = -1;
+    ASSERT_TRUE(core().getTextureColour(100, r, g, b));
+    EXPECT_EQ(r, 10);
+    EXPECT_EQ(g, 20);
+    EXPECT_EQ(b, 30);
+    EXPECT_EQ(window->getGLContext()->textures->findTexture(101), -1);
+    EXPECT_NE(errors.find("1_16_16.raw"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("road_16_16.raw"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(scratch.string()), std::string::npos) << errors;
+}
+
+TEST_F(MainWindowTest, MissingArchiveIsReportedOnceAndTheProgramStillStarts) {
+    fs::remove(scratch / "TamoData.arc");
+    testing::internal::CaptureStderr();
+    openWindow();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(window->getDisplayMode(), MainWindow::ModeRunning);
+    EXPECT_NE(errors.find("TamoData.arc"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(scratch.string()), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    window->onFrame();
+}
+
+TEST_F(MainWindowTest, CompleteArchivePrintsNothing) {
+    testing::internal::CaptureStderr();
+    openWindow();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(MainWindowTest, KeysEditTheSelectedSpriteNames) {
+    openWindow();
+    TamoSpriteObjectSet& sprites = *core().sprites;
+    sprites.addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    ASSERT_EQ(sprites.count(), 1);
+    sprites.object(0).selected = true;
+    window->onEvent(2, 'A', 0);
+    window->onEvent(2, '7', 0);
+    window->onEvent(2, 112, 0);  // F1
+    window->onEvent(2, 96, 0);   // numeric pad 0
+    window->onEvent(4, 'B', 0);  // not a key event
+    EXPECT_EQ(sprites.object(0).name, "A7p");
+    window->onEvent(2, 8, 0);
+    EXPECT_EQ(sprites.object(0).name, "A7");
+    window->onEvent(2, 46, 0);
+    EXPECT_EQ(sprites.count(), 0);
+}
+
+TEST_F(MainWindowTest, ButtonPressIsConsumedOnceAndActs) {
+    openWindow();
+    window->mouseX = 580;  // edit-mode button
+    window->mouseY = 14;
+    window->leftButtonDown = true;
+    window->onFrame();
+    EXPECT_EQ(core().editMode, 1);
+    EXPECT_FALSE(window->leftButtonDown);
+    window->onFrame();  // still over the button, but the press was used
+    EXPECT_EQ(core().editMode, 1);
+}
+
+TEST_F(MainWindowTest, PressOffTheButtonsStaysPendingForTheAvatar) {
+    openWindow();
+    core().editMode = 1;  // sprite editing keeps a held press set
+    window->mouseX = 520;  // block panel's texture button: not offered in sprite mode
+    window->mouseY = 360;
+    window->leftButtonDown = true;
+    const int32_t texture = core().material.texture;
+    window->onFrame();
+    EXPECT_TRUE(window->leftButtonDown);
+    EXPECT_EQ(core().material.texture, texture);
+}
+
+TEST_F(MainWindowTest, QuitButtonDestroysTheWindow) {
+    openWindow();
+    window->mouseX = 8;
+    window->mouseY = 2;
+    window->leftButtonDown = true;
+    window->onFrame();
+    EXPECT_FALSE(anyWindowRegistered());
+    EXPECT_EQ(currentGLContext, nullptr);
+    window = nullptr;
+}
+
+TEST_F(MainWindowTest, FailedLoadKeepsTheWorldAndShowsTheCaption) {
+    openWindow();
+    std::vector<uint8_t> noise(517);
+    uint32_t state = 12345;
+    for (uint8_t& byte : noise) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(state >> 16);
+    }
+    writeFile(scratch / "noise.map", noise);
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "noise.map").string();
+    window->setFileDialog(&fakeDialog);
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    testing::internal::CaptureStderr();
+    window->loadMapFile();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(core().sprites->count(), 1);
+    EXPECT_GE(core().map->findSector(Vector3{40001.0f, 60001.0f, 40001.0f}), 0);
+    ASSERT_NE(window->captionAt(nowForTest()), nullptr);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "LOAD FAILED");
+}
+
+TEST_F(MainWindowTest, SaveWritesTheStartWorldAndCancelWritesNothing) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogCalls = 0;
+    dialogAccepts = false;
+    dialogAnswer = (scratch / "cancelled.map").string();
+    window->saveMapFile();
+    EXPECT_EQ(dialogCalls, 1);
+    EXPECT_FALSE(fs::exists(scratch / "cancelled.map"));
+    EXPECT_EQ(window->captionAt(nowForTest()), nullptr);
+
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "start.map").string();
+    window->saveMapFile();
+    ASSERT_TRUE(fs::exists(scratch / "start.map"));
+    EXPECT_EQ(fs::file_size(scratch / "start.map"), 130u);
+    EXPECT_EQ(window->captionAt(nowForTest()), nullptr);
+}
+
+TEST_F(MainWindowTest, FailedSaveShowsTheCaptionAndKeepsNoFile) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "no-such-folder" / "world.map").string();
+    testing::internal::CaptureStderr();
+    window->saveMapFile();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fs::exists(scratch / "no-such-folder"));
+    ASSERT_NE(window->captionAt(nowForTest()), nullptr);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "SAVE FAILED");
+    EXPECT_FALSE(errors.empty());
+}
+
+TEST_F(MainWindowTest, SavedWorldLoadsBack) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "two.map").string();
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    window->saveMapFile();
+    core().sprites->clearAll();
+    ASSERT_EQ(core().sprites->count(), 0);
+    window->loadMapFile();
+    EXPECT_EQ(core().sprites->count(), 1);
+    EXPECT_EQ(window->captionAt(nowForTest()), nullptr);
+}

@@ -1,0 +1,109 @@
+# Shared helpers of the Tamotown end-to-end scripts (sourced, not a test).
+#
+# A script sources this file with the path of tamotown and the build folder as
+# $1 and $2. It re-runs itself under its own Xvfb, copies the generated media
+# into a scratch folder and starts the program there. Every helper fails the
+# script with a message; the trap stops the program and removes the folder.
+
+set -uo pipefail
+
+if [ -z "${TAMO_E2E_UNDER_XVFB:-}" ]; then
+    export TAMO_E2E_UNDER_XVFB=1
+    exec xvfb-run -a -s "-screen 0 640x480x24" bash "$0" "$@"
+fi
+
+TAMOTOWN=$(readlink -f "${1:?path of tamotown}")
+BUILD_DIR=$(readlink -f "${2:?build folder}")
+PYTHON=/usr/bin/python3
+[ -x "$PYTHON" ] || PYTHON=python3
+IMPORT=/usr/bin/import
+[ -x "$IMPORT" ] || IMPORT=import
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy GSETTINGS_BACKEND=memory
+
+SCRATCH=$(mktemp -d /tmp/tamo-e2e.XXXXXX)
+APP_PID=""
+APP_STATUS=""
+
+log() { echo "[$(basename "$0")] $*"; }
+
+fail() {
+    echo "FAIL [$(basename "$0")]: $*" >&2
+    if [ -s "$SCRATCH/stderr.txt" ]; then
+        echo "--- program stderr ---" >&2
+        tail -n 20 "$SCRATCH/stderr.txt" >&2
+    fi
+    exit 1
+}
+
+cleanup() {
+    if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
+        kill "$APP_PID" 2>/dev/null
+        sleep 0.5
+        kill -9 "$APP_PID" 2>/dev/null
+    fi
+    rm -rf "$SCRATCH"
+}
+trap cleanup EXIT
+
+copy_media() {
+    [ -f "$BUILD_DIR/TamoData.arc" ] || fail "no generated TamoData.arc in $BUILD_DIR"
+    cp "$BUILD_DIR/TamoData.arc" "$SCRATCH/" || fail "cannot copy the archive"
+    [ -d "$BUILD_DIR/Textures" ] && cp -r "$BUILD_DIR/Textures" "$SCRATCH/"
+    [ -f "$BUILD_DIR/pip.wav" ] && cp "$BUILD_DIR/pip.wav" "$SCRATCH/"
+    return 0
+}
+
+# Starts tamotown in the scratch folder and waits until its window shows.
+start_app() {
+    (cd "$SCRATCH" && exec "$TAMOTOWN" >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
+    APP_PID=$!
+    if ! timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null 2>&1; then
+        fail "the Tamotown window did not appear"
+    fi
+    # Input focus arrives a little after the window is mapped.
+    sleep 1
+    kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
+}
+
+# Waits up to $1 seconds for the program to end; sets APP_STATUS.
+wait_for_exit() {
+    local limit=$(( $1 * 10 ))
+    for ((i = 0; i < limit; i++)); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            wait "$APP_PID"
+            APP_STATUS=$?
+            APP_PID=""
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+app_window() {
+    xdotool search --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1
+}
+
+# Moves the pointer to (x, y) and clicks a mouse button there (default left).
+click_at() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool click "${3:-1}"
+    sleep 0.5
+}
+
+# Screenshot of the whole screen as a binary PPM.
+shot() {
+    "$IMPORT" -window root -depth 8 "ppm:$1" 2>/dev/null || fail "screenshot failed"
+}
+
+E2E_DIR=$(dirname "$(readlink -f "$0")")
+probe() { "$PYTHON" "$E2E_DIR/screen_probe.py" "$@" || fail "screen probe $1 failed"; }
+# "r g b" of pixel (x, y) of a screenshot.
+pixel() { probe pixel "$@"; }
+# Pixels differing between two screenshots inside x1 y1 x2 y2.
+changed_pixels() { probe changed "$@"; }
+# Pixels inside x1 y1 x2 y2 near the colour r g b.
+count_colour() { probe count "$@"; }
+# Distinct colours inside x1 y1 x2 y2.
+distinct_colours() { probe distinct "$@"; }

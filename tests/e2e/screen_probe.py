@@ -1,0 +1,65 @@
+"""Pixel probes on binary PPM screenshots for the end-to-end scripts.
+
+  screen_probe.py pixel SHOT X Y                      -> "r g b"
+  screen_probe.py changed SHOT_A SHOT_B X1 Y1 X2 Y2   -> pixels that differ by more than 24
+  screen_probe.py count SHOT X1 Y1 X2 Y2 R G B        -> pixels within 40 of (R, G, B)
+  screen_probe.py distinct SHOT X1 Y1 X2 Y2           -> number of distinct colours
+Rectangles are inclusive.
+"""
+import sys
+from pathlib import Path
+
+
+def load(path):
+    data = Path(path).read_bytes()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b'#':
+            pos = data.index(b'\n', pos)
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b'P6' or int(fields[3]) != 255:
+        sys.exit(f"{path}: not an 8-bit binary PPM")
+    return int(fields[1]), int(fields[2]), data[pos + 1:]
+
+
+def rect_pixels(width, x1, y1, x2, y2):
+    for y in range(y1, y2 + 1):
+        for x in range(x1, x2 + 1):
+            yield (y * width + x) * 3
+
+
+def main(argv):
+    command = argv[1]
+    if command == 'pixel':
+        width, _, px = load(argv[2])
+        i = (int(argv[4]) * width + int(argv[3])) * 3
+        print(px[i], px[i + 1], px[i + 2])
+    elif command == 'changed':
+        width, _, a = load(argv[2])
+        _, _, b = load(argv[3])
+        x1, y1, x2, y2 = map(int, argv[4:8])
+        print(sum(1 for i in rect_pixels(width, x1, y1, x2, y2)
+                  if max(abs(a[i + k] - b[i + k]) for k in range(3)) > 24))
+    elif command == 'count':
+        width, _, px = load(argv[2])
+        x1, y1, x2, y2, r, g, b = map(int, argv[3:10])
+        print(sum(1 for i in rect_pixels(width, x1, y1, x2, y2)
+                  if abs(px[i] - r) <= 40 and abs(px[i + 1] - g) <= 40
+                  and abs(px[i + 2] - b) <= 40))
+    elif command == 'distinct':
+        width, _, px = load(argv[2])
+        x1, y1, x2, y2 = map(int, argv[3:7])
+        print(len({px[i:i + 3] for i in rect_pixels(width, x1, y1, x2, y2)}))
+    else:
+        sys.exit(f"unknown command {command}")
+
+
+if __name__ == '__main__':
+    main(sys.argv)
