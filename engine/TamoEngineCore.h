@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>  // DynArray.h uses size_t without including it
 #include <cstdint>
 
 #include "platform/DynArray.h"

@@ -1,0 +1,204 @@
+#include "engine/TamoEngineCore.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "engine/Overlay.h"
+#include "media/BitmapFont.h"
+#include "media/SpriteSheet.h"
+#include "platform/GLContext.h"
+#include "platform/SystemClock.h"
+#include "world/OptimizedQuadHashTable.h"
+#include "world/TamoSector.h"
+
+// Owned world objects, deleted by the destructor.
+#include "engine/TamoEditorUserAvatar.h"
+#include "world/TamoMap.h"
+#include "world/TamoSpriteObjectSet.h"
+
+namespace {
+
+constexpr int32_t materialShownFor = 4000;
+constexpr int32_t modeShownFor = 1500;
+constexpr int32_t hudLineHeight = 18;
+
+int32_t tickNow() { return static_cast<int32_t>(getTickCount()); }
+
+// Milliseconds from stamp to now, correct across the wrap of the tick.
+int32_t elapsedSince(int32_t stamp, int32_t now) {
+    return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(stamp));
+}
+
+int32_t floorToInt(float value) { return static_cast<int32_t>(std::floor(value)); }
+
+} // namespace
+
+TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_,
+                               BitmapFont* font_, int32_t firstTextureId_,
+                               int32_t planTileCurrent_, int32_t planTileOther_)
+    : glContext(glContext_),
+      spriteSheet(spriteSheet_),
+      font(font_),
+      firstTextureId(firstTextureId_),
+      planTileCurrent(planTileCurrent_),
+      planTileOther(planTileOther_) {
+    material.texture = firstTextureId;
+}
+
+TamoEngineCore::~TamoEngineCore() {
+    textureColours.clear();
+    delete sprites;
+    sprites = nullptr;
+    delete map;
+    map = nullptr;
+    delete avatar;
+    avatar = nullptr;
+}
+
+OptimizedQuadHashTable* TamoEngineCore::createQuadTable() {
+    return new OptimizedQuadHashTable(this);
+}
+
+TamoSector* TamoEngineCore::createSector(Vector3 origin, int32_t size) {
+    return new TamoSector(origin, size, this);
+}
+
+TamoSector* TamoEngineCore::readSector(FileStream& stream) {
+    TamoSectorData data;
+    if (!TamoSector::readSectorData(stream, data))
+        return nullptr;
+    return createSectorFromData(data);
+}
+
+TamoSector* TamoEngineCore::createSectorFromData(const TamoSectorData& data) {
+    std::unique_ptr<TamoSector> sector(new TamoSector(data, this));
+    if (sector->blocks.count() != static_cast<int32_t>(data.blocks.size()))
+        return nullptr;
+    return sector.release();
+}
+
+bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t green,
+                                      int32_t blue) {
+    return textureColours.append(TextureColour{textureId, red, green, blue});
+}
+
+bool TamoEngineCore::getTextureColour(int32_t textureId, int32_t& red, int32_t& green,
+                                      int32_t& blue) const {
+    for (const TextureColour& colour : textureColours) {
+        if (colour.textureId == textureId) {
+            red = colour.red;
+            green = colour.green;
+            blue = colour.blue;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TamoEngineCore::toggleView() { view3D = !view3D; }
+
+void TamoEngineCore::toggleEditMode() {
+    editMode = editMode == 0 ? 1 : 0;
+    modeShownAt = tickNow();
+}
+
+void TamoEngineCore::centrePlanView() {
+    if (!glContext)
+        return;
+    const Vector3& eye = glContext->eye;
+    const float w = static_cast<float>(blockWidth);
+    const float h = static_cast<float>(blockHeight);
+    planScrollX = static_cast<float>(planCellSize * floorToInt(eye.x / w) - glContext->width / 2);
+    planScrollY = static_cast<float>(planCellSize * floorToInt(eye.z / w) - glContext->height / 2);
+    currentLevel = floorToInt(eye.y / h);
+}
+
+void TamoEngineCore::touchMaterial() { materialShownAt = tickNow(); }
+
+void TamoEngineCore::levelUp() { ++currentLevel; }
+
+void TamoEngineCore::levelDown() { --currentLevel; }
+
+void TamoEngineCore::stepTexture(int32_t delta) {
+    int32_t id = material.texture + delta;
+    if (id < firstTextureId)
+        id = firstTextureId + textureCount - 1;
+    if (id >= firstTextureId + textureCount)
+        id = firstTextureId;
+    material.texture = id;
+    touchMaterial();
+}
+
+void TamoEngineCore::rotateMaterial() {
+    material.rotation = static_cast<uint8_t>((material.rotation + 1) % 4);
+    touchMaterial();
+}
+
+void TamoEngineCore::changeScale(int32_t delta, bool alongU) {
+    int8_t& scale = alongU ? material.scaleU : material.scaleV;
+    // Formed in the signed byte itself: 127 + 1 wraps negative and so gives 1.
+    int8_t changed = static_cast<int8_t>(static_cast<uint8_t>(scale) + static_cast<uint8_t>(delta));
+    if (changed < 1)
+        changed = 1;
+    scale = changed;
+    touchMaterial();
+}
+
+void TamoEngineCore::changeOffset(int32_t delta, bool alongU) {
+    if (alongU)
+        material.offsetU += delta;
+    else
+        material.offsetV += delta;
+    touchMaterial();
+}
+
+void TamoEngineCore::stepSpriteType(int32_t delta) {
+    const int32_t groups = spriteSheet ? spriteSheet->groupCount() : 0;
+    int32_t type = spriteType + delta;
+    if (type < 0)
+        type = groups - 1;
+    if (type > groups - 1)
+        type = 0;
+    spriteType = type;
+}
+
+void TamoEngineCore::drawHud() {
+    const int32_t now = tickNow();
+    if (elapsedSince(materialShownAt, now) > materialShownFor)
+        materialShownAt = 0;
+    if (elapsedSince(modeShownAt, tickNow()) > modeShownFor)
+        modeShownAt = 0;
+    if (!glContext)
+        return;
+    const int32_t w = glContext->width;
+    const int32_t h = glContext->height;
+    char text[50] = {};
+
+    if (materialShownAt != 0) {
+        fillRectWithTexture(0, h - 100, 100, h, material.texture, false, 1.0f);
+        const struct {
+            const char* format;
+            int32_t value;
+        } lines[5] = {
+            {"X ZOOM %d", material.scaleU},  {"Y ZOOM %d", material.scaleV},
+            {"DIR %d", material.rotation},   {"START X %d", material.offsetU},
+            {"START Y %d", material.offsetV},
+        };
+        for (int32_t k = 0; k < 5; ++k) {
+            std::snprintf(text, sizeof text, lines[k].format, lines[k].value);
+            if (font)
+                font->drawText(105, h - 100 + k * hudLineHeight, text, 0, 0, 255, false, 1.0f,
+                               false);
+        }
+    }
+
+    if (modeShownAt != 0 && font) {
+        const char* caption = editMode == 0   ? "EDITING MAP BLOCKS"
+                              : editMode == 1 ? "EDITING SPRITE OBJECTS"
+                                              : nullptr;
+        if (caption)
+            font->drawText(w / 2, static_cast<int32_t>(h - hudLineHeight * 1.5f), caption, 0, 0,
+                           255, true, 1.0f, false);
+    }
+}
