@@ -324,7 +324,10 @@ TEST_F(MainWindowTest, SavedWorldLoadsBack) {
     dialogAccepts = true;
     dialogAnswer = (scratch / "two.map").string();
     core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    ASSERT_EQ(core().sprites->count(), 1);
     window->saveMapFile();
+    // More than the start world alone: the sprite record follows.
+    EXPECT_GT(fs::file_size(scratch / "two.map"), 130u);
     core().sprites->clearAll();
     ASSERT_EQ(core().sprites->count(), 0);
     window->loadMapFile();
