@@ -1,0 +1,240 @@
+#include "engine/TamoEditorUserAvatar.h"
+
+#include "engine/TamoEngineCore.h"
+#include "platform/Cursor.h"
+#include "platform/FrameTime.h"
+#include "platform/GLContext.h"
+#include "platform/Geometry.h"
+#include "platform/KeyState.h"
+#include "platform/Window.h"
+#include "world/TamoMap.h"
+#include "world/TamoSpriteObjectSet.h"
+
+namespace {
+
+constexpr float moveUnitsPerMs = 0.5f;
+constexpr float turnDegreesPerMs = 0.1f;
+constexpr float mouseDegreesPerPixel = 0.5f;
+constexpr float planScrollPerMs = 0.2f;
+constexpr float pitchLimit = 90.0f;
+constexpr int32_t editBlocks = 0;
+constexpr int32_t editSprites = 1;
+
+} // namespace
+
+TamoEditorUserAvatar::TamoEditorUserAvatar(Window* window, TamoEngineCore* core)
+    : lastCursorX(window->mouseX), lastCursorY(window->mouseY), window(window), core(core) {}
+
+TamoEditorUserAvatar::~TamoEditorUserAvatar() = default;
+
+AvatarInput TamoEditorUserAvatar::readPlatformInput() {
+    AvatarInput in;
+    in.space = isKeyDown(keySpace);
+    in.tab = isKeyDown(keyTab);
+    in.leftArrow = isKeyDown(keyLeft);
+    in.upArrow = isKeyDown(keyUp);
+    in.rightArrow = isKeyDown(keyRight);
+    in.downArrow = isKeyDown(keyDown);
+    getCursorPos(&in.cursorScreenX, &in.cursorScreenY);
+    in.frameTime = static_cast<float>(getFrameTime());
+    return in;
+}
+
+void TamoEditorUserAvatar::update() { updateWith(readPlatformInput()); }
+
+void TamoEditorUserAvatar::updateWith(const AvatarInput& frameInput) {
+    input = frameInput;
+    GLContext& gl = *core->glContext;
+    if (input.space) {
+        if (!mouseLookActive)
+            centreCursor(gl.width / 2, gl.height / 2);
+        hideCursor();
+        mouseLookActive = true;
+    } else {
+        mouseLookActive = false;
+        showCursor();
+    }
+    if (core->view3D)
+        edit3D();
+    else
+        editPlan();
+    lastCursorX = window->mouseX;
+    lastCursorY = window->mouseY;
+}
+
+PointerState TamoEditorUserAvatar::getPointerState() {
+    PointerState state;
+    state.mouseX = window->mouseX;
+    state.mouseY = window->mouseY;
+    state.previousMouseX = window->previousMouseX;
+    state.previousMouseY = window->previousMouseY;
+    state.leftButtonDown = window->leftButtonDown;
+    state.rightButtonDown = window->rightButtonDown;
+    state.leftDoubleClick = window->leftDoubleClick;
+    state.rightDoubleClick = window->rightDoubleClick;
+    return state;
+}
+
+void TamoEditorUserAvatar::edit3D() {
+    if (input.space) {
+        flyWithMouse();
+        return;
+    }
+    walkWithKeys();
+    if (input.tab) {
+        // The flags stay set: painting and picking repeat while held.
+        if (window->leftButtonDown)
+            core->map->paintFaceAtCursor();
+        if (window->rightButtonDown)
+            core->map->pickMaterialAtCursor();
+        return;
+    }
+    if (core->editMode == editBlocks) {
+        // One block per press: the press is consumed here.
+        if (window->leftButtonDown) {
+            core->map->editBlockAtCursor(true);
+            window->leftButtonDown = false;
+        }
+        if (window->rightButtonDown) {
+            core->map->editBlockAtCursor(false);
+            window->rightButtonDown = false;
+        }
+        return;
+    }
+    if (core->editMode != editSprites)
+        return;
+    TamoSpriteObjectSet& sprites = *core->sprites;
+    if (window->leftButtonDown)
+        sprites.moveSelectedToCursor();
+    else if (window->rightButtonDown)
+        sprites.turnSelectedToCursor();
+    if (window->rightDoubleClick) {
+        sprites.addAtCursor();
+        window->rightDoubleClick = false;
+    }
+    if (!window->leftButtonDown && !window->rightButtonDown)
+        sprites.deselectAll();
+}
+
+void TamoEditorUserAvatar::editPlan() {
+    if (input.space) {
+        dragPlan();
+        return;
+    }
+    edgeScrollPlan();
+    // The flags stay set, so a held button paints along the cursor's path.
+    if (window->leftButtonDown)
+        core->map->editBlockLine(window->mouseX, window->mouseY, lastCursorX, lastCursorY, true);
+    if (window->rightButtonDown)
+        core->map->editBlockLine(window->mouseX, window->mouseY, lastCursorX, lastCursorY, false);
+}
+
+void TamoEditorUserAvatar::aimCamera() {
+    GLContext& gl = *core->glContext;
+    Vector3 d(1.0f, 0.0f, 0.0f);
+    Vector3 u(0.0f, 1.0f, 0.0f);
+    rotateYaw(d, u, yaw);
+    rotatePitch(d, u, pitch);
+    gl.direction = d;
+    gl.up = u;
+}
+
+void TamoEditorUserAvatar::flyWithMouse() {
+    GLContext& gl = *core->glContext;
+    const int32_t cx = gl.width / 2;
+    const int32_t cy = gl.height / 2;
+    int32_t x = cx, y = cy;
+    warpCursor(&x, &y, cx, cy);
+    yaw += (x - cx) * mouseDegreesPerPixel;
+    pitch += (y - cy) * mouseDegreesPerPixel; // moving the mouse down raises the view
+    aimCamera();
+    float speed = 0.0f;
+    if (window->leftButtonDown)
+        speed = input.frameTime * moveUnitsPerMs;
+    if (window->rightButtonDown)
+        speed = input.frameTime * -moveUnitsPerMs;
+    gl.eye = gl.eye + gl.direction * speed;
+    gl.applyCamera();
+}
+
+int32_t TamoEditorUserAvatar::cursorClientX() const {
+    return input.cursorScreenX - window->clientLeft();
+}
+
+int32_t TamoEditorUserAvatar::cursorClientY() const {
+    return input.cursorScreenY - window->clientTop();
+}
+
+void TamoEditorUserAvatar::walkWithKeys() {
+    GLContext& gl = *core->glContext;
+    const float move = input.frameTime * moveUnitsPerMs;
+    const float turn = input.frameTime * turnDegreesPerMs;
+    // The edges are those of the client area, wherever the window stands.
+    const int32_t cx = cursorClientX();
+    const int32_t cy = cursorClientY();
+    if (cx == 0)
+        yaw -= turn;
+    if (cx == gl.width - 1)
+        yaw += turn;
+    if (cy == 0)
+        pitch += turn;
+    if (cy == gl.height - 1)
+        pitch -= turn;
+    if (pitch < -pitchLimit)
+        pitch = -pitchLimit;
+    if (pitch > pitchLimit)
+        pitch = pitchLimit;
+    aimCamera();
+    Vector3 flat(gl.direction.x, 0.0f, gl.direction.z);
+    const Vector3 forward = normalise(flat);
+    Vector3 left = forward;
+    rotateAboutY(left, 90.0f);
+    if (input.upArrow)
+        gl.eye = gl.eye + forward * move;
+    if (input.downArrow)
+        gl.eye = gl.eye - forward * move;
+    if (input.leftArrow)
+        gl.eye = gl.eye + left * move;
+    if (input.rightArrow)
+        gl.eye = gl.eye - left * move;
+    gl.applyCamera();
+}
+
+void TamoEditorUserAvatar::dragPlan() {
+    GLContext& gl = *core->glContext;
+    const float k = input.frameTime * planScrollPerMs;
+    const int32_t cx = gl.width / 2;
+    const int32_t cy = gl.height / 2;
+    int32_t x = cx, y = cy;
+    warpCursor(&x, &y, cx, cy);
+    core->planScrollX += (x - cx) * k;
+    core->planScrollY += (y - cy) * k;
+}
+
+void TamoEditorUserAvatar::edgeScrollPlan() {
+    GLContext& gl = *core->glContext;
+    const float k = input.frameTime * planScrollPerMs;
+    const int32_t cx = cursorClientX();
+    const int32_t cy = cursorClientY();
+    if (cx == 0)
+        core->planScrollX -= k;
+    if (cx == gl.width - 1)
+        core->planScrollX += k;
+    if (cy == 0)
+        core->planScrollY -= k;
+    if (cy == gl.height - 1)
+        core->planScrollY += k;
+}
+
+void TamoEditorUserAvatar::centreCursor(int32_t x, int32_t y) {
+    int32_t oldX = 0, oldY = 0;
+    warpCursor(&oldX, &oldY, x, y);
+}
+
+void TamoEditorUserAvatar::warpCursor(int32_t* oldX, int32_t* oldY, int32_t x, int32_t y) {
+    *oldX = window->mouseX;
+    *oldY = window->mouseY;
+    setCursorPos(window->clientLeft() + x, window->clientTop() + y);
+    window->mouseX = x;
+    window->mouseY = y;
+}

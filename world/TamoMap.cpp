@@ -1,0 +1,273 @@
+#include "world/TamoMap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "engine/PointerState.h"
+#include "engine/TamoEditorUserAvatar.h"
+#include "engine/TamoEngineCore.h"
+#include "media/FileStream.h"
+#include "platform/GLContext.h"
+#include "platform/Geometry.h"
+#include "world/MapFile.h"
+#include "world/TamoSector.h"
+
+namespace {
+
+constexpr int32_t cursorRayLength = 1000;
+constexpr float blockEditStep = 1.0f;
+constexpr float faceEditStep = 0.1f;
+
+bool fail(std::string* why, const char* reason) {
+    if (why)
+        *why = reason;
+    return false;
+}
+
+// Integer division rounding towards minus infinity.
+int32_t floorDiv(int32_t value, int32_t divisor) {
+    int32_t quotient = value / divisor;
+    if ((value % divisor != 0) && ((value < 0) != (divisor < 0)))
+        --quotient;
+    return quotient;
+}
+
+} // namespace
+
+TamoMap::TamoMap(TamoEngineCore* core) : core(core) {
+    const float w = static_cast<float>(core->blockWidth);
+    const float h = static_cast<float>(core->blockHeight);
+    // 200 sector extents from the world origin along each axis.
+    const Vector3 start(w * 4000.0f, 20.0f * h * 200.0f, 20.0f * w * 200.0f);
+    if (core->glContext)
+        core->glContext->eye = start;
+    TamoSector* first = core->createSector(start, sectorSize);
+    if (first && sectors.append(first))
+        first->setBlock(0, 0, 0, true);
+    else
+        delete first;
+}
+
+TamoMap::~TamoMap() { destroySectors(); }
+
+void TamoMap::destroySectors() {
+    for (TamoSector* sector : sectors)
+        delete sector;
+    sectors.clear();
+}
+
+int32_t TamoMap::findSector(const Vector3& point) {
+    for (int32_t i = 0; i < sectors.count(); ++i)
+        if (sectors[i]->containsPoint(point))
+            return i;
+    return -1;
+}
+
+int32_t TamoMap::findOrCreateSector(const Vector3& point) {
+    const int32_t found = findSector(point);
+    if (found != -1)
+        return found;
+    const int32_t ex = sectorSize * core->blockWidth;
+    const int32_t ey = sectorSize * core->blockHeight;
+    const int32_t ez = sectorSize * core->blockWidth;
+    const Vector3 origin(std::floor(point.x / ex) * ex, std::floor(point.y / ey) * ey,
+                         std::floor(point.z / ez) * ez);
+    TamoSector* sector = core->createSector(origin, sectorSize);
+    if (!sector)
+        return -1;
+    if (!sectors.append(sector)) {
+        delete sector;
+        return -1;
+    }
+    return sectors.count() - 1;
+}
+
+void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
+                       int32_t* sectorIndex) {
+    Vector3 offset = end - start;
+    const float len = length(offset);
+    const Vector3 n = normalise(offset);
+    *hit = end;
+    if (!(step > 0.0f))
+        return; // a ray that cannot advance meets nothing
+    Vector3 p = start;
+    for (float t = 0.0f; t <= len; t += step) {
+        for (int32_t i = 0; i < sectors.count(); ++i) {
+            if (sectors[i]->hasBlockAt(p)) {
+                *hit = p;
+                *sectorIndex = i;
+                return;
+            }
+        }
+        p = p + n * step;
+    }
+}
+
+void TamoMap::cursorRay(Vector3* start, Vector3* direction) const {
+    const PointerState pointer = core->avatar->getPointerState();
+    GLContext& gl = *core->glContext;
+    *start = gl.unproject(static_cast<float>(pointer.mouseX), static_cast<float>(pointer.mouseY));
+    Vector3 towards = *start - gl.eye;
+    *direction = normalise(towards);
+}
+
+bool TamoMap::pickAtCursor(int32_t maxDistance, float step, Vector3* hit, int32_t* sectorIndex) {
+    if (!core->glContext || !core->avatar)
+        return false;
+    Vector3 start, n;
+    cursorRay(&start, &n);
+    const Vector3 end = start + n * static_cast<float>(maxDistance);
+    marchRay(start, end, step, hit, sectorIndex);
+    return *hit != end;
+}
+
+void TamoMap::editBlockAtCursor(bool place) {
+    if (!core->view3D)
+        return;
+    Vector3 hit;
+    int32_t i = -1;
+    if (!pickAtCursor(cursorRayLength, blockEditStep, &hit, &i) || i < 0)
+        return;
+    Vector3 start, n;
+    cursorRay(&start, &n);
+    Vector3 p = hit;
+    if (place) {
+        // One unit back towards the eye: the empty cell in front of the face hit.
+        p = hit - n;
+        if (!sectors[i]->containsPoint(p))
+            i = findOrCreateSector(p);
+        if (i < 0)
+            return;
+    }
+    sectors[i]->setBlockAt(p, place);
+}
+
+void TamoMap::paintFaceAtCursor() {
+    if (!core->view3D)
+        return;
+    Vector3 hit;
+    int32_t i = -1;
+    if (pickAtCursor(cursorRayLength, faceEditStep, &hit, &i) && i >= 0)
+        sectors[i]->paintFaceAt(hit);
+}
+
+void TamoMap::pickMaterialAtCursor() {
+    if (!core->view3D)
+        return;
+    Vector3 hit;
+    int32_t i = -1;
+    if (pickAtCursor(cursorRayLength, faceEditStep, &hit, &i) && i >= 0)
+        sectors[i]->pickMaterialAt(hit);
+}
+
+int32_t TamoMap::planCellOf(int32_t windowPixel, float scroll) const {
+    // Cells below zero round down like the plan view draws them, so the cell
+    // edited is the one shown under the cursor on both sides of zero.
+    const int32_t pixel = static_cast<int32_t>(std::floor(windowPixel + scroll));
+    return floorDiv(pixel, core->planCellSize);
+}
+
+void TamoMap::editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place) {
+    if (core->view3D)
+        return;
+    const int32_t cx0 = planCellOf(x0, core->planScrollX);
+    const int32_t cy0 = planCellOf(y0, core->planScrollY);
+    const int32_t cx1 = planCellOf(x1, core->planScrollX);
+    const int32_t cy1 = planCellOf(y1, core->planScrollY);
+    const float w = static_cast<float>(core->blockWidth);
+    const float h = static_cast<float>(core->blockHeight);
+    const float levelY = core->currentLevel * h + h * 0.5f;
+    walkLine(cx0, cy0, cx1, cy1, [&](int32_t cx, int32_t cy) {
+        const Vector3 centre(cx * w + w * 0.5f, levelY, cy * w + w * 0.5f);
+        const int32_t i = findOrCreateSector(centre);
+        if (i >= 0)
+            sectors[i]->setBlockAt(centre, place);
+        return true;
+    });
+}
+
+void TamoMap::walkLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                       const std::function<bool(int32_t, int32_t)>& visit) {
+    if (x0 == x1 && y0 == y1) {
+        visit(x0, y0);
+        return;
+    }
+    const int32_t dx = std::abs(x1 - x0);
+    const int32_t dy = std::abs(y1 - y0);
+    const int32_t sx = x0 > x1 ? -1 : 1;
+    const int32_t sy = y0 > y1 ? -1 : 1;
+    const bool xMajor = dx >= dy;
+    const int32_t n = xMajor ? dx + 1 : dy + 1;
+    int32_t err = xMajor ? 2 * dy - dx : 2 * dx - dy;
+    const int32_t straightErr = xMajor ? 2 * dy : 2 * dx;
+    const int32_t diagonalErr = xMajor ? 2 * (dy - dx) : 2 * (dx - dy);
+    int32_t x = x0;
+    int32_t y = y0;
+    for (int32_t i = 0; i < n - 1; ++i) {
+        if (!visit(x, y))
+            return;
+        if (err < 0) {
+            if (xMajor)
+                x += sx;
+            else
+                y += sy;
+            err += straightErr;
+        } else {
+            x += sx;
+            y += sy;
+            err += diagonalErr;
+        }
+    }
+}
+
+void TamoMap::draw() {
+    std::vector<std::pair<int32_t, float>> order;
+    order.reserve(static_cast<size_t>(sectors.count()));
+    for (int32_t i = 0; i < sectors.count(); ++i)
+        order.emplace_back(i, sectors[i]->getOrigin().y);
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
+    for (const auto& entry : order)
+        sectors[entry.first]->drawSector();
+}
+
+bool TamoMap::save(FileStream& stream) {
+    const int32_t count = sectors.count();
+    bool written = stream.writeBytes(&count, sizeof count);
+    for (TamoSector* sector : sectors)
+        written = sector->saveSector(stream) && written;
+    return written;
+}
+
+bool TamoMap::load(FileStream& stream, std::string* why) {
+    const int64_t start = stream.position();
+    int32_t count = 0;
+    if (start < 0)
+        return fail(why, "the file cannot be read");
+    if (!MapFile::checkWorld(stream, why))
+        return false;
+    if (!stream.readBytes(&count, sizeof count))
+        return fail(why, "the file cannot be read");
+
+    // Every record was checked, so each sector reads; should one not, the
+    // sectors read so far go and the map keeps its own.
+    std::vector<TamoSector*> loaded;
+    loaded.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        TamoSector* sector = core->readSector(stream);
+        if (!sector) {
+            for (TamoSector* read : loaded)
+                delete read;
+            stream.seek(static_cast<int32_t>(start), 0);
+            return fail(why, "a sector record cannot be read");
+        }
+        loaded.push_back(sector);
+    }
+    destroySectors();
+    for (TamoSector* sector : loaded)
+        if (!sectors.append(sector))
+            delete sector;
+    return true;
+}

@@ -1,0 +1,255 @@
+#include "world/TamoSpriteObjectSet.h"
+
+#include <cmath>
+
+#include "engine/TamoEngineCore.h"
+#include "media/BitmapFont.h"
+#include "media/FileStream.h"
+#include "media/SpriteSheet.h"
+#include "platform/GLContext.h"
+#include "platform/Geometry.h"
+#include "platform/SystemClock.h"
+#include "world/MapFile.h"
+#include "world/TamoMap.h"
+
+namespace {
+
+constexpr int32_t cursorRayLength = 1000;
+constexpr float cursorRayStep = 1.0f;
+constexpr float billboardScale = 0.5f;
+constexpr float labelHeightFactor = 1.2f;
+constexpr uint32_t animationPeriodMs = 250;
+
+struct Colour {
+    uint8_t red, green, blue;
+};
+
+Colour teamColour(int32_t team) {
+    switch (team) {
+    case 0: return {0, 0, 255};
+    case 1: return {255, 0, 0};
+    case 2: return {0, 255, 0};
+    default: return {255, 0, 255};
+    }
+}
+
+template <typename T>
+bool writeValue(FileStream& stream, const T& value) {
+    return stream.writeBytes(&value, sizeof value);
+}
+
+// Ids count up; at the top of the range they stay there rather than wrap
+// round into negative numbers.
+int32_t nextIdAfter(int32_t id) {
+    return id == INT32_MAX ? id : id + 1;
+}
+
+} // namespace
+
+TamoSpriteObjectSet::TamoSpriteObjectSet(TamoEngineCore* core) : core(core) {}
+
+TamoSpriteObjectSet::~TamoSpriteObjectSet() = default;
+
+bool TamoSpriteObjectSet::cursorHit(Vector3* hit) const {
+    if (!core->view3D || !core->map)
+        return false;
+    int32_t sectorIndex = -1;
+    return core->map->pickAtCursor(cursorRayLength, cursorRayStep, hit, &sectorIndex);
+}
+
+bool TamoSpriteObjectSet::selectIfNear(SpriteObject& object, const Vector3& hit) const {
+    if (distance(object.position, hit) < static_cast<float>(pickRadius))
+        object.selected = true;
+    return object.selected;
+}
+
+void TamoSpriteObjectSet::moveSelectedTo(const Vector3& hit) {
+    for (SpriteObject& object : objects)
+        if (selectIfNear(object, hit))
+            object.position = hit;
+}
+
+void TamoSpriteObjectSet::turnSelectedTowards(const Vector3& hit) {
+    for (SpriteObject& object : objects)
+        if (selectIfNear(object, hit))
+            object.angle =
+                headingDegrees(Vector2(hit.x - object.position.x, hit.z - object.position.z));
+}
+
+void TamoSpriteObjectSet::addAt(const Vector3& hit) {
+    SpriteObject object;
+    object.id = nextId;
+    object.position = hit;
+    object.type = core->spriteType;
+    object.team = core->spriteTeam;
+    if (objects.append(std::move(object)))
+        nextId = nextIdAfter(nextId);
+}
+
+void TamoSpriteObjectSet::moveSelectedToCursor() {
+    Vector3 hit;
+    if (cursorHit(&hit))
+        moveSelectedTo(hit);
+}
+
+void TamoSpriteObjectSet::turnSelectedToCursor() {
+    Vector3 hit;
+    if (cursorHit(&hit))
+        turnSelectedTowards(hit);
+}
+
+void TamoSpriteObjectSet::addAtCursor() {
+    Vector3 hit;
+    if (cursorHit(&hit))
+        addAt(hit);
+}
+
+void TamoSpriteObjectSet::deselectAll() {
+    if (!core->view3D)
+        return;
+    for (SpriteObject& object : objects)
+        object.selected = false;
+}
+
+void TamoSpriteObjectSet::deleteSelected() {
+    if (!core->view3D)
+        return;
+    // The object that moves into a freed position is examined too, so runs
+    // of adjacent selected objects all go.
+    int32_t i = 0;
+    while (i < objects.count()) {
+        if (objects[i].selected)
+            objects.removeAt(i);
+        else
+            ++i;
+    }
+}
+
+void TamoSpriteObjectSet::appendNameChar(char ch) {
+    if (!core->view3D)
+        return;
+    for (SpriteObject& object : objects)
+        if (object.selected && object.name.size() < maxTypedNameLength)
+            object.name.push_back(ch);
+}
+
+void TamoSpriteObjectSet::eraseLastNameChar() {
+    if (!core->view3D)
+        return;
+    for (SpriteObject& object : objects)
+        if (object.selected && !object.name.empty())
+            object.name.pop_back();
+}
+
+void TamoSpriteObjectSet::clearAll() {
+    objects.clear();
+    nextId = 0;
+}
+
+void TamoSpriteObjectSet::replaceAll(std::vector<SpriteObject>&& loaded) {
+    clearAll();
+    for (SpriteObject& object : loaded) {
+        object.selected = false;
+        if (object.id >= nextId)
+            nextId = nextIdAfter(object.id);
+        objects.append(std::move(object));
+    }
+}
+
+float TamoSpriteObjectSet::relativeAngle(const Vector2& view, float angle) {
+    Vector2 facing(1.0f, 0.0f);
+    rotate2D(facing, angle);
+    return signedAngle2D(view, facing);
+}
+
+TamoSpriteObjectSet::FrameChoice TamoSpriteObjectSet::chooseFrame(float rel, int32_t step) {
+    const float turn = std::fabs(rel);
+    if (turn < 45.0f)
+        return {1, step == 1}; // looks away from the eye
+    if (turn > 135.0f)
+        return {0, step == 1}; // looks towards the eye
+    return {2 + step, rel < 0.0f};
+}
+
+int32_t TamoSpriteObjectSet::animationStep(uint32_t tick, int32_t frameCount) {
+    if (frameCount == 3)
+        return 0;
+    return static_cast<int32_t>((tick / animationPeriodMs) % 2);
+}
+
+void TamoSpriteObjectSet::drawSprites() {
+    if (!core->view3D || !core->glContext)
+        return;
+    GLContext& gl = *core->glContext;
+    const Vector2 view(gl.direction.x, gl.direction.z);
+    const uint32_t tick = getTickCount();
+    for (const SpriteObject& object : objects) {
+        if (core->spriteSheet) {
+            const int32_t step = animationStep(tick, core->spriteSheet->frameCount(object.type));
+            const FrameChoice choice = chooseFrame(relativeAngle(view, object.angle), step);
+            core->spriteSheet->selectFrame(object.type, choice.frame);
+            gl.textures->drawBillboard(core->spriteSheet->textureId(), object.position,
+                                       billboardScale, choice.mirrored);
+        }
+        if (object.selected)
+            drawLabel(object);
+    }
+}
+
+void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
+    if (!core->font)
+        return;
+    const Vector3 top =
+        object.position + Vector3(0.0f, labelHeightFactor * object.height, 0.0f);
+    const Vector3 screen = core->glContext->project(top);
+    if (!(screen.z < 0.0f))
+        return; // behind the eye (or at its depth): no meaningful position
+    const int32_t x = static_cast<int32_t>(screen.x);
+    const int32_t y = static_cast<int32_t>(screen.y);
+    core->font->drawText(x, y, object.name.c_str(), 255, 255, 0, true, 1.0f, false);
+    const Colour colour = teamColour(object.team);
+    const int32_t idY = static_cast<int32_t>(screen.y - 1.5f * core->font->glyphAdvance());
+    core->font->drawNumber(x, idY, object.id, colour.red, colour.green, colour.blue, true, 1.0f,
+                           false);
+}
+
+bool TamoSpriteObjectSet::save(FileStream& stream) {
+    bool written = writeValue(stream, objects.count());
+    for (const SpriteObject& object : objects) {
+        written = writeValue(stream, object.id) && written;
+        written = writeValue(stream, object.position.x) && written;
+        written = writeValue(stream, object.position.y) && written;
+        written = writeValue(stream, object.position.z) && written;
+        written = writeValue(stream, object.angle) && written;
+        written = writeValue(stream, object.type) && written;
+        written = writeValue(stream, object.team) && written;
+        written = writeValue(stream, object.height) && written;
+        written = stream.writeBytes(object.name.c_str(), object.name.size() + 1) && written;
+    }
+    return written;
+}
+
+bool TamoSpriteObjectSet::load(FileStream& stream, std::string* why) {
+    std::vector<uint8_t> bytes;
+    if (!MapFile::readRest(stream, &bytes)) {
+        if (why)
+            *why = "the file cannot be read";
+        return false;
+    }
+    std::vector<SpriteObject> loaded;
+    size_t used = 0;
+    if (!MapFile::parseSpriteSection(bytes.data(), bytes.size(), &loaded, &used, why))
+        return false;
+    if (used != bytes.size()) {
+        if (why)
+            *why = "the file holds unexpected bytes after the sprite section";
+        return false;
+    }
+    if (!stream.seek(static_cast<long>(used), 1)) {
+        if (why)
+            *why = "the file cannot be read";
+        return false;
+    }
+    replaceAll(std::move(loaded));
+    return true;
+}

@@ -1,0 +1,86 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/DynArray.h"
+#include "platform/Vector2.h"
+#include "platform/Vector3.h"
+#include "world/SpriteObject.h"
+
+class FileStream;
+class TamoEngineCore;
+
+// Every sprite object of the world, and the editing of them: placing at the
+// cursor, selecting near it, dragging, turning, naming and deleting. Drawn as
+// camera-facing billboards in the 3D view, selected ones with a label.
+class TamoSpriteObjectSet {
+public:
+    // Typed names stop growing at this many characters.
+    static constexpr size_t maxTypedNameLength = 199;
+    // Objects nearer than this to the cursor hit point are selected.
+    static constexpr int32_t defaultPickRadius = 8;
+
+    // The picture of one object for one frame.
+    struct FrameChoice {
+        int32_t frame;
+        bool mirrored;
+    };
+
+    explicit TamoSpriteObjectSet(TamoEngineCore* core);
+    virtual ~TamoSpriteObjectSet();
+    TamoSpriteObjectSet(const TamoSpriteObjectSet&) = delete;
+    TamoSpriteObjectSet& operator=(const TamoSpriteObjectSet&) = delete;
+
+    // Cursor operations: nothing in the plan view or when the cursor ray meets
+    // no block.
+    virtual void moveSelectedToCursor();
+    virtual void turnSelectedToCursor();
+    virtual void deleteSelected();
+    virtual void deselectAll();
+    virtual void addAtCursor();
+    virtual void eraseLastNameChar();
+    virtual void appendNameChar(char ch);
+    virtual void clearAll();
+    virtual void drawSprites();
+    // Writes the sprite section; false when a write failed.
+    virtual bool save(FileStream& stream);
+    // Reads the sprite section (and checks that nothing follows it). On any
+    // fault the set stays as it was, *why names the fault and the result is
+    // false.
+    virtual bool load(FileStream& stream, std::string* why = nullptr);
+
+    // The same edits at a known hit point (the cursor operations call these).
+    void moveSelectedTo(const Vector3& hit);
+    void turnSelectedTowards(const Vector3& hit);
+    void addAt(const Vector3& hit);
+
+    // Replaces every object (all loaded unselected); nextId becomes the largest
+    // id plus one, or 0 for none.
+    void replaceAll(std::vector<SpriteObject>&& loaded);
+
+    int32_t count() const { return objects.count(); }
+    // Valid for 0 <= index < count().
+    const SpriteObject& object(int32_t index) const { return objects[index]; }
+    SpriteObject& object(int32_t index) { return objects[index]; }
+    int32_t getNextId() const { return nextId; }
+
+    // Signed turn in degrees, -180 to 180, from the view direction (x, z) to
+    // the object's heading.
+    static float relativeAngle(const Vector2& view, float angle);
+    // Frame and mirroring for a relative angle and an animation step (0 or 1).
+    static FrameChoice chooseFrame(float relativeAngle, int32_t step);
+    // The animation step at a tick: alternates every 250 ms; always 0 for
+    // groups of exactly three frames.
+    static int32_t animationStep(uint32_t tick, int32_t frameCount);
+
+private:
+    bool cursorHit(Vector3* hit) const;
+    bool selectIfNear(SpriteObject& object, const Vector3& hit) const;
+    void drawLabel(const SpriteObject& object) const;
+
+    DynArray<SpriteObject> objects;
+    int32_t nextId = 0;
+    int32_t pickRadius = defaultPickRadius;
+    TamoEngineCore* core;
+};
