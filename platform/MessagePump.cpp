@@ -1,0 +1,151 @@
+#include "platform/MessagePump.h"
+
+#include <SDL.h>
+
+#include "platform/PlatformInit.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "platform/WindowMessages.h"
+#include "platform/WindowRegistry.h"
+
+namespace {
+
+// Two event types of our own: a message posted to one window, and quit.
+uint32_t postedEventBase() {
+    static uint32_t base = 0;
+    if (base == 0) {
+        initPlatform();
+        base = SDL_RegisterEvents(2);
+    }
+    return base;
+}
+uint32_t postedMessageType() { return postedEventBase(); }
+uint32_t quitMessageType() { return postedEventBase() + 1; }
+
+// Sends message to every registered window; a handler may delete windows.
+void broadcast(uint32_t message, uintptr_t wParam) {
+    for (int32_t i = 0; i < windowRegistryCapacity(); ++i) {
+        Window* window = windowRegistrySlot(i);
+        if (window)
+            window->handleMessage(message, wParam, 0);
+    }
+}
+
+void routeWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        dispatchWindowMessage(event.windowID, MsgClose, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        dispatchWindowMessage(event.windowID, MsgSize, 0, makeMessageParam(event.data1, event.data2));
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        dispatchWindowMessage(event.windowID, MsgPaint, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        broadcast(MsgActivateApp, 1);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        broadcast(MsgActivateApp, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+// A press that SDL counts as the second of a pair is a double click, and
+// arrives instead of the press, as on the classic window system.
+uint32_t buttonMessage(const SDL_MouseButtonEvent& event) {
+    const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+    const bool twice = down && event.clicks >= 2 && event.clicks % 2 == 0;
+    if (event.button == SDL_BUTTON_LEFT)
+        return twice ? MsgLeftDoubleClick : down ? MsgLeftButtonDown : MsgLeftButtonUp;
+    if (event.button == SDL_BUTTON_RIGHT)
+        return twice ? MsgRightDoubleClick : down ? MsgRightButtonDown : MsgRightButtonUp;
+    return 0;
+}
+
+void routeEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        // The session or a signal asks the program to end: close every window.
+        broadcast(MsgClose, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        routeWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN: {
+        const int32_t key = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
+        if (key != 0)
+            dispatchWindowMessage(event.key.windowID, MsgKeyDown, static_cast<uintptr_t>(key), 0);
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        dispatchWindowMessage(event.motion.windowID, MsgMouseMove, 0,
+                              makeMessageParam(event.motion.x, event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const uint32_t message = buttonMessage(event.button);
+        if (message != 0)
+            dispatchWindowMessage(event.button.windowID, message, 0,
+                                  makeMessageParam(event.button.x, event.button.y));
+        break;
+    }
+    default:
+        if (event.type == postedMessageType())
+            dispatchPostedMessage(event.user.windowID, static_cast<uint32_t>(event.user.code),
+                                  reinterpret_cast<uintptr_t>(event.user.data1),
+                                  reinterpret_cast<intptr_t>(event.user.data2));
+        break;
+    }
+}
+
+}  // namespace
+
+bool messageWaiting() {
+    initPlatform();
+    return SDL_PollEvent(nullptr) == 1;
+}
+
+bool dispatchNextMessage(int32_t* quitCode) {
+    initPlatform();
+    SDL_Event event;
+    if (SDL_PollEvent(&event) != 1)
+        return true;
+    if (event.type == quitMessageType()) {
+        if (quitCode)
+            *quitCode = event.user.code;
+        return false;
+    }
+    routeEvent(event);
+    return true;
+}
+
+void waitForMessage() {
+    initPlatform();
+    SDL_WaitEvent(nullptr);
+}
+
+void postQuitMessage(int32_t code) {
+    SDL_Event event{};
+    event.type = quitMessageType();
+    event.user.code = code;
+    SDL_PushEvent(&event);
+}
+
+void discardQueuedInput() {
+    initPlatform();
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+}
+
+void postWindowMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    SDL_Event event{};
+    event.type = postedMessageType();
+    event.user.windowID = windowSerial;
+    event.user.code = static_cast<int32_t>(message);
+    event.user.data1 = reinterpret_cast<void*>(wParam);
+    event.user.data2 = reinterpret_cast<void*>(lParam);
+    SDL_PushEvent(&event);
+}

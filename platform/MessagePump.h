@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+
+// The run loop's view of the window-message queue.
+
+// True when a message waits (it is not removed).
+bool messageWaiting();
+// Removes the next message and hands it to its window. Returns false when it
+// was the quit message; quitCode then holds its parameter. Returns true
+// otherwise, also when nothing was waiting.
+bool dispatchNextMessage(int32_t* quitCode);
+// Blocks until a message waits.
+void waitForMessage();
+// Queues the quit message with its parameter, which becomes the exit code.
+void postQuitMessage(int32_t code);
+// Drops queued keyboard and mouse input (window events stay queued), e.g.
+// after a modal dialog that the user typed into.
+void discardQueuedInput();
+
+// Queues message for the window with the given serial (see Window); used by
+// Window for repaint, menu and button commands.
+void postWindowMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam, intptr_t lParam);

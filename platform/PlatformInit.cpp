@@ -1,0 +1,21 @@
+#include "platform/PlatformInit.h"
+
+#include <SDL.h>
+
+#include "platform/KeyState.h"
+
+bool initPlatform() {
+    static bool started = false;
+    if (started)
+        return true;
+    // A full-screen window must not minimise itself while a file dialog has
+    // the focus, and the click that focuses the window is a real click.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        return false;
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
+    startKeyStateWatch();
+    started = true;
+    return true;
+}
