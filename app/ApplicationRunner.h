@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+
+#include "app/CommandLine.h"
+#include "platform/FrameTime.h"
+
+using InitCallback = bool (*)();
+using ExitCallback = void (*)();
+using FrameCallback = bool (*)();
+
+// Runs the program: splits the command line, seeds rand, forgets earlier key
+// presses, calls init (returning 0 at once when it returns false), then
+// alternates message handling and frames until the last window is gone or
+// frame returns false (0), or the quit message arrives (its parameter).
+// Every callback may be null.
+int32_t runApplication(const char* commandLine, InitCallback init, ExitCallback exit,
+                       FrameCallback frame);
