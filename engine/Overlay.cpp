@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/GLContext.h"
@@ -39,4 +40,22 @@ void fillRectWithTexture(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t
     if (!texturingWasOn)
         glDisable(GL_TEXTURE_2D);
     currentGLContext->leave2D();
+}
+
+std::array<std::string, 5> materialHudLines(const FaceMaterial& material) {
+    const struct {
+        const char* format;
+        int32_t value;
+    } lines[5] = {
+        {"X ZOOM %d", material.scaleU},  {"Y ZOOM %d", material.scaleV},
+        {"DIR %d", material.rotation},   {"START X %d", material.offsetU},
+        {"START Y %d", material.offsetV},
+    };
+    std::array<std::string, 5> texts;
+    char text[50] = {};
+    for (size_t k = 0; k < texts.size(); ++k) {
+        std::snprintf(text, sizeof text, lines[k].format, lines[k].value);
+        texts[k] = text;
+    }
+    return texts;
 }

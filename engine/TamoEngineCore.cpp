@@ -1,7 +1,8 @@
 #include "engine/TamoEngineCore.h"
 
+#include <GL/gl.h>
+
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 #include "engine/Overlay.h"
@@ -121,6 +122,12 @@ void TamoEngineCore::levelUp() { ++currentLevel; }
 void TamoEngineCore::levelDown() { --currentLevel; }
 
 void TamoEngineCore::stepTexture(int32_t delta) {
+    // With nothing loaded there is no texture to step to; stepping would
+    // leave an id below the first texture that nothing can draw.
+    if (textureCount <= 0) {
+        touchMaterial();
+        return;
+    }
     int32_t id = material.texture + delta;
     if (id < firstTextureId)
         id = firstTextureId + textureCount - 1;
@@ -155,6 +162,12 @@ void TamoEngineCore::changeOffset(int32_t delta, bool alongU) {
 
 void TamoEngineCore::stepSpriteType(int32_t delta) {
     const int32_t groups = spriteSheet ? spriteSheet->groupCount() : 0;
+    // A sheet without groups offers no type to step to; keep type 0 rather
+    // than giving new sprite objects the type -1.
+    if (groups <= 0) {
+        spriteType = 0;
+        return;
+    }
     int32_t type = spriteType + delta;
     if (type < 0)
         type = groups - 1;
@@ -173,24 +186,13 @@ void TamoEngineCore::drawHud() {
         return;
     const int32_t w = glContext->width;
     const int32_t h = glContext->height;
-    char text[50] = {};
-
     if (materialShownAt != 0) {
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);  // the preview shows the texture untinted
         fillRectWithTexture(0, h - 100, 100, h, material.texture, false, 1.0f);
-        const struct {
-            const char* format;
-            int32_t value;
-        } lines[5] = {
-            {"X ZOOM %d", material.scaleU},  {"Y ZOOM %d", material.scaleV},
-            {"DIR %d", material.rotation},   {"START X %d", material.offsetU},
-            {"START Y %d", material.offsetV},
-        };
-        for (int32_t k = 0; k < 5; ++k) {
-            std::snprintf(text, sizeof text, lines[k].format, lines[k].value);
-            if (font)
-                font->drawText(105, h - 100 + k * hudLineHeight, text, 0, 0, 255, false, 1.0f,
-                               false);
-        }
+        const std::array<std::string, 5> lines = materialHudLines(material);
+        for (size_t k = 0; k < lines.size() && font; ++k)
+            font->drawText(105, h - 100 + static_cast<int32_t>(k) * hudLineHeight,
+                           lines[k].c_str(), 0, 0, 255, false, 1.0f, false);
     }
 
     if (modeShownAt != 0 && font) {
