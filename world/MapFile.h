@@ -12,7 +12,7 @@ class TamoSpriteObjectSet;
 
 // The ".map" world file: the map section (sector count, then sector records of
 // a 20-byte header and 102-byte block records of six 15-byte faces) followed
-// by the sprite section (sprite count, then 36-byte sprite records each
+// by the sprite section (sprite count, then 32-byte sprite records each
 // followed by its zero-terminated name). Little-endian, no padding, no header.
 //
 // Loading checks the whole file before anything in the world changes: every
@@ -25,7 +25,7 @@ constexpr size_t countBytes = 4;
 constexpr size_t sectorHeaderBytes = 20;
 constexpr size_t faceRecordBytes = 15;
 constexpr size_t blockRecordBytes = 12 + 6 * faceRecordBytes;
-constexpr size_t spriteFixedBytes = 36;
+constexpr size_t spriteFixedBytes = 32;
 // Largest sector edge accepted from a file; the editor makes sectors of 20.
 constexpr int32_t maxSectorSize = 1000;
 

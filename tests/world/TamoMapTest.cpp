@@ -1,0 +1,235 @@
+#include <utility>
+#include <vector>
+
+#include "world/TestWorld.h"
+
+using namespace testworld;
+
+namespace {
+
+class TamoMapTest : public TestWorld {};
+
+bool blockAt(TamoMap* map, const Vector3& p) {
+    const int32_t i = map->findSector(p);
+    return i >= 0 && map->sector(i)->hasBlockAt(p);
+}
+
+TEST_F(TamoMapTest, ANewMapHoldsTheStartSectorWithOneBlockAndTheEyeThere) {
+    ASSERT_EQ(map->sectorCount(), 1);
+    EXPECT_EQ(map->sector(0)->getOrigin(), Vector3(40000, 60000, 40000));
+    EXPECT_EQ(map->sector(0)->size, 20);
+    EXPECT_EQ(usedBlocks(map->sector(0)), 1);
+    EXPECT_TRUE(map->sector(0)->hasBlockAt(Vector3(40005, 60007.5f, 40005)));
+    EXPECT_EQ(gl->eye, Vector3(40000, 60000, 40000));
+}
+
+TEST_F(TamoMapTest, SectorsSitOnTheGridAndBoundsAreInclusive) {
+    EXPECT_EQ(map->findOrCreateSector(Vector3(40199.9f, 60010, 40010)), 0);
+    // On the far face: still the start sector, though no cell of it holds the point.
+    const Vector3 farFace(40200, 60010, 40010);
+    EXPECT_EQ(map->findOrCreateSector(farFace), 0);
+    map->sector(0)->setBlockAt(farFace, true);
+    EXPECT_EQ(usedBlocks(map->sector(0)), 1);
+    EXPECT_EQ(map->sectorCount(), 1);
+
+    EXPECT_EQ(map->findOrCreateSector(Vector3(40250, 60010, 40010)), 1);
+    EXPECT_EQ(map->sector(1)->getOrigin(), Vector3(40200, 60000, 40000));
+    // A point on the shared face belongs to the sector earlier in the list.
+    EXPECT_EQ(map->findSector(farFace), 0);
+    EXPECT_EQ(map->findOrCreateSector(Vector3(40250, 60010, 40010)), 1);
+    EXPECT_EQ(map->findSector(Vector3(0, 0, 0)), -1);
+}
+
+TEST_F(TamoMapTest, NegativeCoordinatesSnapDownToTheGrid) {
+    const int32_t i = map->findOrCreateSector(Vector3(-5, -1, -199.5f));
+    EXPECT_EQ(map->sector(i)->getOrigin(), Vector3(-200, -300, -200));
+    const int32_t j = map->findOrCreateSector(Vector3(-200.5f, 301, 0.5f));
+    EXPECT_EQ(map->sector(j)->getOrigin(), Vector3(-400, 300, 0));
+}
+
+TEST_F(TamoMapTest, TheLineWalkLeavesOutItsLastCell) {
+    std::vector<std::pair<int32_t, int32_t>> cells;
+    auto record = [&](int32_t x, int32_t y) {
+        cells.emplace_back(x, y);
+        return true;
+    };
+    TamoMap::walkLine(3, 3, 6, 4, record);
+    EXPECT_EQ(cells, (std::vector<std::pair<int32_t, int32_t>>{{3, 3}, {4, 3}, {5, 4}}));
+
+    cells.clear();
+    TamoMap::walkLine(2, 2, 2, 2, record);
+    EXPECT_EQ(cells, (std::vector<std::pair<int32_t, int32_t>>{{2, 2}}));
+
+    cells.clear(); // y-major, walking backwards
+    TamoMap::walkLine(0, 0, -1, -3, record);
+    EXPECT_EQ(cells, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {0, -1}, {-1, -2}}));
+
+    cells.clear(); // the visitor can stop the walk
+    TamoMap::walkLine(0, 0, 10, 0, [&](int32_t x, int32_t y) {
+        cells.emplace_back(x, y);
+        return x < 1;
+    });
+    EXPECT_EQ(cells.size(), 2u);
+}
+
+TEST_F(TamoMapTest, APlanStrokePaintsTheCurrentLevel) {
+    core->view3D = false;
+    core->planScrollX = 0;
+    core->planScrollY = 0;
+    core->currentLevel = 2;
+    // Window pixels of the centres of cells (3, 3) and (6, 4).
+    map->editBlockLine(3 * 16 + 8, 3 * 16 + 8, 6 * 16 + 8, 4 * 16 + 8, true);
+    const float y = 2 * 15 + 7.5f;
+    EXPECT_TRUE(blockAt(map, Vector3(35, y, 35)));
+    EXPECT_TRUE(blockAt(map, Vector3(45, y, 35)));
+    EXPECT_TRUE(blockAt(map, Vector3(55, y, 45)));
+    EXPECT_FALSE(blockAt(map, Vector3(65, y, 45)));
+    EXPECT_FALSE(blockAt(map, Vector3(35, y - 15, 35))); // other levels untouched
+    EXPECT_EQ(map->sector(map->findSector(Vector3(35, y, 35)))->getOrigin(), Vector3(0, 0, 0));
+
+    map->editBlockLine(4 * 16 + 8, 3 * 16 + 8, 4 * 16 + 8, 3 * 16 + 8, false);
+    EXPECT_FALSE(blockAt(map, Vector3(45, y, 35)));
+
+    core->view3D = true; // strokes belong to the plan view only
+    map->editBlockLine(0, 0, 0, 0, true);
+    EXPECT_FALSE(blockAt(map, Vector3(5, 7.5f + 30, 5)));
+}
+
+TEST_F(TamoMapTest, PlanCellsLeftOfZeroAreTheCellsDrawnThere) {
+    core->view3D = false;
+    core->planScrollX = -16;
+    core->planScrollY = 0;
+    core->currentLevel = 0;
+    // Pixel 11 shows plan x -5, inside cell -1 (x from -10 to 0).
+    map->editBlockLine(11, 8, 11, 8, true);
+    EXPECT_TRUE(blockAt(map, Vector3(-5, 7.5f, 5)));
+    EXPECT_FALSE(blockAt(map, Vector3(5, 7.5f, 5)));
+}
+
+TEST_F(TamoMapTest, TheRayMarchFindsTheFirstUsedBlock) {
+    const Vector3 start(40005, 60007.5f, 39950);
+    const Vector3 end(40005, 60007.5f, 40100);
+    Vector3 hit;
+    int32_t sector = 77;
+    map->marchRay(start, end, 1.0f, &hit, &sector);
+    EXPECT_EQ(sector, 0);
+    EXPECT_NEAR(hit.z, 40000.0f, 1.0f);
+    EXPECT_TRUE(map->sector(0)->hasBlockAt(hit));
+
+    sector = 77;
+    map->marchRay(start + Vector3(0, 100, 0), end + Vector3(0, 100, 0), 1.0f, &hit, &sector);
+    EXPECT_EQ(sector, 77);
+    EXPECT_EQ(hit, end + Vector3(0, 100, 0));
+
+    // A step that cannot advance ends at once instead of looping for ever.
+    map->marchRay(start, end, 0.0f, &hit, &sector);
+    EXPECT_EQ(hit, end);
+    map->marchRay(start, end, -1.0f, &hit, &sector);
+    EXPECT_EQ(hit, end);
+}
+
+TEST_F(TamoMapTest, PlacingOnTheFarFaceOfASectorCreatesItsNeighbour) {
+    attachAvatar();
+    map->sector(0)->setBlock(19, 0, 0, true);
+    lookAt(Vector3(40250, 60007.5f, 40005), Vector3(-1, 0, 0));
+    map->editBlockAtCursor(true);
+    ASSERT_EQ(map->sectorCount(), 2);
+    EXPECT_EQ(map->sector(1)->getOrigin(), Vector3(40200, 60000, 40000));
+    EXPECT_TRUE(map->sector(1)->hasBlockAt(Vector3(40205, 60007.5f, 40005)));
+
+    // Removing takes the block under the cursor, the new one.
+    map->editBlockAtCursor(false);
+    EXPECT_FALSE(map->sector(1)->hasBlockAt(Vector3(40205, 60007.5f, 40005)));
+    EXPECT_TRUE(map->sector(0)->hasBlockAt(Vector3(40195, 60007.5f, 40005)));
+}
+
+TEST_F(TamoMapTest, BlockEditsAtTheCursorBelongToThe3DView) {
+    attachAvatar();
+    lookAt(Vector3(40005, 60100, 40005), Vector3(0, -1, 0));
+    core->view3D = false;
+    map->editBlockAtCursor(true);
+    EXPECT_EQ(usedBlocks(map->sector(0)), 1);
+    core->view3D = true;
+    map->editBlockAtCursor(true); // on top of the start block
+    EXPECT_EQ(usedBlocks(map->sector(0)), 2);
+    EXPECT_TRUE(map->sector(0)->hasBlockAt(Vector3(40005, 60022.5f, 40005)));
+}
+
+TEST_F(TamoMapTest, PaintingAndPickingTakeTheFaceUnderTheCursor) {
+    attachAvatar();
+    lookAt(Vector3(40005, 60100, 40005), Vector3(0, -1, 0));
+    core->material.texture = 107;
+    core->material.rotation = 3;
+    map->paintFaceAtCursor();
+    MapBlock* block = map->sector(0)->findBlock(0, 0, 0);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->faces[FaceTop].texture, 107);
+    EXPECT_EQ(block->faces[FaceBottom].texture, 100);
+
+    core->material = FaceMaterial();
+    map->pickMaterialAtCursor();
+    EXPECT_EQ(core->material.texture, 107);
+    EXPECT_EQ(core->material.rotation, 3);
+}
+
+TEST_F(TamoMapTest, TheCursorRayThroughEmptySpaceMeetsNothing) {
+    attachAvatar();
+    lookAt(Vector3(40005, 60100, 40005), Vector3(0, 1, 0));
+    Vector3 hit;
+    int32_t sector = -1;
+    EXPECT_FALSE(map->pickAtCursor(1000, 1.0f, &hit, &sector));
+    const Vector3 start = gl->unproject(320, 240);
+    Vector3 n = start - gl->eye;
+    normalise(n);
+    const Vector3 end = start + n * 1000.0f;
+    EXPECT_NEAR(hit.x, end.x, 1e-2f);
+    EXPECT_NEAR(hit.y, end.y, 1e-2f);
+    EXPECT_NEAR(hit.z, end.z, 1e-2f);
+}
+
+TEST_F(TamoMapTest, ACursorOutsideTheWindowCastsFromTheOriginAndMeetsNothing) {
+    attachAvatar();
+    lookAt(Vector3(40005, 60100, 40005), Vector3(0, -1, 0));
+    window->mouseX = 700;
+    Vector3 hit;
+    int32_t sector = -1;
+    EXPECT_FALSE(map->pickAtCursor(1000, 1.0f, &hit, &sector));
+    EXPECT_EQ(sector, -1);
+    map->editBlockAtCursor(true);
+    EXPECT_EQ(usedBlocks(map->sector(0)), 1);
+    EXPECT_EQ(map->sectorCount(), 1);
+}
+
+TEST_F(TamoMapTest, AfterLoadingNoSectorsTheFirstBlockMakesOne) {
+    writeFile(path("none.map"), Bytes().i32(0).i32(0).data());
+    {
+        FileStream stream(path("none.map").c_str(), "rb");
+        std::string why;
+        ASSERT_TRUE(map->load(stream, &why)) << why;
+    }
+    EXPECT_EQ(map->sectorCount(), 0);
+    map->draw(); // draws nothing and does not fail
+    core->view3D = false;
+    map->editBlockLine(8, 8, 8, 8, true);
+    ASSERT_EQ(map->sectorCount(), 1);
+    EXPECT_TRUE(map->sector(0)->hasBlockAt(Vector3(5, 7.5f, 5)));
+}
+
+TEST_F(TamoMapTest, DrawingShowsTheWorldFromTheLowestSectorUp) {
+    // A block far below and one at the start: both are compiled and drawn.
+    map->findOrCreateSector(Vector3(40005, 59700, 40005));
+    map->sector(1)->setBlock(0, 19, 0, true);
+    gl->eye = Vector3(40005 - 60, 60007.5f, 40005);
+    gl->direction = Vector3(1, 0, 0);
+    gl->up = Vector3(0, 1, 0);
+    gl->applyCamera();
+    gl->clear();
+    map->draw();
+    for (int32_t i = 0; i < map->sectorCount(); ++i)
+        EXPECT_FALSE(map->sector(i)->needsRebuild) << i;
+    // The start block straight ahead covers the middle of the picture.
+    const Pixel centre = readPixel(320, 240);
+    EXPECT_GT(int(centre.r) + centre.g + centre.b, 0);
+}
+
+} // namespace

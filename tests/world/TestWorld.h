@@ -1,0 +1,169 @@
+#pragma once
+// A live world for the world and avatar tests: a GL context, the engine core
+// the program uses, its map and sprite objects, and on request a window with
+// an editor avatar reading it. Also small helpers for files and byte layouts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine/MyTamoEngineCore.h"
+#include "engine/TamoEditorUserAvatar.h"
+#include "media/FileStream.h"
+#include "platform/GLContext.h"
+#include "platform/Geometry.h"
+#include "platform/Window.h"
+#include "support/GLTestFixture.h"
+#include "world/MapFile.h"
+#include "world/TamoMap.h"
+#include "world/TamoSector.h"
+#include "world/TamoSpriteObjectSet.h"
+
+namespace testworld {
+
+// Little-endian byte layouts written the way another program would.
+class Bytes {
+public:
+    Bytes& i32(int32_t v) { return raw(&v, 4); }
+    Bytes& f32(float v) { return raw(&v, 4); }
+    Bytes& u8(uint8_t v) { return raw(&v, 1); }
+    Bytes& str(const std::string& s) { return raw(s.c_str(), s.size() + 1); }
+    Bytes& face(int32_t texture, int32_t u = 0, int32_t v = 0, uint8_t rotation = 0,
+                int8_t scaleU = 1, int8_t scaleV = 1) {
+        i32(texture).i32(u).i32(v).u8(rotation);
+        return u8(static_cast<uint8_t>(scaleU)).u8(static_cast<uint8_t>(scaleV));
+    }
+    Bytes& block(int32_t x, int32_t y, int32_t z, int32_t texture = 100) {
+        i32(x).i32(y).i32(z);
+        for (int f = 0; f < 6; ++f)
+            face(texture);
+        return *this;
+    }
+    Bytes& sectorHeader(int32_t size, float x, float y, float z, int32_t blocks) {
+        return i32(size).f32(x).f32(y).f32(z).i32(blocks);
+    }
+    Bytes& sprite(int32_t id, float x, float y, float z, const std::string& name,
+                  float angle = 0.0f, int32_t type = 0, int32_t team = 0, float height = 30.0f) {
+        i32(id).f32(x).f32(y).f32(z).f32(angle).i32(type).i32(team).f32(height);
+        return str(name);
+    }
+    const std::vector<uint8_t>& data() const { return bytes; }
+
+private:
+    Bytes& raw(const void* p, size_t n) {
+        const uint8_t* b = static_cast<const uint8_t*>(p);
+        bytes.insert(bytes.end(), b, b + n);
+        return *this;
+    }
+    std::vector<uint8_t> bytes;
+};
+
+inline std::vector<uint8_t> readFile(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    int c;
+    while ((c = std::fgetc(f)) != EOF)
+        bytes.push_back(static_cast<uint8_t>(c));
+    std::fclose(f);
+    return bytes;
+}
+
+inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    if (!bytes.empty()) {
+        ASSERT_EQ(std::fwrite(bytes.data(), bytes.size(), 1, f), 1u);
+    }
+    std::fclose(f);
+}
+
+inline int32_t int32At(const std::vector<uint8_t>& bytes, size_t offset) {
+    int32_t v = 0;
+    std::memcpy(&v, bytes.data() + offset, 4);
+    return v;
+}
+
+inline float floatAt(const std::vector<uint8_t>& bytes, size_t offset) {
+    float v = 0;
+    std::memcpy(&v, bytes.data() + offset, 4);
+    return v;
+}
+
+inline int32_t usedBlocks(const TamoSector* sector) {
+    int32_t n = 0;
+    for (const MapBlock& b : sector->blocks)
+        n += b.used ? 1 : 0;
+    return n;
+}
+
+class TestWorld : public GLTestFixture {
+protected:
+    void SetUp() override {
+        GLTestFixture::SetUp();
+        char pattern[] = "/tmp/tamo-world-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        core = new MyTamoEngineCore(gl, nullptr, nullptr, 100, 3, 4);
+        sprites = new TamoSpriteObjectSet(core);
+        core->sprites = sprites;
+        map = new TamoMap(core);
+        core->map = map;
+    }
+
+    void TearDown() override {
+        delete core; // also the map, the sprite objects and the avatar
+        delete window;
+        std::string command = "rm -rf '" + folder + "'";
+        if (std::system(command.c_str()) != 0)
+            ADD_FAILURE() << "could not remove " << folder;
+        GLTestFixture::TearDown();
+    }
+
+    // A window whose mouse fields the avatar reads, and the avatar itself.
+    void attachAvatar() {
+        window = new Window("TamoWorldTest", 640, 480, false, false, nullptr, false, 32);
+        avatar = new TamoEditorUserAvatar(window, core);
+        core->avatar = avatar;
+    }
+
+    std::string path(const std::string& name) const { return folder + "/" + name; }
+
+    // The world as the file it saves to.
+    // (Written directly, not through the safe replacement, to keep the many
+    // comparisons of the failure tests quick.)
+    std::vector<uint8_t> savedBytes(const std::string& name = "probe.map") {
+        {
+            FileStream stream(path(name).c_str(), "wb");
+            EXPECT_TRUE(map->save(stream));
+            EXPECT_TRUE(sprites->save(stream));
+        }
+        return readFile(path(name));
+    }
+
+    // Points the camera at target from eye, the cursor at the window centre.
+    void lookAt(const Vector3& eye, const Vector3& direction) {
+        gl->eye = eye;
+        gl->direction = direction;
+        gl->up = std::abs(direction.y) > 0.9f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
+        window->mouseX = 320;
+        window->mouseY = 240;
+    }
+
+    std::string folder;
+    MyTamoEngineCore* core = nullptr;
+    TamoMap* map = nullptr;
+    TamoSpriteObjectSet* sprites = nullptr;
+    Window* window = nullptr;
+    TamoEditorUserAvatar* avatar = nullptr;
+};
+
+} // namespace testworld
