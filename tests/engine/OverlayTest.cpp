@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "GLTestFixture.h"
+#include "engine/Overlay.h"
+#include "engine/TamoEngineCore.h"
+#include "media/BitmapFont.h"
+#include "platform/GLContext.h"
+#include "platform/SystemClock.h"
+
+namespace {
+
+uint32_t fakeNow = 0;
+uint32_t fakeTicks() { return fakeNow; }
+
+const uint8_t Red[3] = {255, 0, 0};
+const uint8_t Green[3] = {0, 255, 0};
+const uint8_t Blue[3] = {0, 0, 255};
+const uint8_t White[3] = {255, 255, 255};
+
+class OverlayTest : public GLTestFixture {
+protected:
+    void SetUp() override {
+        GLTestFixture::SetUp();
+        // 2 x 2 texels: red, green on the top row; blue, white below.
+        const std::vector<const uint8_t*> texels = {Red, Green, Blue, White};
+        std::vector<uint8_t> rgba;
+        for (const uint8_t* t : texels)
+            rgba.insert(rgba.end(), {t[0], t[1], t[2], 255});
+        ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 2, 2, 7, 0));
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glClearColor(0, 0, 0, 1);
+        gl->clear();
+        glColor4f(1, 1, 1, 1);
+    }
+};
+
+void expectColour(const Pixel& p, const uint8_t* c) {
+    EXPECT_EQ(p.r, c[0]);
+    EXPECT_EQ(p.g, c[1]);
+    EXPECT_EQ(p.b, c[2]);
+}
+
+TEST_F(OverlayTest, StretchesTheTextureOnceOverTheRectangle) {
+    fillRectWithTexture(10, 20, 110, 120, 7, false, 1.0f);
+    expectColour(readPixel(15, 25), Red);
+    expectColour(readPixel(105, 25), Green);
+    expectColour(readPixel(15, 115), Blue);
+    expectColour(readPixel(105, 115), White);
+    expectColour(readPixel(5, 25), (const uint8_t[3]){0, 0, 0});
+    expectColour(readPixel(115, 115), (const uint8_t[3]){0, 0, 0});
+}
+
+TEST_F(OverlayTest, SwappedCornersMirrorThePicture) {
+    fillRectWithTexture(110, 20, 10, 120, 7, false, 1.0f);
+    expectColour(readPixel(15, 25), Green);
+    expectColour(readPixel(105, 25), Red);
+}
+
+TEST_F(OverlayTest, TiledRepeatsEveryInverseTexelScalePixels) {
+    // 16 pixels per repeat over 32 x 16: twice across, once down.
+    fillRectWithTexture(0, 0, 32, 16, 7, true, 0.0625f);
+    expectColour(readPixel(4, 4), Red);
+    expectColour(readPixel(12, 4), Green);
+    expectColour(readPixel(20, 4), Red);
+    expectColour(readPixel(28, 4), Green);
+    expectColour(readPixel(4, 12), Blue);
+    expectColour(readPixel(28, 12), White);
+}
+
+TEST_F(OverlayTest, TheCurrentColourTintsTheTexture) {
+    glColor4f(0, 1, 0, 1);
+    fillRectWithTexture(0, 0, 100, 100, 7, false, 1.0f);
+    expectColour(readPixel(80, 80), Green);
+    expectColour(readPixel(10, 10), (const uint8_t[3]){0, 0, 0});
+}
+
+TEST_F(OverlayTest, LeavesTexturingAndBindingAsTheyWere) {
+    glDisable(GL_TEXTURE_2D);
+    fillRectWithTexture(0, 0, 10, 10, 7, false, 1.0f);
+    EXPECT_FALSE(glFlag(GL_TEXTURE_2D));
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
+    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LESS);
+    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+
+    glEnable(GL_TEXTURE_2D);
+    fillRectWithTexture(0, 0, 10, 10, 7, false, 1.0f);
+    EXPECT_TRUE(glFlag(GL_TEXTURE_2D));
+    glDisable(GL_TEXTURE_2D);
+}
+
+TEST_F(OverlayTest, DrawsNothingWithoutACurrentContext) {
+    GLContext* saved = currentGLContext;
+    currentGLContext = nullptr;
+    fillRectWithTexture(0, 0, 100, 100, 7, false, 1.0f);
+    currentGLContext = saved;
+    expectColour(readPixel(50, 50), (const uint8_t[3]){0, 0, 0});
+}
+
+TEST(HudLinesTest, ValuesAreFormattedAsSignedNumbers) {
+    const auto lines = materialHudLines(FaceMaterial{100, -1, 4, 2, 3, 1});
+    EXPECT_EQ(lines[0], "X ZOOM 3");
+    EXPECT_EQ(lines[1], "Y ZOOM 1");
+    EXPECT_EQ(lines[2], "DIR 2");
+    EXPECT_EQ(lines[3], "START X -1");
+    EXPECT_EQ(lines[4], "START Y 4");
+}
+
+class HudTest : public OverlayTest {
+protected:
+    void SetUp() override {
+        OverlayTest::SetUp();
+        // A font whose every cell is solid: each glyph is a filled square.
+        std::vector<uint8_t> font(256 * 128 * 4, 255);
+        ASSERT_TRUE(gl->textures->uploadTexture(font.data(), 256, 128, 2, 0));
+        std::vector<uint8_t> red;
+        for (int i = 0; i < 16; ++i)
+            red.insert(red.end(), {255, 0, 0, 255});
+        ASSERT_TRUE(gl->textures->uploadTexture(red.data(), 4, 4, 100, 0));
+        fakeNow = 100000;
+        setTickSource(fakeTicks);
+    }
+    void TearDown() override {
+        setTickSource(nullptr);
+        OverlayTest::TearDown();
+    }
+
+    bool blueAt(int32_t x, int32_t y) {
+        const Pixel p = readPixel(x, y);
+        return p.b == 255 && p.r == 0 && p.g == 0;
+    }
+
+    BitmapFont* font() {
+        if (!fontObject)
+            fontObject.reset(new BitmapFont(gl, 2));
+        return fontObject.get();
+    }
+
+    std::unique_ptr<BitmapFont> fontObject;
+};
+
+TEST_F(HudTest, MaterialShowsForFourSecondsWithItsFiveLines) {
+    TamoEngineCore core(gl, nullptr, font(), 100, 3, 4);
+    core.material = FaceMaterial{100, -1, 4, 2, 3, 1};
+    core.materialShownAt = static_cast<int32_t>(fakeNow - 3999);
+    core.drawHud();
+    EXPECT_NE(core.materialShownAt, 0);
+    expectColour(readPixel(2, 382), Red);
+    expectColour(readPixel(98, 478), Red);
+    expectColour(readPixel(50, 378), (const uint8_t[3]){0, 0, 0});
+    expectColour(readPixel(102, 430), (const uint8_t[3]){0, 0, 0});
+    for (int32_t k = 0; k < 5; ++k)
+        EXPECT_TRUE(blueAt(105 + 8, 380 + k * 18 + 8)) << "line " << k;
+    // "X ZOOM 3": the space after X draws nothing, the Z after it does.
+    EXPECT_FALSE(blueAt(105 + 18 + 8, 388));
+    EXPECT_TRUE(blueAt(105 + 36 + 8, 388));
+    EXPECT_TRUE(blueAt(105 + 7 * 18 + 8, 388));
+    EXPECT_FALSE(blueAt(105 + 8 * 18 + 8, 388));
+    // "START X -1" is the longest line: ten characters.
+    EXPECT_TRUE(blueAt(105 + 9 * 18 + 8, 434 + 8));
+    EXPECT_FALSE(blueAt(320, 453)) << "no mode caption without a mode stamp";
+}
+
+TEST_F(HudTest, MaterialStampExpiresAfterFourSeconds) {
+    TamoEngineCore core(gl, nullptr, font(), 100, 3, 4);
+    core.materialShownAt = static_cast<int32_t>(fakeNow - 4001);
+    core.drawHud();
+    EXPECT_EQ(core.materialShownAt, 0);
+    expectColour(readPixel(50, 430), (const uint8_t[3]){0, 0, 0});
+    EXPECT_FALSE(blueAt(113, 388));
+}
+
+TEST_F(HudTest, ModeCaptionIsCentredNearTheBottom) {
+    TamoEngineCore core(gl, nullptr, font(), 100, 3, 4);
+    core.toggleEditMode();  // sprite objects: 22 characters from x = 122
+    core.drawHud();
+    EXPECT_EQ(core.materialShownAt, 0);
+    EXPECT_TRUE(blueAt(122 + 8, 444 + 8));
+    EXPECT_FALSE(blueAt(118, 452));
+    expectColour(readPixel(50, 430), (const uint8_t[3]){0, 0, 0});
+
+    EXPECT_TRUE(blueAt(500 + 8, 452)) << "last of 22 characters";
+    EXPECT_FALSE(blueAt(520 + 4, 452));
+
+    gl->clear();
+    core.toggleEditMode();  // map blocks: 18 characters from x = 158 to 482
+    core.materialShownAt = static_cast<int32_t>(fakeNow);
+    core.drawHud();
+    EXPECT_TRUE(blueAt(464 + 8, 444 + 8));
+    EXPECT_FALSE(blueAt(500 + 8, 452));
+    EXPECT_TRUE(blueAt(113, 388)) << "both stamps: material lines drawn too";
+    expectColour(readPixel(50, 430), Red);
+
+    gl->clear();
+    fakeNow += 1501;
+    core.drawHud();
+    EXPECT_EQ(core.modeShownAt, 0);
+    EXPECT_FALSE(blueAt(464 + 8, 444 + 8));
+    EXPECT_NE(core.materialShownAt, 0);
+    expectColour(readPixel(50, 430), Red);
+}
+
+} // namespace
