@@ -14,6 +14,7 @@ fi
 
 TAMOTOWN=$(readlink -f "${1:?path of tamotown}")
 BUILD_DIR=$(readlink -f "${2:?build folder}")
+E2E_DIR=$(dirname "$(readlink -f "$0")")
 PYTHON=/usr/bin/python3
 [ -x "$PYTHON" ] || PYTHON=python3
 IMPORT=/usr/bin/import
@@ -85,11 +86,65 @@ app_window() {
 }
 
 # Moves the pointer to (x, y) and clicks a mouse button there (default left).
+# The button is held for a few frames, as a hand does: a press released
+# before any frame saw it is not an edit.
 click_at() {
     xdotool mousemove "$1" "$2"
     sleep 0.2
-    xdotool click "${3:-1}"
+    xdotool mousedown "${3:-1}"
+    sleep 0.25
+    xdotool mouseup "${3:-1}"
     sleep 0.5
+}
+
+# Holds a key for $2 seconds.
+hold_key() {
+    xdotool keydown "$1"
+    sleep "$2"
+    xdotool keyup "$1"
+    sleep 0.3
+}
+
+# Waits for a visible window whose title matches $1 (a regular expression).
+wait_for_window() {
+    timeout 15 xdotool search --sync --onlyvisible --name "$1" >/dev/null 2>&1 ||
+        fail "no window titled like '$1' appeared"
+    sleep 0.5
+}
+
+# Waits until no visible window's title matches $1.
+wait_window_gone() {
+    for ((i = 0; i < 100; i++)); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || { sleep 0.5; return 0; }
+        sleep 0.1
+    done
+    fail "the window titled like '$1' did not close"
+}
+
+# Saves the world through the save button and the file chooser as path $1.
+save_world_as() {
+    click_at 60 14
+    wait_for_window '^Save'
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+    wait_window_gone '^Save'
+}
+
+# Loads the world file $1 through the load button and the file chooser.
+load_world_from() {
+    click_at 105 14
+    wait_for_window '^Open'
+    xdotool key ctrl+l
+    sleep 0.3
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+    wait_window_gone '^Open'
+}
+
+# Prints "sectors N blocks B sprites S" of a world file.
+map_info() {
+    "$PYTHON" "$E2E_DIR/map_file_info.py" "$1" || fail "$1 is not a sound world file"
 }
 
 # Screenshot of the whole screen as a binary PPM.
@@ -97,7 +152,6 @@ shot() {
     "$IMPORT" -window root -depth 8 "ppm:$1" 2>/dev/null || fail "screenshot failed"
 }
 
-E2E_DIR=$(dirname "$(readlink -f "$0")")
 probe() { "$PYTHON" "$E2E_DIR/screen_probe.py" "$@" || fail "screen probe $1 failed"; }
 # "r g b" of pixel (x, y) of a screenshot.
 pixel() { probe pixel "$@"; }

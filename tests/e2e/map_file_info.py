@@ -1,0 +1,42 @@
+"""Summary of a world file for the end-to-end scripts: "sectors N blocks B sprites S".
+
+Walks the map section (sector count, then per sector a 20-byte header whose
+last field is the block count, then 102-byte block records) and the sprite
+section (count, then 32 fixed bytes and a zero-terminated name per sprite).
+Exits non-zero when the file does not parse to its exact end.
+"""
+import struct
+import sys
+from pathlib import Path
+
+
+def main(path):
+    data = Path(path).read_bytes()
+    pos = 0
+
+    def take(size):
+        nonlocal pos
+        if pos + size > len(data):
+            sys.exit(f"{path}: ends inside a record at byte {pos}")
+        chunk = data[pos:pos + size]
+        pos += size
+        return chunk
+
+    (sectors,) = struct.unpack('<i', take(4))
+    blocks = 0
+    for _ in range(sectors):
+        _size, _x, _y, _z, count = struct.unpack('<ifffi', take(20))
+        take(102 * count)
+        blocks += count
+    (sprites,) = struct.unpack('<i', take(4))
+    for _ in range(sprites):
+        take(32)
+        while take(1) != b'\0':
+            pass
+    if pos != len(data):
+        sys.exit(f"{path}: {len(data) - pos} bytes after the sprite section")
+    print(f"sectors {sectors} blocks {blocks} sprites {sprites}")
+
+
+if __name__ == '__main__':
+    main(sys.argv[1])
