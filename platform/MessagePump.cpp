@@ -103,15 +103,19 @@ void routeEvent(const SDL_Event& event) {
 
 }  // namespace
 
+// Peeking rather than polling: SDL_PollEvent ends each poll cycle with a
+// sentinel, which would make a waiting message look absent once per cycle.
 bool messageWaiting() {
     initPlatform();
-    return SDL_PollEvent(nullptr) == 1;
+    SDL_PumpEvents();
+    return SDL_PeepEvents(nullptr, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
 }
 
 bool dispatchNextMessage(int32_t* quitCode) {
     initPlatform();
     SDL_Event event;
-    if (SDL_PollEvent(&event) != 1)
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1)
         return true;
     if (event.type == quitMessageType()) {
         if (quitCode)
