@@ -15,7 +15,7 @@ const Rgb kWhite{255, 255, 255};
 const Rgb kPanelTop{70, 84, 108};
 const Rgb kPanelBottom{42, 50, 66};
 const Rgb kButtonFace{96, 128, 176};
-const Rgb kZoomFace{64, 150, 146};
+const Rgb kZoomFace{70, 176, 164};
 const Rgb kOffsetFace{150, 112, 190};
 const Rgb kTextureFace{200, 150, 60};
 const Rgb kQuitFace{196, 60, 50};

@@ -356,7 +356,6 @@ Canvas concrete() {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x)
             if (latticeValue(x, y, 162) > 0.97f) c.set(x, y, Rgb{120, 120, 118});
-    c.fillRect(0, 0, 63, 0, Rgb{140, 140, 136});
     return c;
 }
 
