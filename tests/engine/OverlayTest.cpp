@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "engine/Overlay.h"
 #include "engine/TamoEngineCore.h"
 #include "media/BitmapFont.h"

@@ -4,7 +4,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "engine/MyTamoEngineCore.h"
 #include "engine/TamoEngineCore.h"
 #include "media/SpriteSheet.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "engine/MyTamoEngineCore.h"
 #include "engine/TamoEngineCore.h"
 #include "media/FileStream.h"
