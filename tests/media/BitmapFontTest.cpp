@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "media/BitmapFont.h"
 #include "media/Textures.h"
 #include "platform/GLContext.h"

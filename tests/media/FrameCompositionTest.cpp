@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "media/BitmapFont.h"
 #include "media/SkyDome.h"
 #include "media/SpriteSheet.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "media/SkyDome.h"
 #include "platform/DisplayListIds.h"
 #include "platform/GLContext.h"

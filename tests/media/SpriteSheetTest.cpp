@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "media/SpriteSheet.h"
 #include "platform/GLContext.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "media/Textures.h"
 #include "platform/GLContext.h"
 

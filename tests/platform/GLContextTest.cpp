@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "platform/GLContext.h"
 
 namespace {

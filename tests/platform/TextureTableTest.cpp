@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 #include "platform/GLContext.h"
 #include "platform/TextureTable.h"
 

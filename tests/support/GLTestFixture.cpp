@@ -1,4 +1,4 @@
-#include "GLTestFixture.h"
+#include "support/GLTestFixture.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
