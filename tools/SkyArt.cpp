@@ -8,7 +8,7 @@ Canvas makeSkyImage() {
     constexpr int kWidth = 512, kHeight = 32;
     const Rgb zenith{46, 96, 178};
     const Rgb middle{104, 160, 222};
-    const Rgb horizon{206, 226, 240};
+    const Rgb horizon{188, 214, 238};
     Canvas sky(kWidth, kHeight, zenith);
     for (int y = 0; y < kHeight; ++y) {
         const float h = y / float(kHeight - 1);  // 0 at the zenith, 1 at the horizon
@@ -19,7 +19,7 @@ Canvas makeSkyImage() {
             const float u = x / float(kWidth);
             const float v = 0.15f + h * 0.6f;
             float cloud = tiledFractal(u, v, 8, 4, 31);
-            cloud = std::clamp((cloud - 0.50f) * 3.2f, 0.0f, 1.0f);
+            cloud = std::clamp((cloud - 0.54f) * 3.4f, 0.0f, 1.0f);
             cloud *= 0.35f + 0.65f * std::sin(h * 3.14159f);  // thin at the zenith and right at the horizon
             const float lit = 0.92f + 0.08f * tiledNoise(u, v + 0.05f, 16, 77);
             const Rgb cloudColour = mixRgb(Rgb{236, 240, 246}, Rgb{255, 255, 255}, lit);

@@ -18,7 +18,11 @@
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
+
 #include "media/SpriteSheet.h"
+#include "platform/GLContext.h"
+#include "platform/TextureTable.h"
 #include "support/GLTestFixture.h"
 #include "tools/MediaLayout.h"
 
@@ -308,6 +312,54 @@ TEST_F(GeneratedSheetTest, InterfaceSheetHasFiveSingleFramePanelsThatFitTheScree
             EXPECT_GE(b.top, kPanelCorners[g].y) << "button " << b.id;
             EXPECT_LT(b.right, kPanelCorners[g].x + width) << "button " << b.id;
             EXPECT_LT(b.bottom, kPanelCorners[g].y + height) << "button " << b.id;
+        }
+    }
+}
+
+// Vehicles seen from the side are drawn with the headlights at the front: a
+// car heading to the viewer's right must show its headlights right of its tail
+// lights on screen, after the sprite objects' rules pick the frame and mirroring
+// (side view: frame 2, mirrored when the heading is clockwise of the view).
+TEST_F(GeneratedSheetTest, SideViewsFaceTheWayTheObjectHeads) {
+    const RawImage image = loadMember(4);
+    SpriteSheet sheet(gl, image.rgb.data(), 512, 512, 5, 0);
+    ASSERT_EQ(sheet.groupCount(), media_layout::kWorldGroupCount);
+    gl->eye = Vector3{0, 0, 0};
+    gl->direction = Vector3{1, 0, 0};
+    gl->up = Vector3{0, 1, 0};
+    gl->applyProjection();
+    gl->enableAlphaTest();
+    for (const char* name : {"car", "taxi"}) {
+        int group = -1;
+        for (int g = 0; g < media_layout::kWorldGroupCount; ++g)
+            if (std::strcmp(media_layout::kWorldGroups[g].name, name) == 0) group = g;
+        ASSERT_GE(group, 0);
+        // Heading +z (90 degrees) is to the right of a view along +x; 270 is to the left.
+        for (const float heading : {90.0f, 270.0f}) {
+            SCOPED_TRACE(std::string(name) + " heading " + std::to_string(heading));
+            const float rel = heading > 180.0f ? heading - 360.0f : heading;
+            gl->clear();
+            gl->applyCamera();
+            sheet.selectFrame(group, 2);
+            gl->textures->drawBillboard(5, Vector3{100, -10, 0}, 0.5f, rel < 0);
+            std::vector<uint8_t> shot(size_t(W) * H * 4);
+            glReadBuffer(GL_BACK);
+            glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, shot.data());
+            double headX = 0, tailX = 0;
+            int heads = 0, tails = 0;
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x) {
+                    const uint8_t* p = &shot[(size_t(y) * W + x) * 4];
+                    if (p[0] > 235 && p[1] > 225 && p[2] > 150 && p[2] < 190) headX += x, ++heads;
+                    if (p[0] > 200 && p[1] < 70 && p[2] < 60) tailX += x, ++tails;
+                }
+            ASSERT_GT(heads, 0);
+            ASSERT_GT(tails, 0);
+            if (rel > 0) {
+                EXPECT_GT(headX / heads, tailX / tails) << "headlights on the right";
+            } else {
+                EXPECT_LT(headX / heads, tailX / tails) << "headlights on the left";
+            }
         }
     }
 }
