@@ -53,12 +53,15 @@ bool writeFace(FileStream& stream, const FaceMaterial& face) {
 }
 
 // Index of a float cell coordinate, or -1 when it lies outside 0 to size - 1
-// (checked before converting, so far-away points never overflow).
-int32_t cellIndex(float offset, float cellSize, int32_t size) {
-    const float cell = std::floor(offset / cellSize);
-    if (!(cell >= 0.0f) || cell >= static_cast<float>(size))
+// (checked before converting, so far-away points never overflow). The floor
+// of a quotient is at least 0 exactly when the quotient is, and below size
+// exactly when the quotient is, so the range is checked on the quotient and
+// truncation then gives the floor; this is on the cursor ray's hot path.
+int32_t cellIndexOf(float offset, float cellSize, int32_t size) {
+    const float quotient = offset / cellSize;
+    if (!(quotient >= 0.0f) || quotient >= static_cast<float>(size))
         return -1;
-    return static_cast<int32_t>(cell);
+    return static_cast<int32_t>(quotient);
 }
 
 } // namespace
@@ -221,17 +224,15 @@ Vector3 TamoSector::getOrigin() const { return origin; }
 bool TamoSector::cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) const {
     const float w = static_cast<float>(core->blockWidth);
     const float h = static_cast<float>(core->blockHeight);
-    x = cellIndex(p.x - origin.x, w, size);
-    y = cellIndex(p.y - origin.y, h, size);
-    z = cellIndex(p.z - origin.z, w, size);
+    x = cellIndexOf(p.x - origin.x, w, size);
+    y = cellIndexOf(p.y - origin.y, h, size);
+    z = cellIndexOf(p.z - origin.z, w, size);
     return x >= 0 && y >= 0 && z >= 0;
 }
 
 MapBlock* TamoSector::findBlock(int32_t x, int32_t y, int32_t z) {
-    for (MapBlock& block : blocks)
-        if (block.x == x && block.y == y && block.z == z)
-            return &block;
-    return nullptr;
+    const int32_t index = cellIndex.find(blocks, x, y, z);
+    return index < 0 ? nullptr : &blocks[index];
 }
 
 Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
@@ -314,6 +315,7 @@ void TamoSector::compileDisplayList() {
 void TamoSector::drawPlan() {
     std::stable_sort(blocks.begin(), blocks.end(),
                      [](const MapBlock& a, const MapBlock& b) { return a.y < b.y; });
+    cellIndex.invalidate();
     const float w = static_cast<float>(core->blockWidth);
     const float h = static_cast<float>(core->blockHeight);
     const float p = static_cast<float>(core->planCellSize);

@@ -6,6 +6,7 @@
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
+#include "world/BlockCellIndex.h"
 #include "world/MapBlock.h"
 
 class FileStream;
@@ -89,4 +90,8 @@ protected:
 
     Vector3 faceCentre(const MapBlock& block, int32_t face) const;
     void compileDisplayList();
+
+private:
+    // Record lookup by cell, kept in step with the block array.
+    BlockCellIndex cellIndex;
 };
