@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "media/Archive.h"
+#include "platform/PathName.h"
 #include "tools/Art.h"
 #include "tools/ContactSheet.h"
 #include "tools/MediaLayout.h"
@@ -80,14 +81,6 @@ bool makeFolder(const std::string& path) {
     return false;
 }
 
-// "Media\Block0_8.raw" -> "Media/Block0_8.raw".
-std::string hostPath(const char* name) {
-    std::string path = name;
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path;
-}
-
 // Removes texture files of an earlier run that this run does not write, so the
 // numbering stays exactly 0 .. count - 1.
 void removeStaleTextures(const std::string& folder, const std::vector<std::string>& keep) {
@@ -152,7 +145,7 @@ bool writeMedia(const std::string& folder, const MediaSet& media) {
     const Canvas* members[6] = {&media.currentTile, &media.otherTile, &media.font,
                                 &media.sky, &media.worldSprites, &media.interfaceSprites};
     for (int i = 0; i < 6; ++i)
-        if (!writeFile(hostPath(media_layout::kMembers[i].name), members[i]->bytes())) return false;
+        if (!writeFile(nativePath(media_layout::kMembers[i].name), members[i]->bytes())) return false;
 
     std::vector<std::string> textureNames;
     for (size_t n = 0; n < media.textures.size(); ++n) {

@@ -143,9 +143,11 @@ Canvas plasterHouse() {
     c.fillRect(0, 96, 127, 127, Rgb{196, 176, 120});  // plinth
     window(c, 12, 100, 32, 118, Rgb{250, 248, 240}, Rgb{80, 110, 140});
     window(c, 96, 100, 116, 118, Rgb{250, 248, 240}, Rgb{80, 110, 140});
-    door(c, 52, 96, 75, 127, Rgb{140, 40, 40});
-    c.fillEllipse(63.5f, 96, 14, 6, Rgb{246, 240, 226});
-    c.fillRect(52, 96, 75, 97, Rgb{140, 40, 40});
+    // Door under a stone arch with a fanlight.
+    c.fillEllipse(63.5f, 100, 15, 11, Rgb{246, 240, 226});
+    c.fillEllipse(63.5f, 100, 11, 8, Rgb{110, 150, 180});
+    for (int i = -2; i <= 2; ++i) c.line(63.5f, 100, 63.5f + i * 5.0f, 92, 1.0f, Rgb{246, 240, 226});
+    door(c, 52, 101, 75, 127, Rgb{140, 40, 40});
     return c;
 }
 
