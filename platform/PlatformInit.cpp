@@ -14,7 +14,6 @@ bool initPlatform() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return false;
-    SDL_InitSubSystem(SDL_INIT_AUDIO);
     startKeyStateWatch();
     started = true;
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Starts the window system once, on first use: video and events are needed,
-// audio is tried but its failure never fails start-up. Returns false only when
-// video could not be started. Safe to call any number of times.
+// Starts the window system (video and events) once, on first use; sound
+// starts its own part when first needed, so a machine without sound never
+// fails here. Returns false when video could not be started. Safe to call any
+// number of times.
 bool initPlatform();
