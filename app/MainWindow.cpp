@@ -20,9 +20,11 @@
 #include "media/SpriteSheet.h"
 #include "media/Textures.h"
 #include "platform/GLContext.h"
+#include "platform/KeyState.h"
 #include "platform/ScreenSize.h"
 #include "platform/Sound.h"
 #include "platform/SystemClock.h"
+#include "platform/VirtualKeys.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 
@@ -182,6 +184,7 @@ void MainWindow::onFrame() {
     drawCaption();
     if (answerClick())
         return;
+    runPendingFileCommand();
     engineCore->avatar->update();
     glContext->present();
     glContext->clear();
@@ -251,15 +254,29 @@ bool MainWindow::answerClick() {
         delete this;
         return true;
     case ButtonFollowUp::SaveMapFile:
-        saveMapFile();
+        pendingFileCommand = FileCommand::Save;
         break;
     case ButtonFollowUp::LoadMapFile:
-        loadMapFile();
+        pendingFileCommand = FileCommand::Load;
         break;
     case ButtonFollowUp::None:
         break;
     }
     return false;
+}
+
+void MainWindow::runPendingFileCommand() {
+    // The dialog waits for the button's release: a release that went to the
+    // dialog would leave the window believing the button still held, and the
+    // next click on it would be lost.
+    if (pendingFileCommand == FileCommand::None || isKeyDown(VK_LBUTTON))
+        return;
+    const FileCommand command = pendingFileCommand;
+    pendingFileCommand = FileCommand::None;
+    if (command == FileCommand::Save)
+        saveMapFile();
+    else
+        loadMapFile();
 }
 
 void MainWindow::saveMapFile() {

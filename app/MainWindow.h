@@ -57,6 +57,10 @@ private:
     void drawCaption();
     // True when the window destroyed itself (quit).
     bool answerClick();
+    // Runs a save or load asked for by a button once the mouse button is up.
+    void runPendingFileCommand();
+
+    enum class FileCommand { None, Save, Load };
 
     GLContext* glContext = nullptr;
     SpriteSheet* interfaceSheet = nullptr;
@@ -69,4 +73,5 @@ private:
     StatusCaption caption;
     std::string mediaError;
     FileDialogFunction fileDialog = nullptr;
+    FileCommand pendingFileCommand = FileCommand::None;
 };

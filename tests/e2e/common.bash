@@ -29,6 +29,10 @@ log() { echo "[$(basename "$0")] $*"; }
 
 fail() {
     echo "FAIL [$(basename "$0")]: $*" >&2
+    # Keep the screen at the moment of failure for a look.
+    local kept="$BUILD_DIR/e2e-failures"
+    mkdir -p "$kept" && "$IMPORT" -window root "$kept/$(basename "$0" .sh).png" 2>/dev/null &&
+        echo "screen at failure: $kept/$(basename "$0" .sh).png" >&2
     if [ -s "$SCRATCH/stderr.txt" ]; then
         echo "--- program stderr ---" >&2
         tail -n 20 "$SCRATCH/stderr.txt" >&2
@@ -121,6 +125,16 @@ wait_window_gone() {
     fail "the window titled like '$1' did not close"
 }
 
+# Plain Xvfb has no window manager to hand the focus back to the program when
+# the chooser closes; do what a window manager would.
+refocus_app() {
+    local window
+    window=$(app_window)
+    [ -n "$window" ] || fail "the Tamotown window is gone"
+    xdotool windowfocus "$window" 2>/dev/null
+    sleep 0.5
+}
+
 # Saves the world through the save button and the file chooser as path $1.
 save_world_as() {
     click_at 60 14
@@ -129,6 +143,7 @@ save_world_as() {
     xdotool type --delay 20 "$1"
     xdotool key Return
     wait_window_gone '^Save'
+    refocus_app
 }
 
 # Loads the world file $1 through the load button and the file chooser.
@@ -140,6 +155,7 @@ load_world_from() {
     xdotool type --delay 20 "$1"
     xdotool key Return
     wait_window_gone '^Open'
+    refocus_app
 }
 
 # Prints "sectors N blocks B sprites S" of a world file.
@@ -161,3 +177,5 @@ changed_pixels() { probe changed "$@"; }
 count_colour() { probe count "$@"; }
 # Distinct colours inside x1 y1 x2 y2.
 distinct_colours() { probe distinct "$@"; }
+# "x y" centre of the pixels changed between two screenshots inside x1 y1 x2 y2, or "none".
+changed_centre() { probe centre "$@"; }

@@ -4,6 +4,7 @@
   screen_probe.py changed SHOT_A SHOT_B X1 Y1 X2 Y2   -> pixels that differ by more than 24
   screen_probe.py count SHOT X1 Y1 X2 Y2 R G B        -> pixels within 40 of (R, G, B)
   screen_probe.py distinct SHOT X1 Y1 X2 Y2           -> number of distinct colours
+  screen_probe.py centre SHOT_A SHOT_B X1 Y1 X2 Y2    -> "x y" centre of the changed pixels, or "none"
 Rectangles are inclusive.
 """
 import sys
@@ -57,6 +58,21 @@ def main(argv):
         width, _, px = load(argv[2])
         x1, y1, x2, y2 = map(int, argv[3:7])
         print(len({px[i:i + 3] for i in rect_pixels(width, x1, y1, x2, y2)}))
+    elif command == 'centre':
+        width, _, a = load(argv[2])
+        _, _, b = load(argv[3])
+        x1, y1, x2, y2 = map(int, argv[4:8])
+        xs, ys = [], []
+        for y in range(y1, y2 + 1):
+            for x in range(x1, x2 + 1):
+                i = (y * width + x) * 3
+                if max(abs(a[i + k] - b[i + k]) for k in range(3)) > 24:
+                    xs.append(x)
+                    ys.append(y)
+        if not xs:
+            print('none')
+        else:
+            print((min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2)
     else:
         sys.exit(f"unknown command {command}")
 

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Saving through the file chooser writes the start world byte for byte; a
+# click on the start block places a block; loading a saved file restores that
+# world; a file of random bytes leaves the world as it was and shows the
+# failure caption.
+source "$(dirname "$0")/common.bash"
+
+copy_media
+start_app
+
+# The start world: one sector at (40000, 60000, 40000) of edge 20 holding the
+# block (0, 0, 0), every face texture 100, offsets 0, rotation 0, scales 1;
+# no sprite objects.
+"$PYTHON" - "$SCRATCH/expected-start.map" <<'PY'
+import struct, sys
+face = struct.pack('<iiiBbb', 100, 0, 0, 0, 1, 1)
+data = struct.pack('<i', 1) + struct.pack('<ifffi', 20, 40000.0, 60000.0, 40000.0, 1)
+data += struct.pack('<iii', 0, 0, 0) + face * 6 + struct.pack('<i', 0)
+open(sys.argv[1], 'wb').write(data)
+PY
+
+save_world_as "$SCRATCH/start.map"
+[ -f "$SCRATCH/start.map" ] || fail "saving wrote no start.map"
+cmp -s "$SCRATCH/start.map" "$SCRATCH/expected-start.map" ||
+    fail "start.map differs from the expected 130 bytes: $(xxd "$SCRATCH/start.map" | head -n 3)"
+log "saving writes the start world byte for byte"
+
+# The plan view is drawn from fixed values: it shows the blocks of the level.
+plan_shot() {
+    click_at 620 14
+    xdotool mousemove 320 300
+    sleep 0.3
+    shot "$1"
+    click_at 620 14
+}
+plan_shot "$SCRATCH/plan-one.ppm"
+
+# Step back so the block shows, then click on it: a block goes in front of it.
+xdotool mousemove 320 300
+sleep 0.3
+shot "$SCRATCH/before-step.ppm"
+hold_key Down 0.2
+shot "$SCRATCH/one-block.ppm"
+read -r bx by < <(changed_centre "$SCRATCH/before-step.ppm" "$SCRATCH/one-block.ppm" 150 60 490 340)
+[ "$bx" != none ] || fail "the start block is not visible after stepping back"
+click_at "$bx" "$by"
+plan_shot "$SCRATCH/plan-two.ppm"
+placed=$(changed_pixels "$SCRATCH/plan-one.ppm" "$SCRATCH/plan-two.ppm" 160 80 480 400)
+[ "$placed" -gt 100 ] || fail "a click on the block at ($bx, $by) placed nothing visible in the plan ($placed pixels)"
+save_world_as "$SCRATCH/two.map"
+info=$(map_info "$SCRATCH/two.map")
+[[ "$info" == *"blocks 2 sprites 0" ]] || fail "two.map holds '$info', expected two blocks"
+log "a click on the start block placed a block ($info)"
+
+load_world_from "$SCRATCH/start.map"
+plan_shot "$SCRATCH/plan-reloaded.ppm"
+restored=$(changed_pixels "$SCRATCH/plan-one.ppm" "$SCRATCH/plan-reloaded.ppm" 160 80 480 400)
+[ "$restored" -lt 30 ] || fail "after loading start.map the plan differs from the start world's ($restored pixels)"
+save_world_as "$SCRATCH/start-again.map"
+cmp -s "$SCRATCH/start-again.map" "$SCRATCH/expected-start.map" || fail "loading start.map did not restore the start world"
+log "loading start.map restores the start world"
+
+load_world_from "$SCRATCH/two.map"
+"$PYTHON" -c "import random, sys; random.seed(7); open(sys.argv[1], 'wb').write(bytes(random.randrange(256) for _ in range(333)))" "$SCRATCH/noise.map"
+load_world_from "$SCRATCH/noise.map"
+shot "$SCRATCH/failed.ppm"
+# The caption is drawn in red, centred on the screen.
+red=$(count_colour "$SCRATCH/failed.ppm" 180 215 460 265 255 40 40)
+[ "$red" -gt 80 ] || fail "no failure caption after loading random bytes ($red red pixels)"
+grep -q "loading the world failed" "$SCRATCH/stderr.txt" || fail "the failed load was not reported on standard error"
+save_world_as "$SCRATCH/after-noise.map"
+cmp -s "$SCRATCH/after-noise.map" "$SCRATCH/two.map" || fail "loading random bytes changed the world"
+log "random bytes leave the world and show the caption ($red red pixels)"
+
+click_at 20 14
+wait_for_exit 10 || fail "the quit button did not end the program"
+[ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after quit"
+echo "PASS"
