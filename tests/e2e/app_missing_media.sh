@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Started in a folder without media, the program says so in one line naming
+# the archive and the folder, and still runs; a loose texture that cannot be
+# used is named too. The quit message (SIGTERM) ends it with exit code 0.
+source "$(dirname "$0")/common.bash"
+
+mkdir -p "$SCRATCH/Textures"
+printf 'abc' > "$SCRATCH/Textures/3_16_16.raw"
+start_app
+shot "$SCRATCH/bare.ppm"
+
+archive_lines=$(grep -c "TamoData.arc" "$SCRATCH/stderr.txt")
+[ "$archive_lines" = 1 ] || fail "expected one line about TamoData.arc on standard error, got $archive_lines"
+grep "TamoData.arc" "$SCRATCH/stderr.txt" | grep -qF "$SCRATCH" ||
+    fail "the missing-archive line does not name the working directory $SCRATCH"
+grep "3_16_16.raw" "$SCRATCH/stderr.txt" | grep -qF "$SCRATCH" ||
+    fail "the short texture file is not reported with the working directory"
+log "missing media reported: $(grep -c . "$SCRATCH/stderr.txt") lines"
+
+# Still running after some frames of walking.
+hold_key Down 0.1
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended without its media"
+
+kill -TERM "$APP_PID"
+wait_for_exit 10 || fail "SIGTERM did not end the program"
+[ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after SIGTERM"
+log "the quit message ends the program with exit code 0"
+echo "PASS"
