@@ -31,6 +31,16 @@ void broadcast(uint32_t message, uintptr_t wParam) {
     }
 }
 
+// Clicking a window of an inactive application activates the application
+// first, as does a key (SDL sends keys only to the window with the focus).
+// This also recovers activation when the focus came back without a
+// focus-gained event, e.g. after a modal dialog without a window manager.
+void activateForInput(uint32_t windowId) {
+    const Window* window = windowFromId(windowId);
+    if (window && window->isAlive() && !window->isActive())
+        broadcast(MsgActivateApp, 1);
+}
+
 void routeWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
@@ -75,6 +85,7 @@ void routeEvent(const SDL_Event& event) {
         routeWindowEvent(event.window);
         break;
     case SDL_KEYDOWN: {
+        activateForInput(event.key.windowID);
         const int32_t key = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
         if (key != 0)
             dispatchWindowMessage(event.key.windowID, MsgKeyDown, static_cast<uintptr_t>(key), 0);
@@ -87,6 +98,8 @@ void routeEvent(const SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         const uint32_t message = buttonMessage(event.button);
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            activateForInput(event.button.windowID);
         if (message != 0)
             dispatchWindowMessage(event.button.windowID, message, 0,
                                   makeMessageParam(event.button.x, event.button.y));

@@ -227,6 +227,47 @@ TEST(Window, MouseEventsReachOnEventOnlyWhileActive) {
     delete window;
 }
 
+TEST(Window, AClickOrKeyOnAnInactiveWindowActivatesTheApplicationFirst) {
+    RecordingWindow* window = new RecordingWindow;
+    RecordingWindow* other = new RecordingWindow;
+    settle();
+    window->handleMessage(MsgActivateApp, 0, 0);
+    other->handleMessage(MsgActivateApp, 0, 0);
+    window->events.clear();
+    pushButton(window->windowId(), SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1);
+    drainMessages();
+    EXPECT_TRUE(window->isActive());
+    EXPECT_TRUE(other->isActive());
+    EXPECT_TRUE(window->received({4, 2, 0}));
+
+    window->handleMessage(MsgActivateApp, 0, 0);
+    other->handleMessage(MsgActivateApp, 0, 0);
+    pushKey(other->windowId(), SDL_SCANCODE_B, SDLK_b);
+    drainMessages();
+    EXPECT_TRUE(window->isActive());
+    EXPECT_TRUE(other->received({2, 'B', 0}));
+
+    // A release or a move alone does not activate.
+    window->handleMessage(MsgActivateApp, 0, 0);
+    other->handleMessage(MsgActivateApp, 0, 0);
+    pushButton(window->windowId(), SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1);
+    SDL_Event move{};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = window->windowId();
+    move.motion.x = 3;
+    move.motion.y = 4;
+    SDL_PushEvent(&move);
+    window->messages.clear();
+    drainMessages();
+    EXPECT_EQ(window->messagesAmong({MsgLeftButtonUp, MsgMouseMove}).size(), 2u);
+    // Unless the X server itself moved the focus meanwhile, it stays inactive.
+    if (window->messagesAmong({MsgActivateApp}).empty()) {
+        EXPECT_FALSE(window->isActive());
+    }
+    delete window;
+    delete other;
+}
+
 TEST(Window, SdlDoubleClickArrivesInsteadOfThePress) {
     RecordingWindow* window = new RecordingWindow;
     settle();
