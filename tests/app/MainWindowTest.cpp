@@ -334,3 +334,28 @@ TEST_F(MainWindowTest, SavedWorldLoadsBack) {
     EXPECT_EQ(core().sprites->count(), 1);
     EXPECT_EQ(window->captionAt(nowForTest()), nullptr);
 }
+
+TEST_F(MainWindowTest, SaveAndLoadButtonsRunTheCommandsThroughTheDialog) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogCalls = 0;
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "button.map").string();
+    window->mouseX = 60;
+    window->mouseY = 14;
+    window->leftButtonDown = true;
+    window->onFrame();
+    EXPECT_EQ(dialogCalls, 1);
+    EXPECT_FALSE(window->leftButtonDown);
+    ASSERT_TRUE(fs::exists(scratch / "button.map"));
+    window->onFrame();
+    EXPECT_EQ(dialogCalls, 1);
+
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    window->mouseX = 100;
+    window->mouseY = 14;
+    window->leftButtonDown = true;
+    window->onFrame();
+    EXPECT_EQ(dialogCalls, 2);
+    EXPECT_EQ(core().sprites->count(), 0);
+}
