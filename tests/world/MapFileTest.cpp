@@ -137,6 +137,17 @@ TEST_F(MapFileTest, LoadedSpritesAreUnselectedAndIdsContinueAfterTheLargest) {
     EXPECT_EQ(sprites->object(3).id, 10);
 }
 
+TEST_F(MapFileTest, TheLargestPossibleIdDoesNotWrapRound) {
+    writeFile(path("top.map"), Bytes().i32(0).i32(1).sprite(INT32_MAX, 0, 0, 0, "top").data());
+    std::string why;
+    ASSERT_TRUE(MapFile::loadWorld(path("top.map").c_str(), *map, *sprites, &why)) << why;
+    EXPECT_EQ(sprites->getNextId(), INT32_MAX);
+    sprites->addAt(Vector3(1, 1, 1));
+    ASSERT_EQ(sprites->count(), 2);
+    EXPECT_GE(sprites->object(1).id, 0);
+    EXPECT_EQ(sprites->getNextId(), INT32_MAX);
+}
+
 TEST_F(MapFileTest, RandomWorldsSurviveARoundTrip) {
     std::mt19937 random(20261207);
     for (int round = 0; round < 4; ++round) {
