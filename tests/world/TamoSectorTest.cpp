@@ -19,6 +19,7 @@
 #include "platform/GLContext.h"
 #include "platform/SystemClock.h"
 #include "world/MyTamoSector.h"
+#include "world/OptimizedQuadHashTable.h"
 #include "world/TamoSector.h"
 
 namespace {
@@ -458,6 +459,43 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
 
     FileStream missing(tempPath("missing/none.bin").c_str(), "rb");
     EXPECT_EQ(core->readSector(missing), nullptr);
+}
+
+// A quad table that runs out of room after a number of faces.
+class ShortOfMemoryTable : public OptimizedQuadHashTable {
+public:
+    ShortOfMemoryTable(TamoEngineCore* core, int32_t room) : OptimizedQuadHashTable(core), room(room) {}
+    bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
+                 int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
+                 int32_t scaleV) override {
+        if (room <= 0)
+            return false;
+        --room;
+        return OptimizedQuadHashTable::addFace(p1, p2, orientation, texture, offsetU, offsetV,
+                                               rotation, scaleU, scaleV);
+    }
+    int32_t room;
+};
+
+class ShortOfMemoryCore : public TamoEngineCore {
+public:
+    using TamoEngineCore::TamoEngineCore;
+    OptimizedQuadHashTable* createQuadTable() override { return new ShortOfMemoryTable(this, 8); }
+};
+
+TEST_F(SectorTest, AnIncompleteRebuildIsTriedAgain) {
+    ShortOfMemoryCore shortCore(gl, nullptr, nullptr, 100, 3, 4);
+    TamoSector sector({0, 0, 0}, 20, &shortCore);
+    EXPECT_FALSE(sector.needsRebuild);
+    sector.setBlock(0, 0, 0, true);
+    sector.setBlock(2, 0, 0, true);
+    sector.rebuild();
+    EXPECT_TRUE(sector.needsRebuild) << "two of twelve faces did not fit";
+    EXPECT_EQ(sector.quadTable->liveQuads().size(), 8u);
+
+    static_cast<ShortOfMemoryTable*>(sector.quadTable.get())->room = 100;
+    sector.rebuild();
+    EXPECT_FALSE(sector.needsRebuild);
 }
 
 class SectorPictureTest : public SectorTest {
