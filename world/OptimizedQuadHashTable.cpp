@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <utility>
 
 #include "engine/TamoEngineCore.h"
 
@@ -18,6 +20,141 @@ Vector3 componentMin(const Vector3& a, const Vector3& b) {
 
 Vector3 componentMax(const Vector3& a, const Vector3& b) {
     return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
+}
+
+// Bits of a coordinate that compare as the float does: -0 and +0 alike.
+// NaN equals nothing, so callers leave such values out of every index.
+uint32_t coordinateBits(float value) {
+    if (value == 0.0f)
+        value = 0.0f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+bool isNumber(float value) { return value == value; }
+
+// Three coordinates and one more small value (an orientation), hashed as bits.
+struct PointKey {
+    uint32_t a = 0;
+    uint32_t b = 0;
+    uint32_t c = 0;
+    uint32_t extra = 0;
+
+    bool operator==(const PointKey& o) const {
+        return a == o.a && b == o.b && c == o.c && extra == o.extra;
+    }
+    uint32_t hash() const {
+        uint64_t h = (static_cast<uint64_t>(a) * 0x9E3779B97F4A7C15ull) ^
+                     (static_cast<uint64_t>(b) * 0xC2B2AE3D27D4EB4Full) ^
+                     (static_cast<uint64_t>(c) * 0x165667B19E3779F9ull) ^
+                     (static_cast<uint64_t>(extra) * 0x27D4EB2F165667C5ull);
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 32;
+        return static_cast<uint32_t>(h);
+    }
+};
+
+PointKey keyOf(const Vector3& p, uint32_t extra) {
+    return {coordinateBits(p.x), coordinateBits(p.y), coordinateBits(p.z), extra};
+}
+
+// Gives every distinct key a dense id (0, 1, 2, ... in order of first
+// appearance): open addressing over a power-of-two table.
+class KeyIds {
+public:
+    explicit KeyIds(size_t expected) {
+        size_t size = 16;
+        while (size < expected * 2)
+            size *= 2;
+        slots.assign(size, -1);
+        keys.reserve(expected);
+    }
+
+    int32_t idOf(const PointKey& key) {
+        const size_t mask = slots.size() - 1;
+        size_t at = key.hash() & mask;
+        while (slots[at] >= 0) {
+            if (keys[static_cast<size_t>(slots[at])] == key)
+                return slots[at];
+            at = (at + 1) & mask;
+        }
+        if ((keys.size() + 1) * 2 > slots.size()) {
+            growTable();
+            return idOf(key);
+        }
+        slots[at] = static_cast<int32_t>(keys.size());
+        keys.push_back(key);
+        return slots[at];
+    }
+
+    int32_t find(const PointKey& key) const {
+        const size_t mask = slots.size() - 1;
+        for (size_t at = key.hash() & mask; slots[at] >= 0; at = (at + 1) & mask)
+            if (keys[static_cast<size_t>(slots[at])] == key)
+                return slots[at];
+        return -1;
+    }
+
+    int32_t count() const { return static_cast<int32_t>(keys.size()); }
+
+private:
+    void growTable() {
+        std::vector<int32_t> bigger(slots.size() * 2, -1);
+        const size_t mask = bigger.size() - 1;
+        for (size_t id = 0; id < keys.size(); ++id) {
+            size_t at = keys[id].hash() & mask;
+            while (bigger[at] >= 0)
+                at = (at + 1) & mask;
+            bigger[at] = static_cast<int32_t>(id);
+        }
+        slots.swap(bigger);
+    }
+
+    std::vector<int32_t> slots;
+    std::vector<PointKey> keys;
+};
+
+// Lists of record indices grouped by key id, each list in ascending record
+// order (compressed rows: the lists of all ids laid end to end).
+struct GroupedIndices {
+    std::vector<int32_t> start;  // list of id k: entries[start[k]] to entries[start[k + 1] - 1]
+    std::vector<int32_t> entries;
+
+    void build(const std::vector<std::pair<int32_t, int32_t>>& idAndRecord, int32_t idCount) {
+        start.assign(static_cast<size_t>(idCount) + 1, 0);
+        for (const auto& pair : idAndRecord)
+            ++start[static_cast<size_t>(pair.first) + 1];
+        for (size_t k = 1; k < start.size(); ++k)
+            start[k] += start[k - 1];
+        entries.resize(idAndRecord.size());
+        std::vector<int32_t> fill(start.begin(), start.end() - 1);
+        // Pairs arrive in ascending record order, so each list stays sorted.
+        for (const auto& pair : idAndRecord)
+            entries[static_cast<size_t>(fill[static_cast<size_t>(pair.first)]++)] = pair.second;
+    }
+};
+
+// The plane and the smallest in-plane corner of a quad: two quads of one
+// axis coincide (given opposite orientations) exactly when these are equal.
+bool squareKey(const QuadRecord& quad, PointKey* key) {
+    float plane = 0.0f, first = 0.0f, second = 0.0f;
+    switch (quad.axis) {
+    case 0:
+        plane = quad.q[0].y, first = quad.min.x, second = quad.min.z;
+        break;
+    case 1:
+        plane = quad.q[0].x, first = quad.min.z, second = quad.min.y;
+        break;
+    default:
+        plane = quad.q[0].z, first = quad.min.x, second = quad.min.y;
+        break;
+    }
+    if (!isNumber(plane) || !isNumber(first) || !isNumber(second))
+        return false;
+    *key = {coordinateBits(plane), coordinateBits(first), coordinateBits(second), 0};
+    return true;
 }
 
 } // namespace
@@ -143,16 +280,101 @@ bool OptimizedQuadHashTable::sameKey(const QuadRecord& a, const QuadRecord& b) c
 
 void OptimizedQuadHashTable::removeHiddenPairs() {
     for (Bucket& bucket : buckets) {
-        QuadRecord* records = bucket.storage.get();
-        for (int32_t i = 0; i < bucket.count; ++i) {
-            if (!records[i].alive)
+        bool oneAxis = true;
+        for (int32_t i = 1; i < bucket.count && oneAxis; ++i)
+            oneAxis = bucket.storage[i].axis == bucket.storage[0].axis;
+        if (bucket.count > 0 && oneAxis && bucket.storage[0].axis <= 2)
+            removeHiddenPairsIndexed(bucket);
+        else
+            removeHiddenPairsPairwise(bucket);
+    }
+}
+
+// Each live record i in order, with the first later live record that lies on
+// the same square facing the other way: both go. Only records of one square
+// can pair, so the records are grouped by square and each group is walked in
+// record order, which pairs exactly as comparing every later record would.
+void OptimizedQuadHashTable::removeHiddenPairsIndexed(Bucket& bucket) {
+    QuadRecord* records = bucket.storage.get();
+    KeyIds squares(static_cast<size_t>(bucket.count));
+    std::vector<std::pair<int32_t, int32_t>> squareOfRecord;
+    squareOfRecord.reserve(static_cast<size_t>(bucket.count));
+    for (int32_t i = 0; i < bucket.count; ++i) {
+        PointKey key;
+        if (records[i].alive && squareKey(records[i], &key))
+            squareOfRecord.emplace_back(squares.idOf(key), i);
+    }
+    GroupedIndices groups;
+    groups.build(squareOfRecord, squares.count());
+
+    std::vector<int32_t> waiting;  // per group: later records not yet paired
+    for (int32_t g = 0; g < squares.count(); ++g) {
+        const int32_t* first = groups.entries.data() + groups.start[static_cast<size_t>(g)];
+        const int32_t* last = groups.entries.data() + groups.start[static_cast<size_t>(g) + 1];
+        if (last - first < 2)
+            continue;
+        if (last - first == 2) {
+            if (coincide(records[first[0]], records[first[1]]))
+                records[first[0]].alive = records[first[1]].alive = 0;
+            continue;
+        }
+        pairWithinSquare(records, first, last);
+    }
+}
+
+// Many faces on one square (repeated blocks): each live record in order takes
+// the first later live one of another orientation. The records of each
+// orientation wait in their own queue, whose head only moves forward, so the
+// group costs its size times the number of orientations in it.
+void OptimizedQuadHashTable::pairWithinSquare(QuadRecord* records, const int32_t* first,
+                                              const int32_t* last) {
+    struct Queue {
+        uint8_t orientation;
+        std::vector<int32_t> members;
+        size_t head = 0;
+    };
+    std::vector<Queue> queues;
+    for (const int32_t* i = first; i != last; ++i) {
+        const uint8_t orientation = records[*i].orientation;
+        auto queue = std::find_if(queues.begin(), queues.end(),
+                                  [&](const Queue& q) { return q.orientation == orientation; });
+        if (queue == queues.end())
+            queue = queues.insert(queues.end(), Queue{orientation, {}, 0});
+        queue->members.push_back(*i);
+    }
+    for (const int32_t* i = first; i != last; ++i) {
+        if (!records[*i].alive)
+            continue;
+        Queue* partner = nullptr;
+        for (Queue& queue : queues) {
+            if (queue.orientation == records[*i].orientation)
                 continue;
-            for (int32_t j = i + 1; j < bucket.count; ++j) {
-                if (records[j].alive && coincide(records[i], records[j])) {
-                    records[i].alive = 0;
-                    records[j].alive = 0;
-                    break;
-                }
+            while (queue.head < queue.members.size() &&
+                   (queue.members[queue.head] <= *i || !records[queue.members[queue.head]].alive))
+                ++queue.head;
+            if (queue.head < queue.members.size() &&
+                (!partner || queue.members[queue.head] < partner->members[partner->head]))
+                partner = &queue;
+        }
+        if (partner && coincide(records[*i], records[partner->members[partner->head]])) {
+            records[*i].alive = 0;
+            records[partner->members[partner->head]].alive = 0;
+        }
+    }
+}
+
+// A bucket whose records do not all lie on one axis (filled record by record
+// by a caller): every later record compared.
+void OptimizedQuadHashTable::removeHiddenPairsPairwise(Bucket& bucket) {
+    QuadRecord* records = bucket.storage.get();
+    for (int32_t i = 0; i < bucket.count; ++i) {
+        if (!records[i].alive)
+            continue;
+        for (int32_t j = i + 1; j < bucket.count; ++j) {
+            if (records[j].alive && coincide(records[i], records[j])) {
+                records[i].alive = 0;
+                records[j].alive = 0;
+                break;
             }
         }
     }
@@ -186,22 +408,64 @@ void OptimizedQuadHashTable::mergeQuads() {
     }
 }
 
+// One pass of the greedy merge: each live record i in order absorbs every
+// later live record that canMerge with i's rectangle as it grows. Any record
+// that canMerge with i shares a vertex with it, so the candidates are found
+// through an index from vertex (and orientation) to the records having it,
+// built at the start of the pass: records after i do not change before i's
+// turn, so the index holds for them. i's next merge is the lowest later
+// record among its vertices' lists that canMerge, as the pairwise scan finds.
 bool OptimizedQuadHashTable::mergePass(Bucket& bucket) {
     QuadRecord* records = bucket.storage.get();
+    KeyIds vertices(static_cast<size_t>(bucket.count) * 2);
+    std::vector<std::pair<int32_t, int32_t>> vertexOfRecord;
+    vertexOfRecord.reserve(static_cast<size_t>(bucket.count) * 4);
+    for (int32_t j = 0; j < bucket.count; ++j) {
+        const QuadRecord& quad = records[j];
+        if (!quad.alive)
+            continue;
+        for (const Vector3& v : quad.q)
+            if (isNumber(v.x) && isNumber(v.y) && isNumber(v.z))
+                vertexOfRecord.emplace_back(vertices.idOf(keyOf(v, quad.orientation)), j);
+    }
+    if (vertexOfRecord.empty())
+        return false;
+    GroupedIndices lists;
+    lists.build(vertexOfRecord, vertices.count());
+
     bool merged = false;
     for (int32_t i = 0; i < bucket.count; ++i) {
         QuadRecord& into = records[i];
         if (!into.alive)
             continue;
-        for (int32_t j = i + 1; j < bucket.count; ++j) {
-            QuadRecord& other = records[j];
-            if (!other.alive || !canMerge(into, other))
-                continue;
+        int32_t after = i;
+        for (;;) {
+            int32_t next = bucket.count;
+            for (const Vector3& v : into.q) {
+                if (!isNumber(v.x) || !isNumber(v.y) || !isNumber(v.z))
+                    continue;
+                const int32_t id = vertices.find(keyOf(v, into.orientation));
+                if (id < 0)
+                    continue;
+                const int32_t* first = lists.entries.data() + lists.start[static_cast<size_t>(id)];
+                const int32_t* last = lists.entries.data() + lists.start[static_cast<size_t>(id) + 1];
+                for (const int32_t* j = std::upper_bound(first, last, after);
+                     j != last && *j < next; ++j) {
+                    if (records[*j].alive && canMerge(into, records[*j])) {
+                        next = *j;
+                        break;
+                    }
+                }
+            }
+            if (next == bucket.count)
+                break;
+            QuadRecord& other = records[next];
             into.min = componentMin(into.min, other.min);
             into.max = componentMax(into.max, other.max);
             rewriteVertices(into);
             other.alive = 0;
             merged = true;
+            after = next;
         }
     }
     return merged;

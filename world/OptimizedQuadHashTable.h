@@ -67,6 +67,9 @@ private:
         int32_t capacity = 0;
     };
 
+    void removeHiddenPairsIndexed(Bucket& bucket);
+    void removeHiddenPairsPairwise(Bucket& bucket);
+    void pairWithinSquare(QuadRecord* records, const int32_t* first, const int32_t* last);
     bool mergePass(Bucket& bucket);
     bool compact(Bucket& bucket);
     static void rewriteVertices(QuadRecord& quad);
