@@ -245,9 +245,58 @@ TEST(GeneratedMedia, FontHasADistinctOutlinedGlyphInEveryUsedCellAndNothingElse)
     for (int cell = 50; cell < 127; ++cell) EXPECT_EQ(countPixels(cell, key), 256) << "unused cell " << cell;
 }
 
+TEST(GeneratedMedia, DigitsStayDistinctAtHalfSize) {
+    // The panel's numbers are drawn at scale 0.5: nearest sampling then shows
+    // every second texel (the odd ones) of a cell. Each digit and the minus sign
+    // must still differ from every other in several of those 64 samples.
+    const RawImage font = loadMember(2);
+    const char order[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-";
+    const std::string glyphs = "0123456789-";
+    std::vector<std::vector<int>> halves;
+    for (char ch : glyphs) {
+        const int cell = int(std::strchr(order, ch) - order);
+        std::vector<int> half;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const Colour c = font.at((cell % 16) * 16 + 2 * x + 1, (cell / 16) * 16 + 2 * y + 1);
+                half.push_back(isKey(c) ? 0 : luminance(c) > 128 ? 2 : 1);
+            }
+        halves.push_back(half);
+    }
+    for (size_t a = 0; a < halves.size(); ++a) {
+        int lit = 0;
+        for (int v : halves[a]) lit += v == 2;
+        EXPECT_GE(lit, 2) << "'" << glyphs[a] << "' keeps its body";
+        for (size_t b = a + 1; b < halves.size(); ++b) {
+            int differing = 0;
+            for (size_t i = 0; i < 64; ++i) differing += (halves[a][i] == 2) != (halves[b][i] == 2);
+            EXPECT_GE(differing, 3) << "'" << glyphs[a] << "' and '" << glyphs[b] << "'";
+        }
+    }
+}
+
 // ---- Sprite sheets, scanned by the program's own SpriteSheet ----
 
-class GeneratedSheetTest : public GLTestFixture {};
+class GeneratedSheetTest : public GLTestFixture {
+protected:
+    // Pixels of the three marker colours anywhere on a sheet.
+    static int countMarkPixels(const RawImage& sheet) {
+        int marks = 0;
+        for (int y = 0; y < sheet.height; ++y)
+            for (int x = 0; x < sheet.width; ++x) {
+                const Colour c = sheet.at(x, y);
+                if ((c.r == 239 && c.g == 79 && c.b == 100) || (c.r == 79 && c.g == 171 && c.b == 79) ||
+                    (c.r == 79 && c.g == 239 && c.b == 239))
+                    ++marks;
+            }
+        return marks;
+    }
+    static int totalFrames(const SpriteSheet& sheet) {
+        int frames = 0;
+        for (int g = 0; g < sheet.groupCount(); ++g) frames += sheet.frameCount(g);
+        return frames;
+    }
+};
 
 TEST_F(GeneratedSheetTest, WorldSheetHoldsTheIntendedGroupsAndFrames) {
     const RawImage image = loadMember(4);
@@ -286,6 +335,7 @@ TEST_F(GeneratedSheetTest, WorldSheetHoldsTheIntendedGroupsAndFrames) {
         }
     }
     EXPECT_GE(animated, 4) << "several kinds of people";
+    EXPECT_EQ(countMarkPixels(image), 3 * totalFrames(sheet)) << "marker colours only at frame corners";
     EXPECT_GE(fixed, 5) << "street furniture and vehicles";
 }
 
@@ -294,6 +344,7 @@ TEST_F(GeneratedSheetTest, InterfaceSheetHasFiveSingleFramePanelsThatFitTheScree
     ASSERT_EQ(image.rgb.size(), 512u * 256 * 3);
     SpriteSheet sheet(gl, image.rgb.data(), 512, 256, 6, 0);
     ASSERT_EQ(sheet.groupCount(), 5);
+    EXPECT_EQ(countMarkPixels(image), 15) << "marker colours only at frame corners";
     for (int g = 0; g < 5; ++g) {
         SCOPED_TRACE(g);
         ASSERT_EQ(sheet.frameCount(g), 1);
