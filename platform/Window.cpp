@@ -13,6 +13,7 @@
 #include "platform/WindowMenu.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowRegistry.h"
+#include "platform/WindowText.h"
 
 namespace {
 
@@ -189,7 +190,10 @@ void Window::centre() {
     repaint();
 }
 
-void Window::drawText(int32_t, int32_t, const char*, uint8_t, uint8_t, uint8_t, bool) {}
+void Window::drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green,
+                      uint8_t blue, bool transparent) {
+    drawWindowText(sdlWindowOf(this), x, y, text, red, green, blue, transparent);
+}
 
 void Window::onEvent(int32_t, int32_t, int32_t) {}
 

@@ -37,6 +37,8 @@ public:
     virtual void repaint();
     virtual void moveTo(int32_t x, int32_t y);
     virtual void centre();
+    // Draws text at client (x, y) into the picture of the window's current
+    // OpenGL context; it shows with the next present.
     virtual void drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green,
                           uint8_t blue, bool transparent);
     virtual void onEvent(int32_t type, int32_t a, int32_t b);
