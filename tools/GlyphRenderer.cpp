@@ -3,7 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-GlyphRenderer::GlyphRenderer(const std::string& fontPath) {
+GlyphRenderer::GlyphRenderer(const std::string& fontPath, float widthScale) : widthScale_(widthScale) {
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) return;
     library_ = library;
@@ -36,9 +36,13 @@ GlyphRenderer::Mask GlyphRenderer::glyph(uint32_t code, int pixelSize, int pixel
     return mask;
 }
 
+int GlyphRenderer::widthFor(int pixelSize) const {
+    return widthScale_ == 1.0f ? 0 : static_cast<int>(pixelSize * widthScale_ + 0.5f);
+}
+
 int GlyphRenderer::textWidth(const char* text, int pixelSize) const {
     int width = 0;
-    for (const char* p = text; *p; ++p) width += glyph(static_cast<unsigned char>(*p), pixelSize).advance;
+    for (const char* p = text; *p; ++p) width += glyph(static_cast<unsigned char>(*p), pixelSize, widthFor(pixelSize)).advance;
     return width;
 }
 
@@ -47,7 +51,7 @@ int GlyphRenderer::capHeight(int pixelSize) const { return glyph('H', pixelSize)
 void GlyphRenderer::drawText(Canvas& canvas, int x, int baseline, const char* text, int pixelSize, Rgb colour) const {
     int pen = x;
     for (const char* p = text; *p; ++p) {
-        const Mask m = glyph(static_cast<unsigned char>(*p), pixelSize);
+        const Mask m = glyph(static_cast<unsigned char>(*p), pixelSize, widthFor(pixelSize));
         for (int y = 0; y < m.height; ++y)
             for (int gx = 0; gx < m.width; ++gx)
                 if (m.at(gx, y)) canvas.blend(pen + m.left + gx, baseline - m.top + y, colour, m.at(gx, y) / 255.0f);

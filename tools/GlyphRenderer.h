@@ -19,7 +19,8 @@ public:
         }
     };
 
-    explicit GlyphRenderer(const std::string& fontPath);
+    // widthScale below 1 narrows every glyph of drawText and textWidth (a condensed look).
+    explicit GlyphRenderer(const std::string& fontPath, float widthScale = 1.0f);
     ~GlyphRenderer();
     GlyphRenderer(const GlyphRenderer&) = delete;
     GlyphRenderer& operator=(const GlyphRenderer&) = delete;
@@ -37,6 +38,9 @@ public:
     void drawCentred(Canvas& canvas, int cx, int cy, const char* text, int pixelSize, Rgb colour) const;
 
 private:
+    int widthFor(int pixelSize) const;
+
     void* library_ = nullptr;
     void* face_ = nullptr;
+    float widthScale_ = 1.0f;
 };

@@ -23,9 +23,6 @@
 #ifndef TAMO_DEFAULT_FONT
 #define TAMO_DEFAULT_FONT "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 #endif
-#ifndef TAMO_DEFAULT_LABEL_FONT
-#define TAMO_DEFAULT_LABEL_FONT "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf"
-#endif
 
 namespace {
 
@@ -33,13 +30,11 @@ struct Options {
     std::string outputDir;
     std::string contactSheet;
     std::string font = TAMO_DEFAULT_FONT;
-    std::string labelFont = TAMO_DEFAULT_LABEL_FONT;
 };
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: tamo_media_generator [OUTPUT-FOLDER] [--contact-sheet FILE.png] [--font FILE.ttf] "
-                 "[--label-font FILE.ttf]\n");
+                 "usage: tamo_media_generator [OUTPUT-FOLDER] [--contact-sheet FILE.png] [--font FILE.ttf]\n");
 }
 
 bool parseArguments(int argc, char** argv, Options& options) {
@@ -54,8 +49,6 @@ bool parseArguments(int argc, char** argv, Options& options) {
             if (!value(options.contactSheet)) return false;
         } else if (arg == "--font") {
             if (!value(options.font)) return false;
-        } else if (arg == "--label-font") {
-            if (!value(options.labelFont)) return false;
         } else if (!arg.empty() && arg[0] != '-' && options.outputDir.empty()) {
             options.outputDir = arg;
         } else {
@@ -106,8 +99,8 @@ bool makeMedia(const Options& options, MediaSet& media) {
         std::fprintf(stderr, "tamo_media_generator: cannot load font %s\n", options.font.c_str());
         return false;
     }
-    const GlyphRenderer labelGlyphs(options.labelFont);
-    const GlyphRenderer& labels = labelGlyphs.ok() ? labelGlyphs : fontGlyphs;
+    // Button labels use the same face, narrowed to fit the small buttons.
+    const GlyphRenderer labels(options.font, 0.9f);
 
     media.currentTile = makeCurrentLevelTile();
     media.otherTile = makeOtherLevelTile();
