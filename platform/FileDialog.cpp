@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/KeyState.h"
 #include "platform/MessagePump.h"
 
 // ---- display-independent rules -------------------------------------------
@@ -321,6 +322,7 @@ void returnToOwner(SDL_Window* owner) {
     if (owner)
         SDL_RaiseWindow(owner);
     discardQueuedInput();
+    flushKeyStates();
 }
 
 }  // namespace

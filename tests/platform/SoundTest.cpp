@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -57,13 +58,29 @@ protected:
         ASSERT_NE(mkdtemp(dirTemplate), nullptr);
         dir = dirTemplate;
         recording = dir + "/played.raw";
+        saveEnvironment("SDL_AUDIODRIVER", &oldDriver);
+        saveEnvironment("SDL_DISKAUDIOFILE", &oldDiskFile);
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+        // Another test may have started audio with another driver already.
+        closeSound();
+        if (SDL_WasInit(SDL_INIT_AUDIO)) {
+            const char* current = SDL_GetCurrentAudioDriver();
+            previousDriver = current ? current : "";
+            SDL_AudioQuit();
+            ASSERT_EQ(SDL_AudioInit("disk"), 0) << SDL_GetError();
+        }
         writeWav(dir + "/long.wav", FirstLevel, Rate / 2);      // half a second
         writeWav(dir + "/short.wav", SecondLevel, Rate / 10);   // a tenth
     }
     static void TearDownTestSuite() {
         closeSound();
+        if (!previousDriver.empty()) {
+            SDL_AudioQuit();
+            SDL_AudioInit(previousDriver.c_str());
+        }
+        restoreEnvironment("SDL_AUDIODRIVER", oldDriver);
+        restoreEnvironment("SDL_DISKAUDIOFILE", oldDiskFile);
         const std::string command = "rm -rf '" + dir + "'";
         EXPECT_EQ(std::system(command.c_str()), 0);
     }
@@ -95,12 +112,29 @@ protected:
         return in ? static_cast<size_t>(in.tellg()) : 0;
     }
 
+    static void saveEnvironment(const char* name, std::pair<bool, std::string>* saved) {
+        const char* value = std::getenv(name);
+        *saved = {value != nullptr, value ? value : ""};
+    }
+    static void restoreEnvironment(const char* name, const std::pair<bool, std::string>& saved) {
+        if (saved.first)
+            setenv(name, saved.second.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+
     static std::string dir;
     static std::string recording;
+    static std::string previousDriver;
+    static std::pair<bool, std::string> oldDriver;
+    static std::pair<bool, std::string> oldDiskFile;
 };
 
 std::string SoundTest::dir;
 std::string SoundTest::recording;
+std::string SoundTest::previousDriver;
+std::pair<bool, std::string> SoundTest::oldDriver;
+std::pair<bool, std::string> SoundTest::oldDiskFile;
 
 }  // namespace
 
