@@ -77,6 +77,8 @@ private:
     void cursorRay(Vector3* start, Vector3* direction) const;
     int32_t planCellOf(int32_t windowPixel, float scroll) const;
     void destroySectors();
+    void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
+                            Vector3* hit, int32_t* sectorIndex);
 
     DynArray<TamoSector*> sectors;
     int32_t sectorSize = defaultSectorSize;

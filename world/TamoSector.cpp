@@ -235,6 +235,26 @@ MapBlock* TamoSector::findBlock(int32_t x, int32_t y, int32_t z) {
     return index < 0 ? nullptr : &blocks[index];
 }
 
+bool TamoSector::recordCellBounds(int32_t low[3], int32_t high[3]) {
+    if (blocks.count() < boundedCount)
+        boundedCount = 0;
+    for (; boundedCount < blocks.count(); ++boundedCount) {
+        const MapBlock& block = blocks[boundedCount];
+        const int32_t cell[3] = {block.x, block.y, block.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            if (boundedCount == 0 || cell[axis] < boundLow[axis])
+                boundLow[axis] = cell[axis];
+            if (boundedCount == 0 || cell[axis] > boundHigh[axis])
+                boundHigh[axis] = cell[axis];
+        }
+    }
+    if (boundedCount == 0)
+        return false;
+    std::copy(boundLow, boundLow + 3, low);
+    std::copy(boundHigh, boundHigh + 3, high);
+    return true;
+}
+
 Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
     const FaceCorners& corners = faceTable[face];
     const float w = static_cast<float>(core->blockWidth);

@@ -71,6 +71,11 @@ public:
     virtual void drawPlan();
     virtual void drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY);
 
+    // Smallest and largest cell indices over every record, used or removed
+    // (a superset of where used blocks are); false when there is no record.
+    // Kept up to date as records are appended.
+    bool recordCellBounds(int32_t low[3], int32_t high[3]);
+
     DynArray<MapBlock> blocks;
     int32_t size = 0;
     int32_t displayList = 0;
@@ -94,4 +99,8 @@ protected:
 private:
     // Record lookup by cell, kept in step with the block array.
     BlockCellIndex cellIndex;
+    // Cell bounds of records 0 to boundedCount - 1.
+    int32_t boundedCount = 0;
+    int32_t boundLow[3] = {0, 0, 0};
+    int32_t boundHigh[3] = {0, 0, 0};
 };

@@ -1,0 +1,159 @@
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "world/LiteralRayMarch.h"
+#include "world/TestWorld.h"
+
+using namespace testworld;
+
+namespace {
+
+class RayMarchEquivalenceTest : public TestWorld {
+protected:
+    float w() const { return static_cast<float>(core->blockWidth); }
+    float h() const { return static_cast<float>(core->blockHeight); }
+
+    // Fills grid sectors around a corner with random blocks, through the map
+    // as the editor does.
+    void fillGridSectors(std::mt19937& random, const Vector3& corner, int32_t blocks) {
+        std::uniform_real_distribution<float> x(0.0f, 600.0f), y(0.0f, 600.0f), z(0.0f, 600.0f);
+        for (int32_t n = 0; n < blocks; ++n) {
+            const Vector3 p = corner + Vector3(x(random), y(random), z(random));
+            const int32_t i = map->findOrCreateSector(p);
+            ASSERT_GE(i, 0);
+            map->sector(i)->setBlockAt(p, random() % 7 != 0);
+        }
+    }
+
+    // A world file of sectors with odd sizes and origins: touching,
+    // overlapping, off the grid, and with cells stored twice.
+    void loadOddSectors(std::mt19937& random) {
+        Bytes file;
+        struct Odd {
+            int32_t size;
+            Vector3 origin;
+        };
+        const Odd odd[] = {
+            {7, {40013.7f, 60001.25f, 39990.5f}},
+            {7, {40013.7f + 70.0f, 60001.25f, 39990.5f}},   // touches the first along x
+            {13, {40050.0f, 60020.0f, 40010.0f}},           // overlaps both
+            {1, {39980.0f, 60000.0f, 40000.0f}},
+            {25, {39800.0f, 59700.0f, 39800.0f}},           // larger than the grid's
+            {3, {-0.0f, 0.0f, -35.5f}},                     // near the world origin
+        };
+        file.i32(static_cast<int32_t>(std::size(odd)));
+        for (const Odd& s : odd) {
+            const int32_t count = s.size * s.size * s.size / 3 + 1;
+            file.sectorHeader(s.size, s.origin.x, s.origin.y, s.origin.z, count);
+            for (int32_t b = 0; b < count; ++b)
+                file.block(static_cast<int32_t>(random() % s.size),
+                           static_cast<int32_t>(random() % s.size),
+                           static_cast<int32_t>(random() % s.size));
+        }
+        file.i32(0);  // no sprite objects
+        writeFile(path("odd.map"), file.data());
+        std::string why;
+        ASSERT_TRUE(MapFile::loadWorld(path("odd.map").c_str(), *map, *sprites, &why)) << why;
+        // Some records removed again: their cells stay in the sector.
+        for (int32_t i = 0; i < map->sectorCount(); ++i)
+            for (const MapBlock& b : std::vector<MapBlock>(map->sector(i)->blocks.begin(),
+                                                           map->sector(i)->blocks.end()))
+                if (random() % 5 == 0)
+                    map->sector(i)->setBlock(b.x, b.y, b.z, false);
+    }
+
+    // Points inside, on the faces, edges and corners of used blocks.
+    std::vector<Vector3> targets(std::mt19937& random) {
+        std::vector<Vector3> points;
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        for (int32_t i = 0; i < map->sectorCount(); ++i) {
+            const TamoSector* s = map->sector(i);
+            for (const MapBlock& b : s->blocks) {
+                if (!b.used || random() % 4 != 0)
+                    continue;
+                const bool corner = random() % 3 == 0;
+                const float fx = corner ? static_cast<float>(random() % 2) : unit(random);
+                const float fy = corner ? static_cast<float>(random() % 2) : unit(random);
+                const float fz = corner ? static_cast<float>(random() % 2) : unit(random);
+                points.push_back(s->origin + Vector3((b.x + fx) * w(), (b.y + fy) * h(),
+                                                     (b.z + fz) * w()));
+            }
+        }
+        return points;
+    }
+
+    // Rays towards each target from random directions and distances (some
+    // starting inside blocks), marched both ways with several steps.
+    // Returns how many marches met a block.
+    size_t expectSameHits(std::mt19937& random, const std::vector<Vector3>& points, size_t rays,
+                          const std::vector<float>& steps) {
+        size_t met = 0;
+        std::normal_distribution<float> gauss(0.0f, 1.0f);
+        std::uniform_real_distribution<float> distance(-20.0f, 900.0f);
+        for (size_t r = 0; r < rays && !points.empty(); ++r) {
+            const Vector3& target = points[random() % points.size()];
+            Vector3 direction(gauss(random), gauss(random), gauss(random));
+            if (random() % 5 == 0)
+                direction = Vector3(static_cast<float>(random() % 3) - 1.0f, 0.0f, 1.0f);
+            direction = normalise(direction);
+            const Vector3 start = target - direction * distance(random);
+            const Vector3 end = start + direction * 1000.0f;
+            for (float step : steps) {
+                Vector3 hitFast, hitLiteral;
+                int32_t indexFast = -7, indexLiteral = -7;
+                map->marchRay(start, end, step, &hitFast, &indexFast);
+                literal::marchRay(*map, w(), h(), start, end, step, &hitLiteral, &indexLiteral);
+                EXPECT_EQ(indexFast, indexLiteral) << "ray " << r << " step " << step;
+                EXPECT_EQ(std::memcmp(&hitFast, &hitLiteral, sizeof hitFast), 0)
+                    << "ray " << r << " step " << step;
+                if (indexFast != indexLiteral || hitFast != hitLiteral)
+                    return met;
+                met += indexLiteral >= 0 ? 1 : 0;
+            }
+        }
+        return met;
+    }
+};
+
+TEST_F(RayMarchEquivalenceTest, GridSectorsBuiltByEditingMeetTheSameBlocks) {
+    std::mt19937 random(41);
+    fillGridSectors(random, Vector3(39800, 59800, 39800), 2500);
+    ASSERT_GT(map->sectorCount(), 8);
+    EXPECT_GT(expectSameHits(random, targets(random), 300, {1.0f, 3.0f}), 300u);
+    EXPECT_GT(expectSameHits(random, targets(random), 12, {0.1f, 0.37f}), 12u);
+}
+
+TEST_F(RayMarchEquivalenceTest, SectorsReadFromAFileWithOddSizesAndOrigins) {
+    std::mt19937 random(8);
+    loadOddSectors(random);
+    ASSERT_EQ(map->sectorCount(), 6);
+    // Grid sectors placed among them afterwards overlap the odd ones.
+    fillGridSectors(random, Vector3(39900, 59900, 39900), 400);
+    EXPECT_GT(expectSameHits(random, targets(random), 300, {1.0f, 2.5f}), 300u);
+    EXPECT_GT(expectSameHits(random, targets(random), 12, {0.1f}), 6u);
+}
+
+TEST_F(RayMarchEquivalenceTest, RaysThatCannotAdvanceOrMissEverything) {
+    std::mt19937 random(3);
+    fillGridSectors(random, Vector3(39800, 59800, 39800), 300);
+    const Vector3 start(40005, 60007.5f, 40005);
+    for (float step : {0.0f, -1.0f, 1.0f}) {
+        for (const Vector3& end : {start, Vector3(40005, 61000, 40005), Vector3(0, 0, 0)}) {
+            Vector3 hitFast, hitLiteral;
+            int32_t indexFast = -7, indexLiteral = -7;
+            map->marchRay(start, end, step, &hitFast, &indexFast);
+            literal::marchRay(*map, w(), h(), start, end, step, &hitLiteral, &indexLiteral);
+            EXPECT_EQ(indexFast, indexLiteral);
+            EXPECT_EQ(hitFast, hitLiteral);
+        }
+    }
+    // Far from every sector: nothing is met and the end comes back.
+    Vector3 hit;
+    int32_t index = -7;
+    map->marchRay(Vector3(0, 0, 0), Vector3(1000, 0, 0), 0.1f, &hit, &index);
+    EXPECT_EQ(hit, Vector3(1000, 0, 0));
+    EXPECT_EQ(index, -7);
+}
+
+} // namespace
