@@ -7,13 +7,9 @@
 #include <cstdio>
 
 #include "platform/GLContext.h"
+#include "platform/Window.h"
 
 namespace {
-
-bool initialiseVideo() {
-    static bool ready = SDL_Init(SDL_INIT_VIDEO) == 0;
-    return ready;
-}
 
 // PNG writing with stored (uncompressed) deflate blocks: enough for a test picture.
 uint32_t crc32Of(const uint8_t* data, size_t size, uint32_t crc = 0) {
@@ -67,19 +63,10 @@ std::vector<uint8_t> zlibStored(const std::vector<uint8_t>& raw) {
 }  // namespace
 
 void GLTestFixture::SetUp() {
-    ASSERT_TRUE(initialiseVideo()) << SDL_GetError();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_Window* window = SDL_CreateWindow("Tamotown test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          WindowWidth, WindowHeight, SDL_WINDOW_OPENGL);
-    ASSERT_NE(window, nullptr) << SDL_GetError();
-    sdlWindow = window;
-    gl = new GLContext(reinterpret_cast<uintptr_t>(window), WindowWidth, WindowHeight, 32);
+    window = new Window("Tamotown test", WindowWidth, WindowHeight, false, false, nullptr, false, 32);
+    sdlWindow = reinterpret_cast<void*>(window->getHandle("WindowHandler"));
+    ASSERT_NE(sdlWindow, nullptr) << SDL_GetError();
+    gl = new GLContext(reinterpret_cast<uintptr_t>(sdlWindow), WindowWidth, WindowHeight, 32);
     ASSERT_TRUE(gl->hasRenderingContext()) << SDL_GetError();
     currentGLContext = gl;
     gl->clear();
@@ -89,8 +76,8 @@ void GLTestFixture::TearDown() {
     delete gl;
     gl = nullptr;
     currentGLContext = nullptr;
-    if (sdlWindow)
-        SDL_DestroyWindow(static_cast<SDL_Window*>(sdlWindow));
+    delete window;  // also closes the SDL window
+    window = nullptr;
     sdlWindow = nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 class GLContext;
+class Window;
 
 // One pixel read back from the frame buffer or a texture.
 struct Pixel {
@@ -15,7 +16,7 @@ struct Pixel {
     uint8_t a = 0;
 };
 
-// A live 640 x 480 window with a current GLContext, published as
+// A live 640 x 480 Window with a current GLContext, published as
 // currentGLContext for the length of each test; both are made fresh for every
 // test and destroyed after it.
 class GLTestFixture : public ::testing::Test {
@@ -26,8 +27,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    Window* window = nullptr;   // windowed, registered while the test runs
     GLContext* gl = nullptr;
-    void* sdlWindow = nullptr;  // the SDL_Window*
+    void* sdlWindow = nullptr;  // the window's SDL_Window*
 };
 
 // The pixel at window position (x, y), origin top left and y down, read from
