@@ -69,10 +69,10 @@ int32_t mouseCode(uint32_t message) {
 }  // namespace
 
 Window::Window(const char* name, int32_t width, int32_t height, bool /*noBackgroundBrush*/,
-               bool resizable, Window* /*parent*/, bool fullScreen_, int32_t bitsPerPixel)
+               bool resizable, Window* parent, bool fullScreen_, int32_t bitsPerPixel)
     : fullScreen(fullScreen_), serialNumber(nextSerial++) {
     liveWindows()[serialNumber] = this;
-    open(name, width, height, resizable, bitsPerPixel);
+    open(name, width, height, resizable, parent, bitsPerPixel);
 }
 
 Window::Window(const WindowDescription& d)
@@ -80,7 +80,7 @@ Window::Window(const WindowDescription& d)
              d.fullScreen, d.bitsPerPixel) {}
 
 void Window::open(const char* name, int32_t width, int32_t height, bool resizable,
-                  int32_t bitsPerPixel) {
+                  const Window* parent, int32_t bitsPerPixel) {
     handles = new NamedHandleTable(1);
     SDL_Window* window = nullptr;
     if (initPlatform()) {
@@ -109,6 +109,9 @@ void Window::open(const char* name, int32_t width, int32_t height, bool resizabl
         return;
     }
     SDL_SetWindowData(window, kWindowDataKey, this);
+    // An owned window stays above its owner (transient for it).
+    if (SDL_Window* owner = parent ? sdlWindowOf(parent) : nullptr)
+        SDL_SetWindowModalFor(window, owner);
     if (fullScreen) {
         changeDisplayMode(width, height, bitsPerPixel);
         bindDisplayModeWindow(window);

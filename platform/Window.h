@@ -79,7 +79,7 @@ private:
     uint32_t serialNumber = 0;
 
     void open(const char* name, int32_t width, int32_t height, bool resizable,
-              int32_t bitsPerPixel);
+              const Window* parent, int32_t bitsPerPixel);
     void recordMouse(uint32_t message, intptr_t lParam);
     void deliverControlCommand(uintptr_t control, int32_t id);
 };

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/ButtonGroup.h"
@@ -454,4 +456,31 @@ TEST(Window, MessagesPostedToADestroyedWindowAreDropped) {
     EXPECT_FALSE(second->received({2, 'Z', 0}));
     EXPECT_TRUE(second->received({2, 'Y', 0}));
     delete second;
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char line[256];
+        while (fgets(line, sizeof line, pipe))
+            output += line;
+        pclose(pipe);
+    }
+    return output;
+}
+
+TEST(Window, AnOwnedWindowIsTransientForItsParent) {
+    Window* owner = new Window("Owner of a test window", 120, 90, true, false, nullptr, false, 32);
+    Window* owned = new Window("Owned test window", 60, 40, true, false, owner, false, 32);
+    settle();
+    const unsigned long ownerId =
+        std::stoul("0" + commandOutput("xdotool search --name '^Owner of a test window$' | head -n 1"));
+    ASSERT_NE(ownerId, 0u);
+    const std::string transientFor =
+        commandOutput("xprop -name 'Owned test window' WM_TRANSIENT_FOR");
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "0x%lx", ownerId);
+    EXPECT_NE(transientFor.find(expected), std::string::npos) << transientFor;
+    delete owned;
+    delete owner;
 }
