@@ -319,8 +319,10 @@ Verdict checkChoice(GtkWidget* dialog, bool save, std::string* path, int32_t buf
 void returnToOwner(SDL_Window* owner) {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
-    if (owner)
+    if (owner) {
         SDL_RaiseWindow(owner);
+        SDL_SetWindowInputFocus(owner);  // without a window manager raising does not focus
+    }
     discardQueuedInput();
     flushKeyStates();
 }
