@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "engine/Overlay.h"
@@ -16,40 +17,65 @@
 
 namespace {
 
-constexpr int64_t blockRecordBytes = 12 + 6 * 15;
+constexpr int32_t blockRecordBytes = 12 + 6 * 15;
 
-bool readFace(FileStream& stream, FaceMaterial& face) {
-    uint8_t rotation = 0;
-    uint8_t scaleU = 0;
-    uint8_t scaleV = 0;
-    if (!stream.readI32(&face.texture) || !stream.readI32(&face.offsetU) ||
-        !stream.readI32(&face.offsetV) || !stream.readU8(&rotation) || !stream.readU8(&scaleU) ||
-        !stream.readU8(&scaleV))
-        return false;
-    face.rotation = rotation;
-    face.scaleU = static_cast<int8_t>(scaleU);
-    face.scaleV = static_cast<int8_t>(scaleV);
+// Block records are read and written a chunk at a time (one stream call per
+// chunk rather than per field); the bytes are the same little-endian fields.
+constexpr int32_t blocksPerChunk = 4096;
+
+int32_t loadI32(const uint8_t* at) {
+    const uint32_t raw = static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+                         static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+    int32_t value;
+    std::memcpy(&value, &raw, sizeof value);
+    return value;
+}
+
+uint8_t* storeI32(uint8_t* at, int32_t value) {
+    uint32_t raw;
+    std::memcpy(&raw, &value, sizeof raw);
+    at[0] = static_cast<uint8_t>(raw);
+    at[1] = static_cast<uint8_t>(raw >> 8);
+    at[2] = static_cast<uint8_t>(raw >> 16);
+    at[3] = static_cast<uint8_t>(raw >> 24);
+    return at + 4;
+}
+
+// One 15-byte face record; false for a rotation above 3 or a scale below 1.
+bool parseFace(const uint8_t* at, FaceMaterial& face) {
+    face.texture = loadI32(at);
+    face.offsetU = loadI32(at + 4);
+    face.offsetV = loadI32(at + 8);
+    face.rotation = at[12];
+    face.scaleU = static_cast<int8_t>(at[13]);
+    face.scaleV = static_cast<int8_t>(at[14]);
     return face.rotation <= 3 && face.scaleU >= 1 && face.scaleV >= 1;
 }
 
-bool readBlock(FileStream& stream, int32_t size, MapBlock& block) {
-    if (!stream.readI32(&block.x) || !stream.readI32(&block.y) || !stream.readI32(&block.z))
-        return false;
+// One 102-byte block record; false for a cell outside the sector or a bad face.
+bool parseBlock(const uint8_t* at, int32_t size, MapBlock& block) {
+    block.x = loadI32(at);
+    block.y = loadI32(at + 4);
+    block.z = loadI32(at + 8);
     for (int32_t index : {block.x, block.y, block.z})
         if (index < 0 || index >= size)
             return false;
-    for (FaceMaterial& face : block.faces)
-        if (!readFace(stream, face))
+    for (int32_t f = 0; f < BlockFaceCount; ++f)
+        if (!parseFace(at + 12 + 15 * f, block.faces[f]))
             return false;
     block.used = true;
     return true;
 }
 
-bool writeFace(FileStream& stream, const FaceMaterial& face) {
-    return stream.writeI32(face.texture) && stream.writeI32(face.offsetU) &&
-           stream.writeI32(face.offsetV) && stream.writeU8(face.rotation) &&
-           stream.writeU8(static_cast<uint8_t>(face.scaleU)) &&
-           stream.writeU8(static_cast<uint8_t>(face.scaleV));
+uint8_t* storeBlock(uint8_t* at, const MapBlock& block) {
+    at = storeI32(storeI32(storeI32(at, block.x), block.y), block.z);
+    for (const FaceMaterial& face : block.faces) {
+        at = storeI32(storeI32(storeI32(at, face.texture), face.offsetU), face.offsetV);
+        *at++ = face.rotation;
+        *at++ = static_cast<uint8_t>(face.scaleU);
+        *at++ = static_cast<uint8_t>(face.scaleV);
+    }
+    return at;
 }
 
 // Index of a float cell coordinate, or -1 when it lies outside 0 to size - 1
@@ -117,17 +143,28 @@ bool TamoSector::readSectorData(FileStream& stream, TamoSectorData& out) {
     const int64_t remaining = stream.remaining();
     if (remaining >= 0 && blockCount > remaining / blockRecordBytes)
         return false;
-    // Blocks are stored as they are read, never reserved from the count, so
-    // a lying count costs no more memory than the bytes actually present.
-    for (int32_t i = 0; i < blockCount; ++i) {
-        MapBlock block;
-        if (!readBlock(stream, data.size, block))
-            return false;
-        try {
-            data.blocks.push_back(block);
-        } catch (const std::bad_alloc&) {
-            return false;
+    // Blocks are read a chunk at a time and stored as they are parsed; room
+    // is reserved only for blocks whose bytes the file holds, so a lying
+    // count costs no more memory than the bytes actually present.
+    try {
+        if (remaining >= 0)
+            data.blocks.reserve(static_cast<size_t>(blockCount));
+        std::vector<uint8_t> chunk;
+        for (int32_t done = 0; done < blockCount;) {
+            const int32_t count = std::min(blocksPerChunk, blockCount - done);
+            chunk.resize(static_cast<size_t>(count) * blockRecordBytes);
+            if (!stream.readBytes(chunk.data(), static_cast<int32_t>(chunk.size())))
+                return false;
+            for (int32_t i = 0; i < count; ++i) {
+                MapBlock block;
+                if (!parseBlock(chunk.data() + i * blockRecordBytes, data.size, block))
+                    return false;
+                data.blocks.push_back(block);
+            }
+            done += count;
         }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     out = std::move(data);
     return true;
@@ -140,15 +177,26 @@ bool TamoSector::saveSector(FileStream& stream) {
     bool written = stream.writeI32(size) && stream.writeF32(origin.x) &&
                    stream.writeF32(origin.y) && stream.writeF32(origin.z) &&
                    stream.writeI32(usedCount);
+    std::vector<uint8_t> chunk;
+    try {
+        chunk.resize(static_cast<size_t>(std::min(usedCount, blocksPerChunk)) * blockRecordBytes);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    uint8_t* at = chunk.data();
     for (const MapBlock& block : blocks) {
         if (!written)
             break;
         if (!block.used)
             continue;
-        written = stream.writeI32(block.x) && stream.writeI32(block.y) && stream.writeI32(block.z);
-        for (const FaceMaterial& face : block.faces)
-            written = written && writeFace(stream, face);
+        at = storeBlock(at, block);
+        if (at == chunk.data() + chunk.size()) {
+            written = stream.writeBytes(chunk.data(), static_cast<int32_t>(chunk.size()));
+            at = chunk.data();
+        }
     }
+    if (written && at != chunk.data())
+        written = stream.writeBytes(chunk.data(), static_cast<int32_t>(at - chunk.data()));
     return written;
 }
 
