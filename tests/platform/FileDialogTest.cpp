@@ -9,6 +9,10 @@
 #include <string>
 #include <atomic>
 #include <thread>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -77,11 +81,48 @@ TEST(FileDialogRules, BadArgumentsAndNoDisplayGiveFalse) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// Tests that run side by side on one X server would type into each other's
+// windows. So, unless this process already uses a display, the dialog gets an
+// X server of its own, which ends with this process.
+void useOwnDisplay() {
+    static bool tried = false;
+    if (tried)
+        return;
+    tried = true;
+    if (SDL_WasInit(SDL_INIT_VIDEO) || std::system("command -v Xvfb >/dev/null 2>&1") != 0)
+        return;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        close(fds[0]);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    char c = 0;
+    while (pid > 0 && poll(&wait, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number.push_back(c);
+    close(fds[0]);
+    if (!number.empty())
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+}
+
 // The dialog driven for real: a helper thread types into it with xdotool
 // while the test thread sits in the modal dialog.
 class FileDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        useOwnDisplay();
         if (!std::getenv("DISPLAY") || std::system("command -v xdotool >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "needs an X display and xdotool";
         setenv("GSETTINGS_BACKEND", "memory", 0);
