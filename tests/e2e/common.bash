@@ -125,16 +125,6 @@ wait_window_gone() {
     fail "the window titled like '$1' did not close"
 }
 
-# Plain Xvfb has no window manager to hand the focus back to the program when
-# the chooser closes; do what a window manager would.
-refocus_app() {
-    local window
-    window=$(app_window)
-    [ -n "$window" ] || fail "the Tamotown window is gone"
-    xdotool windowfocus "$window" 2>/dev/null
-    sleep 0.5
-}
-
 # Saves the world through the save button and the file chooser as path $1.
 save_world_as() {
     click_at 60 14
@@ -143,7 +133,6 @@ save_world_as() {
     xdotool type --delay 20 "$1"
     xdotool key Return
     wait_window_gone '^Save'
-    refocus_app
 }
 
 # Loads the world file $1 through the load button and the file chooser.
@@ -155,7 +144,6 @@ load_world_from() {
     xdotool type --delay 20 "$1"
     xdotool key Return
     wait_window_gone '^Open'
-    refocus_app
 }
 
 # Prints "sectors N blocks B sprites S" of a world file.
