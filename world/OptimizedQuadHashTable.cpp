@@ -405,6 +405,9 @@ void OptimizedQuadHashTable::mergeQuads() {
                 compact(bucket);
             merged = mergePass(bucket);
         }
+        // The table outlives the display list it filled: keep only what is
+        // live, so a built sector holds a few quads rather than every face.
+        compact(bucket);
     }
 }
 

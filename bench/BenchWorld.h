@@ -1,0 +1,42 @@
+#pragma once
+// A live GL context and engine core for the benchmarks, and the worlds they
+// run on.
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "engine/MyTamoEngineCore.h"
+#include "world/MapBlock.h"
+#include "world/TamoMap.h"
+#include "world/TamoSector.h"
+
+class GLContext;
+class Window;
+
+namespace bench {
+
+// One window, context and engine core (with its map) for the whole run.
+struct Stage {
+    Window* window = nullptr;
+    GLContext* gl = nullptr;
+    MyTamoEngineCore* core = nullptr;
+    TamoMap* map = nullptr;
+};
+Stage& stage();
+// Empties the map (no sectors) and restores the 3D view.
+void resetMap();
+
+enum class Fill { Solid, Checkerboard, RandomHalf };
+// The blocks of one 20 x 20 x 20 sector: one material everywhere, a 3D
+// checkerboard of two materials, or half the cells at random with four.
+std::vector<MapBlock> sectorBlocks(Fill fill, uint32_t seed = 1);
+// Puts blocks into a sector through the editor's setBlock, with each block's
+// own material.
+void placeBlocks(TamoSector& sector, const std::vector<MapBlock>& blocks);
+
+// A city of 10 x 10 grid sectors at one level: a ground floor and towers of
+// random heights with building textures. Returns the map's eye and a ray
+// direction that meets a tower after crossing the city.
+void buildCity(Vector3* eye, Vector3* direction);
+
+} // namespace bench
