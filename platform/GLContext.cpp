@@ -97,12 +97,19 @@ GLContext::CameraTurn GLContext::cameraTurn() const {
     Vector3 back = -direction;
     turn.a1 = angleBetween(zAxis, back);
     turn.k1 = cross(zAxis, back);
+    // A half turn between opposite vectors has no cross product to turn
+    // about: any perpendicular axis serves. About y, the y axis stays put.
+    if (turn.a1 != 0.0f && turn.k1 == Vector3(0.0f, 0.0f, 0.0f))
+        turn.k1 = Vector3(0.0f, 1.0f, 0.0f);
     Vector3 turnedY(0.0f, 1.0f, 0.0f);
     Vector3 axis1 = turn.k1;
     rotateAboutAxis(turnedY, turn.a1, axis1);
     Vector3 wantedUp = up;
     turn.a2 = angleBetween(turnedY, wantedUp);
     turn.k2 = cross(turnedY, wantedUp);
+    // Up opposite the turned y axis: roll half round the view axis.
+    if (turn.a2 != 0.0f && turn.k2 == Vector3(0.0f, 0.0f, 0.0f))
+        turn.k2 = back;
     return turn;
 }
 

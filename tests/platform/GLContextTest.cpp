@@ -83,6 +83,45 @@ TEST_F(GLContextTest, UnprojectAndProjectGiveTheKnownPointsOfTheStartCamera) {
     EXPECT_EQ(gl->unproject(10, -0.5f), Vector3(0, 0, 0));
 }
 
+namespace {
+
+// Compares unproject and project of the context's camera with what the
+// driver computes from the matrices applyCamera and applyProjection set.
+void expectConversionsMatchTheDriver(GLContext& gl) {
+    gl.applyCamera();
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    const std::array<std::array<float, 2>, 5> pixels = {{{0, 0}, {320, 240}, {600, 30}, {17, 470}, {640, 480}}};
+    for (const auto& pixel : pixels) {
+        SCOPED_TRACE(testing::Message() << "pixel " << pixel[0] << ", " << pixel[1]);
+        GLdouble wx, wy, wz;
+        ASSERT_EQ(gluUnProject(pixel[0], 480.0 - pixel[1], 0.0, modelView, projection, viewport, &wx, &wy, &wz),
+                  GL_TRUE);
+        const Vector3 world = gl.unproject(pixel[0], pixel[1]);
+        expectNear(world, Vector3(float(wx), float(wy), float(wz)), 2e-3f);
+
+        // And back: project finds the pixel again, in front of the eye.
+        const Vector3 back = gl.project(world);
+        EXPECT_NEAR(back.x, pixel[0], 0.05f);
+        EXPECT_NEAR(back.y, pixel[1], 0.05f);
+        EXPECT_LT(back.z, 0.0f);
+    }
+
+    // A far point lands where the driver would draw it.
+    const Vector3 far = gl.eye + gl.direction * 300.0f + gl.up * 20.0f + Vector3(3, 1, -1);
+    GLdouble sx, sy, sz;
+    ASSERT_EQ(gluProject(far.x, far.y, far.z, modelView, projection, viewport, &sx, &sy, &sz), GL_TRUE);
+    const Vector3 projected = gl.project(far);
+    EXPECT_NEAR(projected.x, sx, 0.05);
+    EXPECT_NEAR(projected.y, 480.0 - sy, 0.05);
+}
+
+}  // namespace
+
 TEST_F(GLContextTest, UnprojectAgreesWithTheDriversCameraForATurnedView) {
     // A camera looking down and to the side, up perpendicular to the view.
     gl->eye = Vector3(40.0f, 60.0f, -25.0f);
@@ -97,37 +136,34 @@ TEST_F(GLContextTest, UnprojectAgreesWithTheDriversCameraForATurnedView) {
     if (up.y < 0)
         up = -up;
     gl->up = up;
-    gl->applyCamera();
+    expectConversionsMatchTheDriver(*gl);
+}
 
-    GLdouble modelView[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-
-    const std::array<std::array<float, 2>, 5> pixels = {{{0, 0}, {320, 240}, {600, 30}, {17, 470}, {640, 480}}};
-    for (const auto& pixel : pixels) {
-        SCOPED_TRACE(testing::Message() << "pixel " << pixel[0] << ", " << pixel[1]);
-        GLdouble wx, wy, wz;
-        ASSERT_EQ(gluUnProject(pixel[0], 480.0 - pixel[1], 0.0, modelView, projection, viewport, &wx, &wy, &wz),
-                  GL_TRUE);
-        const Vector3 world = gl->unproject(pixel[0], pixel[1]);
-        expectNear(world, Vector3(float(wx), float(wy), float(wz)), 2e-3f);
-
-        // And back: project finds the pixel again, in front of the eye.
-        const Vector3 back = gl->project(world);
-        EXPECT_NEAR(back.x, pixel[0], 0.05f);
-        EXPECT_NEAR(back.y, pixel[1], 0.05f);
-        EXPECT_LT(back.z, 0.0f);
+TEST_F(GLContextTest, ConversionsHoldWhenViewOrUpAreOppositeTheReferenceAxes) {
+    struct Camera {
+        Vector3 direction;
+        Vector3 up;
+    };
+    const Camera cameras[] = {
+        {Vector3(0, 0, 1), Vector3(0, 1, 0)},   // looking along +z: the view is opposite eye-space z
+        {Vector3(0, 0, -1), Vector3(0, 1, 0)},  // no turn at all
+        {Vector3(1, 0, 0), Vector3(0, -1, 0)},  // upside down
+        {Vector3(0, 0, 1), Vector3(0, -1, 0)},  // both
+        {Vector3(0, -1, 0), Vector3(1, 0, 0)},  // straight down
+    };
+    gl->eye = Vector3(5, 6, 7);
+    for (const Camera& camera : cameras) {
+        SCOPED_TRACE(testing::Message() << "direction " << camera.direction.x << ", " << camera.direction.y << ", "
+                                        << camera.direction.z << " up " << camera.up.y);
+        gl->direction = camera.direction;
+        gl->up = camera.up;
+        expectConversionsMatchTheDriver(*gl);
     }
-
-    // A far point lands where the driver would draw it.
-    const Vector3 far = gl->eye + gl->direction * 300.0f + up * 20.0f + Vector3(3, 0, -1);
-    GLdouble sx, sy, sz;
-    ASSERT_EQ(gluProject(far.x, far.y, far.z, modelView, projection, viewport, &sx, &sy, &sz), GL_TRUE);
-    const Vector3 projected = gl->project(far);
-    EXPECT_NEAR(projected.x, sx, 0.05);
-    EXPECT_NEAR(projected.y, 480.0 - sy, 0.05);
+    // Looking along +z, the centre pixel lies straight ahead and +x on the left.
+    gl->direction = Vector3(0, 0, 1);
+    gl->up = Vector3(0, 1, 0);
+    expectNear(gl->unproject(320, 240), Vector3(5, 6, 8.5f));
+    expectNear(gl->unproject(0, 0), Vector3(6, 6.75f, 8.5f));
 }
 
 TEST_F(GLContextTest, CameraAndProjectionDrawAPointAheadAtTheCentre) {
