@@ -380,25 +380,113 @@ void TamoSector::compileDisplayList() {
     glEndList();
 }
 
+// The plan: the used blocks at and below the current level, lowest first, so
+// a block's cell covers those of the blocks below it. The records are kept
+// sorted by level (sorted again only after appends broke the order), and the
+// cells are drawn in one 2D batch, binding a tile only when it changes;
+// drawPlanCell draws one cell the same way on its own.
 void TamoSector::drawPlan() {
-    std::stable_sort(blocks.begin(), blocks.end(),
-                     [](const MapBlock& a, const MapBlock& b) { return a.y < b.y; });
-    cellIndex.invalidate();
+    sortByLevel();
     const float w = static_cast<float>(core->blockWidth);
     const float h = static_cast<float>(core->blockHeight);
     const float p = static_cast<float>(core->planCellSize);
     const float levelLocal = static_cast<float>(core->currentLevel) - origin.y / h;
     const float sx0 = p * std::floor(origin.x / w) - core->planScrollX;
     const float sy0 = p * std::floor(origin.z / w) - core->planScrollY;
-    for (int32_t i = 0; i < blocks.count(); ++i) {
-        const MapBlock& block = blocks[i];
-        if (!block.used)
-            continue;
-        if (static_cast<float>(block.y) > levelLocal)
-            break;
-        drawPlanCell(i, levelLocal, sx0, sy0);
-    }
+    // Sorted by level, the cells drawn are a prefix of the records.
+    const auto end = std::upper_bound(
+        blocks.begin(), blocks.end(), levelLocal,
+        [](float level, const MapBlock& block) { return level < static_cast<float>(block.y); });
+    drawPlanCells(static_cast<int32_t>(end - blocks.begin()), levelLocal, sx0, sy0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void TamoSector::sortByLevel() {
+    const auto byLevel = [](const MapBlock& a, const MapBlock& b) { return a.y < b.y; };
+    if (blocks.count() < levelSortedCount)
+        levelSortedCount = 0;
+    if (blocks.count() == levelSortedCount)
+        return;
+    // Records only ever join at the end, so the sorted prefix stays sorted.
+    const auto sortedEnd = blocks.begin() + std::max(levelSortedCount - 1, 0);
+    if (!std::is_sorted(sortedEnd, blocks.end(), byLevel)) {
+        std::stable_sort(blocks.begin(), blocks.end(), byLevel);
+        cellIndex.invalidate();
+    }
+    levelSortedCount = blocks.count();
+}
+
+// The screen square of a block's cell, or false when it lies off the viewport.
+bool TamoSector::planCellRect(const MapBlock& block, float screenX, float screenY, int32_t* px,
+                              int32_t* py) const {
+    const int32_t p = core->planCellSize;
+    *px = static_cast<int32_t>(std::floor(block.x * static_cast<float>(p) + screenX));
+    *py = static_cast<int32_t>(std::floor(block.z * static_cast<float>(p) + screenY));
+    return !(*px + p < 0 || *py + p < 0 || *px >= core->glContext->width ||
+             *py >= core->glContext->height);
+}
+
+void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float screenY) {
+    GLContext* gl = core->glContext;
+    if (!gl || !currentGLContext)
+        return;
+    const int32_t p = core->planCellSize;
+    // The tint of the last texture asked for; textures repeat from cell to cell.
+    int32_t tintTexture = 0, red = 128, green = 128, blue = 128;
+    bool tintKnown = false;
+    bool started = false;
+    GLboolean texturingWasOn = GL_FALSE;
+    GLint boundTexture = 0;
+    int32_t boundTile = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const MapBlock& block = blocks[i];
+        int32_t px = 0, py = 0;
+        if (!block.used || !planCellRect(block, screenX, screenY, &px, &py))
+            continue;
+        const int32_t tile =
+            static_cast<float>(block.y) == level ? core->planTileCurrent : core->planTileOther;
+        if (!started) {
+            texturingWasOn = glIsEnabled(GL_TEXTURE_2D);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+            currentGLContext->enter2D();
+            if (!texturingWasOn)
+                glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tile));
+            glBegin(GL_QUADS);
+            boundTile = tile;
+            started = true;
+        } else if (tile != boundTile) {
+            glEnd();
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tile));
+            glBegin(GL_QUADS);
+            boundTile = tile;
+        }
+        const int32_t texture = block.faces[FaceBottom].texture;
+        if (!tintKnown || texture != tintTexture) {
+            // A texture without a recorded colour shows neutral grey.
+            red = green = blue = 128;
+            core->getTextureColour(texture, red, green, blue);
+            tintTexture = texture;
+            tintKnown = true;
+        }
+        glColor3ub(static_cast<GLubyte>(red), static_cast<GLubyte>(green),
+                   static_cast<GLubyte>(blue));
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2i(px, py);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex2i(px + p, py);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex2i(px + p, py + p);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex2i(px, py + p);
+    }
+    if (!started)
+        return;
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    if (!texturingWasOn)
+        glDisable(GL_TEXTURE_2D);
+    currentGLContext->leave2D();
 }
 
 void TamoSector::drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY) {
@@ -406,9 +494,8 @@ void TamoSector::drawPlanCell(int32_t blockIndex, float level, float screenX, fl
         return;
     const MapBlock& block = blocks[blockIndex];
     const int32_t p = core->planCellSize;
-    const int32_t px = static_cast<int32_t>(std::floor(block.x * static_cast<float>(p) + screenX));
-    const int32_t py = static_cast<int32_t>(std::floor(block.z * static_cast<float>(p) + screenY));
-    if (px + p < 0 || py + p < 0 || px >= core->glContext->width || py >= core->glContext->height)
+    int32_t px = 0, py = 0;
+    if (!planCellRect(block, screenX, screenY, &px, &py))
         return;
     const int32_t tile =
         static_cast<float>(block.y) == level ? core->planTileCurrent : core->planTileOther;

@@ -95,10 +95,17 @@ protected:
 
     Vector3 faceCentre(const MapBlock& block, int32_t face) const;
     void compileDisplayList();
+    void sortByLevel();
+    bool planCellRect(const MapBlock& block, float screenX, float screenY, int32_t* px,
+                      int32_t* py) const;
+    // Draws the used blocks among records 0 to count - 1 as plan cells.
+    void drawPlanCells(int32_t count, float level, float screenX, float screenY);
 
 private:
     // Record lookup by cell, kept in step with the block array.
     BlockCellIndex cellIndex;
+    // Records 0 to levelSortedCount - 1 are in level order.
+    int32_t levelSortedCount = 0;
     // Cell bounds of records 0 to boundedCount - 1.
     int32_t boundedCount = 0;
     int32_t boundLow[3] = {0, 0, 0};
