@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include <GL/gl.h>
@@ -193,29 +192,36 @@ void MainWindow::onFrame() {
 void MainWindow::drawPanels() {
     const int32_t W = ScreenWidth;
     const int32_t H = ScreenHeight;
-    TextureTable& textures = *glContext->textures;
-    auto drawPanel = [&](int32_t group, int32_t x, int32_t y) {
-        interfaceSheet->selectFrame(group, 0);
-        textures.drawSprite2D(InterfaceSheetTextureId, x, y, 1.0f, false, false, 0.0f);
-    };
     drawPanel(GroupFilePanel, 0, 0);
     drawPanel(GroupModePanel, W - 80, 0);
     if (engineCore->editMode == 0) {
-        drawPanel(GroupBlockPanel, W - 181, H - 130);
-        drawBlockPanel(W - 181, H - 130);
+        if (drawPanel(GroupBlockPanel, W - 181, H - 130))
+            drawBlockPanel(W - 181, H - 130);
     } else {
-        drawPanel(GroupSpritePanel, W - 139, H - 130);
-        drawSpritePanel(W - 139, H - 130);
+        if (drawPanel(GroupSpritePanel, W - 139, H - 130))
+            drawSpritePanel(W - 139, H - 130);
     }
     if (!engineCore->view3D)
         drawPanel(GroupLevelPanel, 0, H - 80);
 }
 
+bool MainWindow::drawPanel(int32_t group, int32_t x, int32_t y) {
+    // Without its frame (media missing) the whole sheet would be drawn.
+    if (!interfaceSheet->isValidFrame(group, 0))
+        return false;
+    interfaceSheet->selectFrame(group, 0);
+    glContext->textures->drawSprite2D(InterfaceSheetTextureId, x, y, 1.0f, false, false, 0.0f);
+    return true;
+}
+
 void MainWindow::drawBlockPanel(int32_t bx, int32_t by) {
     const FaceMaterial& material = engineCore->material;
-    // The preview shows the texture's own colours, whatever colour was current.
-    glColor4ub(255, 255, 255, 255);
-    fillRectWithTexture(bx + 78, by + 25, bx + 156, by + 104, material.texture, false, 1.0f);
+    // The preview shows the texture's own colours, whatever colour was
+    // current; a texture that was never loaded shows no preview.
+    if (glContext->textures->findTexture(material.texture) >= 0) {
+        glColor4ub(255, 255, 255, 255);
+        fillRectWithTexture(bx + 78, by + 25, bx + 156, by + 104, material.texture, false, 1.0f);
+    }
     auto number = [&](int32_t x, int32_t y, int32_t value) {
         font->drawNumber(x, y, value, 255, 0, 0, true, 0.5f, false);
     };

@@ -52,6 +52,9 @@ private:
     void loadSpriteSheets();
     void createWorld();
     void drawPanels();
+    // Frame 0 of an interface-sheet group with its top-left corner at (x, y);
+    // false when the sheet has no such group.
+    bool drawPanel(int32_t group, int32_t x, int32_t y);
     void drawBlockPanel(int32_t bx, int32_t by);
     void drawSpritePanel(int32_t bx, int32_t by);
     void drawCaption();

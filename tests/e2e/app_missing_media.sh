@@ -15,6 +15,11 @@ grep "TamoData.arc" "$SCRATCH/stderr.txt" | grep -qF "$SCRATCH" ||
     fail "the missing-archive line does not name the working directory $SCRATCH"
 grep "3_16_16.raw" "$SCRATCH/stderr.txt" | grep -qF "$SCRATCH" ||
     fail "the short texture file is not reported with the working directory"
+# Panels without their sheet, and a preview of a texture never loaded, are
+# left out rather than drawn as blank rectangles.
+blank=$(count_colour "$SCRATCH/bare.ppm" 0 0 639 479 255 255 255)
+[ "$blank" = 0 ] || fail "$blank white pixels drawn without media"
+
 log "missing media reported: $(grep -c . "$SCRATCH/stderr.txt") lines"
 
 # Still running after some frames of walking.
