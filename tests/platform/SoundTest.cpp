@@ -88,7 +88,7 @@ protected:
     static void waitUntilQuiet() {
         for (int i = 0; i < 300 && isSoundPlaying(); ++i)
             SDL_Delay(10);
-        SDL_Delay(150);  // let the driver write out its last buffers
+        SDL_Delay(400);  // let the driver write out its last buffers
     }
 
     // Levels recorded since the given byte offset of the recording.
@@ -159,7 +159,9 @@ TEST_F(SoundTest, WithoutInterruptAPlayingSoundIsLeftAlone) {
 TEST_F(SoundTest, InterruptStopsThePlayingSoundAndStartsTheNewOne) {
     const size_t start = recordedBytes();
     playSound((dir + "/long.wav").c_str(), true);
-    SDL_Delay(60);
+    // Interrupt once the first sound is audibly under way.
+    for (int i = 0; i < 200 && levelsSince(start).first == 0; ++i)
+        SDL_Delay(10);
     playSound((dir + "/short.wav").c_str(), true);
     waitUntilQuiet();
     const Levels levels = levelsSince(start);
