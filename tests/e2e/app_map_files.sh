@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Saving through the file chooser writes the start world byte for byte; a
+# Saving through the file chooser writes the start world byte for byte (a
+# bare name gets the extension, cancel writes nothing); a
 # click on the start block places a block; loading a saved file restores that
 # world; a file of random bytes leaves the world as it was and shows the
 # failure caption.
@@ -24,6 +25,18 @@ save_world_as "$SCRATCH/start.map"
 cmp -s "$SCRATCH/start.map" "$SCRATCH/expected-start.map" ||
     fail "start.map differs from the expected 130 bytes: $(xxd "$SCRATCH/start.map" | head -n 3)"
 log "saving writes the start world byte for byte"
+
+# A bare name is saved in the working folder with the extension added.
+save_world_as world
+cmp -s "$SCRATCH/world.map" "$SCRATCH/expected-start.map" || fail "typing 'world' did not write world.map"
+# Cancelling the chooser writes nothing.
+before=$(ls "$SCRATCH")
+click_at 60 14
+wait_for_window '^Save'
+xdotool key Escape
+wait_window_gone '^Save'
+[ "$(ls "$SCRATCH")" = "$before" ] || fail "a cancelled save changed the folder"
+log "a bare name gets the extension; cancel writes nothing"
 
 # The plan view is drawn from fixed values: it shows the blocks of the level.
 plan_shot() {
