@@ -484,3 +484,23 @@ TEST(Window, AnOwnedWindowIsTransientForItsParent) {
     delete owned;
     delete owner;
 }
+
+TEST(Window, AWindowTheSystemCannotOpenIsClosedByTheLoop) {
+    int destroyed = 0;
+    class Oversized : public Window {
+    public:
+        explicit Oversized(int* counter)
+            : Window("Too large", 20000, 20000, true, false, nullptr, false, 32), count(counter) {}
+        ~Oversized() override { ++*count; }
+        int* count;
+    };
+    Window* window = new Oversized(&destroyed);
+    EXPECT_EQ(window->getHandle("WindowHandler"), 0u);
+    EXPECT_FALSE(window->isAlive());
+    EXPECT_FALSE(anyWindowActive());
+    EXPECT_TRUE(anyWindowRegistered());
+    // Nothing to draw on or to close by hand: the queued close deletes it.
+    drainMessages();
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_FALSE(anyWindowRegistered());
+}
