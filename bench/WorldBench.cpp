@@ -17,6 +17,7 @@
 #include "platform/DisplayListIds.h"
 #include "platform/Geometry.h"
 #include "platform/GLContext.h"
+#include "world/LiteralPlanView.h"
 #include "world/LiteralRayMarch.h"
 #include "world/MapFile.h"
 #include "world/MyOptimizedQuadHashTable.h"
@@ -289,6 +290,43 @@ BENCHMARK(BM_SaveMillionBlocks)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SaveMillionBlocks_Literal)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadMillionBlocks)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_LoadMillionBlocks_Literal)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+namespace {
+
+// One plan-view frame of the 100-sector city, scrolled so that its middle
+// fills the screen, at a level cutting through the towers.
+template <bool Literal>
+void planFrame(benchmark::State& state) {
+    Vector3 eye, direction;
+    buildCity(&eye, &direction);
+    Stage& s = stage();
+    s.core->view3D = false;
+    s.core->currentLevel = 4000 + 6;
+    s.core->planScrollX = (40000 + 800) / 10.0f * 16.0f;
+    s.core->planScrollY = (40000 + 800) / 10.0f * 16.0f;
+    int64_t cells = 0;
+    for (auto _ : state) {
+        s.gl->clear();
+        if (Literal) {
+            for (int32_t i = 0; i < s.map->sectorCount(); ++i)
+                literal::drawPlan(*s.map->sector(i), *s.core);
+        } else {
+            s.map->draw();
+        }
+        glFinish();
+    }
+    for (int32_t i = 0; i < s.map->sectorCount(); ++i)
+        cells += s.map->sector(i)->blocks.count();
+    state.counters["records"] = static_cast<double>(cells);
+    s.core->view3D = true;
+}
+
+void BM_PlanFrame_Indexed(benchmark::State& s) { planFrame<false>(s); }
+void BM_PlanFrame_Literal(benchmark::State& s) { planFrame<true>(s); }
+BENCHMARK(BM_PlanFrame_Indexed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanFrame_Literal)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

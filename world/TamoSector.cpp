@@ -397,7 +397,8 @@ void TamoSector::drawPlan() {
     const auto end = std::upper_bound(
         blocks.begin(), blocks.end(), levelLocal,
         [](float level, const MapBlock& block) { return level < static_cast<float>(block.y); });
-    drawPlanCells(static_cast<int32_t>(end - blocks.begin()), levelLocal, sx0, sy0);
+    if (planMayShow(sx0, sy0))
+        drawPlanCells(static_cast<int32_t>(end - blocks.begin()), levelLocal, sx0, sy0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
@@ -414,6 +415,23 @@ void TamoSector::sortByLevel() {
         cellIndex.invalidate();
     }
     levelSortedCount = blocks.count();
+}
+
+// False when every record's cell lies off the viewport: a cell's screen
+// position grows with its cell index, so the extreme records decide.
+bool TamoSector::planMayShow(float screenX, float screenY) {
+    int32_t low[3], high[3];
+    if (!core->glContext || !recordCellBounds(low, high))
+        return false;
+    MapBlock first, last;
+    first.x = low[0], first.z = low[2];
+    last.x = high[0], last.z = high[2];
+    int32_t px0 = 0, py0 = 0, px1 = 0, py1 = 0;
+    planCellRect(first, screenX, screenY, &px0, &py0);
+    planCellRect(last, screenX, screenY, &px1, &py1);
+    const int32_t p = core->planCellSize;
+    return !(px1 + p < 0 || py1 + p < 0 || px0 >= core->glContext->width ||
+             py0 >= core->glContext->height);
 }
 
 // The screen square of a block's cell, or false when it lies off the viewport.

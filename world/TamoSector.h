@@ -96,6 +96,7 @@ protected:
     Vector3 faceCentre(const MapBlock& block, int32_t face) const;
     void compileDisplayList();
     void sortByLevel();
+    bool planMayShow(float screenX, float screenY);
     bool planCellRect(const MapBlock& block, float screenX, float screenY, int32_t* px,
                       int32_t* py) const;
     // Draws the used blocks among records 0 to count - 1 as plan cells.
