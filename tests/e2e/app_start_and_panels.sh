@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # The first frame shows the sky and the panels; walking back shows the start
 # block; the view button shows the level panel, the edit-mode button the
-# sprite panel; the quit button ends the program with exit code 0.
+# sprite panel; a button click plays the click sound; the quit button ends
+# the program with exit code 0.
 source "$(dirname "$0")/common.bash"
+
+# Record what the program plays.
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw"
+sound_bytes() {
+    [ -f "$SCRATCH/audio.raw" ] || { echo 0; return; }
+    "$PYTHON" -c "import sys; print(sum(1 for b in open(sys.argv[1], 'rb').read() if b))" "$SCRATCH/audio.raw"
+}
 
 copy_media
 start_app
@@ -33,7 +41,11 @@ block=$(changed_pixels "$SCRATCH/first.ppm" "$SCRATCH/back.ppm" 200 100 440 300)
 [ "$block" -gt 400 ] || fail "stepping back shows no start block ($block pixels changed)"
 log "start block visible ($block pixels)"
 
+[ "$(sound_bytes)" = 0 ] || fail "sound played before any button was clicked"
 click_at 620 14   # view button: plan view
+sleep 0.3
+[ "$(sound_bytes)" -gt 100 ] || fail "the view button played no click sound"
+log "a button click plays pip.wav"
 shot "$SCRATCH/plan.ppm"
 level_panel=$(count_colour "$SCRATCH/plan.ppm" 0 400 38 479 $DARK)
 [ "$level_panel" -gt 100 ] || fail "the view button shows no level panel ($level_panel dark pixels)"
