@@ -77,12 +77,20 @@ read -r _ _ LEFT TOP < <(grep '^opened client' "$SCRATCH/out.txt")
 xdotool key a
 wait_for_line '^key 65 ' 5
 # The key was still held when its event arrived, or latched as pressed.
-expect_line '^key 65 held=1$' "A key down did not show in the key state"
+expect_line '^key 65 held=1 ' "A key down did not show in the key state"
 xdotool key F5 Left KP_3 BackSpace Delete 7
 wait_for_line '^key 55 ' 5
 for code in 116 37 99 8 46; do
     expect_line "^key $code " "key code $code did not arrive"
 done
+
+# Shift held while H goes down shows in the key state; after its release it does not.
+xdotool keydown shift key h keyup shift
+wait_for_line '^key 72 ' 5
+expect_line '^key 72 held=1 shift=1$' "a held Shift did not show while H went down"
+xdotool key j
+wait_for_line '^key 74 ' 5
+expect_line '^key 74 held=1 shift=0$' "Shift still showed after its release"
 
 xdotool mousemove 220 190
 wait_for_line '^mouse 0 100 100$' 5

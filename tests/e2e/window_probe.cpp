@@ -30,7 +30,8 @@ public:
             return;
         }
         if (type == 2) {
-            std::printf("key %d held=%d\n", a, isKeyDown(a) ? 1 : 0);
+            const bool down = isKeyDown(a);
+            std::printf("key %d held=%d shift=%d\n", a, down ? 1 : 0, isKeyDown(VK_SHIFT) ? 1 : 0);
             if (a == 'Q')
                 postQuitMessage(7);
             if (a == VK_ESCAPE)
