@@ -1,4 +1,5 @@
-"""Summary of a world file for the end-to-end scripts: "sectors N blocks B sprites S".
+"""Summary of a world file for the end-to-end scripts: "sectors N blocks B sprites S",
+followed by " names A,B,..." when sprite objects have names.
 
 Walks the map section (sector count, then per sector a 20-byte header whose
 last field is the block count, then 102-byte block records) and the sprite
@@ -29,13 +30,19 @@ def main(path):
         take(102 * count)
         blocks += count
     (sprites,) = struct.unpack('<i', take(4))
+    names = []
     for _ in range(sprites):
         take(32)
-        while take(1) != b'\0':
-            pass
+        name = b''
+        while (byte := take(1)) != b'\0':
+            name += byte
+        names.append(name.decode('latin-1'))
     if pos != len(data):
         sys.exit(f"{path}: {len(data) - pos} bytes after the sprite section")
-    print(f"sectors {sectors} blocks {blocks} sprites {sprites}")
+    summary = f"sectors {sectors} blocks {blocks} sprites {sprites}"
+    if any(names):
+        summary += " names " + ",".join(names)
+    print(summary)
 
 
 if __name__ == '__main__':
