@@ -3,9 +3,11 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "engine/TamoEngineCore.h"
@@ -116,46 +118,260 @@ private:
     std::vector<PointKey> keys;
 };
 
+// A point of a quad entered in an index: the record it belongs to and a
+// small extra value (the orientation, or 0) that is part of the key.
+struct PointEntry {
+    Vector3 point;
+    uint32_t extra;
+    int32_t record;
+};
+
+// Dense ids for points with an extra value of 0 or 1. When every point lies
+// on the block grid (each coordinate an exact, non-negative multiple of the
+// block size, as the faces of a sector's cells do) the id is the grid
+// position, computed without hashing; otherwise points are hashed. Two points
+// get one id exactly when they compare equal (with equal extras).
+class PointIds {
+public:
+    PointIds(float blockWidth, float blockHeight)
+        : cell{blockWidth, blockHeight, blockWidth},
+          inverse{1.0f / blockWidth, 1.0f / blockHeight, 1.0f / blockWidth} {}
+
+    // Gives each entry its id (ids[k] for entries[k]); count() ids in all.
+    void assign(const std::vector<PointEntry>& entries, std::vector<int32_t>& ids) {
+        ids.resize(entries.size());
+        useGrid = fitGrid(entries, ids);
+        if (useGrid)
+            return;
+        hashed.reset(new KeyIds(entries.size()));
+        for (size_t k = 0; k < entries.size(); ++k)
+            ids[k] = hashed->idOf(keyOf(entries[k].point, entries[k].extra));
+    }
+
+    // The id of a point entered after assign: the grid position, or a new
+    // hashed id; -1 when the point is off the grid in use.
+    int32_t enter(const Vector3& point, uint32_t extra) {
+        if (useGrid)
+            return gridId(point, extra);
+        return hashed->idOf(keyOf(point, extra));
+    }
+
+    // The id of an entered point, or -1 when no entry has it.
+    int32_t find(const Vector3& point, uint32_t extra) const {
+        if (useGrid)
+            return gridId(point, extra);
+        return hashed->find(keyOf(point, extra));
+    }
+
+    int32_t count() const { return useGrid ? gridSize : hashed->count(); }
+
+private:
+    static constexpr int32_t largestGridIndex = 4096;
+
+    // Grid index of a coordinate, or -1 off the grid. Each index stands for
+    // the one float value index x cell (checked exactly), so equal indices
+    // mean equal values; the nearest index is found through the reciprocal.
+    int32_t gridIndex(float value, int axis) const {
+        const float quotient = value * inverse[axis];
+        if (!(value >= 0.0f) || !(quotient < static_cast<float>(largestGridIndex)))
+            return -1;
+        const int32_t index = static_cast<int32_t>(quotient + 0.5f);
+        return static_cast<float>(index) * cell[axis] == value ? index : -1;
+    }
+
+    int32_t gridId(const Vector3& point, uint32_t extra) const {
+        const int32_t x = gridIndex(point.x, 0), y = gridIndex(point.y, 1),
+                      z = gridIndex(point.z, 2);
+        if (x < 0 || y < 0 || z < 0 || x >= extent[0] || y >= extent[1] || z >= extent[2] ||
+            extra > 1)
+            return -1;
+        return ((x * extent[1] + y) * extent[2] + z) * 2 + static_cast<int32_t>(extra);
+    }
+
+    // True when every entry lies on a grid small enough to index densely;
+    // ids then holds each entry's grid id.
+    bool fitGrid(const std::vector<PointEntry>& entries, std::vector<int32_t>& ids) {
+        if (!(cell[0] > 0.0f) || !(cell[1] > 0.0f) || !std::isfinite(inverse[0]) ||
+            !std::isfinite(inverse[1]))
+            return false;
+        std::vector<int32_t> indices(entries.size() * 3);
+        int32_t high[3] = {0, 0, 0};
+        for (size_t k = 0; k < entries.size(); ++k) {
+            const PointEntry& entry = entries[k];
+            const float coordinate[3] = {entry.point.x, entry.point.y, entry.point.z};
+            if (entry.extra > 1)
+                return false;
+            for (int axis = 0; axis < 3; ++axis) {
+                const int32_t index = gridIndex(coordinate[axis], axis);
+                if (index < 0)
+                    return false;
+                indices[k * 3 + static_cast<size_t>(axis)] = index;
+                high[axis] = std::max(high[axis], index);
+            }
+        }
+        const int64_t size = (high[0] + 1LL) * (high[1] + 1LL) * (high[2] + 1LL) * 2;
+        if (size > static_cast<int64_t>(entries.size()) * 8 + 65536)
+            return false;  // sparse over a wide grid: hashing costs less memory
+        for (int axis = 0; axis < 3; ++axis)
+            extent[axis] = high[axis] + 1;
+        gridSize = static_cast<int32_t>(size);
+        for (size_t k = 0; k < entries.size(); ++k)
+            ids[k] = ((indices[k * 3] * extent[1] + indices[k * 3 + 1]) * extent[2] +
+                      indices[k * 3 + 2]) * 2 + static_cast<int32_t>(entries[k].extra);
+        return true;
+    }
+
+    const float cell[3];
+    const float inverse[3];
+    bool useGrid = false;
+    int32_t extent[3] = {0, 0, 0};
+    int32_t gridSize = 0;
+    std::unique_ptr<KeyIds> hashed;
+};
+
 // Lists of record indices grouped by key id, each list in ascending record
 // order (compressed rows: the lists of all ids laid end to end).
 struct GroupedIndices {
     std::vector<int32_t> start;  // list of id k: entries[start[k]] to entries[start[k + 1] - 1]
     std::vector<int32_t> entries;
 
-    void build(const std::vector<std::pair<int32_t, int32_t>>& idAndRecord, int32_t idCount) {
+    // ids[k] is the id of points[k]; entries arrive in ascending record
+    // order, so each list stays sorted.
+    void build(const std::vector<PointEntry>& points, const std::vector<int32_t>& ids,
+               int32_t idCount) {
         start.assign(static_cast<size_t>(idCount) + 1, 0);
-        for (const auto& pair : idAndRecord)
-            ++start[static_cast<size_t>(pair.first) + 1];
+        for (int32_t id : ids)
+            ++start[static_cast<size_t>(id) + 1];
         for (size_t k = 1; k < start.size(); ++k)
             start[k] += start[k - 1];
-        entries.resize(idAndRecord.size());
+        entries.resize(ids.size());
         std::vector<int32_t> fill(start.begin(), start.end() - 1);
-        // Pairs arrive in ascending record order, so each list stays sorted.
-        for (const auto& pair : idAndRecord)
-            entries[static_cast<size_t>(fill[static_cast<size_t>(pair.first)]++)] = pair.second;
+        for (size_t k = 0; k < ids.size(); ++k)
+            entries[static_cast<size_t>(fill[static_cast<size_t>(ids[k])]++)] = points[k].record;
     }
 };
 
-// The plane and the smallest in-plane corner of a quad: two quads of one
-// axis coincide (given opposite orientations) exactly when these are equal.
-bool squareKey(const QuadRecord& quad, PointKey* key) {
-    float plane = 0.0f, first = 0.0f, second = 0.0f;
+// The plane and the smallest in-plane corner of a quad, as one point (the
+// smallest corner with the plane's coordinate): two quads of one axis
+// coincide (given opposite orientations) exactly when these points are equal.
+bool squarePoint(const QuadRecord& quad, Vector3* point) {
     switch (quad.axis) {
     case 0:
-        plane = quad.q[0].y, first = quad.min.x, second = quad.min.z;
+        *point = {quad.min.x, quad.q[0].y, quad.min.z};
         break;
     case 1:
-        plane = quad.q[0].x, first = quad.min.z, second = quad.min.y;
+        *point = {quad.q[0].x, quad.min.y, quad.min.z};
         break;
     default:
-        plane = quad.q[0].z, first = quad.min.x, second = quad.min.y;
+        *point = {quad.min.x, quad.min.y, quad.q[0].z};
         break;
     }
-    if (!isNumber(plane) || !isNumber(first) || !isNumber(second))
-        return false;
-    *key = {coordinateBits(plane), coordinateBits(first), coordinateBits(second), 0};
-    return true;
+    return isNumber(point->x) && isNumber(point->y) && isNumber(point->z);
 }
+
+bool isPoint(const Vector3& v) { return isNumber(v.x) && isNumber(v.y) && isNumber(v.z); }
+
+// From a vertex (with the quad's orientation) to the records of a bucket
+// that have it: every live record's vertices when built, plus the vertices
+// that records gained by growing, entered as they are added. Entries of
+// vertices a record no longer has stay behind; every use checks canMerge on
+// the record as it is now.
+class VertexIndex {
+public:
+    VertexIndex(float blockWidth, float blockHeight) : w(blockWidth), h(blockHeight) {}
+
+    void build(const QuadRecord* records, int32_t count) {
+        std::vector<PointEntry> points;
+        points.reserve(static_cast<size_t>(count) * 4);
+        for (int32_t j = 0; j < count; ++j) {
+            if (!records[j].alive)
+                continue;
+            for (const Vector3& v : records[j].q)
+                if (isPoint(v))
+                    points.push_back({v, records[j].orientation, j});
+        }
+        ids.reset(new PointIds(w, h));
+        std::vector<int32_t> pointIds;
+        ids->assign(points, pointIds);
+        base.build(points, pointIds, ids->count());
+        baseIds = ids->count();
+        grown.clear();
+    }
+
+    // Enters the present vertices of record r; false when one cannot be
+    // entered (off the grid in use), and the index must be built afresh.
+    bool add(const QuadRecord& quad, int32_t r) {
+        for (const Vector3& v : quad.q) {
+            if (!isPoint(v))
+                continue;
+            const int32_t id = ids->enter(v, quad.orientation);
+            if (id < 0)
+                return false;
+            grown[id].push_back(r);
+        }
+        return true;
+    }
+
+    // The lowest record j, after < j < limit, that is live and canMerge with
+    // into; limit when there is none.
+    int32_t firstMergeable(const OptimizedQuadHashTable& table, const QuadRecord* records,
+                           const QuadRecord& into, int32_t after, int32_t limit) const {
+        int32_t best = limit;
+        for (const Vector3& v : into.q) {
+            if (!isPoint(v))
+                continue;
+            const int32_t id = ids->find(v, into.orientation);
+            if (id < 0)
+                continue;
+            if (id < baseIds) {
+                const int32_t* first = base.entries.data() + base.start[static_cast<size_t>(id)];
+                const int32_t* last = base.entries.data() + base.start[static_cast<size_t>(id) + 1];
+                for (const int32_t* j = std::upper_bound(first, last, after); j != last && *j < best;
+                     ++j) {
+                    if (records[*j].alive && table.canMerge(into, records[*j])) {
+                        best = *j;
+                        break;
+                    }
+                }
+            }
+            if (grown.empty())
+                continue;
+            const auto extra = grown.find(id);
+            if (extra == grown.end())
+                continue;
+            for (int32_t j : extra->second)
+                if (j > after && j < best && records[j].alive && table.canMerge(into, records[j]))
+                    best = j;
+        }
+        return best;
+    }
+
+    // Every record entered with vertex v (and orientation), whatever it is now.
+    template <typename Visit>
+    void forEachWith(const Vector3& v, uint32_t orientation, Visit visit) const {
+        if (!isPoint(v))
+            return;
+        const int32_t id = ids->find(v, orientation);
+        if (id < 0)
+            return;
+        if (id < baseIds)
+            for (int32_t k = base.start[static_cast<size_t>(id)];
+                 k < base.start[static_cast<size_t>(id) + 1]; ++k)
+                visit(base.entries[static_cast<size_t>(k)]);
+        const auto extra = grown.find(id);
+        if (extra != grown.end())
+            for (int32_t j : extra->second)
+                visit(j);
+    }
+
+private:
+    float w;
+    float h;
+    std::unique_ptr<PointIds> ids;
+    GroupedIndices base;
+    int32_t baseIds = 0;
+    std::unordered_map<int32_t, std::vector<int32_t>> grown;
+};
 
 } // namespace
 
@@ -296,18 +512,19 @@ void OptimizedQuadHashTable::removeHiddenPairs() {
 // record order, which pairs exactly as comparing every later record would.
 void OptimizedQuadHashTable::removeHiddenPairsIndexed(Bucket& bucket) {
     QuadRecord* records = bucket.storage.get();
-    KeyIds squares(static_cast<size_t>(bucket.count));
-    std::vector<std::pair<int32_t, int32_t>> squareOfRecord;
+    std::vector<PointEntry> squareOfRecord;
     squareOfRecord.reserve(static_cast<size_t>(bucket.count));
     for (int32_t i = 0; i < bucket.count; ++i) {
-        PointKey key;
-        if (records[i].alive && squareKey(records[i], &key))
-            squareOfRecord.emplace_back(squares.idOf(key), i);
+        Vector3 point;
+        if (records[i].alive && squarePoint(records[i], &point))
+            squareOfRecord.push_back({point, 0, i});
     }
+    PointIds squares(static_cast<float>(core->blockWidth), static_cast<float>(core->blockHeight));
+    std::vector<int32_t> ids;
+    squares.assign(squareOfRecord, ids);
     GroupedIndices groups;
-    groups.build(squareOfRecord, squares.count());
+    groups.build(squareOfRecord, ids, squares.count());
 
-    std::vector<int32_t> waiting;  // per group: later records not yet paired
     for (int32_t g = 0; g < squares.count(); ++g) {
         const int32_t* first = groups.entries.data() + groups.start[static_cast<size_t>(g)];
         const int32_t* last = groups.entries.data() + groups.start[static_cast<size_t>(g) + 1];
@@ -397,81 +614,97 @@ bool OptimizedQuadHashTable::coincide(const QuadRecord& a, const QuadRecord& b) 
 
 void OptimizedQuadHashTable::mergeQuads() {
     for (Bucket& bucket : buckets) {
-        bool merged = true;
-        while (merged) {
-            // Compacting only drops dead records to speed later passes; it
-            // never changes which quads merge.
-            if (std::rand() % 3 == 0)
-                compact(bucket);
-            merged = mergePass(bucket);
-        }
+        mergeBucket(bucket);
         // The table outlives the display list it filled: keep only what is
         // live, so a built sector holds a few quads rather than every face.
         compact(bucket);
     }
 }
 
-// One pass of the greedy merge: each live record i in order absorbs every
-// later live record that canMerge with i's rectangle as it grows. Any record
-// that canMerge with i shares a vertex with it, so the candidates are found
-// through an index from vertex (and orientation) to the records having it,
-// built at the start of the pass: records after i do not change before i's
-// turn, so the index holds for them. i's next merge is the lowest later
-// record among its vertices' lists that canMerge, as the pairwise scan finds.
-bool OptimizedQuadHashTable::mergePass(Bucket& bucket) {
+// The greedy merge, pass after pass until a pass merges nothing: in each
+// pass every live record i in order absorbs every later live record that
+// canMerge with i's rectangle as it grows.
+//
+// Any record that canMerge with i shares a vertex with it, so i's next merge
+// is the lowest later record, among those indexed under i's vertices, that
+// canMerge. Records after i do not change before i's turn, so an index of
+// each record's vertices as they were when the pass began serves the pass.
+//
+// A record that absorbed nothing in a pass found no partner after it; its
+// first merge in the next pass can only be with a record that grew in that
+// pass. So after the first pass only the records that grew, and those that
+// share a vertex with a later one that grew, need their turn; the others
+// provably merge nothing. The pass count, and so the numbers drawn from the
+// generator (one per pass, as the pairwise merge drew for compacting), stay
+// as they were; intermediate compaction is left out, since it never changes
+// which quads merge.
+void OptimizedQuadHashTable::mergeBucket(Bucket& bucket) {
     QuadRecord* records = bucket.storage.get();
-    KeyIds vertices(static_cast<size_t>(bucket.count) * 2);
-    std::vector<std::pair<int32_t, int32_t>> vertexOfRecord;
-    vertexOfRecord.reserve(static_cast<size_t>(bucket.count) * 4);
-    for (int32_t j = 0; j < bucket.count; ++j) {
-        const QuadRecord& quad = records[j];
-        if (!quad.alive)
-            continue;
-        for (const Vector3& v : quad.q)
-            if (isNumber(v.x) && isNumber(v.y) && isNumber(v.z))
-                vertexOfRecord.emplace_back(vertices.idOf(keyOf(v, quad.orientation)), j);
-    }
-    if (vertexOfRecord.empty())
-        return false;
-    GroupedIndices lists;
-    lists.build(vertexOfRecord, vertices.count());
-
-    bool merged = false;
-    for (int32_t i = 0; i < bucket.count; ++i) {
-        QuadRecord& into = records[i];
-        if (!into.alive)
-            continue;
-        int32_t after = i;
-        for (;;) {
-            int32_t next = bucket.count;
-            for (const Vector3& v : into.q) {
-                if (!isNumber(v.x) || !isNumber(v.y) || !isNumber(v.z))
+    const int32_t count = bucket.count;
+    VertexIndex index(static_cast<float>(core->blockWidth), static_cast<float>(core->blockHeight));
+    std::vector<int32_t> turns;   // records that take a turn this pass, in order
+    std::vector<int32_t> grew;    // records that absorbed something last pass
+    std::vector<uint8_t> listed(static_cast<size_t>(count), 0);
+    bool firstPass = true;
+    bool merged = true;
+    while (merged) {
+        std::rand();
+        turns.clear();
+        if (firstPass) {
+            index.build(records, count);
+            for (int32_t i = 0; i < count; ++i)
+                if (records[i].alive)
+                    turns.push_back(i);
+        } else {
+            bool entered = true;
+            for (int32_t g : grew)
+                if (records[g].alive)
+                    entered = entered && index.add(records[g], g);
+            if (!entered)
+                index.build(records, count);
+            for (int32_t g : grew) {
+                if (!records[g].alive)
                     continue;
-                const int32_t id = vertices.find(keyOf(v, into.orientation));
-                if (id < 0)
-                    continue;
-                const int32_t* first = lists.entries.data() + lists.start[static_cast<size_t>(id)];
-                const int32_t* last = lists.entries.data() + lists.start[static_cast<size_t>(id) + 1];
-                for (const int32_t* j = std::upper_bound(first, last, after);
-                     j != last && *j < next; ++j) {
-                    if (records[*j].alive && canMerge(into, records[*j])) {
-                        next = *j;
-                        break;
+                const auto list = [&](int32_t r) {
+                    if (r <= g && records[r].alive && !listed[static_cast<size_t>(r)]) {
+                        listed[static_cast<size_t>(r)] = 1;
+                        turns.push_back(r);
                     }
-                }
+                };
+                list(g);
+                for (const Vector3& v : records[g].q)
+                    index.forEachWith(v, records[g].orientation, list);
             }
-            if (next == bucket.count)
-                break;
-            QuadRecord& other = records[next];
-            into.min = componentMin(into.min, other.min);
-            into.max = componentMax(into.max, other.max);
-            rewriteVertices(into);
-            other.alive = 0;
-            merged = true;
-            after = next;
+            std::sort(turns.begin(), turns.end());
+            for (int32_t r : turns)
+                listed[static_cast<size_t>(r)] = 0;
         }
+        merged = false;
+        grew.clear();
+        for (int32_t i : turns) {
+            QuadRecord& into = records[i];
+            if (!into.alive)
+                continue;
+            bool absorbed = false;
+            for (int32_t after = i;;) {
+                const int32_t next = index.firstMergeable(*this, records, into, after, count);
+                if (next == count)
+                    break;
+                QuadRecord& other = records[next];
+                into.min = componentMin(into.min, other.min);
+                into.max = componentMax(into.max, other.max);
+                rewriteVertices(into);
+                other.alive = 0;
+                absorbed = true;
+                after = next;
+            }
+            if (absorbed) {
+                grew.push_back(i);
+                merged = true;
+            }
+        }
+        firstPass = false;
     }
-    return merged;
 }
 
 bool OptimizedQuadHashTable::compact(Bucket& bucket) {

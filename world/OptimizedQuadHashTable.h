@@ -70,7 +70,7 @@ private:
     void removeHiddenPairsIndexed(Bucket& bucket);
     void removeHiddenPairsPairwise(Bucket& bucket);
     void pairWithinSquare(QuadRecord* records, const int32_t* first, const int32_t* last);
-    bool mergePass(Bucket& bucket);
+    void mergeBucket(Bucket& bucket);
     bool compact(Bucket& bucket);
     static void rewriteVertices(QuadRecord& quad);
 
