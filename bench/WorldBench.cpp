@@ -88,6 +88,19 @@ void rebuildSector(benchmark::State& state, Fill fill) {
     }
 }
 
+// Hidden-face removal alone, the larger part of merging a full sector.
+void BM_HiddenFacesSolidSector_Indexed(benchmark::State& state) {
+    const std::vector<MapBlock> blocks = sectorBlocks(Fill::Solid);
+    MyOptimizedQuadHashTable table(stage().core);
+    for (auto _ : state) {
+        state.PauseTiming();
+        fillTable(table, blocks);
+        state.ResumeTiming();
+        table.removeHiddenPairs();
+    }
+}
+BENCHMARK(BM_HiddenFacesSolidSector_Indexed)->Unit(benchmark::kMicrosecond);
+
 void BM_MergeSolidSector_Indexed(benchmark::State& s) { mergeSector<false>(s, Fill::Solid); }
 void BM_MergeSolidSector_Literal(benchmark::State& s) { mergeSector<true>(s, Fill::Solid); }
 void BM_MergeCheckerboard_Indexed(benchmark::State& s) { mergeSector<false>(s, Fill::Checkerboard); }

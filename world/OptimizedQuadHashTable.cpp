@@ -126,6 +126,20 @@ struct PointEntry {
     int32_t record;
 };
 
+// Working storage of the indexes, kept from one use to the next: sectors are
+// rebuilt one after another on the program's one thread, and reusing the
+// storage saves fresh pages for every bucket of every rebuild.
+struct Scratch {
+    std::vector<PointEntry> points;
+    std::vector<int32_t> ids;
+    std::vector<int32_t> gridIndices;
+};
+
+Scratch& scratch() {
+    static Scratch storage;
+    return storage;
+}
+
 // Dense ids for points with an extra value of 0 or 1. When every point lies
 // on the block grid (each coordinate an exact, non-negative multiple of the
 // block size, as the faces of a sector's cells do) the id is the grid
@@ -194,7 +208,8 @@ private:
         if (!(cell[0] > 0.0f) || !(cell[1] > 0.0f) || !std::isfinite(inverse[0]) ||
             !std::isfinite(inverse[1]))
             return false;
-        std::vector<int32_t> indices(entries.size() * 3);
+        std::vector<int32_t>& indices = scratch().gridIndices;
+        indices.resize(entries.size() * 3);
         int32_t high[3] = {0, 0, 0};
         for (size_t k = 0; k < entries.size(); ++k) {
             const PointEntry& entry = entries[k];
@@ -234,6 +249,7 @@ private:
 struct GroupedIndices {
     std::vector<int32_t> start;  // list of id k: entries[start[k]] to entries[start[k + 1] - 1]
     std::vector<int32_t> entries;
+    std::vector<int32_t> fill;
 
     // ids[k] is the id of points[k]; entries arrive in ascending record
     // order, so each list stays sorted.
@@ -245,11 +261,23 @@ struct GroupedIndices {
         for (size_t k = 1; k < start.size(); ++k)
             start[k] += start[k - 1];
         entries.resize(ids.size());
-        std::vector<int32_t> fill(start.begin(), start.end() - 1);
+        fill.assign(start.begin(), start.end() - 1);
         for (size_t k = 0; k < ids.size(); ++k)
             entries[static_cast<size_t>(fill[static_cast<size_t>(ids[k])]++)] = points[k].record;
     }
 };
+
+// The grouped lists of the hidden-face search and of the merge's vertex
+// index, kept like the scratch storage above.
+GroupedIndices& squareGroups() {
+    static GroupedIndices groups;
+    return groups;
+}
+
+GroupedIndices& vertexLists() {
+    static GroupedIndices lists;
+    return lists;
+}
 
 // The plane and the smallest in-plane corner of a quad, as one point (the
 // smallest corner with the plane's coordinate): two quads of one axis
@@ -281,8 +309,8 @@ public:
     VertexIndex(float blockWidth, float blockHeight) : w(blockWidth), h(blockHeight) {}
 
     void build(const QuadRecord* records, int32_t count) {
-        std::vector<PointEntry> points;
-        points.reserve(static_cast<size_t>(count) * 4);
+        std::vector<PointEntry>& points = scratch().points;
+        points.clear();
         for (int32_t j = 0; j < count; ++j) {
             if (!records[j].alive)
                 continue;
@@ -291,7 +319,7 @@ public:
                     points.push_back({v, records[j].orientation, j});
         }
         ids.reset(new PointIds(w, h));
-        std::vector<int32_t> pointIds;
+        std::vector<int32_t>& pointIds = scratch().ids;
         ids->assign(points, pointIds);
         base.build(points, pointIds, ids->count());
         baseIds = ids->count();
@@ -368,7 +396,7 @@ private:
     float w;
     float h;
     std::unique_ptr<PointIds> ids;
-    GroupedIndices base;
+    GroupedIndices& base = vertexLists();
     int32_t baseIds = 0;
     std::unordered_map<int32_t, std::vector<int32_t>> grown;
 };
@@ -512,17 +540,17 @@ void OptimizedQuadHashTable::removeHiddenPairs() {
 // record order, which pairs exactly as comparing every later record would.
 void OptimizedQuadHashTable::removeHiddenPairsIndexed(Bucket& bucket) {
     QuadRecord* records = bucket.storage.get();
-    std::vector<PointEntry> squareOfRecord;
-    squareOfRecord.reserve(static_cast<size_t>(bucket.count));
+    std::vector<PointEntry>& squareOfRecord = scratch().points;
+    squareOfRecord.clear();
     for (int32_t i = 0; i < bucket.count; ++i) {
         Vector3 point;
         if (records[i].alive && squarePoint(records[i], &point))
             squareOfRecord.push_back({point, 0, i});
     }
     PointIds squares(static_cast<float>(core->blockWidth), static_cast<float>(core->blockHeight));
-    std::vector<int32_t> ids;
+    std::vector<int32_t>& ids = scratch().ids;
     squares.assign(squareOfRecord, ids);
-    GroupedIndices groups;
+    GroupedIndices& groups = squareGroups();
     groups.build(squareOfRecord, ids, squares.count());
 
     for (int32_t g = 0; g < squares.count(); ++g) {
@@ -614,9 +642,12 @@ bool OptimizedQuadHashTable::coincide(const QuadRecord& a, const QuadRecord& b) 
 
 void OptimizedQuadHashTable::mergeQuads() {
     for (Bucket& bucket : buckets) {
+        // Dropping the faces that hidden-face removal killed first keeps the
+        // passes to the live ones; compaction never changes which quads
+        // merge. The table outlives the display list it filled, so what it
+        // keeps afterwards is only what is live, a few quads per sector.
+        compact(bucket);
         mergeBucket(bucket);
-        // The table outlives the display list it filled: keep only what is
-        // live, so a built sector holds a few quads rather than every face.
         compact(bucket);
     }
 }
