@@ -24,7 +24,7 @@ protected:
     static FaceMaterial randomFace(std::mt19937& random) {
         FaceMaterial f;
         f.texture = static_cast<int32_t>(random() % 300) - 20;
-        f.offsetU = static_cast<int32_t>(random()) - 1000000;
+        f.offsetU = static_cast<int32_t>(random() % 2000000) - 1000000;
         f.offsetV = -static_cast<int32_t>(random() % 70000);
         f.rotation = static_cast<uint8_t>(random() % 4);
         f.scaleU = static_cast<int8_t>(1 + random() % 127);
