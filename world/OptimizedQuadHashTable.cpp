@@ -133,6 +133,8 @@ struct Scratch {
     std::vector<PointEntry> points;
     std::vector<int32_t> ids;
     std::vector<int32_t> gridIndices;
+    std::vector<int32_t> tails;
+    std::vector<int32_t> nexts;
 };
 
 Scratch& scratch() {
@@ -524,6 +526,8 @@ bool OptimizedQuadHashTable::sameKey(const QuadRecord& a, const QuadRecord& b) c
 
 void OptimizedQuadHashTable::removeHiddenPairs() {
     for (Bucket& bucket : buckets) {
+        if (removeHiddenPairsOnGrid(bucket))
+            continue;
         bool oneAxis = true;
         for (int32_t i = 1; i < bucket.count && oneAxis; ++i)
             oneAxis = bucket.storage[i].axis == bucket.storage[0].axis;
@@ -606,6 +610,87 @@ void OptimizedQuadHashTable::pairWithinSquare(QuadRecord* records, const int32_t
             records[partner->members[partner->head]].alive = 0;
         }
     }
+}
+
+// The usual bucket: faces of one axis on the block grid, facing one of two
+// ways. Walking the records in order, each live record pairs with the
+// earliest unpaired earlier record of its square that faces the other way.
+// With two orientations the unpaired records of a square always face one
+// way, so this pairs exactly as each record taking the first later record
+// facing the other way does. False, with nothing changed, for any other
+// bucket.
+bool OptimizedQuadHashTable::removeHiddenPairsOnGrid(Bucket& bucket) {
+    QuadRecord* records = bucket.storage.get();
+    const int32_t count = bucket.count;
+    const float cell[3] = {static_cast<float>(core->blockWidth),
+                           static_cast<float>(core->blockHeight),
+                           static_cast<float>(core->blockWidth)};
+    if (count == 0 || records[0].axis > 2 || !(cell[0] > 0.0f) || !(cell[1] > 0.0f))
+        return false;
+    const float inverse[3] = {1.0f / cell[0], 1.0f / cell[1], 1.0f / cell[2]};
+    const auto gridIndex = [&](float value, int axis) {
+        const float quotient = value * inverse[axis];
+        if (!(value >= 0.0f) || !(quotient < 4096.0f))
+            return -1;
+        const int32_t index = static_cast<int32_t>(quotient + 0.5f);
+        return static_cast<float>(index) * cell[axis] == value ? index : -1;
+    };
+    Scratch& work = scratch();
+    work.gridIndices.resize(static_cast<size_t>(count) * 3);
+    int32_t high[3] = {0, 0, 0};
+    const uint8_t axis = records[0].axis;
+    for (int32_t i = 0; i < count; ++i) {
+        const QuadRecord& quad = records[i];
+        if (quad.axis != axis || quad.orientation > 1)
+            return false;
+        int32_t* index = &work.gridIndices[static_cast<size_t>(i) * 3];
+        Vector3 square;
+        if (!quad.alive) {
+            index[0] = -1;
+            continue;
+        }
+        if (!squarePoint(quad, &square))
+            return false;
+        const float coordinate[3] = {square.x, square.y, square.z};
+        for (int a = 0; a < 3; ++a) {
+            index[a] = gridIndex(coordinate[a], a);
+            if (index[a] < 0)
+                return false;
+            high[a] = std::max(high[a], index[a]);
+        }
+    }
+    const int64_t squares = (high[0] + 1LL) * (high[1] + 1LL) * (high[2] + 1LL);
+    if (squares > static_cast<int64_t>(count) * 8 + 65536)
+        return false;
+
+    // Per square the unpaired records, earliest first, as a linked queue.
+    std::vector<int32_t>& head = work.ids;
+    std::vector<int32_t>& tail = work.tails;
+    std::vector<int32_t>& next = work.nexts;
+    head.assign(static_cast<size_t>(squares), -1);
+    tail.resize(static_cast<size_t>(squares));
+    next.resize(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t* index = &work.gridIndices[static_cast<size_t>(i) * 3];
+        if (index[0] < 0)
+            continue;
+        const size_t g = static_cast<size_t>(
+            (static_cast<int64_t>(index[0]) * (high[1] + 1) + index[1]) * (high[2] + 1) + index[2]);
+        const int32_t first = head[g];
+        next[static_cast<size_t>(i)] = -1;
+        if (first < 0) {
+            head[g] = tail[g] = i;
+        } else if (records[first].orientation != records[i].orientation &&
+                   coincide(records[first], records[i])) {
+            records[first].alive = 0;
+            records[i].alive = 0;
+            head[g] = next[static_cast<size_t>(first)];
+        } else {
+            next[static_cast<size_t>(tail[g])] = i;
+            tail[g] = i;
+        }
+    }
+    return true;
 }
 
 // A bucket whose records do not all lie on one axis (filled record by record

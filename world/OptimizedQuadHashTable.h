@@ -67,6 +67,7 @@ private:
         int32_t capacity = 0;
     };
 
+    bool removeHiddenPairsOnGrid(Bucket& bucket);
     void removeHiddenPairsIndexed(Bucket& bucket);
     void removeHiddenPairsPairwise(Bucket& bucket);
     void pairWithinSquare(QuadRecord* records, const int32_t* first, const int32_t* last);
