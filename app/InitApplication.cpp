@@ -43,11 +43,24 @@ WindowDescription mainWindowDescription() {
     return description;
 }
 
+namespace {
+bool windowFailed = false;
+}  // namespace
+
 bool initApplication() {
     declareArchive();
     ScreenWidth = 640;
     ScreenHeight = 480;
     // The window lives in the window registry and deletes itself when closed.
-    new MainWindow(mainWindowDescription());
+    MainWindow* window = new MainWindow(mainWindowDescription());
+    if (window->getHandle("WindowHandler") == 0) {
+        // Without a window nothing can be shown or closed: end at once rather
+        // than run frames for nobody.
+        delete window;
+        windowFailed = true;
+        return false;
+    }
     return true;
 }
+
+bool mainWindowFailed() { return windowFailed; }

@@ -8,5 +8,7 @@ void declareArchive();
 WindowDescription mainWindowDescription();
 
 // The start-up callback: declares the media archive and its members, fixes the
-// screen size and creates the main window. Always true.
+// screen size and creates the main window. False only when the window could
+// not be opened (no display); mainWindowFailed() then tells so.
 bool initApplication();
+bool mainWindowFailed();

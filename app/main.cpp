@@ -35,5 +35,7 @@ int main(int argc, char** argv) {
     const std::string tail = commandTail(argc, argv);
     const int result = runApplication(tail.c_str(), initApplication, nullptr, nullptr);
     closeRemainingWindows();
+    if (mainWindowFailed())
+        return 1;
     return result;
 }

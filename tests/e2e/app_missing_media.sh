@@ -2,6 +2,7 @@
 # Started in a folder without media, the program says so in one line naming
 # the archive and the folder, and still runs; a loose texture that cannot be
 # used is named too. The quit message (SIGTERM) ends it with exit code 0.
+# Without a display it ends at once with a failure code.
 source "$(dirname "$0")/common.bash"
 
 mkdir -p "$SCRATCH/Textures"
@@ -30,4 +31,13 @@ kill -TERM "$APP_PID"
 wait_for_exit 10 || fail "SIGTERM did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after SIGTERM"
 log "the quit message ends the program with exit code 0"
+
+# Without a display the window cannot open: the program says so and ends
+# with a failure code instead of running on unseen.
+(cd "$SCRATCH" && exec env -u DISPLAY timeout -s KILL 20 "$TAMOTOWN" >/dev/null 2>"$SCRATCH/nodisplay.txt")
+status=$?
+[ "$status" != 137 ] || fail "without a display the program did not end"
+[ "$status" != 0 ] || fail "without a display the program ended with exit code 0"
+grep -q "Tamotown" "$SCRATCH/nodisplay.txt" || fail "without a display nothing was said on standard error"
+log "without a display: exit code $status, $(head -n 1 "$SCRATCH/nodisplay.txt")"
 echo "PASS"
