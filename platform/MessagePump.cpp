@@ -10,6 +10,12 @@
 
 namespace {
 
+// Set when a mouse press has been handed to a window and no frame has run
+// since: the run loop then sees the queue as empty once, so a press and its
+// release that arrive together (a quick tap, a synthetic click) are not both
+// handled before any frame could see the button down.
+bool pressAwaitingFrame = false;
+
 // Two event types of our own: a message posted to one window, and quit.
 uint32_t postedEventBase() {
     static uint32_t base = 0;
@@ -103,6 +109,8 @@ void routeEvent(const SDL_Event& event) {
         if (message != 0)
             dispatchWindowMessage(event.button.windowID, message, 0,
                                   makeMessageParam(event.button.x, event.button.y));
+        if (event.type == SDL_MOUSEBUTTONDOWN && message != 0)
+            pressAwaitingFrame = true;
         break;
     }
     default:
@@ -120,6 +128,10 @@ void routeEvent(const SDL_Event& event) {
 // sentinel, which would make a waiting message look absent once per cycle.
 bool messageWaiting() {
     initPlatform();
+    if (pressAwaitingFrame) {
+        pressAwaitingFrame = false;
+        return false;
+    }
     SDL_PumpEvents();
     return SDL_PeepEvents(nullptr, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
 }

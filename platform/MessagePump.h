@@ -3,7 +3,9 @@
 
 // The run loop's view of the window-message queue.
 
-// True when a message waits (it is not removed).
+// True when a message waits (it is not removed). Right after a mouse press
+// has been handed out it answers false once, so that a frame runs before the
+// release is handled.
 bool messageWaiting();
 // Removes the next message and hands it to its window. Returns false when it
 // was the quit message; quitCode then holds its parameter. Returns true

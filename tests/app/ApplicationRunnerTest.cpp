@@ -97,7 +97,7 @@ protected:
         closeAllWindows();
         setTickSource(nullptr);
         int32_t code = 0;
-        while (messageWaiting())
+        while (messageWaiting() || messageWaiting())  // also past a press's pause
             dispatchNextMessage(&code);
     }
 };

@@ -7,9 +7,10 @@
 
 namespace {
 
+// Handles everything queued, also past the pause after a mouse press.
 void drainAll() {
     int32_t code = 0;
-    while (messageWaiting())
+    while (messageWaiting() || messageWaiting())
         dispatchNextMessage(&code);
 }
 

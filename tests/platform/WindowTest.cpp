@@ -62,9 +62,11 @@ public:
     }
 };
 
+// Handles everything queued, also past the pause the pump makes after each
+// mouse press for a frame to see it.
 void drainMessages() {
     int32_t code = 0;
-    while (messageWaiting())
+    while (messageWaiting() || messageWaiting())
         ASSERT_TRUE(dispatchNextMessage(&code));
 }
 
@@ -182,6 +184,24 @@ TEST(Window, PressDoubleClickAndReleaseLeaveBothFlagsClear) {
     EXPECT_FALSE(window->rightButtonDown);
     EXPECT_FALSE(window->rightDoubleClick);
     delete window;
+}
+
+// A press and its release that arrive together (a quick tap, a synthetic
+// click) must not both be handled before a frame sees the button down.
+TEST(Window, APressIsHeldUntilAFrameHadTheChanceToSeeIt) {
+    auto* window = new RecordingWindow;
+    settle();
+    pushButton(window->windowId(), SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1);
+    pushButton(window->windowId(), SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1);
+    int32_t code = 0;
+    while (messageWaiting())
+        ASSERT_TRUE(dispatchNextMessage(&code));
+    EXPECT_TRUE(window->leftButtonDown);  // what the frame between sees
+    while (messageWaiting())
+        ASSERT_TRUE(dispatchNextMessage(&code));
+    EXPECT_FALSE(window->leftButtonDown);
+    delete window;
+    settle();
 }
 
 TEST(Window, MouseMovesKeepThePreviousPositionAndNegativeCoordinates) {
