@@ -342,10 +342,12 @@ TEST(MyQuadTableTest, BuildingSideIsStretchedOnceOverAMergedWall) {
     const std::vector<QuadRecord> quads = table.liveQuads();
     ASSERT_EQ(quads.size(), 1u);
     EXPECT_EQ(extent(quads[0]), Vector3(40, 15, 0));
-    EXPECT_EQ(table.texCoord(quads[0], 0), Vector2(0, 0));
-    EXPECT_EQ(table.texCoord(quads[0], 1), Vector2(1, 0));
-    EXPECT_EQ(table.texCoord(quads[0], 2), Vector2(1, 1));
-    EXPECT_EQ(table.texCoord(quads[0], 3), Vector2(0, 1));
+    // Every corner of the wall takes one corner of the picture.
+    std::vector<Vector2> corners;
+    for (int32_t v = 0; v < 4; ++v)
+        corners.push_back(table.texCoord(quads[0], v));
+    for (const Vector2& expected : {Vector2(0, 0), Vector2(1, 0), Vector2(1, 1), Vector2(0, 1)})
+        EXPECT_NE(std::find(corners.begin(), corners.end(), expected), corners.end());
 
     // Other textures keep the planar mapping: four repeats along the wall.
     OptimizedQuadHashTable plain(&core);
@@ -357,6 +359,44 @@ TEST(MyQuadTableTest, BuildingSideIsStretchedOnceOverAMergedWall) {
     plain.mergeQuads();
     ASSERT_EQ(plain.liveQuads().size(), 1u);
     EXPECT_EQ(table.texCoord(plain.liveQuads()[0], 2), Vector2(4, 1));
+}
+
+// Seen from outside, a building side stands upright (the picture's top row
+// along the quad's top edge) and unmirrored (s grows to the viewer's right),
+// on every side and whether the face is single or merged into a wall.
+TEST(MyQuadTableTest, BuildingSidesStandUprightAndUnmirroredOnEverySide) {
+    MyTamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
+    Material side;
+    side.texture = 104;
+    for (int32_t face = 2; face < 6; ++face) {
+        for (int32_t length : {1, 3}) {
+            MyOptimizedQuadHashTable table(&core);
+            for (int32_t i = 0; i < length; ++i) {
+                // Walls along z for the x sides, along x for the z sides.
+                const bool xSide = face == 2 || face == 3;
+                addFace(table, xSide ? 0 : i, 0, xSide ? i : 0, face, side);
+            }
+            table.removeHiddenPairs();
+            table.mergeQuads();
+            const std::vector<QuadRecord> quads = table.liveQuads();
+            ASSERT_EQ(quads.size(), 1u) << "face " << face;
+            const QuadRecord& q = quads[0];
+            const Vector3 outward = cross3(q.q[1] - q.q[0], q.q[2] - q.q[1]);
+            const Vector3 right = cross3(outward * -1.0f, Vector3(0, 1, 0));
+            float lowRight = dot3(q.q[0], right), highRight = lowRight;
+            for (const Vector3& v : q.q) {
+                lowRight = std::min(lowRight, dot3(v, right));
+                highRight = std::max(highRight, dot3(v, right));
+            }
+            for (int32_t v = 0; v < 4; ++v) {
+                const Vector2 st = table.texCoord(q, v);
+                const float expectedS = (dot3(q.q[v], right) - lowRight) / (highRight - lowRight);
+                const float expectedT = (q.max.y - q.q[v].y) / (q.max.y - q.min.y);
+                EXPECT_FLOAT_EQ(st.x, expectedS) << "face " << face << " length " << length;
+                EXPECT_FLOAT_EQ(st.y, expectedT) << "face " << face << " length " << length;
+            }
+        }
+    }
 }
 
 TEST(MyQuadTableTest, BaseTableTilesBuildingSidesPerBlock) {
