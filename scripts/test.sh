@@ -13,7 +13,7 @@ export NO_AT_BRIDGE=1
 run_suite() {
   local dir="$1"
   echo "== Tests in $dir =="
-  xvfb-run -a -s "-screen 0 640x480x24 -nolisten tcp" \
+  xvfb-run -a -s "-screen 0 640x480x24 -nolisten tcp -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
 }
 

@@ -6,7 +6,7 @@ set -uo pipefail
 
 if [ -z "${TAMO_WINDOW_E2E_UNDER_XVFB:-}" ]; then
     export TAMO_WINDOW_E2E_UNDER_XVFB=1
-    exec xvfb-run -a -s "-screen 0 640x480x24" bash "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$0" "$@"
 fi
 
 BUILD_DIR=$(readlink -f "${2:?build folder}")
