@@ -414,12 +414,22 @@ void OptimizedQuadHashTable::clear() { std::vector<Bucket>().swap(buckets); }
 bool OptimizedQuadHashTable::addFace(const Vector3& p1, const Vector3& p2, int32_t orientation,
                                      int32_t texture, int32_t offsetU, int32_t offsetV,
                                      int32_t rotation, int32_t scaleU, int32_t scaleV) {
+    QuadRecord quad;
+    if (!faceQuad(p1, p2, orientation, texture, offsetU, offsetV, rotation, scaleU, scaleV, quad))
+        return false;
+    return addQuad(quad);
+}
+
+bool OptimizedQuadHashTable::faceQuad(const Vector3& p1, const Vector3& p2, int32_t orientation,
+                                      int32_t texture, int32_t offsetU, int32_t offsetV,
+                                      int32_t rotation, int32_t scaleU, int32_t scaleV,
+                                      QuadRecord& quad) const {
     const float w = static_cast<float>(core->blockWidth);
     const float h = static_cast<float>(core->blockHeight);
     const Vector3 a(p1.x * w, p1.y * h, p1.z * w);
     const Vector3 b(p2.x * w, p2.y * h, p2.z * w);
 
-    QuadRecord quad;
+    quad = QuadRecord();
     if (a.y == b.y) {
         const float y = a.y;
         quad.axis = 0;
@@ -466,7 +476,7 @@ bool OptimizedQuadHashTable::addFace(const Vector3& p1, const Vector3& p2, int32
     quad.scaleV = static_cast<int8_t>(scaleV);
     quad.orientation = static_cast<uint8_t>(orientation);
     quad.alive = 1;
-    return addQuad(quad);
+    return true;
 }
 
 void OptimizedQuadHashTable::compile() {

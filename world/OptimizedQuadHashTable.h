@@ -29,6 +29,11 @@ public:
     virtual bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
                          int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
                          int32_t scaleV);
+    // The record addFace would store for these arguments, without storing
+    // it; false when the corners describe no face.
+    bool faceQuad(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
+                  int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
+                  int32_t scaleV, QuadRecord& quad) const;
     // Drops hidden pairs, merges and draws; called inside a display list.
     virtual void compile();
     virtual bool addBucket();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <typeinfo>
 
 #include "engine/Overlay.h"
 #include "engine/TamoEngineCore.h"
@@ -13,6 +14,7 @@
 #include "platform/DisplayListIds.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
+#include "world/MyOptimizedQuadHashTable.h"
 #include "world/OptimizedQuadHashTable.h"
 
 namespace {
@@ -88,6 +90,24 @@ int32_t cellIndexOf(float offset, float cellSize, int32_t size) {
     if (!(quotient >= 0.0f) || quotient >= static_cast<float>(size))
         return -1;
     return static_cast<int32_t>(quotient);
+}
+
+// Working storage of a sector's rebuild, kept from one rebuild to the next:
+// sectors are rebuilt one after another on the program's one thread.
+std::vector<int32_t>& usedCellScratch() {
+    static std::vector<int32_t> cells;
+    return cells;
+}
+
+// The material key of a bucket: the axis of its faces and their material.
+struct BucketKey {
+    int32_t axis;
+    FaceMaterial material;
+};
+
+std::vector<BucketKey>& bucketKeyScratch() {
+    static std::vector<BucketKey> keys;
+    return keys;
 }
 
 } // namespace
@@ -349,7 +369,23 @@ void TamoSector::rebuild() {
     if (!needsRebuild)
         return;
     needsRebuild = false;
+    const bool complete = fillQuadTable();
+    compileDisplayList();
+    // Out of memory part way: draw what fitted and try again next time.
+    if (!complete)
+        needsRebuild = true;
+}
+
+bool TamoSector::fillQuadTable() {
     quadTable->clear();
+    std::vector<int32_t>& cells = usedCellScratch();
+    if (mapUsedCells(cells))
+        return addVisibleFaces(cells);
+    return addEveryFace();
+}
+
+// Every face of every used block, in block order and face order.
+bool TamoSector::addEveryFace() {
     bool complete = true;
     for (const MapBlock& block : blocks) {
         if (!block.used)
@@ -365,10 +401,99 @@ void TamoSector::rebuild() {
                        complete;
         }
     }
-    compileDisplayList();
-    // Out of memory part way: draw what fitted and try again next time.
-    if (!complete)
-        needsRebuild = true;
+    return complete;
+}
+
+// Whether the faces may be handed over without the hidden ones, and if so
+// the record index of the used block in each cell (-1 for none) in cells.
+//
+// The table drops a face and the first later face of its bucket on the same
+// square facing the other way. When no two used blocks share a cell, a
+// square holds at most two faces, those of the blocks on either side, and
+// they are in one bucket exactly when their materials are equal; so the
+// table would drop precisely the faces whose neighbour's touching face has
+// an equal material. That needs face corners that compare equal exactly when
+// they are the same grid point (whole numbers times the block size, all
+// exact in a float), and a table that stores faces as this class does (a
+// table that changes how faces are added must see every face).
+bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
+    const std::type_info& table = typeid(*quadTable);
+    if (table != typeid(OptimizedQuadHashTable) && table != typeid(MyOptimizedQuadHashTable))
+        return false;
+    const int64_t largestExact = int64_t{1} << 24;
+    const int64_t blockSize = std::max(core->blockWidth, core->blockHeight);
+    if (core->blockWidth < 1 || core->blockHeight < 1 || size < 1 ||
+        static_cast<int64_t>(size) * blockSize > largestExact)
+        return false;
+    const int64_t cellCount = static_cast<int64_t>(size) * size * size;
+    if (cellCount > static_cast<int64_t>(blocks.count()) * 8 + 65536 || cellCount > INT32_MAX)
+        return false;  // a sparse, wide sector: every face costs less than the grid
+    cells.assign(static_cast<size_t>(cellCount), -1);
+    for (int32_t i = 0; i < blocks.count(); ++i) {
+        const MapBlock& block = blocks[i];
+        if (!block.used)
+            continue;
+        if (block.x < 0 || block.x >= size || block.y < 0 || block.y >= size || block.z < 0 ||
+            block.z >= size)
+            return false;
+        int32_t& cell = cells[static_cast<size_t>((block.x * size + block.y) * size + block.z)];
+        if (cell >= 0)
+            return false;  // two used blocks in one cell pair up as the table walks them
+        cell = i;
+    }
+    return true;
+}
+
+// The faces of the used blocks in block and face order, leaving out each face
+// that touches a used neighbour's face of equal material. Buckets are made in
+// the order their material first appears among all faces, hidden ones
+// included, as adding every face would make them; a bucket whose faces are
+// all hidden stays empty.
+bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
+    std::vector<BucketKey>& keys = bucketKeyScratch();
+    keys.clear();
+    int32_t lastBucket[3] = {-1, -1, -1};
+    const auto bucketOf = [&](int32_t axis, const FaceMaterial& m) {
+        const int32_t last = lastBucket[axis];
+        if (last >= 0 && keys[static_cast<size_t>(last)].material == m)
+            return last;
+        for (size_t k = 0; k < keys.size(); ++k)
+            if (keys[k].axis == axis && keys[k].material == m)
+                return lastBucket[axis] = static_cast<int32_t>(k);
+        if (!quadTable->addBucket())
+            return -1;
+        keys.push_back({axis, m});
+        return lastBucket[axis] = static_cast<int32_t>(keys.size()) - 1;
+    };
+    const int32_t step[BlockFaceCount] = {-size, size, -size * size, size * size, -1, 1};
+    bool complete = true;
+    for (const MapBlock& block : blocks) {
+        if (!block.used)
+            continue;
+        const int32_t at = (block.x * size + block.y) * size + block.z;
+        const bool inside[BlockFaceCount] = {block.y > 0, block.y < size - 1, block.x > 0,
+                                             block.x < size - 1, block.z > 0, block.z < size - 1};
+        const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
+                           static_cast<float>(block.z));
+        for (int32_t f = 0; f < BlockFaceCount; ++f) {
+            const FaceMaterial& m = block.faces[f];
+            const int32_t bucket = bucketOf(f / 2, m);
+            if (bucket < 0)
+                return false;  // later faces would land in the wrong buckets
+            if (inside[f]) {
+                const int32_t neighbour = cells[static_cast<size_t>(at + step[f])];
+                if (neighbour >= 0 && blocks[neighbour].faces[f ^ 1] == m)
+                    continue;
+            }
+            const FaceCorners& corners = faceTable[f];
+            QuadRecord quad;
+            complete = quadTable->faceQuad(corners.p1 + cell, corners.p2 + cell,
+                                           corners.orientation, m.texture, m.offsetU, m.offsetV,
+                                           m.rotation, m.scaleU, m.scaleV, quad) &&
+                       quadTable->appendToBucket(quad, bucket) && complete;
+        }
+    }
+    return complete;
 }
 
 void TamoSector::compileDisplayList() {

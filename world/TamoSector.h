@@ -68,6 +68,9 @@ public:
     virtual bool nearestFace(const Vector3& p, MapBlock*& block, int32_t& face);
     virtual void drawSector();
     virtual void rebuild();
+    // Clears the quad table and hands it the faces of the used blocks; false
+    // when some did not fit. The first half of rebuild, before compiling.
+    bool fillQuadTable();
     virtual void drawPlan();
     virtual void drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY);
 
@@ -103,6 +106,10 @@ protected:
     void drawPlanCells(int32_t count, float level, float screenX, float screenY);
 
 private:
+    bool mapUsedCells(std::vector<int32_t>& cells) const;
+    bool addVisibleFaces(const std::vector<int32_t>& cells);
+    bool addEveryFace();
+
     // Record lookup by cell, kept in step with the block array.
     BlockCellIndex cellIndex;
     // Records 0 to levelSortedCount - 1 are in level order.
