@@ -99,15 +99,18 @@ std::vector<int32_t>& usedCellScratch() {
     return cells;
 }
 
-// The material key of a bucket: the axis of its faces and their material.
-struct BucketKey {
-    int32_t axis;
-    FaceMaterial material;
+// Faces as small material numbers: the distinct materials in order of first
+// appearance, each used block's six numbers, and the bucket made for each
+// material and axis.
+struct FaceNumbers {
+    std::vector<FaceMaterial> materials;
+    std::vector<int32_t> ofFace;    // record index x 6 + face
+    std::vector<int32_t> bucketOf;  // material x 3 + axis; -1 before its first face
 };
 
-std::vector<BucketKey>& bucketKeyScratch() {
-    static std::vector<BucketKey> keys;
-    return keys;
+FaceNumbers& faceNumberScratch() {
+    static FaceNumbers numbers;
+    return numbers;
 }
 
 } // namespace
@@ -448,44 +451,60 @@ bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
 // that touches a used neighbour's face of equal material. Buckets are made in
 // the order their material first appears among all faces, hidden ones
 // included, as adding every face would make them; a bucket whose faces are
-// all hidden stays empty.
+// all hidden stays empty. Materials are numbered first, so that the many
+// comparisons of neighbouring faces compare numbers.
 bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
-    std::vector<BucketKey>& keys = bucketKeyScratch();
-    keys.clear();
-    int32_t lastBucket[3] = {-1, -1, -1};
-    const auto bucketOf = [&](int32_t axis, const FaceMaterial& m) {
-        const int32_t last = lastBucket[axis];
-        if (last >= 0 && keys[static_cast<size_t>(last)].material == m)
+    FaceNumbers& numbers = faceNumberScratch();
+    numbers.materials.clear();
+    numbers.ofFace.resize(static_cast<size_t>(blocks.count()) * BlockFaceCount);
+    int32_t last = -1;
+    const auto numberOf = [&](const FaceMaterial& m) {
+        if (last >= 0 && numbers.materials[static_cast<size_t>(last)] == m)
             return last;
-        for (size_t k = 0; k < keys.size(); ++k)
-            if (keys[k].axis == axis && keys[k].material == m)
-                return lastBucket[axis] = static_cast<int32_t>(k);
-        if (!quadTable->addBucket())
-            return -1;
-        keys.push_back({axis, m});
-        return lastBucket[axis] = static_cast<int32_t>(keys.size()) - 1;
+        for (size_t k = 0; k < numbers.materials.size(); ++k)
+            if (numbers.materials[k] == m)
+                return last = static_cast<int32_t>(k);
+        numbers.materials.push_back(m);
+        return last = static_cast<int32_t>(numbers.materials.size()) - 1;
     };
+    for (int32_t i = 0; i < blocks.count(); ++i) {
+        const MapBlock& block = blocks[i];
+        if (block.used)
+            for (int32_t f = 0; f < BlockFaceCount; ++f)
+                numbers.ofFace[static_cast<size_t>(i * BlockFaceCount + f)] =
+                    numberOf(block.faces[f]);
+    }
+    numbers.bucketOf.assign(numbers.materials.size() * 3, -1);
+    int32_t bucketCount = 0;
+
     const int32_t step[BlockFaceCount] = {-size, size, -size * size, size * size, -1, 1};
     bool complete = true;
-    for (const MapBlock& block : blocks) {
+    for (int32_t i = 0; i < blocks.count(); ++i) {
+        const MapBlock& block = blocks[i];
         if (!block.used)
             continue;
         const int32_t at = (block.x * size + block.y) * size + block.z;
         const bool inside[BlockFaceCount] = {block.y > 0, block.y < size - 1, block.x > 0,
                                              block.x < size - 1, block.z > 0, block.z < size - 1};
-        const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
-                           static_cast<float>(block.z));
+        const int32_t* material = &numbers.ofFace[static_cast<size_t>(i * BlockFaceCount)];
         for (int32_t f = 0; f < BlockFaceCount; ++f) {
-            const FaceMaterial& m = block.faces[f];
-            const int32_t bucket = bucketOf(f / 2, m);
-            if (bucket < 0)
-                return false;  // later faces would land in the wrong buckets
+            int32_t& bucket = numbers.bucketOf[static_cast<size_t>(material[f] * 3 + f / 2)];
+            if (bucket < 0) {
+                if (!quadTable->addBucket())
+                    return false;  // later faces would land in the wrong buckets
+                bucket = bucketCount++;
+            }
             if (inside[f]) {
                 const int32_t neighbour = cells[static_cast<size_t>(at + step[f])];
-                if (neighbour >= 0 && blocks[neighbour].faces[f ^ 1] == m)
+                if (neighbour >= 0 &&
+                    numbers.ofFace[static_cast<size_t>(neighbour * BlockFaceCount + (f ^ 1))] ==
+                        material[f])
                     continue;
             }
             const FaceCorners& corners = faceTable[f];
+            const FaceMaterial& m = block.faces[f];
+            const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
+                               static_cast<float>(block.z));
             QuadRecord quad;
             complete = quadTable->faceQuad(corners.p1 + cell, corners.p2 + cell,
                                            corners.orientation, m.texture, m.offsetU, m.offsetV,
