@@ -4,6 +4,8 @@
 // block to a table run by the literal algorithm, and expect the same buckets
 // in the same order, the same live quads in each, and the same numbers drawn
 // from the generator.
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -350,6 +352,60 @@ TEST_F(SectorFacesEquivalenceTest, BlockSizesAndTablesOfOtherKinds) {
     sector->quadTable.reset(counting);
     expectSameAsEveryFace(*sector, Path::Every);
     EXPECT_EQ(counting->faces, usedCount(*sector) * 6);
+}
+
+// The picture a sector draws from inside and from outside, textured so that
+// texture coordinates show, is the one drawn from every face.
+TEST_F(SectorFacesEquivalenceTest, PictureMatchesTheOneDrawnFromEveryFace) {
+    for (int32_t id = 100; id < 113; ++id) {
+        std::vector<uint8_t> rgba;
+        for (int32_t i = 0; i < 64; ++i)
+            rgba.insert(rgba.end(), {static_cast<uint8_t>(id * 23 + i * 5),
+                                     static_cast<uint8_t>(i * 31), static_cast<uint8_t>(id * 7 + i),
+                                     255});
+        ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 8, 8, id, 0));
+    }
+    class EveryFaceTable : public MyOptimizedQuadHashTable {
+    public:
+        using MyOptimizedQuadHashTable::MyOptimizedQuadHashTable;
+    };
+    const auto picture = [&](TamoSector& sector, Vector3 eye, Vector3 direction) {
+        gl->eye = eye;
+        gl->direction = direction;
+        gl->up = {0, 1, 0};
+        gl->applyProjection();
+        gl->applyCamera();
+        glClearColor(0, 0, 0, 1);
+        gl->clear();
+        glColor4f(1, 1, 1, 1);
+        sector.needsRebuild = true;
+        sector.drawSector();
+        std::vector<uint8_t> pixels(static_cast<size_t>(gl->width * gl->height * 4));
+        glReadPixels(0, 0, gl->width, gl->height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    struct View {
+        Vector3 eye, direction;
+    };
+    const View views[] = {{{45, 70, 45}, {1, 0, 0.3f}},
+                          {{45, 70, 45}, {-0.2f, -1, 0.1f}},
+                          {{-60, 200, -60}, {1, -1, 1}}};
+    std::mt19937 random(29);
+    for (bool perFace : {false, true}) {
+        std::unique_ptr<TamoSector> sector = sectorOf(randomData(random, 10, 0.6, 3, perFace));
+        std::vector<std::vector<uint8_t>> fast;
+        for (const View& view : views)
+            fast.push_back(picture(*sector, view.eye, view.direction));
+        sector->quadTable.reset(new EveryFaceTable(core));
+        for (size_t v = 0; v < fast.size(); ++v) {
+            size_t lit = 0;
+            for (size_t p = 0; p + 3 < fast[v].size(); p += 4)
+                lit += (fast[v][p] | fast[v][p + 1] | fast[v][p + 2]) != 0 ? 1 : 0;
+            EXPECT_GT(lit, fast[v].size() / 4 / 10) << "view " << v << " shows blocks";
+            EXPECT_TRUE(picture(*sector, views[v].eye, views[v].direction) == fast[v])
+                << "view " << v << (perFace ? " with a material per face" : "");
+        }
+    }
 }
 
 } // namespace
