@@ -5,10 +5,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# x11 explicitly: a failed X connection must fail, not fall back to SDL's
+# offscreen driver. Leaks inside the system's libraries are suppressed; ours
+# are not.
 export SDL_VIDEODRIVER=x11
+export SDL_AUDIODRIVER=dummy
 export LIBGL_ALWAYS_SOFTWARE=1
 export GSETTINGS_BACKEND=memory
 export NO_AT_BRIDGE=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1"
 
 run_suite() {
   local dir="$1"
