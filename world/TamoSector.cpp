@@ -113,6 +113,35 @@ FaceNumbers& faceNumberScratch() {
     return numbers;
 }
 
+// Numbers the faces of the used blocks; false when there was no memory for it.
+bool numberFaces(const DynArray<MapBlock>& blocks, FaceNumbers& numbers) {
+    try {
+        numbers.materials.clear();
+        numbers.ofFace.resize(static_cast<size_t>(blocks.count()) * BlockFaceCount);
+        int32_t last = -1;
+        const auto numberOf = [&](const FaceMaterial& m) {
+            if (last >= 0 && numbers.materials[static_cast<size_t>(last)] == m)
+                return last;
+            for (size_t k = 0; k < numbers.materials.size(); ++k)
+                if (numbers.materials[k] == m)
+                    return last = static_cast<int32_t>(k);
+            numbers.materials.push_back(m);
+            return last = static_cast<int32_t>(numbers.materials.size()) - 1;
+        };
+        for (int32_t i = 0; i < blocks.count(); ++i) {
+            const MapBlock& block = blocks[i];
+            if (block.used)
+                for (int32_t f = 0; f < BlockFaceCount; ++f)
+                    numbers.ofFace[static_cast<size_t>(i * BlockFaceCount + f)] =
+                        numberOf(block.faces[f]);
+        }
+        numbers.bucketOf.assign(numbers.materials.size() * 3, -1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 const TamoSector::FaceCorners TamoSector::faceTable[BlockFaceCount] = {
@@ -382,7 +411,8 @@ void TamoSector::rebuild() {
 bool TamoSector::fillQuadTable() {
     quadTable->clear();
     std::vector<int32_t>& cells = usedCellScratch();
-    if (mapUsedCells(cells))
+    // Without room for the working storage every face goes to the table.
+    if (mapUsedCells(cells) && numberFaces(blocks, faceNumberScratch()))
         return addVisibleFaces(cells);
     return addEveryFace();
 }
@@ -431,7 +461,11 @@ bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
     const int64_t cellCount = static_cast<int64_t>(size) * size * size;
     if (cellCount > static_cast<int64_t>(blocks.count()) * 8 + 65536 || cellCount > INT32_MAX)
         return false;  // a sparse, wide sector: every face costs less than the grid
-    cells.assign(static_cast<size_t>(cellCount), -1);
+    try {
+        cells.assign(static_cast<size_t>(cellCount), -1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     for (int32_t i = 0; i < blocks.count(); ++i) {
         const MapBlock& block = blocks[i];
         if (!block.used)
@@ -451,30 +485,11 @@ bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
 // that touches a used neighbour's face of equal material. Buckets are made in
 // the order their material first appears among all faces, hidden ones
 // included, as adding every face would make them; a bucket whose faces are
-// all hidden stays empty. Materials are numbered first, so that the many
-// comparisons of neighbouring faces compare numbers.
+// all hidden stays empty. The faces' materials are numbered beforehand, so
+// that the many comparisons of neighbouring faces compare numbers.
 bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
-    FaceNumbers& numbers = faceNumberScratch();
-    numbers.materials.clear();
-    numbers.ofFace.resize(static_cast<size_t>(blocks.count()) * BlockFaceCount);
-    int32_t last = -1;
-    const auto numberOf = [&](const FaceMaterial& m) {
-        if (last >= 0 && numbers.materials[static_cast<size_t>(last)] == m)
-            return last;
-        for (size_t k = 0; k < numbers.materials.size(); ++k)
-            if (numbers.materials[k] == m)
-                return last = static_cast<int32_t>(k);
-        numbers.materials.push_back(m);
-        return last = static_cast<int32_t>(numbers.materials.size()) - 1;
-    };
-    for (int32_t i = 0; i < blocks.count(); ++i) {
-        const MapBlock& block = blocks[i];
-        if (block.used)
-            for (int32_t f = 0; f < BlockFaceCount; ++f)
-                numbers.ofFace[static_cast<size_t>(i * BlockFaceCount + f)] =
-                    numberOf(block.faces[f]);
-    }
-    numbers.bucketOf.assign(numbers.materials.size() * 3, -1);
+    const FaceNumbers& numbers = faceNumberScratch();
+    std::vector<int32_t>& bucketOf = faceNumberScratch().bucketOf;
     int32_t bucketCount = 0;
 
     const int32_t step[BlockFaceCount] = {-size, size, -size * size, size * size, -1, 1};
@@ -488,7 +503,7 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
                                              block.x < size - 1, block.z > 0, block.z < size - 1};
         const int32_t* material = &numbers.ofFace[static_cast<size_t>(i * BlockFaceCount)];
         for (int32_t f = 0; f < BlockFaceCount; ++f) {
-            int32_t& bucket = numbers.bucketOf[static_cast<size_t>(material[f] * 3 + f / 2)];
+            int32_t& bucket = bucketOf[static_cast<size_t>(material[f] * 3 + f / 2)];
             if (bucket < 0) {
                 if (!quadTable->addBucket())
                     return false;  // later faces would land in the wrong buckets
