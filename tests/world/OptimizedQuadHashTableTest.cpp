@@ -8,20 +8,9 @@
 #include "engine/TamoEngineCore.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/OptimizedQuadHashTable.h"
+#include "world/TestFaceCorners.h"
 
 namespace {
-
-struct Corners {
-    Vector3 p1;
-    Vector3 p2;
-    int32_t orientation;
-};
-
-// The corners and orientations a sector passes for faces 0 to 5.
-const Corners faceCorners[6] = {
-    {{0, 0, 0}, {1, 0, 1}, 1}, {{0, 1, 0}, {1, 1, 1}, 0}, {{0, 1, 0}, {0, 0, 1}, 0},
-    {{1, 1, 1}, {1, 0, 0}, 1}, {{0, 1, 0}, {1, 0, 0}, 0}, {{1, 1, 1}, {0, 0, 1}, 1},
-};
 
 struct Material {
     int32_t texture = 100;
@@ -35,7 +24,7 @@ struct Material {
 void addFace(OptimizedQuadHashTable& table, int32_t x, int32_t y, int32_t z, int32_t face,
              const Material& m = Material()) {
     const Vector3 cell(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-    const Corners& c = faceCorners[face];
+    const TestFaceCorners& c = faceCorners[face];
     ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU,
                               m.offsetV, m.rotation, m.scaleU, m.scaleV));
 }

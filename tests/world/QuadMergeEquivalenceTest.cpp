@@ -12,20 +12,9 @@
 #include "world/LiteralQuadMerge.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/OptimizedQuadHashTable.h"
+#include "world/TestFaceCorners.h"
 
 namespace {
-
-struct Corners {
-    Vector3 p1;
-    Vector3 p2;
-    int32_t orientation;
-};
-
-// The corners and orientations a sector passes for faces 0 to 5.
-const Corners faceCorners[6] = {
-    {{0, 0, 0}, {1, 0, 1}, 1}, {{0, 1, 0}, {1, 1, 1}, 0}, {{0, 1, 0}, {0, 0, 1}, 0},
-    {{1, 1, 1}, {1, 0, 0}, 1}, {{0, 1, 0}, {1, 0, 0}, 0}, {{1, 1, 1}, {0, 0, 1}, 1},
-};
 
 struct Material {
     int32_t texture = 100;
@@ -97,7 +86,7 @@ void addBlocks(OptimizedQuadHashTable& table, const std::vector<Block>& blocks) 
         const Vector3 cell(static_cast<float>(b.x), static_cast<float>(b.y),
                            static_cast<float>(b.z));
         for (int32_t f = 0; f < 6; ++f) {
-            const Corners& c = faceCorners[f];
+            const TestFaceCorners& c = faceCorners[f];
             const Material& m = b.faces[f];
             ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture,
                                       m.offsetU, m.offsetV, m.rotation, m.scaleU, m.scaleV));

@@ -17,23 +17,12 @@
 #include "world/LiteralQuadMerge.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/OptimizedQuadHashTable.h"
+#include "world/TestFaceCorners.h"
 #include "world/TestWorld.h"
 
 using namespace testworld;
 
 namespace {
-
-struct Corners {
-    Vector3 p1;
-    Vector3 p2;
-    int32_t orientation;
-};
-
-// The corners and orientations of faces 0 to 5 of the block at the origin.
-const Corners faceCorners[6] = {
-    {{0, 0, 0}, {1, 0, 1}, 1}, {{0, 1, 0}, {1, 1, 1}, 0}, {{0, 1, 0}, {0, 0, 1}, 0},
-    {{1, 1, 1}, {1, 0, 0}, 1}, {{0, 1, 0}, {1, 0, 0}, 0}, {{1, 1, 1}, {0, 0, 1}, 1},
-};
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -96,7 +85,7 @@ protected:
             const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
                                static_cast<float>(block.z));
             for (int32_t f = 0; f < 6; ++f) {
-                const Corners& c = faceCorners[f];
+                const TestFaceCorners& c = faceCorners[f];
                 const FaceMaterial& m = block.faces[f];
                 ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture,
                                           m.offsetU, m.offsetV, m.rotation, m.scaleU, m.scaleV));
