@@ -117,10 +117,17 @@ hold_key() {
 }
 
 # Waits for a visible window whose title matches $1 (a regular expression).
+# Without a window manager nobody stacks or focuses a new window for the
+# user, and under the sanitizers the program may be slower than the keys:
+# raise and focus it as a window manager would before typing into it.
 wait_for_window() {
-    timeout 15 xdotool search --sync --onlyvisible --name "$1" >/dev/null 2>&1 ||
+    local id
+    id=$(timeout 15 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1) ||
         fail "no window titled like '$1' appeared"
+    [ -n "$id" ] || fail "no window titled like '$1' appeared"
     sleep 0.5
+    xdotool windowraise "$id" windowfocus --sync "$id" >/dev/null 2>&1 || true
+    sleep 0.2
 }
 
 # Waits until no visible window's title matches $1.
