@@ -286,28 +286,31 @@ void MainWindow::runPendingFileCommand() {
 }
 
 void MainWindow::saveMapFile() {
-    MapFileCommands commands;
-    commands.owner = getHandle("WindowHandler");
-    commands.dialog = fileDialog;
     std::string why;
-    const MapFileOutcome outcome = commands.save(*engineCore->map, *engineCore->sprites, &why);
-    if (outcome == MapFileOutcome::Failed) {
-        std::fprintf(stderr, "tamotown: saving the world failed: %s\n", why.c_str());
-        caption.show("SAVE FAILED", getTickCount());
-    } else if (outcome == MapFileOutcome::Done) {
-        caption.hide();
-    }
+    const MapFileOutcome outcome =
+        mapFileCommands().save(*engineCore->map, *engineCore->sprites, &why);
+    reportMapFileOutcome(outcome, "saving", why, "SAVE FAILED");
 }
 
 void MainWindow::loadMapFile() {
+    std::string why;
+    const MapFileOutcome outcome =
+        mapFileCommands().load(*engineCore->map, *engineCore->sprites, &why);
+    reportMapFileOutcome(outcome, "loading", why, "LOAD FAILED");
+}
+
+MapFileCommands MainWindow::mapFileCommands() const {
     MapFileCommands commands;
     commands.owner = getHandle("WindowHandler");
     commands.dialog = fileDialog;
-    std::string why;
-    const MapFileOutcome outcome = commands.load(*engineCore->map, *engineCore->sprites, &why);
+    return commands;
+}
+
+void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, const char* action,
+                                      const std::string& why, const char* failureCaption) {
     if (outcome == MapFileOutcome::Failed) {
-        std::fprintf(stderr, "tamotown: loading the world failed: %s\n", why.c_str());
-        caption.show("LOAD FAILED", getTickCount());
+        std::fprintf(stderr, "tamotown: %s the world failed: %s\n", action, why.c_str());
+        caption.show(failureCaption, getTickCount());
     } else if (outcome == MapFileOutcome::Done) {
         caption.hide();
     }

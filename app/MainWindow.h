@@ -62,6 +62,10 @@ private:
     bool answerClick();
     // Runs a save or load asked for by a button once the mouse button is up.
     void runPendingFileCommand();
+    MapFileCommands mapFileCommands() const;
+    // A failure goes to stderr and the caption; success clears the caption.
+    void reportMapFileOutcome(MapFileOutcome outcome, const char* action,
+                              const std::string& why, const char* failureCaption);
 
     enum class FileCommand { None, Save, Load };
 
