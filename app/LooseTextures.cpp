@@ -1,11 +1,9 @@
 #include "app/LooseTextures.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include <unistd.h>
-
+#include "app/WorkingDirectory.h"
 #include "media/Textures.h"
 #include "platform/FileSearch.h"
 #include "platform/PathName.h"
@@ -16,13 +14,6 @@ namespace {
 // Bigger than any texture OpenGL 1.1 implementations are asked to take here,
 // small enough that width x height x 3 cannot overflow.
 constexpr int32_t MaxTextureSide = 8192;
-
-std::string workingDirectory() {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) == nullptr)
-        return "(unknown)";
-    return buffer;
-}
 
 void reportSkipped(const std::string& path, const char* why) {
     std::fprintf(stderr, "tamotown: texture file %s skipped (%s), working directory %s\n",

@@ -4,12 +4,12 @@
 #include <string>
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include "app/ButtonActions.h"
 #include "app/LooseTextures.h"
 #include "app/MapFileCommands.h"
 #include "app/SpriteNameKeys.h"
+#include "app/WorkingDirectory.h"
 #include "engine/MyTamoEngineCore.h"
 #include "engine/Overlay.h"
 #include "engine/TamoEditorUserAvatar.h"
@@ -47,13 +47,6 @@ enum InterfaceGroup : int32_t {
     GroupSpritePanel = 3,
     GroupLevelPanel = 4,
 };
-
-std::string workingDirectory() {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) == nullptr)
-        return "(unknown)";
-    return buffer;
-}
 
 struct ArchiveImage {
     const char* name;
