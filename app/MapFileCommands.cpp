@@ -8,7 +8,6 @@
 const char MapFileDefaultName[] = "default.map";
 const char MapFileExtension[] = "map";
 const char MapFileFilter[] = "TamoMap Files (*.map)\0*.map\0All Files (*.*)\0*.*\0";
-const size_t MapFileFilterSize = sizeof MapFileFilter;
 
 bool MapFileCommands::chooseFile(bool saving, char* buffer) const {
     std::memset(buffer, 0, MapFileNameBufferSize);

@@ -14,7 +14,6 @@ extern const char MapFileExtension[];     // "map"
 // Description and pattern pairs, each zero-terminated, the list ending in an
 // extra zero.
 extern const char MapFileFilter[];
-extern const size_t MapFileFilterSize;
 
 // The file dialog's contract: owner window, save or open, the name buffer
 // holding the proposed name on entry and the chosen full path on success, its
