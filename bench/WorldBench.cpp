@@ -22,19 +22,11 @@
 #include "world/MapFile.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/TestFaceCorners.h"
 
 using namespace bench;
 
 namespace {
-
-struct Corners {
-    Vector3 p1, p2;
-    int32_t orientation;
-};
-const Corners faceCorners[6] = {
-    {{0, 0, 0}, {1, 0, 1}, 1}, {{0, 1, 0}, {1, 1, 1}, 0}, {{0, 1, 0}, {0, 0, 1}, 0},
-    {{1, 1, 1}, {1, 0, 0}, 1}, {{0, 1, 0}, {1, 0, 0}, 0}, {{1, 1, 1}, {0, 0, 1}, 1},
-};
 
 void fillTable(OptimizedQuadHashTable& table, const std::vector<MapBlock>& blocks) {
     table.clear();
@@ -42,7 +34,7 @@ void fillTable(OptimizedQuadHashTable& table, const std::vector<MapBlock>& block
         const Vector3 cell(static_cast<float>(b.x), static_cast<float>(b.y),
                            static_cast<float>(b.z));
         for (int32_t f = 0; f < 6; ++f) {
-            const Corners& c = faceCorners[f];
+            const TestFaceCorners& c = faceCorners[f];
             const FaceMaterial& m = b.faces[f];
             table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU,
                           m.offsetV, m.rotation, m.scaleU, m.scaleV);
