@@ -1,6 +1,5 @@
 #include "media/FileStream.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -246,10 +245,7 @@ bool FileStream::close() {
 void FileStream::discard() {
     if (closed)
         return;
-    if (kind == ReplaceAtomically && handle) {
+    if (kind == ReplaceAtomically)
         anyFailure = true;  // makes close drop the temporary file
-        close();
-        return;
-    }
     close();
 }
