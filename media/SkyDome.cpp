@@ -6,10 +6,7 @@
 #include <cmath>
 
 #include "platform/DisplayListIds.h"
-
-namespace {
-constexpr double degreeInRadians = 0.01745329238474369;
-}
+#include "platform/Geometry.h"
 
 SkyDome::SkyDome(float radius, int32_t slices, int32_t stacks, int32_t textureId)
     : sliceCount(std::max(slices, 3)), stackCount(std::max(stacks, 3)), listId(nextDisplayListId()),
@@ -43,7 +40,7 @@ SkyDome::~SkyDome() {
 SkyDome::Vertex SkyDome::vertexAt(int32_t k, float angle) const {
     const float height = static_cast<float>(k) / static_cast<float>(stackCount);
     const float ring = sphereRadius * std::sqrt(std::max(0.0f, 1.0f - height * height));
-    const double radians = static_cast<double>(angle) * degreeInRadians;
+    const double radians = static_cast<double>(angle) * static_cast<double>(DegToRad);
     return Vertex{static_cast<float>(ring * std::cos(radians)),
                   static_cast<float>(k) * sphereRadius / static_cast<float>(stackCount),
                   static_cast<float>(ring * std::sin(radians)),

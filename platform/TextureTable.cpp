@@ -7,11 +7,7 @@
 #include <utility>
 
 #include "platform/GLContext.h"
-
-namespace {
-// pi / 180 as a single-precision constant: the billboard turn divides by it.
-constexpr double degreeInRadians = 0.01745329238474369;
-}
+#include "platform/Geometry.h"
 
 TextureTable::TextureTable(GLContext* owner_) : owner(owner_) {}
 
@@ -190,7 +186,7 @@ void TextureTable::drawSprite3D(int32_t id, const Vector3& position, float scale
 float TextureTable::billboardAngle(const Vector3& position, const Vector3& eye) {
     const double dx = position.x - eye.x;
     const double dz = position.z - eye.z;
-    float a = static_cast<float>(std::atan2(dz, dx) / degreeInRadians);
+    float a = static_cast<float>(std::atan2(dz, dx) / static_cast<double>(DegToRad));
     if (a < 0.0f)
         a += 360.0f;
     return 90.0f - a;
