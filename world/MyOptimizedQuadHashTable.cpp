@@ -1,8 +1,8 @@
 #include "world/MyOptimizedQuadHashTable.h"
 
-namespace {
+#include "world/BuildingTextures.h"
 
-bool isBuildingSide(int32_t texture) { return texture >= 101 && texture <= 106; }
+namespace {
 
 // Where value lies between low and high, 0 to 1 (0 for an empty range).
 float fraction(float value, float low, float high) {

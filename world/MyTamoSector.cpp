@@ -1,11 +1,6 @@
 #include "world/MyTamoSector.h"
 
-namespace {
-
-// 101 to 106 are building sides; t + 6 is the roof that goes with side t.
-bool isBuildingSide(int32_t texture) { return texture > 100 && texture < 107; }
-
-} // namespace
+#include "world/BuildingTextures.h"
 
 MyTamoSector::MyTamoSector(Vector3 origin, int32_t size, TamoEngineCore* core)
     : TamoSector(origin, size, core) {}
@@ -21,7 +16,7 @@ void MyTamoSector::rebuild() {
             continue;
         for (const FaceMaterial& face : block.faces) {
             if (isBuildingSide(face.texture)) {
-                const int32_t roof = face.texture + 6;
+                const int32_t roof = roofForBuildingSide(face.texture);
                 block.faces[FaceBottom].texture = roof;
                 block.faces[FaceTop].texture = roof;
                 break;
