@@ -5,6 +5,7 @@
 
 #include "media/FileStream.h"
 #include "world/TamoMap.h"
+#include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
 
 namespace {
@@ -95,7 +96,7 @@ bool checkSector(ByteReader& in, std::string* why) {
     if (!in.readInt32(&size) || !in.readFloat(&origin[0]) || !in.readFloat(&origin[1]) ||
         !in.readFloat(&origin[2]) || !in.readInt32(&blockCount))
         return fail(why, "the file ends inside a sector header");
-    if (size < 1 || size > MapFile::maxSectorSize)
+    if (size < 1 || size > TamoSector::maxSize)
         return fail(why, "a sector has an impossible size");
     for (float value : origin)
         if (!std::isfinite(value))

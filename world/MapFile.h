@@ -26,8 +26,6 @@ constexpr size_t sectorHeaderBytes = 20;
 constexpr size_t faceRecordBytes = 15;
 constexpr size_t blockRecordBytes = 12 + 6 * faceRecordBytes;
 constexpr size_t spriteFixedBytes = 32;
-// Largest sector edge accepted from a file; the editor makes sectors of 20.
-constexpr int32_t maxSectorSize = 1000;
 
 // Checks the map section that starts at data; *used gets its length.
 bool checkMapSection(const uint8_t* data, size_t size, size_t* used, std::string* why);
