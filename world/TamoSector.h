@@ -1,5 +1,4 @@
 #pragma once
-#include <cstddef>  // DynArray.h uses size_t without including it
 #include <cstdint>
 #include <memory>
 #include <vector>
