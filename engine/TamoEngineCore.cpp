@@ -180,7 +180,7 @@ void TamoEngineCore::drawHud() {
     const int32_t now = tickNow();
     if (elapsedSince(materialShownAt, now) > materialShownFor)
         materialShownAt = 0;
-    if (elapsedSince(modeShownAt, tickNow()) > modeShownFor)
+    if (elapsedSince(modeShownAt, now) > modeShownFor)
         modeShownAt = 0;
     if (!glContext)
         return;
