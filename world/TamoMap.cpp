@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstdlib>
 #include <vector>
 
 #include "engine/PointerState.h"
