@@ -49,17 +49,11 @@ plan_shot() {
 plan_shot "$SCRATCH/plan-one.ppm"
 
 # Step back so the block shows, then click on it: a block goes in front of it.
-xdotool mousemove 320 300
-sleep 0.3
-shot "$SCRATCH/before-step.ppm"
-hold_key Down 0.2
-shot "$SCRATCH/one-block.ppm"
-read -r bx by < <(changed_centre "$SCRATCH/before-step.ppm" "$SCRATCH/one-block.ppm" 150 60 490 340)
-[ "$bx" != none ] || fail "the start block is not visible after stepping back"
-click_at "$bx" "$by"
+step_back_to_start_block
+click_at "$BLOCK_X" "$BLOCK_Y"
 plan_shot "$SCRATCH/plan-two.ppm"
 placed=$(changed_pixels "$SCRATCH/plan-one.ppm" "$SCRATCH/plan-two.ppm" 160 80 480 400)
-[ "$placed" -gt 100 ] || fail "a click on the block at ($bx, $by) placed nothing visible in the plan ($placed pixels)"
+[ "$placed" -gt 100 ] || fail "a click on the block at ($BLOCK_X, $BLOCK_Y) placed nothing visible in the plan ($placed pixels)"
 save_world_as "$SCRATCH/two.map"
 info=$(map_info "$SCRATCH/two.map")
 [[ "$info" == *"blocks 2 sprites 0" ]] || fail "two.map holds '$info', expected two blocks"

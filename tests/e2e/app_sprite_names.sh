@@ -7,17 +7,11 @@ source "$(dirname "$0")/common.bash"
 copy_media
 start_app
 
-xdotool mousemove 320 300
-sleep 0.3
-shot "$SCRATCH/before-step.ppm"
-hold_key Down 0.2
-shot "$SCRATCH/one-block.ppm"
-read -r bx by < <(changed_centre "$SCRATCH/before-step.ppm" "$SCRATCH/one-block.ppm" 150 60 490 340)
-[ "$bx" != none ] || fail "the start block is not visible after stepping back"
+step_back_to_start_block
 
 click_at 580 14   # edit mode: sprite objects
 # A right double click held long enough for a frame to see it.
-xdotool mousemove "$bx" "$by"
+xdotool mousemove "$BLOCK_X" "$BLOCK_Y"
 sleep 0.3
 xdotool mousedown 3
 sleep 0.05

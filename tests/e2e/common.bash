@@ -116,6 +116,18 @@ hold_key() {
     sleep 0.3
 }
 
+# Steps back from the start position so that the start block shows, and sets
+# BLOCK_X and BLOCK_Y to the centre of its picture on screen.
+step_back_to_start_block() {
+    xdotool mousemove 320 300
+    sleep 0.3
+    shot "$SCRATCH/before-step.ppm"
+    hold_key Down 0.2
+    shot "$SCRATCH/one-block.ppm"
+    read -r BLOCK_X BLOCK_Y < <(changed_centre "$SCRATCH/before-step.ppm" "$SCRATCH/one-block.ppm" 150 60 490 340)
+    [ "$BLOCK_X" != none ] || fail "the start block is not visible after stepping back"
+}
+
 # Waits for a visible window whose title matches $1 (a regular expression).
 # Without a window manager nobody stacks or focuses a new window for the
 # user, and under the sanitizers the program may be slower than the keys:
