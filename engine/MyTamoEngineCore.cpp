@@ -1,7 +1,5 @@
 #include "engine/MyTamoEngineCore.h"
 
-#include <memory>
-
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/MyTamoSector.h"
 
@@ -20,8 +18,5 @@ TamoSector* MyTamoEngineCore::readSector(FileStream& stream) {
 }
 
 TamoSector* MyTamoEngineCore::createSectorFromData(const TamoSectorData& data) {
-    std::unique_ptr<TamoSector> sector(new MyTamoSector(data, this));
-    if (sector->blocks.count() != static_cast<int32_t>(data.blocks.size()))
-        return nullptr;
-    return sector.release();
+    return keepIfComplete(new MyTamoSector(data, this), data);
 }

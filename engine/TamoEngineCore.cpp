@@ -73,10 +73,14 @@ TamoSector* TamoEngineCore::readSector(FileStream& stream) {
 }
 
 TamoSector* TamoEngineCore::createSectorFromData(const TamoSectorData& data) {
-    std::unique_ptr<TamoSector> sector(new TamoSector(data, this));
-    if (sector->blocks.count() != static_cast<int32_t>(data.blocks.size()))
+    return keepIfComplete(new TamoSector(data, this), data);
+}
+
+TamoSector* TamoEngineCore::keepIfComplete(TamoSector* sector, const TamoSectorData& data) {
+    std::unique_ptr<TamoSector> owned(sector);
+    if (owned->blocks.count() != static_cast<int32_t>(data.blocks.size()))
         return nullptr;
-    return sector.release();
+    return owned.release();
 }
 
 bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t green,

@@ -96,4 +96,9 @@ public:
     int32_t materialShownAt = 0;
     int32_t modeShownAt = 0;
     DynArray<TextureColour> textureColours;
+
+protected:
+    // sector when it holds every block of data; otherwise deletes it and
+    // answers null (a block could not be stored).
+    static TamoSector* keepIfComplete(TamoSector* sector, const TamoSectorData& data);
 };
