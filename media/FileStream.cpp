@@ -11,15 +11,6 @@
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 std::string baseNameOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -90,7 +81,7 @@ void FileStream::openReplacement(const char* mode) {
     struct stat info;
     if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
         return;  // never rename over a folder or a device
-    std::string pattern = folderOf(targetPath) + "/." + baseNameOf(targetPath) + ".XXXXXX";
+    std::string pattern = folderOfPath(targetPath) + "/." + baseNameOf(targetPath) + ".XXXXXX";
     const int fd = mkstemp(&pattern[0]);
     if (fd < 0)
         return;
@@ -213,7 +204,7 @@ bool FileStream::finishReplacement() {
     ok = (std::fclose(handle) == 0) && ok;
     handle = nullptr;
     if (ok && std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0) {
-        syncFolder(folderOf(targetPath));
+        syncFolder(folderOfPath(targetPath));
         temporaryPath.clear();
         return true;
     }

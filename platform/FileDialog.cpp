@@ -17,6 +17,7 @@
 
 #include "platform/KeyState.h"
 #include "platform/MessagePump.h"
+#include "platform/PathName.h"
 
 // ---- display-independent rules -------------------------------------------
 
@@ -255,16 +256,9 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-std::string folderOf(const std::string& path) {
-    const size_t start = fileNameStart(path);
-    if (start == 0)
-        return ".";
-    return start == 1 ? "/" : path.substr(0, start - 1);
-}
-
 void proposeName(GtkFileChooser* chooser, bool save, const std::string& proposed) {
     const std::string path = absolutePath(proposed.empty() ? std::string() : proposed);
-    const std::string folder = proposed.empty() ? currentFolder() : folderOf(path);
+    const std::string folder = proposed.empty() ? currentFolder() : folderOfPath(path);
     gtk_file_chooser_set_current_folder(chooser, isFolder(folder) ? folder.c_str() : currentFolder().c_str());
     const std::string name = proposed.empty() ? std::string() : path.substr(fileNameStart(path));
     if (name.empty())
@@ -299,7 +293,7 @@ Verdict checkChoice(GtkWidget* dialog, bool save, std::string* path, int32_t buf
         return Verdict::ChooseAgain;
     }
     if (save) {
-        if (!isFolder(folderOf(chosen))) {
+        if (!isFolder(folderOfPath(chosen))) {
             askUser(dialog, GTK_MESSAGE_ERROR, "The folder of \"" + shown + "\" does not exist.", nullptr);
             return Verdict::ChooseAgain;
         }

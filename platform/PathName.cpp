@@ -16,3 +16,12 @@ FILE* openFile(const char* name, const char* mode) {
         return nullptr;
     return std::fopen(nativePath(name).c_str(), mode);
 }
+
+std::string folderOfPath(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}

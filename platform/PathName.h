@@ -11,3 +11,6 @@ std::string nativePath(const char* name);
 
 // fopen of nativePath(name) with the given mode; null on failure or a null name/mode.
 FILE* openFile(const char* name, const char* mode);
+
+// The folder part of a host path: "." when it has no '/', "/" for a name in the root.
+std::string folderOfPath(const std::string& path);

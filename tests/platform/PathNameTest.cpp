@@ -15,6 +15,15 @@ TEST(PathName, BackslashesBecomeSlashesAndOtherCharactersStay) {
     EXPECT_EQ(nativePath(nullptr), "");
 }
 
+TEST(PathName, FolderOfPathKeepsEverythingBeforeTheLastSlash) {
+    EXPECT_EQ(folderOfPath("/tmp/a b/c.map"), "/tmp/a b");
+    EXPECT_EQ(folderOfPath("Media/Sub/x.raw"), "Media/Sub");
+    EXPECT_EQ(folderOfPath("/c.map"), "/");
+    EXPECT_EQ(folderOfPath("c.map"), ".");
+    EXPECT_EQ(folderOfPath(""), ".");
+    EXPECT_EQ(folderOfPath("/tmp/dir/"), "/tmp/dir");
+}
+
 TEST(PathName, OpenFileFindsBackslashNamedFileAndRejectsBadArguments) {
     char dirTemplate[] = "/tmp/tamo_path_XXXXXX";
     ASSERT_NE(mkdtemp(dirTemplate), nullptr);
