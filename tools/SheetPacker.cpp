@@ -33,7 +33,6 @@ bool SheetPacker::addFrame(const Canvas& frame, bool startsGroup) {
     sheet_.set(right, bottom, kEndMark);
 
     if (startsGroup) ++groups_;
-    ++frames_;
     bandHeight_ = std::max(bandHeight_, outerHeight);
     x_ += outerWidth + 1;
     return true;

@@ -19,7 +19,6 @@ public:
     bool addFrame(const Canvas& frame, bool startsGroup);
 
     int groupCount() const { return groups_; }
-    int framesPlaced() const { return frames_; }
     // False once any frame could not be placed.
     bool allPlaced() const { return !failed_; }
 
@@ -29,7 +28,6 @@ private:
     int y_ = 0;
     int bandHeight_ = 0;
     int groups_ = 0;
-    int frames_ = 0;
     bool failed_ = false;
 };
 
