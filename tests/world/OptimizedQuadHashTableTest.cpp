@@ -12,14 +12,7 @@
 
 namespace {
 
-struct Material {
-    int32_t texture = 100;
-    int32_t offsetU = 0;
-    int32_t offsetV = 0;
-    int32_t rotation = 0;
-    int32_t scaleU = 1;
-    int32_t scaleV = 1;
-};
+using Material = TestFaceMaterial;
 
 void addFace(OptimizedQuadHashTable& table, int32_t x, int32_t y, int32_t z, int32_t face,
              const Material& m = Material()) {

@@ -16,14 +16,7 @@
 
 namespace {
 
-struct Material {
-    int32_t texture = 100;
-    int32_t offsetU = 0;
-    int32_t offsetV = 0;
-    int32_t rotation = 0;
-    int32_t scaleU = 1;
-    int32_t scaleV = 1;
-};
+using Material = TestFaceMaterial;
 
 struct Block {
     int32_t x, y, z;

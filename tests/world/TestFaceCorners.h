@@ -16,3 +16,14 @@ inline const TestFaceCorners faceCorners[6] = {
     {{0, 0, 0}, {1, 0, 1}, 1}, {{0, 1, 0}, {1, 1, 1}, 0}, {{0, 1, 0}, {0, 0, 1}, 0},
     {{1, 1, 1}, {1, 0, 0}, 1}, {{0, 1, 0}, {1, 0, 0}, 0}, {{1, 1, 1}, {0, 0, 1}, 1},
 };
+
+// The material arguments of an addFace call; by default texture 100, unturned,
+// with no offset and one repeat per block.
+struct TestFaceMaterial {
+    int32_t texture = 100;
+    int32_t offsetU = 0;
+    int32_t offsetV = 0;
+    int32_t rotation = 0;
+    int32_t scaleU = 1;
+    int32_t scaleV = 1;
+};
