@@ -257,7 +257,7 @@ bool exists(const std::string& path) {
 }
 
 void proposeName(GtkFileChooser* chooser, bool save, const std::string& proposed) {
-    const std::string path = absolutePath(proposed.empty() ? std::string() : proposed);
+    const std::string path = absolutePath(proposed);
     const std::string folder = proposed.empty() ? currentFolder() : folderOfPath(path);
     gtk_file_chooser_set_current_folder(chooser, isFolder(folder) ? folder.c_str() : currentFolder().c_str());
     const std::string name = proposed.empty() ? std::string() : path.substr(fileNameStart(path));
