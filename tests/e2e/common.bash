@@ -92,10 +92,6 @@ wait_for_exit() {
     return 1
 }
 
-app_window() {
-    xdotool search --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1
-}
-
 # Moves the pointer to (x, y) and clicks a mouse button there (default left).
 # The button is held for a few frames, as a hand does: a press released
 # before any frame saw it is not an edit.
