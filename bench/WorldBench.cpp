@@ -6,15 +6,12 @@
 #include <GL/gl.h>
 #include <malloc.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "BenchWorld.h"
 #include "LiteralQuadTable.h"
 #include "media/FileStream.h"
-#include "platform/DisplayListIds.h"
 #include "platform/Geometry.h"
 #include "platform/GLContext.h"
 #include "world/LiteralPlanView.h"
