@@ -9,6 +9,24 @@
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 
+namespace {
+
+// One textured quad in screen space, corner (left, top) showing (s0, t0).
+void drawScreenQuad(const TexCoords& c, float left, float top, float right, float bottom) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(c.s0, c.t0);
+    glVertex2f(left, top);
+    glTexCoord2f(c.s0, c.t1);
+    glVertex2f(left, bottom);
+    glTexCoord2f(c.s1, c.t1);
+    glVertex2f(right, bottom);
+    glTexCoord2f(c.s1, c.t0);
+    glVertex2f(right, top);
+    glEnd();
+}
+
+}  // namespace
+
 TextureTable::TextureTable(GLContext* owner_) : owner(owner_) {}
 
 TextureTable::~TextureTable() {
@@ -103,27 +121,9 @@ void TextureTable::drawSprite2D(int32_t id, int32_t x, int32_t y, float scale, b
     if (angle != 0.0f) {
         glTranslatef(left + 0.5f * w, top + 0.5f * h, 0.0f);
         glRotatef(angle, 0.0f, 0.0f, 1.0f);
-        glBegin(GL_QUADS);
-        glTexCoord2f(c.s0, c.t0);
-        glVertex2f(-0.5f * w, -0.5f * h);
-        glTexCoord2f(c.s0, c.t1);
-        glVertex2f(-0.5f * w, 0.5f * h);
-        glTexCoord2f(c.s1, c.t1);
-        glVertex2f(0.5f * w, 0.5f * h);
-        glTexCoord2f(c.s1, c.t0);
-        glVertex2f(0.5f * w, -0.5f * h);
-        glEnd();
+        drawScreenQuad(c, -0.5f * w, -0.5f * h, 0.5f * w, 0.5f * h);
     } else {
-        glBegin(GL_QUADS);
-        glTexCoord2f(c.s0, c.t0);
-        glVertex2f(left, top);
-        glTexCoord2f(c.s0, c.t1);
-        glVertex2f(left, top + h);
-        glTexCoord2f(c.s1, c.t1);
-        glVertex2f(left + w, top + h);
-        glTexCoord2f(c.s1, c.t0);
-        glVertex2f(left + w, top);
-        glEnd();
+        drawScreenQuad(c, left, top, left + w, top + h);
     }
     glDisable(GL_TEXTURE_2D);
     owner->leave2D();
