@@ -36,6 +36,11 @@ def rect_pixels(width, x1, y1, x2, y2):
             yield (y * width + x) * 3
 
 
+# True when some channel of pixel i differs by more than 24 between a and b.
+def differs(a, b, i):
+    return max(abs(a[i + k] - b[i + k]) for k in range(3)) > 24
+
+
 def main(argv):
     command = argv[1]
     if command == 'pixel':
@@ -46,8 +51,7 @@ def main(argv):
         width, _, a = load(argv[2])
         _, _, b = load(argv[3])
         x1, y1, x2, y2 = map(int, argv[4:8])
-        print(sum(1 for i in rect_pixels(width, x1, y1, x2, y2)
-                  if max(abs(a[i + k] - b[i + k]) for k in range(3)) > 24))
+        print(sum(1 for i in rect_pixels(width, x1, y1, x2, y2) if differs(a, b, i)))
     elif command == 'count':
         width, _, px = load(argv[2])
         x1, y1, x2, y2, r, g, b = map(int, argv[3:10])
@@ -65,8 +69,7 @@ def main(argv):
         xs, ys = [], []
         for y in range(y1, y2 + 1):
             for x in range(x1, x2 + 1):
-                i = (y * width + x) * 3
-                if max(abs(a[i + k] - b[i + k]) for k in range(3)) > 24:
+                if differs(a, b, (y * width + x) * 3):
                     xs.append(x)
                     ys.append(y)
         if not xs:
