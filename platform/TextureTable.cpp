@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "platform/GLContext.h"
@@ -184,12 +183,7 @@ void TextureTable::drawSprite3D(int32_t id, const Vector3& position, float scale
 }
 
 float TextureTable::billboardAngle(const Vector3& position, const Vector3& eye) {
-    const double dx = position.x - eye.x;
-    const double dz = position.z - eye.z;
-    float a = static_cast<float>(std::atan2(dz, dx) / static_cast<double>(DegToRad));
-    if (a < 0.0f)
-        a += 360.0f;
-    return 90.0f - a;
+    return 90.0f - headingDegrees(Vector2(position.x - eye.x, position.z - eye.z));
 }
 
 void TextureTable::drawBillboard(int32_t id, const Vector3& position, float scale, bool mirrored) {
