@@ -136,16 +136,8 @@ void TextureTable::drawTextureRect(int32_t id, int32_t x1, int32_t y1, int32_t x
     owner->enter2D();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
-    glBegin(GL_QUADS);
-    glTexCoord2f(c.s0, c.t0);
-    glVertex2i(x1, y1);
-    glTexCoord2f(c.s1, c.t0);
-    glVertex2i(x2, y1);
-    glTexCoord2f(c.s1, c.t1);
-    glVertex2i(x2, y2);
-    glTexCoord2f(c.s0, c.t1);
-    glVertex2i(x1, y2);
-    glEnd();
+    drawScreenQuad(c, static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                   static_cast<float>(y2));
     glDisable(GL_TEXTURE_2D);
     owner->leave2D();
 }
