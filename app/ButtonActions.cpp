@@ -21,26 +21,63 @@ void applyPreset(TamoEngineCore& core, int32_t id) {
 
 ButtonFollowUp performButtonAction(TamoEngineCore& core, int32_t id) {
     switch (id) {
-    case ButtonQuit: return ButtonFollowUp::Quit;
-    case ButtonSave: return ButtonFollowUp::SaveMapFile;
-    case ButtonLoad: return ButtonFollowUp::LoadMapFile;
-    case ButtonEditMode: core.toggleEditMode(); break;
-    case ButtonView: core.toggleView(); break;
-    case ButtonTextureNext: core.stepTexture(1); break;
-    case ButtonTexturePrevious: core.stepTexture(-1); break;
-    case ButtonScaleUUp: core.changeScale(1, true); break;
-    case ButtonScaleUDown: core.changeScale(-1, true); break;
-    case ButtonScaleVUp: core.changeScale(1, false); break;
-    case ButtonScaleVDown: core.changeScale(-1, false); break;
-    case ButtonOffsetUDown: core.changeOffset(-1, true); break;
-    case ButtonOffsetUUp: core.changeOffset(1, true); break;
-    case ButtonOffsetVDown: core.changeOffset(-1, false); break;
-    case ButtonOffsetVUp: core.changeOffset(1, false); break;
-    case ButtonRotate: core.rotateMaterial(); break;
-    case ButtonLevelUp: core.levelUp(); break;
-    case ButtonLevelDown: core.levelDown(); break;
-    case ButtonSpriteTypeNext: core.stepSpriteType(1); break;
-    case ButtonSpriteTypePrevious: core.stepSpriteType(-1); break;
+    case ButtonQuit:
+        return ButtonFollowUp::Quit;
+    case ButtonSave:
+        return ButtonFollowUp::SaveMapFile;
+    case ButtonLoad:
+        return ButtonFollowUp::LoadMapFile;
+    case ButtonEditMode:
+        core.toggleEditMode();
+        break;
+    case ButtonView:
+        core.toggleView();
+        break;
+    case ButtonTextureNext:
+        core.stepTexture(1);
+        break;
+    case ButtonTexturePrevious:
+        core.stepTexture(-1);
+        break;
+    case ButtonScaleUUp:
+        core.changeScale(1, true);
+        break;
+    case ButtonScaleUDown:
+        core.changeScale(-1, true);
+        break;
+    case ButtonScaleVUp:
+        core.changeScale(1, false);
+        break;
+    case ButtonScaleVDown:
+        core.changeScale(-1, false);
+        break;
+    case ButtonOffsetUDown:
+        core.changeOffset(-1, true);
+        break;
+    case ButtonOffsetUUp:
+        core.changeOffset(1, true);
+        break;
+    case ButtonOffsetVDown:
+        core.changeOffset(-1, false);
+        break;
+    case ButtonOffsetVUp:
+        core.changeOffset(1, false);
+        break;
+    case ButtonRotate:
+        core.rotateMaterial();
+        break;
+    case ButtonLevelUp:
+        core.levelUp();
+        break;
+    case ButtonLevelDown:
+        core.levelDown();
+        break;
+    case ButtonSpriteTypeNext:
+        core.stepSpriteType(1);
+        break;
+    case ButtonSpriteTypePrevious:
+        core.stepSpriteType(-1);
+        break;
     default:
         if (id >= ButtonFirstPreset && id <= ButtonLastPreset)
             applyPreset(core, id);

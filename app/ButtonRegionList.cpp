@@ -23,4 +23,6 @@ bool hasRegion(const ButtonRegionList& list, int32_t id) {
     return false;
 }
 
-void clearRegions(ButtonRegionList& list) { list.clear(); }
+void clearRegions(ButtonRegionList& list) {
+    list.clear();
+}

@@ -14,12 +14,9 @@ struct ArchiveMember {
 
 // The archive's layout: members end to end in this order.
 constexpr ArchiveMember ArchiveMembers[] = {
-    {"Media\\Block0_8.raw", 192},
-    {"Media\\Block1_16.raw", 768},
-    {"Media\\Font16x16_256128.raw", 98304},
-    {"Media\\Sky51232.raw", 49152},
-    {"Media\\Sprites512.raw", 786432},
-    {"Media\\InterfaceSprites512256.raw", 393216},
+    {"Media\\Block0_8.raw", 192},           {"Media\\Block1_16.raw", 768},
+    {"Media\\Font16x16_256128.raw", 98304}, {"Media\\Sky51232.raw", 49152},
+    {"Media\\Sprites512.raw", 786432},      {"Media\\InterfaceSprites512256.raw", 393216},
 };
 
 }  // namespace
@@ -63,4 +60,6 @@ bool initApplication() {
     return true;
 }
 
-bool mainWindowFailed() { return windowFailed; }
+bool mainWindowFailed() {
+    return windowFailed;
+}

@@ -81,8 +81,8 @@ MainWindow::MainWindow(WindowDescription description) : Window(description) {
     font = new BitmapFont(glContext, FontTextureId);
     createWorld();
 
-    engineCore->textureCount = loadLooseTextures(
-        *glContext->textures, [this](int32_t id, const AverageColour& colour) {
+    engineCore->textureCount =
+        loadLooseTextures(*glContext->textures, [this](int32_t id, const AverageColour& colour) {
             engineCore->addTextureColour(id, colour.red, colour.green, colour.blue);
         });
 
@@ -102,8 +102,8 @@ uint8_t* MainWindow::loadMedia(const char* name) {
 void MainWindow::reportMissingMedia() const {
     if (mediaError.empty())
         return;
-    std::fprintf(stderr, "tamotown: media missing (%s); working directory %s\n",
-                 mediaError.c_str(), workingDirectory().c_str());
+    std::fprintf(stderr, "tamotown: media missing (%s); working directory %s\n", mediaError.c_str(),
+                 workingDirectory().c_str());
 }
 
 void MainWindow::loadArchiveTextures() {
@@ -113,8 +113,8 @@ void MainWindow::loadArchiveTextures() {
             createColourKeyTexture(glContext->textures.get(), pixels, image.width, image.height,
                                    image.textureId);
         else
-            createUniformAlphaTexture(glContext->textures.get(), pixels, image.width,
-                                      image.height, image.textureId, 1.0f);
+            createUniformAlphaTexture(glContext->textures.get(), pixels, image.width, image.height,
+                                      image.textureId, 1.0f);
         delete[] pixels;
     }
 }
@@ -231,8 +231,7 @@ void MainWindow::drawSpritePanel(int32_t bx, int32_t by) {
     if (!spriteSheet->isValidFrame(engineCore->spriteType, 0))
         return;
     spriteSheet->selectFrame(engineCore->spriteType, 0);
-    glContext->textures->drawTextureRect(WorldSheetTextureId, bx + 59, by + 34, bx + 122,
-                                         by + 100);
+    glContext->textures->drawTextureRect(WorldSheetTextureId, bx + 59, by + 34, bx + 122, by + 100);
 }
 
 void MainWindow::drawCaption() {
@@ -243,8 +242,8 @@ void MainWindow::drawCaption() {
 }
 
 bool MainWindow::answerClick() {
-    const int32_t id = buttons.takeClick(leftButtonDown, mouseX, mouseY, engineCore->editMode,
-                                         engineCore->view3D);
+    const int32_t id =
+        buttons.takeClick(leftButtonDown, mouseX, mouseY, engineCore->editMode, engineCore->view3D);
     if (id == ButtonNone)
         return false;
     playSound("pip.wav", true);
@@ -315,9 +314,16 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
         return;
     char ch = 0;
     switch (nameKeyAction(a, &ch)) {
-    case NameKeyAction::AppendChar: engineCore->sprites->appendNameChar(ch); break;
-    case NameKeyAction::EraseLastChar: engineCore->sprites->eraseLastNameChar(); break;
-    case NameKeyAction::DeleteSelected: engineCore->sprites->deleteSelected(); break;
-    case NameKeyAction::None: break;
+    case NameKeyAction::AppendChar:
+        engineCore->sprites->appendNameChar(ch);
+        break;
+    case NameKeyAction::EraseLastChar:
+        engineCore->sprites->eraseLastNameChar();
+        break;
+    case NameKeyAction::DeleteSelected:
+        engineCore->sprites->deleteSelected();
+        break;
+    case NameKeyAction::None:
+        break;
     }
 }

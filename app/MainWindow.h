@@ -64,8 +64,8 @@ private:
     void runPendingFileCommand();
     MapFileCommands mapFileCommands() const;
     // A failure goes to stderr and the caption; success clears the caption.
-    void reportMapFileOutcome(MapFileOutcome outcome, const char* action,
-                              const std::string& why, const char* failureCaption);
+    void reportMapFileOutcome(MapFileOutcome outcome, const char* action, const std::string& why,
+                              const char* failureCaption);
 
     enum class FileCommand { None, Save, Load };
 

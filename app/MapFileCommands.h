@@ -9,8 +9,8 @@ class TamoSpriteObjectSet;
 // chosen by the user, then the map section and the sprite section.
 
 constexpr int32_t MapFileNameBufferSize = 300;
-extern const char MapFileDefaultName[];   // "default.map"
-extern const char MapFileExtension[];     // "map"
+extern const char MapFileDefaultName[];  // "default.map"
+extern const char MapFileExtension[];    // "map"
 // Description and pattern pairs, each zero-terminated, the list ending in an
 // extra zero.
 extern const char MapFileFilter[];

@@ -6,7 +6,9 @@ void StatusCaption::show(const char* newText, uint32_t now) {
     visible = !text.empty();
 }
 
-void StatusCaption::hide() { visible = false; }
+void StatusCaption::hide() {
+    visible = false;
+}
 
 const char* StatusCaption::textAt(uint32_t now) const {
     // Unsigned difference: correct across the wrap of the 32-bit tick.

@@ -93,7 +93,8 @@ void buildCity(Vector3* eye, Vector3* direction) {
     for (int32_t sx = 0; sx < 10; ++sx)
         for (int32_t sz = 0; sz < 10; ++sz) {
             const Vector3 origin = corner + Vector3(sx * 200.0f, 0, sz * 200.0f);
-            TamoSector* sector = s.map->sector(s.map->findOrCreateSector(origin + Vector3(1, 1, 1)));
+            TamoSector* sector =
+                s.map->sector(s.map->findOrCreateSector(origin + Vector3(1, 1, 1)));
             s.core->material = ground;
             for (int32_t x = 0; x < 20; ++x)
                 for (int32_t z = 0; z < 20; ++z)
@@ -119,4 +120,4 @@ void buildCity(Vector3* eye, Vector3* direction) {
     *direction = normalise(towards);
 }
 
-} // namespace bench
+}  // namespace bench

@@ -39,4 +39,4 @@ void placeBlocks(TamoSector& sector, const std::vector<MapBlock>& blocks);
 // direction that meets a tower after crossing the city.
 void buildCity(Vector3* eye, Vector3* direction);
 
-} // namespace bench
+}  // namespace bench

@@ -16,9 +16,11 @@ literal::QuadBuckets mergedBuckets(const OptimizedQuadHashTable& table) {
     return buckets;
 }
 
-} // namespace
+}  // namespace
 
-void LiteralQuadTable::mergeOnly() { mergedBuckets(*this); }
+void LiteralQuadTable::mergeOnly() {
+    mergedBuckets(*this);
+}
 
 void LiteralQuadTable::compile() {
     for (const std::vector<QuadRecord>& bucket : mergedBuckets(*this)) {

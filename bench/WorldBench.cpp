@@ -33,8 +33,8 @@ void fillTable(OptimizedQuadHashTable& table, const std::vector<MapBlock>& block
         for (int32_t f = 0; f < 6; ++f) {
             const TestFaceCorners& c = faceCorners[f];
             const FaceMaterial& m = b.faces[f];
-            table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU,
-                          m.offsetV, m.rotation, m.scaleU, m.scaleV);
+            table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU, m.offsetV,
+                          m.rotation, m.scaleU, m.scaleV);
         }
     }
 }
@@ -95,9 +95,15 @@ void mergeThroughSector(benchmark::State& state, Fill fill) {
     state.counters["quads"] = static_cast<double>(sector->quadTable->liveQuads().size());
 }
 
-void BM_MergeSolidSector_Sector(benchmark::State& s) { mergeThroughSector(s, Fill::Solid); }
-void BM_MergeCheckerboard_Sector(benchmark::State& s) { mergeThroughSector(s, Fill::Checkerboard); }
-void BM_MergeRandomHalf_Sector(benchmark::State& s) { mergeThroughSector(s, Fill::RandomHalf); }
+void BM_MergeSolidSector_Sector(benchmark::State& s) {
+    mergeThroughSector(s, Fill::Solid);
+}
+void BM_MergeCheckerboard_Sector(benchmark::State& s) {
+    mergeThroughSector(s, Fill::Checkerboard);
+}
+void BM_MergeRandomHalf_Sector(benchmark::State& s) {
+    mergeThroughSector(s, Fill::RandomHalf);
+}
 BENCHMARK(BM_MergeSolidSector_Sector)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MergeCheckerboard_Sector)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MergeRandomHalf_Sector)->Unit(benchmark::kMicrosecond);
@@ -115,18 +121,42 @@ void BM_HiddenFacesSolidSector_Indexed(benchmark::State& state) {
 }
 BENCHMARK(BM_HiddenFacesSolidSector_Indexed)->Unit(benchmark::kMicrosecond);
 
-void BM_MergeSolidSector_Indexed(benchmark::State& s) { mergeSector<false>(s, Fill::Solid); }
-void BM_MergeSolidSector_Literal(benchmark::State& s) { mergeSector<true>(s, Fill::Solid); }
-void BM_MergeCheckerboard_Indexed(benchmark::State& s) { mergeSector<false>(s, Fill::Checkerboard); }
-void BM_MergeCheckerboard_Literal(benchmark::State& s) { mergeSector<true>(s, Fill::Checkerboard); }
-void BM_MergeRandomHalf_Indexed(benchmark::State& s) { mergeSector<false>(s, Fill::RandomHalf); }
-void BM_MergeRandomHalf_Literal(benchmark::State& s) { mergeSector<true>(s, Fill::RandomHalf); }
-void BM_RebuildSolidSector_Indexed(benchmark::State& s) { rebuildSector<false>(s, Fill::Solid); }
-void BM_RebuildSolidSector_Literal(benchmark::State& s) { rebuildSector<true>(s, Fill::Solid); }
-void BM_RebuildCheckerboard_Indexed(benchmark::State& s) { rebuildSector<false>(s, Fill::Checkerboard); }
-void BM_RebuildCheckerboard_Literal(benchmark::State& s) { rebuildSector<true>(s, Fill::Checkerboard); }
-void BM_RebuildRandomHalf_Indexed(benchmark::State& s) { rebuildSector<false>(s, Fill::RandomHalf); }
-void BM_RebuildRandomHalf_Literal(benchmark::State& s) { rebuildSector<true>(s, Fill::RandomHalf); }
+void BM_MergeSolidSector_Indexed(benchmark::State& s) {
+    mergeSector<false>(s, Fill::Solid);
+}
+void BM_MergeSolidSector_Literal(benchmark::State& s) {
+    mergeSector<true>(s, Fill::Solid);
+}
+void BM_MergeCheckerboard_Indexed(benchmark::State& s) {
+    mergeSector<false>(s, Fill::Checkerboard);
+}
+void BM_MergeCheckerboard_Literal(benchmark::State& s) {
+    mergeSector<true>(s, Fill::Checkerboard);
+}
+void BM_MergeRandomHalf_Indexed(benchmark::State& s) {
+    mergeSector<false>(s, Fill::RandomHalf);
+}
+void BM_MergeRandomHalf_Literal(benchmark::State& s) {
+    mergeSector<true>(s, Fill::RandomHalf);
+}
+void BM_RebuildSolidSector_Indexed(benchmark::State& s) {
+    rebuildSector<false>(s, Fill::Solid);
+}
+void BM_RebuildSolidSector_Literal(benchmark::State& s) {
+    rebuildSector<true>(s, Fill::Solid);
+}
+void BM_RebuildCheckerboard_Indexed(benchmark::State& s) {
+    rebuildSector<false>(s, Fill::Checkerboard);
+}
+void BM_RebuildCheckerboard_Literal(benchmark::State& s) {
+    rebuildSector<true>(s, Fill::Checkerboard);
+}
+void BM_RebuildRandomHalf_Indexed(benchmark::State& s) {
+    rebuildSector<false>(s, Fill::RandomHalf);
+}
+void BM_RebuildRandomHalf_Literal(benchmark::State& s) {
+    rebuildSector<true>(s, Fill::RandomHalf);
+}
 
 BENCHMARK(BM_MergeSolidSector_Indexed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MergeSolidSector_Literal)->Unit(benchmark::kMicrosecond);
@@ -164,17 +194,24 @@ void pickInCity(benchmark::State& state, float step) {
     state.counters["hitDistance"] = length(hit - eye);
 }
 
-void BM_PlacePick_Indexed(benchmark::State& s) { pickInCity<false>(s, 1.0f); }
-void BM_PlacePick_Literal(benchmark::State& s) { pickInCity<true>(s, 1.0f); }
-void BM_PaintPick_Indexed(benchmark::State& s) { pickInCity<false>(s, 0.1f); }
-void BM_PaintPick_Literal(benchmark::State& s) { pickInCity<true>(s, 0.1f); }
+void BM_PlacePick_Indexed(benchmark::State& s) {
+    pickInCity<false>(s, 1.0f);
+}
+void BM_PlacePick_Literal(benchmark::State& s) {
+    pickInCity<true>(s, 1.0f);
+}
+void BM_PaintPick_Indexed(benchmark::State& s) {
+    pickInCity<false>(s, 0.1f);
+}
+void BM_PaintPick_Literal(benchmark::State& s) {
+    pickInCity<true>(s, 0.1f);
+}
 BENCHMARK(BM_PlacePick_Indexed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlacePick_Literal)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintPick_Indexed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintPick_Literal)->Unit(benchmark::kMicrosecond)->Iterations(5);
 
-} // namespace
-
+}  // namespace
 
 namespace {
 
@@ -318,7 +355,7 @@ BENCHMARK(BM_SaveMillionBlocks_Literal)->Unit(benchmark::kMillisecond)->Iteratio
 BENCHMARK(BM_LoadMillionBlocks)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_LoadMillionBlocks_Literal)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -350,11 +387,15 @@ void planFrame(benchmark::State& state) {
     s.core->view3D = true;
 }
 
-void BM_PlanFrame_Indexed(benchmark::State& s) { planFrame<false>(s); }
-void BM_PlanFrame_Literal(benchmark::State& s) { planFrame<true>(s); }
+void BM_PlanFrame_Indexed(benchmark::State& s) {
+    planFrame<false>(s);
+}
+void BM_PlanFrame_Literal(benchmark::State& s) {
+    planFrame<true>(s);
+}
 BENCHMARK(BM_PlanFrame_Indexed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlanFrame_Literal)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

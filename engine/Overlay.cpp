@@ -47,8 +47,8 @@ std::array<std::string, 5> materialHudLines(const FaceMaterial& material) {
         const char* format;
         int32_t value;
     } lines[5] = {
-        {"X ZOOM %d", material.scaleU},  {"Y ZOOM %d", material.scaleV},
-        {"DIR %d", material.rotation},   {"START X %d", material.offsetU},
+        {"X ZOOM %d", material.scaleU},   {"Y ZOOM %d", material.scaleV},
+        {"DIR %d", material.rotation},    {"START X %d", material.offsetU},
         {"START Y %d", material.offsetV},
     };
     std::array<std::string, 5> texts;

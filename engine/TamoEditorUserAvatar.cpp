@@ -20,10 +20,10 @@ constexpr float pitchLimit = 90.0f;
 constexpr int32_t editBlocks = 0;
 constexpr int32_t editSprites = 1;
 
-} // namespace
+}  // namespace
 
 TamoEditorUserAvatar::TamoEditorUserAvatar(Window* window, TamoEngineCore* core)
-    : lastCursorX(window->mouseX), lastCursorY(window->mouseY), window(window), core(core) {}
+        : lastCursorX(window->mouseX), lastCursorY(window->mouseY), window(window), core(core) {}
 
 TamoEditorUserAvatar::~TamoEditorUserAvatar() = default;
 
@@ -40,7 +40,9 @@ AvatarInput TamoEditorUserAvatar::readPlatformInput() {
     return in;
 }
 
-void TamoEditorUserAvatar::update() { updateWith(readPlatformInput()); }
+void TamoEditorUserAvatar::update() {
+    updateWith(readPlatformInput());
+}
 
 void TamoEditorUserAvatar::updateWith(const AvatarInput& frameInput) {
     input = frameInput;
@@ -146,7 +148,7 @@ void TamoEditorUserAvatar::flyWithMouse() {
     int32_t x = cx, y = cy;
     warpCursor(&x, &y, cx, cy);
     yaw += (x - cx) * mouseDegreesPerPixel;
-    pitch += (y - cy) * mouseDegreesPerPixel; // moving the mouse down raises the view
+    pitch += (y - cy) * mouseDegreesPerPixel;  // moving the mouse down raises the view
     aimCamera();
     float speed = 0.0f;
     if (window->leftButtonDown)

@@ -17,7 +17,7 @@ struct AvatarInput {
     bool downArrow = false;
     int32_t cursorScreenX = -1;
     int32_t cursorScreenY = -1;
-    float frameTime = 0.0f; // milliseconds of the previous frame
+    float frameTime = 0.0f;  // milliseconds of the previous frame
 };
 
 // The user's presence in the world: turns keys, mouse buttons and the cursor

@@ -24,26 +24,27 @@ constexpr int32_t materialShownFor = 4000;
 constexpr int32_t modeShownFor = 1500;
 constexpr int32_t hudLineHeight = 18;
 
-int32_t tickNow() { return static_cast<int32_t>(getTickCount()); }
+int32_t tickNow() {
+    return static_cast<int32_t>(getTickCount());
+}
 
 // Milliseconds from stamp to now, correct across the wrap of the tick.
 int32_t elapsedSince(int32_t stamp, int32_t now) {
     return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(stamp));
 }
 
-int32_t floorToInt(float value) { return static_cast<int32_t>(std::floor(value)); }
+int32_t floorToInt(float value) {
+    return static_cast<int32_t>(std::floor(value));
+}
 
-} // namespace
+}  // namespace
 
-TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_,
-                               BitmapFont* font_, int32_t firstTextureId_,
-                               int32_t planTileCurrent_, int32_t planTileOther_)
-    : glContext(glContext_),
-      spriteSheet(spriteSheet_),
-      font(font_),
-      firstTextureId(firstTextureId_),
-      planTileCurrent(planTileCurrent_),
-      planTileOther(planTileOther_) {
+TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_, BitmapFont* font_,
+                               int32_t firstTextureId_, int32_t planTileCurrent_,
+                               int32_t planTileOther_)
+        : glContext(glContext_), spriteSheet(spriteSheet_), font(font_),
+          firstTextureId(firstTextureId_), planTileCurrent(planTileCurrent_),
+          planTileOther(planTileOther_) {
     material.texture = firstTextureId;
 }
 
@@ -83,8 +84,7 @@ TamoSector* TamoEngineCore::keepIfComplete(TamoSector* sector, const TamoSectorD
     return owned.release();
 }
 
-bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t green,
-                                      int32_t blue) {
+bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t green, int32_t blue) {
     return textureColours.append(TextureColour{textureId, red, green, blue});
 }
 
@@ -101,7 +101,9 @@ bool TamoEngineCore::getTextureColour(int32_t textureId, int32_t& red, int32_t& 
     return false;
 }
 
-void TamoEngineCore::toggleView() { view3D = !view3D; }
+void TamoEngineCore::toggleView() {
+    view3D = !view3D;
+}
 
 void TamoEngineCore::toggleEditMode() {
     editMode = editMode == 0 ? 1 : 0;
@@ -119,11 +121,17 @@ void TamoEngineCore::centrePlanView() {
     currentLevel = floorToInt(eye.y / h);
 }
 
-void TamoEngineCore::touchMaterial() { materialShownAt = tickNow(); }
+void TamoEngineCore::touchMaterial() {
+    materialShownAt = tickNow();
+}
 
-void TamoEngineCore::levelUp() { ++currentLevel; }
+void TamoEngineCore::levelUp() {
+    ++currentLevel;
+}
 
-void TamoEngineCore::levelDown() { --currentLevel; }
+void TamoEngineCore::levelDown() {
+    --currentLevel;
+}
 
 void TamoEngineCore::stepTexture(int32_t delta) {
     // With nothing loaded there is no texture to step to; stepping would
@@ -195,8 +203,8 @@ void TamoEngineCore::drawHud() {
         fillRectWithTexture(0, h - 100, 100, h, material.texture, false, 1.0f);
         const std::array<std::string, 5> lines = materialHudLines(material);
         for (size_t k = 0; k < lines.size() && font; ++k)
-            font->drawText(105, h - 100 + static_cast<int32_t>(k) * hudLineHeight,
-                           lines[k].c_str(), 0, 0, 255, false, 1.0f, false);
+            font->drawText(105, h - 100 + static_cast<int32_t>(k) * hudLineHeight, lines[k].c_str(),
+                           0, 0, 255, false, 1.0f, false);
     }
 
     if (modeShownAt != 0 && font) {

@@ -60,7 +60,8 @@ int64_t readPart(FileStream& stream, int64_t offset, uint8_t* buffer, int32_t si
     if (size == 0 || !stream.isOpen())
         return 0;
     const int64_t fileSize = stream.size();
-    if (fileSize < 0 || offset >= fileSize || offset > INT32_MAX || !stream.seek(static_cast<int32_t>(offset), 0))
+    if (fileSize < 0 || offset >= fileSize || offset > INT32_MAX ||
+        !stream.seek(static_cast<int32_t>(offset), 0))
         return 0;
     const int64_t available = fileSize - offset;
     const int32_t wanted = available < size ? static_cast<int32_t>(available) : size;
@@ -94,7 +95,8 @@ int32_t archiveEntrySize(const char* name) {
 uint8_t* loadArchiveEntry(const char* name) {
     const int32_t index = findEntry(name);
     if (index < 0) {
-        lastError() = std::string("\"") + (name ? name : "(null)") + "\" is not a member of the archive";
+        lastError() =
+            std::string("\"") + (name ? name : "(null)") + "\" is not a member of the archive";
         return nullptr;
     }
     const ArchiveEntry entry = registry()[index];
@@ -108,15 +110,19 @@ uint8_t* loadArchiveEntry(const char* name) {
     if (got == entry.size) {
         lastError().clear();
     } else if (stream.openFailed()) {
-        lastError() = "cannot open archive \"" + archivePath() + "\" to read \"" + entry.name + "\"";
+        lastError() =
+            "cannot open archive \"" + archivePath() + "\" to read \"" + entry.name + "\"";
     } else {
-        lastError() = "archive \"" + archivePath() + "\" is too short: \"" + entry.name + "\" got " +
-                      std::to_string(got) + " of " + std::to_string(entry.size) + " bytes";
+        lastError() = "archive \"" + archivePath() + "\" is too short: \"" + entry.name +
+                      "\" got " + std::to_string(got) + " of " + std::to_string(entry.size) +
+                      " bytes";
     }
     return buffer;
 }
 
-const std::string& lastArchiveLoadError() { return lastError(); }
+const std::string& lastArchiveLoadError() {
+    return lastError();
+}
 
 bool buildArchive() {
     FileStream archive(archivePath().c_str(), "wb", FileStream::ReplaceAtomically);
@@ -146,4 +152,6 @@ bool buildArchive() {
     return written && complete;
 }
 
-void clearArchiveEntries() { registry().clear(); }
+void clearArchiveEntries() {
+    registry().clear();
+}

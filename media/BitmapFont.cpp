@@ -46,8 +46,8 @@ BitmapFont::Cell BitmapFont::cellOf(char character) {
     return fallbackCell;
 }
 
-std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, const char* text, bool centred,
-                                                      float scale) {
+std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, const char* text,
+                                                      bool centred, float scale) {
     std::vector<Glyph> glyphs;
     if (!text || !*text)
         return glyphs;
@@ -82,8 +82,8 @@ std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, cons
     return glyphs;
 }
 
-void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green, uint8_t blue,
-                          bool centred, float scale, bool alreadyIn2D) const {
+void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green,
+                          uint8_t blue, bool centred, float scale, bool alreadyIn2D) const {
     if (!text || !*text || !owner)
         return;
     const std::vector<Glyph> glyphs = layoutText(x, y, text, centred, scale);
@@ -117,8 +117,8 @@ void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, u
         owner->leave2D();
 }
 
-void BitmapFont::drawNumber(int32_t x, int32_t y, int32_t value, uint8_t red, uint8_t green, uint8_t blue,
-                            bool centred, float scale, bool alreadyIn2D) const {
+void BitmapFont::drawNumber(int32_t x, int32_t y, int32_t value, uint8_t red, uint8_t green,
+                            uint8_t blue, bool centred, float scale, bool alreadyIn2D) const {
     char buffer[128];
     std::snprintf(buffer, sizeof(buffer), "%d", value);
     drawText(x, y, buffer, red, green, blue, centred, scale, alreadyIn2D);

@@ -38,7 +38,8 @@ public:
 
     static Cell cellOf(char character);
     // The quads drawText draws for text, in order.
-    static std::vector<Glyph> layoutText(int32_t x, int32_t y, const char* text, bool centred, float scale);
+    static std::vector<Glyph> layoutText(int32_t x, int32_t y, const char* text, bool centred,
+                                         float scale);
 
 private:
     GLContext* owner;

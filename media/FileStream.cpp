@@ -20,7 +20,8 @@ std::string baseNameOf(const std::string& path) {
 std::string resolvedTarget(const std::string& path) {
     char resolved[PATH_MAX];
     struct stat info;
-    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && realpath(path.c_str(), resolved))
+    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+        realpath(path.c_str(), resolved))
         return resolved;
     return path;
 }
@@ -58,7 +59,7 @@ uint32_t loadLE(const uint8_t* bytes) {
 }  // namespace
 
 FileStream::FileStream(const char* path, const char* mode, OpenKind openKind)
-    : kind(openKind), targetPath(nativePath(path)) {
+        : kind(openKind), targetPath(nativePath(path)) {
     if (!path || !*path || !mode) {
         failedToOpen = true;
         return;
@@ -70,9 +71,13 @@ FileStream::FileStream(const char* path, const char* mode, OpenKind openKind)
     failedToOpen = (handle == nullptr);
 }
 
-FileStream::~FileStream() { close(); }
+FileStream::~FileStream() {
+    close();
+}
 
-void FileStream::openDirect(const char* mode) { handle = openFile(targetPath.c_str(), mode); }
+void FileStream::openDirect(const char* mode) {
+    handle = openFile(targetPath.c_str(), mode);
+}
 
 void FileStream::openReplacement(const char* mode) {
     if (std::strchr(mode, 'w') == nullptr || std::strchr(mode, '+') != nullptr)
@@ -126,7 +131,9 @@ bool FileStream::writeBytes(const void* buffer, int32_t count) {
     return true;
 }
 
-bool FileStream::readU8(uint8_t* value) { return readBytes(value, 1); }
+bool FileStream::readU8(uint8_t* value) {
+    return readBytes(value, 1);
+}
 
 bool FileStream::readU32(uint32_t* value) {
     uint8_t bytes[4];
@@ -152,7 +159,9 @@ bool FileStream::readF32(float* value) {
     return true;
 }
 
-bool FileStream::writeU8(uint8_t value) { return writeBytes(&value, 1); }
+bool FileStream::writeU8(uint8_t value) {
+    return writeBytes(&value, 1);
+}
 
 bool FileStream::writeU32(uint32_t value) {
     uint8_t bytes[4];

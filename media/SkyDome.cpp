@@ -9,8 +9,8 @@
 #include "platform/Geometry.h"
 
 SkyDome::SkyDome(float radius, int32_t slices, int32_t stacks, int32_t textureId)
-    : sliceCount(std::max(slices, 3)), stackCount(std::max(stacks, 3)), listId(nextDisplayListId()),
-      sphereRadius(radius) {
+        : sliceCount(std::max(slices, 3)), stackCount(std::max(stacks, 3)),
+          listId(nextDisplayListId()), sphereRadius(radius) {
     const GLuint list = static_cast<GLuint>(listId);
     if (glIsList(list))
         glDeleteLists(list, 1);
@@ -43,9 +43,7 @@ SkyDome::Vertex SkyDome::vertexAt(int32_t k, float angle) const {
     const double radians = static_cast<double>(angle) * static_cast<double>(DegToRad);
     return Vertex{static_cast<float>(ring * std::cos(radians)),
                   static_cast<float>(k) * sphereRadius / static_cast<float>(stackCount),
-                  static_cast<float>(ring * std::sin(radians)),
-                  angle / 360.0f,
-                  1.0f - height};
+                  static_cast<float>(ring * std::sin(radians)), angle / 360.0f, 1.0f - height};
 }
 
 std::vector<SkyDome::Vertex> SkyDome::sphereVertices() const {

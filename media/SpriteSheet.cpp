@@ -7,7 +7,8 @@
 
 SpriteSheet::SpriteSheet(GLContext* owner_, const uint8_t* rgbPixels, int32_t width, int32_t height,
                          int32_t textureId, uint8_t filterMode_)
-    : owner(owner_), sheetWidth(width), sheetHeight(height), texture(textureId), filterMode(filterMode_) {
+        : owner(owner_), sheetWidth(width), sheetHeight(height), texture(textureId),
+          filterMode(filterMode_) {
     rgba = rgbToRgba(rgbPixels, width, height);
     if (rgba.empty()) {
         sheetWidth = 0;
@@ -16,7 +17,8 @@ SpriteSheet::SpriteSheet(GLContext* owner_, const uint8_t* rgbPixels, int32_t wi
     }
     // Key-coloured pixels become transparent black.
     for (size_t i = 0; i < rgba.size(); i += 4) {
-        if (rgba[i] == ColourKeyRed && rgba[i + 1] == ColourKeyGreen && rgba[i + 2] == ColourKeyBlue) {
+        if (rgba[i] == ColourKeyRed && rgba[i + 1] == ColourKeyGreen &&
+            rgba[i + 2] == ColourKeyBlue) {
             rgba[i] = rgba[i + 1] = rgba[i + 2] = rgba[i + 3] = 0;
         }
     }
@@ -26,7 +28,8 @@ SpriteSheet::SpriteSheet(GLContext* owner_, const uint8_t* rgbPixels, int32_t wi
 }
 
 bool SpriteSheet::pixelIs(int32_t x, int32_t y, const uint8_t mark[3]) const {
-    const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(sheetWidth) + static_cast<size_t>(x)) * 4;
+    const size_t at =
+        (static_cast<size_t>(y) * static_cast<size_t>(sheetWidth) + static_cast<size_t>(x)) * 4;
     return rgba[at] == mark[0] && rgba[at + 1] == mark[1] && rgba[at + 2] == mark[2];
 }
 
@@ -81,9 +84,11 @@ void SpriteSheet::addFrame(bool newGroup, const SpriteFrame& frame) {
 }
 
 void SpriteSheet::copyColourToTransparent(int32_t x, int32_t y, int32_t fromX, int32_t fromY) {
-    const size_t to = (static_cast<size_t>(y) * static_cast<size_t>(sheetWidth) + static_cast<size_t>(x)) * 4;
-    const size_t from =
-        (static_cast<size_t>(fromY) * static_cast<size_t>(sheetWidth) + static_cast<size_t>(fromX)) * 4;
+    const size_t to =
+        (static_cast<size_t>(y) * static_cast<size_t>(sheetWidth) + static_cast<size_t>(x)) * 4;
+    const size_t from = (static_cast<size_t>(fromY) * static_cast<size_t>(sheetWidth) +
+                         static_cast<size_t>(fromX)) *
+                        4;
     rgba[to] = rgba[from];
     rgba[to + 1] = rgba[from + 1];
     rgba[to + 2] = rgba[from + 2];

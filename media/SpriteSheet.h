@@ -33,8 +33,8 @@ public:
 
     // The caller keeps the RGB pixels. Null pixels or a size below 1 give a
     // sheet without frames and without a texture.
-    SpriteSheet(GLContext* owner, const uint8_t* rgbPixels, int32_t width, int32_t height, int32_t textureId,
-                uint8_t filterMode);
+    SpriteSheet(GLContext* owner, const uint8_t* rgbPixels, int32_t width, int32_t height,
+                int32_t textureId, uint8_t filterMode);
     SpriteSheet(const SpriteSheet&) = delete;
     SpriteSheet& operator=(const SpriteSheet&) = delete;
 
@@ -47,7 +47,9 @@ public:
 
     int32_t groupCount() const { return groups.count(); }
     // Valid when isValidFrame(group, frame).
-    const SpriteFrame& frameAt(int32_t group, int32_t frame) const { return groups[group].frames[frame]; }
+    const SpriteFrame& frameAt(int32_t group, int32_t frame) const {
+        return groups[group].frames[frame];
+    }
     int32_t textureId() const { return texture; }
     int32_t width() const { return sheetWidth; }
     int32_t height() const { return sheetHeight; }

@@ -16,10 +16,10 @@ std::vector<uint8_t> rgbToRgba(const uint8_t* rgbPixels, int32_t width, int32_t 
 // Uploads an RGBA copy in which key-coloured pixels get alpha 0 (their colour
 // is kept) and all others alpha 255, with nearest filtering. False when
 // nothing was uploaded (null pixels, size below 1, no table).
-bool createColourKeyTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width, int32_t height,
-                            int32_t id);
+bool createColourKeyTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width,
+                            int32_t height, int32_t id);
 
 // Uploads an RGBA copy whose alpha is alpha x 255 truncated (alpha clamped to
 // 0..1) on every pixel, with linear filtering.
-bool createUniformAlphaTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width, int32_t height,
-                               int32_t id, float alpha);
+bool createUniformAlphaTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width,
+                               int32_t height, int32_t id, float alpha);

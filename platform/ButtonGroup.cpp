@@ -29,7 +29,7 @@ bool ButtonGroup::addButton(int16_t left, int16_t top, int16_t right, int16_t bo
                             const char* caption, int16_t id) {
     if (find(id))
         return false;
-    Button button{nextControl++, left, top, right, bottom, id, caption != nullptr,
+    Button button{nextControl++,         left, top, right, bottom, id, caption != nullptr,
                   caption ? caption : ""};
     controls()[button.control] = this;
     buttons.push_front(std::move(button));

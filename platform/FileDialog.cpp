@@ -131,7 +131,8 @@ void clampAndCentre(GtkWidget* widget, gpointer) {
     GtkWindow* window = GTK_WINDOW(widget);
     GdkDisplay* display = gtk_widget_get_display(widget);
     GdkWindow* gdkWindow = gtk_widget_get_window(widget);
-    GdkMonitor* monitor = gdkWindow ? gdk_display_get_monitor_at_window(display, gdkWindow) : nullptr;
+    GdkMonitor* monitor =
+        gdkWindow ? gdk_display_get_monitor_at_window(display, gdkWindow) : nullptr;
     if (!monitor)
         monitor = gdk_display_get_monitor(display, 0);
     if (!monitor)
@@ -187,7 +188,8 @@ void makeTransientFor(GtkWidget* dialog, SDL_Window* owner) {
 }
 
 // Runs a message box over parent; true when the user chose the accepting button.
-bool askUser(GtkWidget* parent, GtkMessageType type, const std::string& text, const char* acceptLabel) {
+bool askUser(GtkWidget* parent, GtkMessageType type, const std::string& text,
+             const char* acceptLabel) {
     GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(parent), GTK_DIALOG_MODAL, type,
                                             GTK_BUTTONS_NONE, "%s", text.c_str());
     gtk_window_set_title(GTK_WINDOW(box), acceptLabel ? "Replace File" : "Cannot Use This Name");
@@ -259,7 +261,8 @@ bool exists(const std::string& path) {
 void proposeName(GtkFileChooser* chooser, bool save, const std::string& proposed) {
     const std::string path = absolutePath(proposed);
     const std::string folder = proposed.empty() ? currentFolder() : folderOfPath(path);
-    gtk_file_chooser_set_current_folder(chooser, isFolder(folder) ? folder.c_str() : currentFolder().c_str());
+    gtk_file_chooser_set_current_folder(chooser, isFolder(folder) ? folder.c_str()
+                                                                  : currentFolder().c_str());
     const std::string name = proposed.empty() ? std::string() : path.substr(fileNameStart(path));
     if (name.empty())
         return;
@@ -283,7 +286,8 @@ Verdict checkChoice(GtkWidget* dialog, bool save, std::string* path, int32_t buf
     const std::string shown = chosen.substr(fileNameStart(chosen));
     if (chosen.size() + 1 > static_cast<size_t>(bufferSize)) {
         askUser(dialog, GTK_MESSAGE_ERROR,
-                "The path of \"" + shown + "\" is too long (at most " + std::to_string(bufferSize - 1) +
+                "The path of \"" + shown + "\" is too long (at most " +
+                    std::to_string(bufferSize - 1) +
                     " characters). Choose a shorter name or folder.",
                 nullptr);
         return Verdict::ChooseAgain;
@@ -294,12 +298,14 @@ Verdict checkChoice(GtkWidget* dialog, bool save, std::string* path, int32_t buf
     }
     if (save) {
         if (!isFolder(folderOfPath(chosen))) {
-            askUser(dialog, GTK_MESSAGE_ERROR, "The folder of \"" + shown + "\" does not exist.", nullptr);
+            askUser(dialog, GTK_MESSAGE_ERROR, "The folder of \"" + shown + "\" does not exist.",
+                    nullptr);
             return Verdict::ChooseAgain;
         }
         if (exists(chosen) &&
             !askUser(dialog, GTK_MESSAGE_QUESTION,
-                     "A file named \"" + shown + "\" already exists. Do you want to replace it?", "_Replace"))
+                     "A file named \"" + shown + "\" already exists. Do you want to replace it?",
+                     "_Replace"))
             return Verdict::ChooseAgain;
     } else if (!exists(chosen)) {
         askUser(dialog, GTK_MESSAGE_ERROR, "The file \"" + shown + "\" does not exist.", nullptr);
@@ -331,15 +337,18 @@ bool fileDialog(uintptr_t ownerWindow, bool save, char* buffer, int32_t bufferSi
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
 
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
-        save ? "Save As" : "Open", nullptr, save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
-        "_Cancel", GTK_RESPONSE_CANCEL, save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+        save ? "Save As" : "Open", nullptr,
+        save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+        GTK_RESPONSE_CANCEL, save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     gtk_file_chooser_set_local_only(chooser, TRUE);
-    gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);  // asked below, after the extension rule
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser,
+                                                   FALSE);  // asked below, after the extension rule
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     addFilters(chooser, filter);
-    proposeName(chooser, save, std::string(buffer, strnlen(buffer, static_cast<size_t>(bufferSize))));
+    proposeName(chooser, save,
+                std::string(buffer, strnlen(buffer, static_cast<size_t>(bufferSize))));
     prepareWindow(dialog);
     makeTransientFor(dialog, owner);
 

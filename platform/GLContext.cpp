@@ -17,10 +17,12 @@ void GLContext::LightSet::placeLights() const {
             continue;
         const GLenum name = GL_LIGHT0 + static_cast<GLenum>(i);
         if (light.directional) {
-            const GLfloat position[4] = {-light.direction.x, -light.direction.y, -light.direction.z, 0.0f};
+            const GLfloat position[4] = {-light.direction.x, -light.direction.y, -light.direction.z,
+                                         0.0f};
             glLightfv(name, GL_POSITION, position);
         } else {
-            const GLfloat position[4] = {light.position.x, light.position.y, light.position.z, 1.0f};
+            const GLfloat position[4] = {light.position.x, light.position.y, light.position.z,
+                                         1.0f};
             const GLfloat spot[4] = {light.direction.x, light.direction.y, light.direction.z, 1.0f};
             glLightfv(name, GL_POSITION, position);
             glLightfv(name, GL_SPOT_DIRECTION, spot);
@@ -29,7 +31,7 @@ void GLContext::LightSet::placeLights() const {
 }
 
 GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, int32_t colourBits)
-    : width(width_), height(height_) {
+        : width(width_), height(height_) {
     // The window asked SDL for its RGBA, double-buffered, 24-bit-depth surface
     // when it was created; the colour depth is fixed there.
     (void)colourBits;
@@ -141,13 +143,15 @@ Vector3 GLContext::project(Vector3 point) const {
     const float screenX =
         w * ((p.x * 2.0f * f.near / rl + p.z * (f.right + f.left) / rl) / -p.z + 1.0f) * 0.5f;
     const float screenY =
-        h * (2.0f - ((p.z * (f.top + f.bottom) / tb + p.y * 2.0f * f.near / tb) / -p.z + 1.0f)) * 0.5f;
+        h * (2.0f - ((p.z * (f.top + f.bottom) / tb + p.y * 2.0f * f.near / tb) / -p.z + 1.0f)) *
+        0.5f;
     return Vector3(screenX, screenY, p.z);
 }
 
 void GLContext::makeCurrent() {
     if (renderingContext)
-        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window), static_cast<SDL_GLContext>(renderingContext));
+        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window),
+                           static_cast<SDL_GLContext>(renderingContext));
 }
 
 void GLContext::setClearColour(int32_t red, int32_t green, int32_t blue) {

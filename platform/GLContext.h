@@ -47,7 +47,8 @@ public:
     // Camera and projection.
     void applyCamera();
     void applyProjection();
-    void setProjection(float left, float right, float bottom, float top, float nearPlane, float farPlane);
+    void setProjection(float left, float right, float bottom, float top, float nearPlane,
+                       float farPlane);
     // The world point on the near plane under window pixel (x, y), origin top
     // left; (0, 0, 0) for a pixel outside the viewport.
     Vector3 unproject(float x, float y) const;

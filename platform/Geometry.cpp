@@ -8,10 +8,16 @@ namespace {
 
 const float HalfTurnRadians = 1.5707964f;  // pi / 2 as float
 
-float radians(float degrees) { return degrees * DegToRad; }
+float radians(float degrees) {
+    return degrees * DegToRad;
+}
 
-float cosOf(float radiansValue) { return static_cast<float>(std::cos(static_cast<double>(radiansValue))); }
-float sinOf(float radiansValue) { return static_cast<float>(std::sin(static_cast<double>(radiansValue))); }
+float cosOf(float radiansValue) {
+    return static_cast<float>(std::cos(static_cast<double>(radiansValue)));
+}
+float sinOf(float radiansValue) {
+    return static_cast<float>(std::sin(static_cast<double>(radiansValue)));
+}
 
 float degreesOfAtan2(float y, float x) {
     const double r = std::atan2(static_cast<double>(y), static_cast<double>(x));
@@ -20,11 +26,17 @@ float degreesOfAtan2(float y, float x) {
 
 }  // namespace
 
-float length(const Vector3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+float length(const Vector3& v) {
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
 
-float distance(const Vector3& a, const Vector3& b) { return length(a - b); }
+float distance(const Vector3& a, const Vector3& b) {
+    return length(a - b);
+}
 
-float dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 Vector3 normalise(Vector3& v) {
     const float len = length(v);

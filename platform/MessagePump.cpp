@@ -25,8 +25,12 @@ uint32_t postedEventBase() {
     }
     return base;
 }
-uint32_t postedMessageType() { return postedEventBase(); }
-uint32_t quitMessageType() { return postedEventBase() + 1; }
+uint32_t postedMessageType() {
+    return postedEventBase();
+}
+uint32_t quitMessageType() {
+    return postedEventBase() + 1;
+}
 
 // Sends message to every registered window; a handler may delete windows.
 void broadcast(uint32_t message, uintptr_t wParam) {
@@ -53,7 +57,8 @@ void routeWindowEvent(const SDL_WindowEvent& event) {
         dispatchWindowMessage(event.windowID, MsgClose, 0, 0);
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-        dispatchWindowMessage(event.windowID, MsgSize, 0, makeMessageParam(event.data1, event.data2));
+        dispatchWindowMessage(event.windowID, MsgSize, 0,
+                              makeMessageParam(event.data1, event.data2));
         break;
     case SDL_WINDOWEVENT_EXPOSED:
         dispatchWindowMessage(event.windowID, MsgPaint, 0, 0);

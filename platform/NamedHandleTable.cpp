@@ -1,7 +1,7 @@
 #include "platform/NamedHandleTable.h"
 
 NamedHandleTable::NamedHandleTable(int32_t entryCount)
-    : entries(entryCount > 0 ? static_cast<size_t>(entryCount) : 0) {}
+        : entries(entryCount > 0 ? static_cast<size_t>(entryCount) : 0) {}
 
 void NamedHandleTable::set(int32_t index, uintptr_t handle, const char* name) {
     if (entries.empty())

@@ -32,8 +32,8 @@ TextureTable::~TextureTable() {
     deleteAllTextures();
 }
 
-bool TextureTable::uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height, int32_t id,
-                                 uint8_t filterMode) {
+bool TextureTable::uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height,
+                                 int32_t id, uint8_t filterMode) {
     if (!rgbaPixels || width <= 0 || height <= 0)
         return false;
     const GLuint name = static_cast<GLuint>(id);
@@ -49,7 +49,8 @@ bool TextureTable::uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgbaPixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgbaPixels);
     return records.append(TextureRecord{id, width, height});
 }
 
@@ -97,8 +98,8 @@ TexCoords TextureTable::getTexCoords(int32_t recordIndex) const {
                      static_cast<float>(source.bottom - source.top + 1)};
 }
 
-void TextureTable::drawSprite2D(int32_t id, int32_t x, int32_t y, float scale, bool centred, bool mirrored,
-                                float angle) {
+void TextureTable::drawSprite2D(int32_t id, int32_t x, int32_t y, float scale, bool centred,
+                                bool mirrored, float angle) {
     const int32_t index = findTexture(id);
     if (index < 0 || !owner)
         return;

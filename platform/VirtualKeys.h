@@ -46,18 +46,18 @@ constexpr int32_t VK_LCONTROL = 162;
 constexpr int32_t VK_RCONTROL = 163;
 constexpr int32_t VK_LMENU = 164;
 constexpr int32_t VK_RMENU = 165;
-constexpr int32_t VK_OEM_1 = 186;       // ;:
-constexpr int32_t VK_OEM_PLUS = 187;    // =+
+constexpr int32_t VK_OEM_1 = 186;     // ;:
+constexpr int32_t VK_OEM_PLUS = 187;  // =+
 constexpr int32_t VK_OEM_COMMA = 188;
 constexpr int32_t VK_OEM_MINUS = 189;
 constexpr int32_t VK_OEM_PERIOD = 190;
-constexpr int32_t VK_OEM_2 = 191;       // /?
-constexpr int32_t VK_OEM_3 = 192;       // `~
-constexpr int32_t VK_OEM_4 = 219;       // [{
-constexpr int32_t VK_OEM_5 = 220;       // \|
-constexpr int32_t VK_OEM_6 = 221;       // ]}
-constexpr int32_t VK_OEM_7 = 222;       // '"
-constexpr int32_t VK_OEM_102 = 226;     // the extra key beside left Shift
+constexpr int32_t VK_OEM_2 = 191;    // /?
+constexpr int32_t VK_OEM_3 = 192;    // `~
+constexpr int32_t VK_OEM_4 = 219;    // [{
+constexpr int32_t VK_OEM_5 = 220;    // \|
+constexpr int32_t VK_OEM_6 = 221;    // ]}
+constexpr int32_t VK_OEM_7 = 222;    // '"
+constexpr int32_t VK_OEM_102 = 226;  // the extra key beside left Shift
 
 // The virtual-key code of an SDL key (scancode and keycode as SDL reports
 // them), or 0 for a key without one. Letters follow the keyboard layout; the

@@ -70,14 +70,14 @@ int32_t mouseCode(uint32_t message) {
 
 Window::Window(const char* name, int32_t width, int32_t height, bool /*noBackgroundBrush*/,
                bool resizable, Window* parent, bool fullScreen_, int32_t bitsPerPixel)
-    : fullScreen(fullScreen_), serialNumber(nextSerial++) {
+        : fullScreen(fullScreen_), serialNumber(nextSerial++) {
     liveWindows()[serialNumber] = this;
     open(name, width, height, resizable, parent, bitsPerPixel);
 }
 
 Window::Window(const WindowDescription& d)
-    : Window(d.title, d.width, d.height, d.noBackgroundBrush, d.resizable, d.parent,
-             d.fullScreen, d.bitsPerPixel) {}
+        : Window(d.title, d.width, d.height, d.noBackgroundBrush, d.resizable, d.parent,
+                 d.fullScreen, d.bitsPerPixel) {}
 
 void Window::open(const char* name, int32_t width, int32_t height, bool resizable,
                   const Window* parent, int32_t bitsPerPixel) {
@@ -146,9 +146,13 @@ void Window::addMenu(const char* title, const char* const* items) {
     menu->addPopup(title, items);
 }
 
-bool Window::isActive() const { return alive && active; }
+bool Window::isActive() const {
+    return alive && active;
+}
 
-bool Window::isAlive() const { return alive; }
+bool Window::isAlive() const {
+    return alive;
+}
 
 int32_t Window::clientLeft() const {
     int x = 0;
@@ -313,7 +317,8 @@ void dispatchWindowMessage(uint32_t windowId, uint32_t message, uintptr_t wParam
         window->handleMessage(message, wParam, lParam);
 }
 
-void dispatchPostedMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+void dispatchPostedMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam) {
     const auto found = liveWindows().find(windowSerial);
     if (found != liveWindows().end())
         found->second->handleMessage(message, wParam, lParam);

@@ -16,8 +16,8 @@ class WindowMenu;
 // 4 right down, 5 left double-click, 6 right double-click).
 class Window {
 public:
-    Window(const char* name, int32_t width, int32_t height, bool noBackgroundBrush,
-           bool resizable, Window* parent, bool fullScreen, int32_t bitsPerPixel);
+    Window(const char* name, int32_t width, int32_t height, bool noBackgroundBrush, bool resizable,
+           Window* parent, bool fullScreen, int32_t bitsPerPixel);
     explicit Window(const WindowDescription& description);
     virtual ~Window();
 
@@ -78,8 +78,8 @@ protected:
 private:
     uint32_t serialNumber = 0;
 
-    void open(const char* name, int32_t width, int32_t height, bool resizable,
-              const Window* parent, int32_t bitsPerPixel);
+    void open(const char* name, int32_t width, int32_t height, bool resizable, const Window* parent,
+              int32_t bitsPerPixel);
     void recordMouse(uint32_t message, intptr_t lParam);
     void deliverControlCommand(uintptr_t control, int32_t id);
 };
@@ -88,7 +88,8 @@ private:
 // window still exists; messages for a destroyed window get no handling.
 void dispatchWindowMessage(uint32_t windowId, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Hands a message posted with postMessage to its window, if it still exists.
-void dispatchPostedMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam, intptr_t lParam);
+void dispatchPostedMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam);
 // The Window whose SDL window has id windowId, or null.
 Window* windowFromId(uint32_t windowId);
 // True while window has been constructed and not yet destroyed.

@@ -28,7 +28,8 @@ const WindowMenu::Item* WindowMenu::item(int32_t popupIndex, int32_t itemIndex) 
 
 void WindowMenu::checkMenuItem(int32_t popupIndex, int32_t itemIndex, bool checked) {
     if (item(popupIndex, itemIndex))
-        popups[static_cast<size_t>(popupIndex)].items[static_cast<size_t>(itemIndex)].checked = checked;
+        popups[static_cast<size_t>(popupIndex)].items[static_cast<size_t>(itemIndex)].checked =
+            checked;
 }
 
 bool WindowMenu::isItemChecked(int32_t popupIndex, int32_t itemIndex) const {

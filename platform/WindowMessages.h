@@ -5,14 +5,14 @@
 // classic window-message numbering so that logs read familiarly.
 enum WindowMessage : uint32_t {
     MsgDestroy = 0x0002,
-    MsgSize = 0x0005,          // lParam: width in the low half, height in the high half
+    MsgSize = 0x0005,  // lParam: width in the low half, height in the high half
     MsgPaint = 0x000F,
     MsgClose = 0x0010,
     MsgQuit = 0x0012,
-    MsgActivateApp = 0x001C,   // wParam: non-zero when the application becomes active
-    MsgKeyDown = 0x0100,       // wParam: virtual-key code
-    MsgCommand = 0x0111,       // wParam: command id; lParam: 0 for menus, else a control handle
-    MsgMouseMove = 0x0200,     // lParam: x in the low half, y in the high half
+    MsgActivateApp = 0x001C,  // wParam: non-zero when the application becomes active
+    MsgKeyDown = 0x0100,      // wParam: virtual-key code
+    MsgCommand = 0x0111,      // wParam: command id; lParam: 0 for menus, else a control handle
+    MsgMouseMove = 0x0200,    // lParam: x in the low half, y in the high half
     MsgLeftButtonDown = 0x0201,
     MsgLeftButtonUp = 0x0202,
     MsgLeftDoubleClick = 0x0203,

@@ -23,8 +23,7 @@ struct TextImage {
     std::vector<uint8_t> rgba;
 };
 
-TextImage renderText(const char* text, uint8_t red, uint8_t green, uint8_t blue,
-                     bool transparent) {
+TextImage renderText(const char* text, uint8_t red, uint8_t green, uint8_t blue, bool transparent) {
     TextImage image;
     cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* measure = cairo_create(probe);

@@ -24,6 +24,7 @@ run_suite() {
 }
 
 scripts/setup.sh build
+scripts/check-format.sh
 run_suite build
 
 scripts/setup.sh build-sanitize -DTAMO_SANITIZE=ON

@@ -4,22 +4,28 @@
 #include <cmath>
 
 namespace {
-uint8_t clampByte(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f))); }
+uint8_t clampByte(float v) {
+    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f)));
+}
 }  // namespace
 
 Rgb mixRgb(Rgb a, Rgb b, float t) {
-    return {clampByte(a.r + (b.r - a.r) * t), clampByte(a.g + (b.g - a.g) * t), clampByte(a.b + (b.b - a.b) * t)};
+    return {clampByte(a.r + (b.r - a.r) * t), clampByte(a.g + (b.g - a.g) * t),
+            clampByte(a.b + (b.b - a.b) * t)};
 }
 
-Rgb shadeRgb(Rgb c, float factor) { return {clampByte(c.r * factor), clampByte(c.g * factor), clampByte(c.b * factor)}; }
+Rgb shadeRgb(Rgb c, float factor) {
+    return {clampByte(c.r * factor), clampByte(c.g * factor), clampByte(c.b * factor)};
+}
 
 Rgb rgbOf(int r, int g, int b) {
-    return {static_cast<uint8_t>(std::clamp(r, 0, 255)), static_cast<uint8_t>(std::clamp(g, 0, 255)),
+    return {static_cast<uint8_t>(std::clamp(r, 0, 255)),
+            static_cast<uint8_t>(std::clamp(g, 0, 255)),
             static_cast<uint8_t>(std::clamp(b, 0, 255))};
 }
 
 Canvas::Canvas(int width, int height, Rgb fill)
-    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height * 3) {
+        : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height * 3) {
     for (size_t i = 0; i < pixels_.size(); i += 3) {
         pixels_[i] = fill.r;
         pixels_[i + 1] = fill.g;
@@ -28,13 +34,15 @@ Canvas::Canvas(int width, int height, Rgb fill)
 }
 
 Rgb Canvas::get(int x, int y) const {
-    if (!contains(x, y)) return kKeyColour;
+    if (!contains(x, y))
+        return kKeyColour;
     const size_t i = (static_cast<size_t>(y) * width_ + x) * 3;
     return {pixels_[i], pixels_[i + 1], pixels_[i + 2]};
 }
 
 void Canvas::set(int x, int y, Rgb c) {
-    if (!contains(x, y)) return;
+    if (!contains(x, y))
+        return;
     const size_t i = (static_cast<size_t>(y) * width_ + x) * 3;
     pixels_[i] = c.r;
     pixels_[i + 1] = c.g;
@@ -42,11 +50,13 @@ void Canvas::set(int x, int y, Rgb c) {
 }
 
 void Canvas::blend(int x, int y, Rgb c, float alpha) {
-    if (!contains(x, y) || alpha <= 0.0f) return;
+    if (!contains(x, y) || alpha <= 0.0f)
+        return;
     const Rgb old = get(x, y);
     // Blending onto the key colour would leave purple fringes: treat it as empty.
     if (old == kKeyColour) {
-        if (alpha >= 0.5f) set(x, y, c);
+        if (alpha >= 0.5f)
+            set(x, y, c);
         return;
     }
     set(x, y, mixRgb(old, c, std::min(alpha, 1.0f)));
@@ -54,7 +64,8 @@ void Canvas::blend(int x, int y, Rgb c, float alpha) {
 
 void Canvas::fillRect(int x0, int y0, int x1, int y1, Rgb c) {
     for (int y = std::max(y0, 0); y <= std::min(y1, height_ - 1); ++y)
-        for (int x = std::max(x0, 0); x <= std::min(x1, width_ - 1); ++x) set(x, y, c);
+        for (int x = std::max(x0, 0); x <= std::min(x1, width_ - 1); ++x)
+            set(x, y, c);
 }
 
 void Canvas::frameRect(int x0, int y0, int x1, int y1, Rgb c) {
@@ -66,7 +77,8 @@ void Canvas::frameRect(int x0, int y0, int x1, int y1, Rgb c) {
 
 void Canvas::verticalGradient(int x0, int y0, int x1, int y1, Rgb top, Rgb bottom) {
     const int span = std::max(1, y1 - y0);
-    for (int y = y0; y <= y1; ++y) fillRect(x0, y, x1, y, mixRgb(top, bottom, float(y - y0) / span));
+    for (int y = y0; y <= y1; ++y)
+        fillRect(x0, y, x1, y, mixRgb(top, bottom, float(y - y0) / span));
 }
 
 void Canvas::bevelBox(int x0, int y0, int x1, int y1, Rgb face, bool raised) {
@@ -91,16 +103,19 @@ void Canvas::fillEllipse(float cx, float cy, float rx, float ry, Rgb c) {
                 for (int sx = 0; sx < 4; ++sx) {
                     const float px = x + (sx + 0.5f) / 4.0f - cx;
                     const float py = y + (sy + 0.5f) / 4.0f - cy;
-                    if ((px * px) / (rx * rx) + (py * py) / (ry * ry) <= 1.0f) ++inside;
+                    if ((px * px) / (rx * rx) + (py * py) / (ry * ry) <= 1.0f)
+                        ++inside;
                 }
-            if (inside) blend(x, y, c, inside / 16.0f);
+            if (inside)
+                blend(x, y, c, inside / 16.0f);
         }
     }
 }
 
 void Canvas::fillPolygon(const std::vector<float>& xy, Rgb c) {
     const size_t n = xy.size() / 2;
-    if (n < 3) return;
+    if (n < 3)
+        return;
     float minY = xy[1], maxY = xy[1], minX = xy[0], maxX = xy[0];
     for (size_t i = 0; i < n; ++i) {
         minX = std::min(minX, xy[2 * i]);
@@ -112,7 +127,8 @@ void Canvas::fillPolygon(const std::vector<float>& xy, Rgb c) {
         bool in = false;
         for (size_t i = 0, j = n - 1; i < n; j = i++) {
             const float xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];
-            if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi) in = !in;
+            if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi)
+                in = !in;
         }
         return in;
     };
@@ -121,8 +137,10 @@ void Canvas::fillPolygon(const std::vector<float>& xy, Rgb c) {
             int count = 0;
             for (int sy = 0; sy < 4; ++sy)
                 for (int sx = 0; sx < 4; ++sx)
-                    if (inside(x + (sx + 0.5f) / 4.0f, y + (sy + 0.5f) / 4.0f)) ++count;
-            if (count) blend(x, y, c, count / 16.0f);
+                    if (inside(x + (sx + 0.5f) / 4.0f, y + (sy + 0.5f) / 4.0f))
+                        ++count;
+            if (count)
+                blend(x, y, c, count / 16.0f);
         }
 }
 
@@ -141,7 +159,8 @@ void Canvas::paste(const Canvas& src, int dx, int dy) {
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) {
             const Rgb c = src.get(x, y);
-            if (c != kKeyColour) set(dx + x, dy + y, c);
+            if (c != kKeyColour)
+                set(dx + x, dy + y, c);
         }
 }
 
@@ -154,7 +173,8 @@ void Canvas::pasteScaled(const Canvas& src, int dx, int dy, int dw, int dh) {
             float r = 0, g = 0, b = 0, n = 0;
             for (int sy = int(sy0); sy < std::max(int(sy0) + 1, int(std::ceil(sy1))); ++sy)
                 for (int sx = int(sx0); sx < std::max(int(sx0) + 1, int(std::ceil(sx1))); ++sx) {
-                    const Rgb c = src.get(std::min(sx, src.width() - 1), std::min(sy, src.height() - 1));
+                    const Rgb c =
+                        src.get(std::min(sx, src.width() - 1), std::min(sy, src.height() - 1));
                     r += c.r;
                     g += c.g;
                     b += c.b;
@@ -167,6 +187,7 @@ void Canvas::pasteScaled(const Canvas& src, int dx, int dy, int dw, int dh) {
 Canvas Canvas::mirrored() const {
     Canvas out(width_, height_, kKeyColour);
     for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) out.set(width_ - 1 - x, y, get(x, y));
+        for (int x = 0; x < width_; ++x)
+            out.set(width_ - 1 - x, y, get(x, y));
     return out;
 }

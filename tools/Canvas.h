@@ -11,9 +11,9 @@ struct Rgb {
 // Transparent key colour of every colour-keyed image.
 constexpr Rgb kKeyColour{159, 0, 159};
 
-Rgb mixRgb(Rgb a, Rgb b, float t);        // t = 0 gives a, 1 gives b
-Rgb shadeRgb(Rgb c, float factor);        // multiplies, clamped
-Rgb rgbOf(int r, int g, int b);           // clamps each channel to 0..255
+Rgb mixRgb(Rgb a, Rgb b, float t);  // t = 0 gives a, 1 gives b
+Rgb shadeRgb(Rgb c, float factor);  // multiplies, clamped
+Rgb rgbOf(int r, int g, int b);     // clamps each channel to 0..255
 
 // An RGB picture with rows from the top down, as the raw image format stores it.
 // Every drawing call clips to the picture; rectangles are inclusive.

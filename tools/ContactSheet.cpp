@@ -11,7 +11,9 @@ namespace {
 
 using media_layout::kPanels;
 
-Rgb checker(int x, int y) { return ((x / 6 + y / 6) % 2) ? Rgb{110, 110, 116} : Rgb{140, 140, 146}; }
+Rgb checker(int x, int y) {
+    return ((x / 6 + y / 6) % 2) ? Rgb{110, 110, 116} : Rgb{140, 140, 146};
+}
 
 void pasteEnlarged(Canvas& out, const Canvas& src, int dx, int dy, int factor) {
     for (int y = 0; y < src.height() * factor; ++y)
@@ -38,14 +40,17 @@ std::vector<Frame> scanFrames(const Canvas& sheet) {
                 continue;
             }
             int xr = x + 1;
-            while (xr < sheet.width() && sheet.get(xr, y) != kEndMark) ++xr;
+            while (xr < sheet.width() && sheet.get(xr, y) != kEndMark)
+                ++xr;
             int yb = y + 1;
-            while (xr < sheet.width() && yb < sheet.height() && sheet.get(xr, yb) != kEndMark) ++yb;
+            while (xr < sheet.width() && yb < sheet.height() && sheet.get(xr, yb) != kEndMark)
+                ++yb;
             if (xr >= sheet.width() || yb >= sheet.height()) {
                 ++x;
                 continue;
             }
-            if (c == kNewGroupMark) ++group;
+            if (c == kNewGroupMark)
+                ++group;
             frames.push_back({group, x + 1, y + 1, xr - 1, yb - 1});
             tallest = std::max(tallest, yb - y);
             x = xr + 1;
@@ -58,20 +63,23 @@ std::vector<Frame> scanFrames(const Canvas& sheet) {
 const Frame* findFrame(const std::vector<Frame>& frames, int group, int index) {
     int seen = 0;
     for (const Frame& f : frames)
-        if (f.group == group && seen++ == index) return &f;
+        if (f.group == group && seen++ == index)
+            return &f;
     return nullptr;
 }
 
 Canvas crop(const Canvas& src, const Frame& f) {
     Canvas out(f.right - f.left + 1, f.bottom - f.top + 1, kKeyColour);
     for (int y = 0; y < out.height(); ++y)
-        for (int x = 0; x < out.width(); ++x) out.set(x, y, src.get(f.left + x, f.top + y));
+        for (int x = 0; x < out.width(); ++x)
+            out.set(x, y, src.get(f.left + x, f.top + y));
     return out;
 }
 
 // Draws text from the font image the way the program does: 16 x 16 cells,
 // nearest sampling, 18 x scale advance, key colour transparent, colour modulated.
-void fontText(Canvas& out, const Canvas& font, int x, int y, const char* text, Rgb colour, float scale, bool centred) {
+void fontText(Canvas& out, const Canvas& font, int x, int y, const char* text, Rgb colour,
+              float scale, bool centred) {
     static const char kMap[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!\xa9";
     const int advance = int(18 * scale), size = int(16 * scale);
     if (centred) {
@@ -79,15 +87,20 @@ void fontText(Canvas& out, const Canvas& font, int x, int y, const char* text, R
         y -= advance / 2;
     }
     for (const char* p = text; *p; ++p, x += advance) {
-        if (*p == ' ') continue;
+        if (*p == ' ')
+            continue;
         const char* at = std::strchr(kMap, std::toupper(static_cast<unsigned char>(*p)));
         const int i = at ? int(at - kMap) : -1;
         const int cu = i >= 0 ? (i % 16) * 16 : 240, cv = i >= 0 ? (i / 16) * 16 : 112;
         for (int py = 0; py < size; ++py)
             for (int px = 0; px < size; ++px) {
-                const Rgb t = font.get(cu + int((px + 0.5f) * 16 / size), cv + int((py + 0.5f) * 16 / size));
-                if (t == kKeyColour) continue;
-                out.set(x + px, y + py, {uint8_t(t.r * colour.r / 255), uint8_t(t.g * colour.g / 255), uint8_t(t.b * colour.b / 255)});
+                const Rgb t =
+                    font.get(cu + int((px + 0.5f) * 16 / size), cv + int((py + 0.5f) * 16 / size));
+                if (t == kKeyColour)
+                    continue;
+                out.set(x + px, y + py,
+                        {uint8_t(t.r * colour.r / 255), uint8_t(t.g * colour.g / 255),
+                         uint8_t(t.b * colour.b / 255)});
             }
     }
 }
@@ -103,9 +116,11 @@ Canvas screenMockup(const MediaSet& media, bool spriteMode) {
         }
     const std::vector<Frame> frames = scanFrames(media.interfaceSprites);
     for (int g = 0; g < 5; ++g) {
-        if (g == (spriteMode ? 2 : 3)) continue;
+        if (g == (spriteMode ? 2 : 3))
+            continue;
         const Frame* f = findFrame(frames, g, 0);
-        if (f) screen.paste(crop(media.interfaceSprites, *f), kPanels[g].x, kPanels[g].y);
+        if (f)
+            screen.paste(crop(media.interfaceSprites, *f), kPanels[g].x, kPanels[g].y);
     }
     if (!spriteMode) {
         // What the main window draws on the block panel.
@@ -120,7 +135,8 @@ Canvas screenMockup(const MediaSet& media, bool spriteMode) {
     }
     fontText(screen, media.font, 200, 180, "EDITING MAP BLOCKS", Rgb{0, 0, 255}, 1.0f, false);
     fontText(screen, media.font, 200, 200, "START X -1 DIR 2 %", Rgb{255, 255, 0}, 1.0f, false);
-    fontText(screen, media.font, 200, 220, "Y ZOOM 3 <>|'!\xa9,.:;+-*/", Rgb{255, 255, 255}, 1.0f, false);
+    fontText(screen, media.font, 200, 220, "Y ZOOM 3 <>|'!\xa9,.:;+-*/", Rgb{255, 255, 255}, 1.0f,
+             false);
     // The sprite preview sits under the block panel in sprite mode; shown beside it here.
     const std::vector<Frame> world = scanFrames(media.worldSprites);
     const Frame* f = findFrame(world, spriteMode ? 1 : 0, 0);
@@ -129,7 +145,8 @@ Canvas screenMockup(const MediaSet& media, bool spriteMode) {
         Canvas sprite = crop(media.worldSprites, *f);
         Canvas scaled(63, 66, kKeyColour);
         for (int y = 0; y < 66; ++y)
-            for (int x = 0; x < 63; ++x) scaled.set(x, y, sprite.get(x * sprite.width() / 63, y * sprite.height() / 66));
+            for (int x = 0; x < 63; ++x)
+                scaled.set(x, y, sprite.get(x * sprite.width() / 63, y * sprite.height() / 66));
         screen.paste(scaled, 501 + 59, 350 + 34);
     }
     return screen;
@@ -149,12 +166,15 @@ Canvas makeContactSheet(const MediaSet& media) {
     const std::vector<Frame> panels = scanFrames(media.interfaceSprites);
     for (int g = 0; g < 5; ++g) {
         const Frame* f = findFrame(panels, g, 0);
-        if (!f) continue;
+        if (!f)
+            continue;
         for (const media_layout::Region& r : media_layout::kRegions) {
             const int x0 = f->left + r.left - kPanels[g].x, x1 = f->left + r.right - kPanels[g].x;
             const int y0 = f->top + r.top - kPanels[g].y, y1 = f->top + r.bottom - kPanels[g].y;
-            if (media_layout::regionPanel(r.id) != g) continue;
-            out.frameRect(10 + 2 * x0, y + 2 * y0, 10 + 2 * x1 + 1, y + 2 * y1 + 1, Rgb{255, 255, 0});
+            if (media_layout::regionPanel(r.id) != g)
+                continue;
+            out.frameRect(10 + 2 * x0, y + 2 * y0, 10 + 2 * x1 + 1, y + 2 * y1 + 1,
+                          Rgb{255, 255, 0});
         }
     }
     y += 522;

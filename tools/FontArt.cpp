@@ -17,7 +17,8 @@ GlyphRenderer::Mask fittedGlyph(const GlyphRenderer& glyphs, uint32_t code) {
     for (int size = 15; size > 8; --size)
         for (int width = size + 3; width >= size - 4; --width) {
             GlyphRenderer::Mask m = glyphs.glyph(code, size, width);
-            if (m.width <= kCell - 2 && m.height <= kCell - 2) return m;
+            if (m.width <= kCell - 2 && m.height <= kCell - 2)
+                return m;
         }
     return glyphs.glyph(code, 8);
 }
@@ -31,7 +32,8 @@ void drawGlyphCell(Canvas& font, int cx, int cy, const GlyphRenderer::Mask& m) {
     for (int y = 0; y < m.height; ++y)
         for (int x = 0; x < m.width; ++x) {
             const int c = m.at(x, y);
-            if (c < 90) continue;
+            if (c < 90)
+                continue;
             // Partly covered edge pixels get a light grey: still crisp when modulated by a colour.
             const float t = std::min(1.0f, (c - 90) / 110.0f);
             cell.set(ox + x, oy + y, mixRgb(Rgb{150, 150, 155}, Rgb{255, 255, 255}, t));
@@ -39,7 +41,8 @@ void drawGlyphCell(Canvas& font, int cx, int cy, const GlyphRenderer::Mask& m) {
     Canvas outlined = cell;
     for (int y = 0; y < kCell; ++y)
         for (int x = 0; x < kCell; ++x) {
-            if (cell.get(x, y) != kKeyColour) continue;
+            if (cell.get(x, y) != kKeyColour)
+                continue;
             bool nearGlyph = false;
             for (int dy = -1; dy <= 1 && !nearGlyph; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
@@ -49,10 +52,12 @@ void drawGlyphCell(Canvas& font, int cx, int cy, const GlyphRenderer::Mask& m) {
                         break;
                     }
                 }
-            if (nearGlyph) outlined.set(x, y, kGlyphOutline);
+            if (nearGlyph)
+                outlined.set(x, y, kGlyphOutline);
         }
     for (int y = 0; y < kCell; ++y)
-        for (int x = 0; x < kCell; ++x) font.set(cx + x, cy + y, outlined.get(x, y));
+        for (int x = 0; x < kCell; ++x)
+            font.set(cx + x, cy + y, outlined.get(x, y));
 }
 
 // The glyph for characters the font has no cell for: a framed question mark.
@@ -65,7 +70,8 @@ void drawFallbackCell(Canvas& font, const GlyphRenderer& glyphs, int cx, int cy)
     const int ox = (kCell - q.width) / 2, oy = 12 - q.top;
     for (int y = 0; y < q.height; ++y)
         for (int x = 0; x < q.width; ++x)
-            if (q.at(x, y) >= 110) cell.set(ox + x, oy + y, Rgb{255, 255, 255});
+            if (q.at(x, y) >= 110)
+                cell.set(ox + x, oy + y, Rgb{255, 255, 255});
     font.paste(cell, cx, cy);
 }
 }  // namespace

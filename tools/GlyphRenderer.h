@@ -10,12 +10,13 @@ class GlyphRenderer {
 public:
     struct Mask {
         int width = 0, height = 0;
-        int left = 0;     // pen to the mask's left column
-        int top = 0;      // baseline to the mask's top row (upwards)
-        int advance = 0;  // pen advance in pixels
+        int left = 0;                   // pen to the mask's left column
+        int top = 0;                    // baseline to the mask's top row (upwards)
+        int advance = 0;                // pen advance in pixels
         std::vector<uint8_t> coverage;  // width x height, 0..255
         uint8_t at(int x, int y) const {
-            return (x < 0 || y < 0 || x >= width || y >= height) ? 0 : coverage[size_t(y) * width + x];
+            return (x < 0 || y < 0 || x >= width || y >= height) ? 0
+                                                                 : coverage[size_t(y) * width + x];
         }
     };
 
@@ -33,9 +34,11 @@ public:
     int capHeight(int pixelSize) const;
 
     // Anti-aliased text with its pen starting at x and its baseline on row baseline.
-    void drawText(Canvas& canvas, int x, int baseline, const char* text, int pixelSize, Rgb colour) const;
+    void drawText(Canvas& canvas, int x, int baseline, const char* text, int pixelSize,
+                  Rgb colour) const;
     // Text whose capitals are centred on (cx, cy).
-    void drawCentred(Canvas& canvas, int cx, int cy, const char* text, int pixelSize, Rgb colour) const;
+    void drawCentred(Canvas& canvas, int cx, int cy, const char* text, int pixelSize,
+                     Rgb colour) const;
 
 private:
     int widthFor(int pixelSize) const;

@@ -28,7 +28,8 @@ using media_layout::Region;
 // A region moved into the coordinates of the panel it lies on.
 Region onPanel(int id, const Panel& panel) {
     for (const Region& r : kRegions)
-        if (r.id == id) return {id, r.left - panel.x, r.top - panel.y, r.right - panel.x, r.bottom - panel.y};
+        if (r.id == id)
+            return {id, r.left - panel.x, r.top - panel.y, r.right - panel.x, r.bottom - panel.y};
     std::abort();
 }
 
@@ -48,10 +49,13 @@ Canvas panelBase(const Panel& panel, bool roundLeft, bool roundTop) {
         for (int x = 0; x < panel.width; ++x) {
             const bool inCornerX = roundLeft ? x < cx : x > cx;
             const bool inCornerY = roundTop ? y < cy : y > cy;
-            if (!inCornerX || !inCornerY) continue;
+            if (!inCornerX || !inCornerY)
+                continue;
             const float d = std::hypot(float(x - cx), float(y - cy));
-            if (d > radius + 0.5f) c.set(x, y, kKeyColour);
-            else if (d > radius - 0.7f) c.set(x, y, Rgb{24, 28, 38});
+            if (d > radius + 0.5f)
+                c.set(x, y, kKeyColour);
+            else if (d > radius - 0.7f)
+                c.set(x, y, Rgb{24, 28, 38});
         }
     return c;
 }
@@ -62,7 +66,8 @@ void button(Canvas& c, const Region& r, Rgb face) {
 }
 
 // Text with a dark drop shadow, centred on (cx, cy).
-void label(Canvas& c, const GlyphRenderer& glyphs, int cx, int cy, const char* text, int size, Rgb colour = kWhite) {
+void label(Canvas& c, const GlyphRenderer& glyphs, int cx, int cy, const char* text, int size,
+           Rgb colour = kWhite) {
     glyphs.drawCentred(c, cx + 1, cy + 1, text, size, kDark);
     glyphs.drawCentred(c, cx, cy, text, size, colour);
 }
@@ -82,7 +87,8 @@ void plusSign(Canvas& c, int cx, int cy, bool plus) {
         const int o = pass == 0 ? 1 : 0;
         const Rgb colour = pass == 0 ? kDark : kWhite;
         c.fillRect(cx - 3 + o, cy - 1 + o, cx + 3 + o, cy + o, colour);
-        if (plus) c.fillRect(cx - 1 + o, cy - 3 + o, cx + o, cy + 3 + o, colour);
+        if (plus)
+            c.fillRect(cx - 1 + o, cy - 3 + o, cx + o, cy + 3 + o, colour);
     }
 }
 
@@ -91,10 +97,18 @@ enum class Arrow { Up, Down, Left, Right };
 void arrow(Canvas& c, float cx, float cy, float size, Arrow dir, Rgb colour) {
     const float s = size / 2;
     switch (dir) {
-        case Arrow::Up: c.fillPolygon({cx - s, cy + s * 0.6f, cx + s, cy + s * 0.6f, cx, cy - s * 0.7f}, colour); break;
-        case Arrow::Down: c.fillPolygon({cx - s, cy - s * 0.6f, cx + s, cy - s * 0.6f, cx, cy + s * 0.7f}, colour); break;
-        case Arrow::Left: c.fillPolygon({cx + s * 0.6f, cy - s, cx + s * 0.6f, cy + s, cx - s * 0.7f, cy}, colour); break;
-        case Arrow::Right: c.fillPolygon({cx - s * 0.6f, cy - s, cx - s * 0.6f, cy + s, cx + s * 0.7f, cy}, colour); break;
+    case Arrow::Up:
+        c.fillPolygon({cx - s, cy + s * 0.6f, cx + s, cy + s * 0.6f, cx, cy - s * 0.7f}, colour);
+        break;
+    case Arrow::Down:
+        c.fillPolygon({cx - s, cy - s * 0.6f, cx + s, cy - s * 0.6f, cx, cy + s * 0.7f}, colour);
+        break;
+    case Arrow::Left:
+        c.fillPolygon({cx + s * 0.6f, cy - s, cx + s * 0.6f, cy + s, cx - s * 0.7f, cy}, colour);
+        break;
+    case Arrow::Right:
+        c.fillPolygon({cx - s * 0.6f, cy - s, cx - s * 0.6f, cy + s, cx + s * 0.7f, cy}, colour);
+        break;
     }
 }
 
@@ -103,8 +117,12 @@ void shadowedArrow(Canvas& c, float cx, float cy, float size, Arrow dir) {
     arrow(c, cx, cy, size, dir, kWhite);
 }
 
-int midX(const Region& r) { return (r.left + r.right + 1) / 2; }
-int midY(const Region& r) { return (r.top + r.bottom + 1) / 2; }
+int midX(const Region& r) {
+    return (r.left + r.right + 1) / 2;
+}
+int midY(const Region& r) {
+    return (r.top + r.bottom + 1) / 2;
+}
 
 // Small pictures on the file buttons.
 void powerIcon(Canvas& c, float cx, float cy) {
@@ -126,8 +144,8 @@ void floppyIcon(Canvas& c, int x, int y) {
 void folderIcon(Canvas& c, int x, int y) {
     c.fillRect(x, y + 1, x + 5, y + 3, Rgb{230, 180, 70});
     c.fillRect(x, y + 3, x + 13, y + 11, Rgb{246, 200, 90});
-    c.fillPolygon({float(x + 2), float(y + 6), float(x + 15), float(y + 6), float(x + 13), float(y + 12), float(x),
-                   float(y + 12)},
+    c.fillPolygon({float(x + 2), float(y + 6), float(x + 15), float(y + 6), float(x + 13),
+                   float(y + 12), float(x), float(y + 12)},
                   Rgb{252, 220, 120});
     c.frameRect(x, y + 3, x + 13, y + 11, Rgb{150, 110, 40});
 }
@@ -201,19 +219,23 @@ Canvas blockPanel(const GlyphRenderer& g, const std::vector<Canvas>& textures) {
     label(c, g, midX(prev), midY(prev), "T-", 8);
 
     // Zoom: X across the top, Y down the left of the preview.
-    const Region zxUp = onPanel(8, p), zxDown = onPanel(9, p), zyUp = onPanel(10, p), zyDown = onPanel(11, p);
-    for (const Region& r : {zxUp, zxDown, zyUp, zyDown}) button(c, r, kZoomFace);
+    const Region zxUp = onPanel(8, p), zxDown = onPanel(9, p), zyUp = onPanel(10, p),
+                 zyDown = onPanel(11, p);
+    for (const Region& r : {zxUp, zxDown, zyUp, zyDown})
+        button(c, r, kZoomFace);
     plusSign(c, midX(zxUp), midY(zxUp), true);
     plusSign(c, midX(zxDown), midY(zxDown), false);
     plusSign(c, midX(zyUp), midY(zyUp), true);
     plusSign(c, midX(zyDown), midY(zyDown), false);
-    numberField(c, 99, 5, 131, 19);    // X zoom at (115, 12)
-    numberField(c, 53, 56, 75, 70);    // Y zoom at (65, 63)
+    numberField(c, 99, 5, 131, 19);  // X zoom at (115, 12)
+    numberField(c, 53, 56, 75, 70);  // Y zoom at (65, 63)
     label(c, g, 65, 49, "ZY", 7, Rgb{170, 230, 226});
 
     // Start offsets: X along the bottom, Y down the right.
-    const Region oxDown = onPanel(12, p), oxUp = onPanel(13, p), oyDown = onPanel(14, p), oyUp = onPanel(15, p);
-    for (const Region& r : {oxDown, oxUp, oyDown, oyUp}) button(c, r, kOffsetFace);
+    const Region oxDown = onPanel(12, p), oxUp = onPanel(13, p), oyDown = onPanel(14, p),
+                 oyUp = onPanel(15, p);
+    for (const Region& r : {oxDown, oxUp, oyDown, oyUp})
+        button(c, r, kOffsetFace);
     shadowedArrow(c, midX(oxDown) - 0.5f, midY(oxDown) - 0.5f, 8, Arrow::Left);
     shadowedArrow(c, midX(oxUp) - 0.5f, midY(oxUp) - 0.5f, 8, Arrow::Right);
     shadowedArrow(c, midX(oyDown) - 0.5f, midY(oyDown) - 0.5f, 8, Arrow::Down);
@@ -227,7 +249,7 @@ Canvas blockPanel(const GlyphRenderer& g, const std::vector<Canvas>& textures) {
     const Region rot = onPanel(16, p);
     button(c, rot, kButtonFace);
     label(c, g, midX(rot), rot.top + 5, "DIR", 7);
-    numberField(c, 19, 20, 35, 34);     // rotation at (27, 27)
+    numberField(c, 19, 20, 35, 34);  // rotation at (27, 27)
     rotateIcon(c, midX(rot), rot.bottom - 6);
 
     // Presets: miniatures of the six building facades.
@@ -284,6 +306,7 @@ Canvas makeInterfaceSprites(const GlyphRenderer& glyphs, const std::vector<Canva
     packer.addFrame(blockPanel(glyphs, textures), true);
     packer.addFrame(spritePanel(glyphs), true);
     packer.addFrame(levelPanel(glyphs), true);
-    if (!packer.allPlaced()) return Canvas(0, 0, kKeyColour);
+    if (!packer.allPlaced())
+        return Canvas(0, 0, kKeyColour);
     return sheet;
 }

@@ -33,22 +33,25 @@ struct Options {
 };
 
 void usage() {
-    std::fprintf(stderr,
-                 "usage: tamo_media_generator [OUTPUT-FOLDER] [--contact-sheet FILE.png] [--font FILE.ttf]\n");
+    std::fprintf(stderr, "usage: tamo_media_generator [OUTPUT-FOLDER] [--contact-sheet FILE.png] "
+                         "[--font FILE.ttf]\n");
 }
 
 bool parseArguments(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
+            if (i + 1 >= argc)
+                return false;
             out = argv[++i];
             return true;
         };
         if (arg == "--contact-sheet") {
-            if (!value(options.contactSheet)) return false;
+            if (!value(options.contactSheet))
+                return false;
         } else if (arg == "--font") {
-            if (!value(options.font)) return false;
+            if (!value(options.font))
+                return false;
         } else if (!arg.empty() && arg[0] != '-' && options.outputDir.empty()) {
             options.outputDir = arg;
         } else {
@@ -60,16 +63,20 @@ bool parseArguments(int argc, char** argv, Options& options) {
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out) std::fprintf(stderr, "tamo_media_generator: cannot write %s\n", path.c_str());
+    if (!out)
+        std::fprintf(stderr, "tamo_media_generator: cannot write %s\n", path.c_str());
     return static_cast<bool>(out);
 }
 
 bool makeFolder(const std::string& path) {
-    if (mkdir(path.c_str(), 0755) == 0) return true;
+    if (mkdir(path.c_str(), 0755) == 0)
+        return true;
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return true;
     std::fprintf(stderr, "tamo_media_generator: cannot create folder %s\n", path.c_str());
     return false;
 }
@@ -78,19 +85,25 @@ bool makeFolder(const std::string& path) {
 // numbering stays exactly 0 .. count - 1.
 void removeStaleTextures(const std::string& folder, const std::vector<std::string>& keep) {
     DIR* dir = opendir(folder.c_str());
-    if (!dir) return;
+    if (!dir)
+        return;
     std::vector<std::string> stale;
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         int n = 0, w = 0, h = 0;
-        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".raw") != 0) continue;
-        if (std::sscanf(name.c_str(), "%d_%d_%d.raw", &n, &w, &h) != 3) continue;
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".raw") != 0)
+            continue;
+        if (std::sscanf(name.c_str(), "%d_%d_%d.raw", &n, &w, &h) != 3)
+            continue;
         bool kept = false;
-        for (const std::string& k : keep) kept = kept || k == name;
-        if (!kept) stale.push_back(folder + "/" + name);
+        for (const std::string& k : keep)
+            kept = kept || k == name;
+        if (!kept)
+            stale.push_back(folder + "/" + name);
     }
     closedir(dir);
-    for (const std::string& path : stale) std::remove(path.c_str());
+    for (const std::string& path : stale)
+        std::remove(path.c_str());
 }
 
 bool makeMedia(const Options& options, MediaSet& media) {
@@ -111,13 +124,13 @@ bool makeMedia(const Options& options, MediaSet& media) {
     media.interfaceSprites = makeInterfaceSprites(labels, media.textures);
     media.clickSound = makeClickSound();
 
-    const Canvas* members[6] = {&media.currentTile, &media.otherTile, &media.font,
-                                &media.sky, &media.worldSprites, &media.interfaceSprites};
+    const Canvas* members[6] = {&media.currentTile, &media.otherTile,    &media.font,
+                                &media.sky,         &media.worldSprites, &media.interfaceSprites};
     for (int i = 0; i < 6; ++i) {
         const media_layout::Member& m = media_layout::kMembers[i];
         if (members[i]->width() != m.width || members[i]->height() != m.height) {
-            std::fprintf(stderr, "tamo_media_generator: %s came out %d x %d instead of %d x %d\n", m.name,
-                         members[i]->width(), members[i]->height(), m.width, m.height);
+            std::fprintf(stderr, "tamo_media_generator: %s came out %d x %d instead of %d x %d\n",
+                         m.name, members[i]->width(), members[i]->height(), m.width, m.height);
             return false;
         }
     }
@@ -133,27 +146,33 @@ bool writeMedia(const std::string& folder, const MediaSet& media) {
         std::fprintf(stderr, "tamo_media_generator: cannot enter %s\n", folder.c_str());
         return false;
     }
-    if (!makeFolder("Media") || !makeFolder("Textures")) return false;
+    if (!makeFolder("Media") || !makeFolder("Textures"))
+        return false;
 
-    const Canvas* members[6] = {&media.currentTile, &media.otherTile, &media.font,
-                                &media.sky, &media.worldSprites, &media.interfaceSprites};
+    const Canvas* members[6] = {&media.currentTile, &media.otherTile,    &media.font,
+                                &media.sky,         &media.worldSprites, &media.interfaceSprites};
     for (int i = 0; i < 6; ++i)
-        if (!writeFile(nativePath(media_layout::kMembers[i].name), members[i]->bytes())) return false;
+        if (!writeFile(nativePath(media_layout::kMembers[i].name), members[i]->bytes()))
+            return false;
 
     std::vector<std::string> textureNames;
     for (size_t n = 0; n < media.textures.size(); ++n) {
         const Canvas& t = media.textures[n];
-        const std::string name = std::to_string(n) + "_" + std::to_string(t.width()) + "_" + std::to_string(t.height()) + ".raw";
-        if (!writeFile("Textures/" + name, t.bytes())) return false;
+        const std::string name = std::to_string(n) + "_" + std::to_string(t.width()) + "_" +
+                                 std::to_string(t.height()) + ".raw";
+        if (!writeFile("Textures/" + name, t.bytes()))
+            return false;
         textureNames.push_back(name);
     }
     removeStaleTextures("Textures", textureNames);
-    if (!writeFile("pip.wav", media.clickSound)) return false;
+    if (!writeFile("pip.wav", media.clickSound))
+        return false;
 
     // The archive is assembled by the program's own archive writer from the loose members.
     clearArchiveEntries();
     setArchiveFile("TamoData.arc");
-    for (const media_layout::Member& m : media_layout::kMembers) addArchiveEntry(m.name, m.width * m.height * 3);
+    for (const media_layout::Member& m : media_layout::kMembers)
+        addArchiveEntry(m.name, m.width * m.height * 3);
     const bool built = buildArchive();
     clearArchiveEntries();
     struct stat st {};
@@ -173,13 +192,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     MediaSet media;
-    if (!makeMedia(options, media)) return 1;
+    if (!makeMedia(options, media))
+        return 1;
 
     // The contact sheet path is taken before changing into the output folder.
     if (!options.contactSheet.empty() && !writePng(makeContactSheet(media), options.contactSheet)) {
-        std::fprintf(stderr, "tamo_media_generator: cannot write %s\n", options.contactSheet.c_str());
+        std::fprintf(stderr, "tamo_media_generator: cannot write %s\n",
+                     options.contactSheet.c_str());
         return 1;
     }
-    if (!options.outputDir.empty() && !writeMedia(options.outputDir, media)) return 1;
+    if (!options.outputDir.empty() && !writeMedia(options.outputDir, media))
+        return 1;
     return 0;
 }

@@ -25,11 +25,11 @@ struct Panel {
     int x, y, width, height;
 };
 constexpr Panel kPanels[5] = {
-    {0, 0, 132, 30},     // quit, save, load
-    {560, 0, 80, 30},    // edit mode and view toggles
+    {0, 0, 132, 30},       // quit, save, load
+    {560, 0, 80, 30},      // edit mode and view toggles
     {459, 350, 181, 130},  // block material
     {501, 350, 139, 130},  // sprite type
-    {0, 400, 40, 80},    // level up and down
+    {0, 400, 40, 80},      // level up and down
 };
 
 // World sprite groups in sheet order. People have four frames (front, back,
@@ -39,9 +39,9 @@ struct SpriteGroup {
     int frames;
 };
 constexpr SpriteGroup kWorldGroups[] = {
-    {"man", 4},   {"woman", 4}, {"worker", 4}, {"elder", 4}, {"tree", 3},
-    {"street lamp", 3}, {"traffic light", 3}, {"bush", 3}, {"car", 3}, {"bench", 3},
-    {"dog", 4},   {"bus", 3},   {"taxi", 3},   {"fountain", 3},
+    {"man", 4},         {"woman", 4},         {"worker", 4}, {"elder", 4},    {"tree", 3},
+    {"street lamp", 3}, {"traffic light", 3}, {"bush", 3},   {"car", 3},      {"bench", 3},
+    {"dog", 4},         {"bus", 3},           {"taxi", 3},   {"fountain", 3},
 };
 constexpr int kWorldGroupCount = sizeof(kWorldGroups) / sizeof(kWorldGroups[0]);
 
@@ -88,6 +88,5 @@ constexpr Region kRegions[] = {
 constexpr int regionPanel(int id) {
     return id <= 3 ? 0 : id <= 5 ? 1 : id <= 22 ? 2 : id <= 24 ? 4 : 3;
 }
-
 
 }  // namespace media_layout

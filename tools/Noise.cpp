@@ -12,13 +12,18 @@ uint32_t mixBits(uint32_t h) {
     return h;
 }
 
-int wrap(int i, int n) { return ((i % n) + n) % n; }
+int wrap(int i, int n) {
+    return ((i % n) + n) % n;
+}
 
-float smooth(float t) { return t * t * (3.0f - 2.0f * t); }
+float smooth(float t) {
+    return t * t * (3.0f - 2.0f * t);
+}
 }  // namespace
 
 float latticeValue(int x, int y, uint32_t seed) {
-    const uint32_t h = mixBits(static_cast<uint32_t>(x) * 0x9e3779b1U ^ mixBits(static_cast<uint32_t>(y) + seed * 0x85ebca6bU));
+    const uint32_t h = mixBits(static_cast<uint32_t>(x) * 0x9e3779b1U ^
+                               mixBits(static_cast<uint32_t>(y) + seed * 0x85ebca6bU));
     return (h & 0xffffff) / float(0xffffff);
 }
 

@@ -5,7 +5,8 @@
 SheetPacker::SheetPacker(Canvas& sheet) : sheet_(sheet) {}
 
 void SheetPacker::newBand() {
-    if (bandHeight_ == 0) return;
+    if (bandHeight_ == 0)
+        return;
     // The scan resumes on the row below the lowest bottom-right mark; one spare row keeps bands apart.
     y_ += bandHeight_ + 1;
     x_ = 0;
@@ -15,7 +16,8 @@ void SheetPacker::newBand() {
 bool SheetPacker::addFrame(const Canvas& frame, bool startsGroup) {
     const int outerWidth = frame.width() + 2;
     const int outerHeight = frame.height() + 2;
-    if (x_ + outerWidth > sheet_.width() || y_ + outerHeight > sheet_.height() || (!startsGroup && groups_ == 0)) {
+    if (x_ + outerWidth > sheet_.width() || y_ + outerHeight > sheet_.height() ||
+        (!startsGroup && groups_ == 0)) {
         failed_ = true;
         return false;
     }
@@ -24,7 +26,8 @@ bool SheetPacker::addFrame(const Canvas& frame, bool startsGroup) {
     avoidMarkerColours(content);
     sheet_.fillRect(x_, y_, x_ + outerWidth - 1, y_ + outerHeight - 1, kKeyColour);
     for (int y = 0; y < content.height(); ++y)
-        for (int x = 0; x < content.width(); ++x) sheet_.set(x_ + 1 + x, y_ + 1 + y, content.get(x, y));
+        for (int x = 0; x < content.width(); ++x)
+            sheet_.set(x_ + 1 + x, y_ + 1 + y, content.get(x, y));
 
     const int right = x_ + outerWidth - 1;
     const int bottom = y_ + outerHeight - 1;
@@ -32,7 +35,8 @@ bool SheetPacker::addFrame(const Canvas& frame, bool startsGroup) {
     sheet_.set(right, y_, kEndMark);
     sheet_.set(right, bottom, kEndMark);
 
-    if (startsGroup) ++groups_;
+    if (startsGroup)
+        ++groups_;
     bandHeight_ = std::max(bandHeight_, outerHeight);
     x_ += outerWidth + 1;
     return true;

@@ -12,7 +12,8 @@ Canvas makeSkyImage() {
     Canvas sky(kWidth, kHeight, zenith);
     for (int y = 0; y < kHeight; ++y) {
         const float h = y / float(kHeight - 1);  // 0 at the zenith, 1 at the horizon
-        const Rgb base = h < 0.6f ? mixRgb(zenith, middle, h / 0.6f) : mixRgb(middle, horizon, (h - 0.6f) / 0.4f);
+        const Rgb base = h < 0.6f ? mixRgb(zenith, middle, h / 0.6f)
+                                  : mixRgb(middle, horizon, (h - 0.6f) / 0.4f);
         for (int x = 0; x < kWidth; ++x) {
             // The cloud field repeats every 512 columns, so the dome closes without a seam.
             // Rows are stretched near the horizon, where the dome's bands are tall.
@@ -20,7 +21,8 @@ Canvas makeSkyImage() {
             const float v = 0.15f + h * 0.6f;
             float cloud = tiledFractal(u, v, 8, 4, 31);
             cloud = std::clamp((cloud - 0.54f) * 3.4f, 0.0f, 1.0f);
-            cloud *= 0.35f + 0.65f * std::sin(h * 3.14159f);  // thin at the zenith and right at the horizon
+            cloud *= 0.35f +
+                     0.65f * std::sin(h * 3.14159f);  // thin at the zenith and right at the horizon
             const float lit = 0.92f + 0.08f * tiledNoise(u, v + 0.05f, 16, 77);
             const Rgb cloudColour = mixRgb(Rgb{236, 240, 246}, Rgb{255, 255, 255}, lit);
             sky.set(x, y, mixRgb(base, cloudColour, cloud * 0.85f));

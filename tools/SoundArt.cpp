@@ -9,9 +9,12 @@ void put16(std::vector<uint8_t>& out, int v) {
     out.push_back(static_cast<uint8_t>((v >> 8) & 0xff));
 }
 void put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xff));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xff));
 }
-void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void putTag(std::vector<uint8_t>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 }  // namespace
 
 // A soft 40 ms click: two sine partials with a quick attack and an exponential decay.
@@ -39,7 +42,8 @@ std::vector<uint8_t> makeClickSound() {
         const double attack = std::min(1.0, t / 0.0015);
         const double release = std::min(1.0, (double(kSamples - 1 - i) / kRate) / 0.004);
         const double envelope = attack * release * std::exp(-t / 0.009);
-        const double tone = 0.75 * std::sin(twoPi * 1760.0 * t) + 0.25 * std::sin(twoPi * 2640.0 * t);
+        const double tone =
+            0.75 * std::sin(twoPi * 1760.0 * t) + 0.25 * std::sin(twoPi * 2640.0 * t);
         put16(wav, static_cast<int>(std::lround(tone * envelope * 0.6 * 32767.0)));
     }
     return wav;

@@ -14,7 +14,8 @@ Canvas makeOtherLevelTile() {
     Canvas tile(16, 16, Rgb{150, 150, 150});
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            if ((x + y) % 4 == 0) tile.set(x, y, Rgb{190, 190, 190});
+            if ((x + y) % 4 == 0)
+                tile.set(x, y, Rgb{190, 190, 190});
     tile.frameRect(0, 0, 15, 15, Rgb{96, 96, 96});
     return tile;
 }

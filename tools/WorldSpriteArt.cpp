@@ -17,12 +17,14 @@ void outline(Canvas& c) {
     Canvas src = c;
     for (int y = 0; y < c.height(); ++y)
         for (int x = 0; x < c.width(); ++x) {
-            if (src.get(x, y) != kKey) continue;
+            if (src.get(x, y) != kKey)
+                continue;
             const bool touches = (src.contains(x - 1, y) && src.get(x - 1, y) != kKey) ||
                                  (src.contains(x + 1, y) && src.get(x + 1, y) != kKey) ||
                                  (src.contains(x, y - 1) && src.get(x, y - 1) != kKey) ||
                                  (src.contains(x, y + 1) && src.get(x, y + 1) != kKey);
-            if (touches) c.set(x, y, kInk);
+            if (touches)
+                c.set(x, y, kInk);
         }
 }
 
@@ -31,7 +33,8 @@ void solidEllipse(Canvas& c, float cx, float cy, float rx, float ry, Rgb colour)
     for (int y = int(cy - ry) - 1; y <= int(cy + ry) + 1; ++y)
         for (int x = int(cx - rx) - 1; x <= int(cx + rx) + 1; ++x) {
             const float dx = (x + 0.5f - cx) / rx, dy = (y + 0.5f - cy) / ry;
-            if (dx * dx + dy * dy <= 1.0f) c.set(x, y, colour);
+            if (dx * dx + dy * dy <= 1.0f)
+                c.set(x, y, colour);
         }
 }
 
@@ -40,7 +43,8 @@ void solidLine(Canvas& c, float x0, float y0, float x1, float y1, float thicknes
     const int steps = std::max(1, int(len * 2));
     for (int i = 0; i <= steps; ++i) {
         const float t = float(i) / steps;
-        solidEllipse(c, x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, thickness / 2, thickness / 2, colour);
+        solidEllipse(c, x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, thickness / 2, thickness / 2,
+                     colour);
     }
 }
 
@@ -52,9 +56,11 @@ void solidPolygon(Canvas& c, const std::vector<float>& xy, Rgb colour) {
             bool in = false;
             for (size_t i = 0, j = n - 1; i < n; j = i++) {
                 const float xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];
-                if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi) in = !in;
+                if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi)
+                    in = !in;
             }
-            if (in) c.set(x, y, colour);
+            if (in)
+                c.set(x, y, colour);
         }
 }
 
@@ -63,9 +69,11 @@ void shadeRight(Canvas& c, int x0, int y0, int x1, int y1, float from) {
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const Rgb p = c.get(x, y);
-            if (p == kKey || p == kInk) continue;
+            if (p == kKey || p == kInk)
+                continue;
             const float t = (x - x0) / float(std::max(1, x1 - x0));
-            if (t > from) c.set(x, y, shadeRgb(p, 1.0f - (t - from) * 0.45f));
+            if (t > from)
+                c.set(x, y, shadeRgb(p, 1.0f - (t - from) * 0.45f));
         }
 }
 
@@ -104,7 +112,8 @@ void drawPersonFrontOrBack(Canvas& c, const Look& look, bool front) {
     if (look.vest) {
         solidPolygon(c, {8, 13, 16, 13, 17, 28, 7, 28}, Rgb{246, 130, 30});
         c.fillRect(7, 22, 17, 23, Rgb{250, 236, 90});
-        if (front) c.fillRect(12, 13, 12, 28, Rgb{200, 100, 24});
+        if (front)
+            c.fillRect(12, 13, 12, 28, Rgb{200, 100, 24});
     }
     // Head.
     c.fillRect(11, 10, 13, 12, look.skin);
@@ -145,8 +154,10 @@ void drawPersonSide(Canvas& c, const Look& look, int step) {
         c.fillRect(9, 44, 12, 45, look.shoes);
         c.fillRect(11, 46, 16, 47, look.shoes);
     }
-    if (look.dress) solidPolygon(c, {9, 12, 15, 12, 18, 34, 6, 34}, look.top);
-    else solidPolygon(c, {9, 12, 15.5f, 12, 15.5f, 29, 8.5f, 29}, look.top);
+    if (look.dress)
+        solidPolygon(c, {9, 12, 15, 12, 18, 34, 6, 34}, look.top);
+    else
+        solidPolygon(c, {9, 12, 15.5f, 12, 15.5f, 29, 8.5f, 29}, look.top);
     if (look.vest) {
         solidPolygon(c, {9, 13, 15.5f, 13, 15.5f, 28, 8.5f, 28}, Rgb{246, 130, 30});
         c.fillRect(9, 22, 15, 23, Rgb{250, 236, 90});
@@ -161,7 +172,8 @@ void drawPersonSide(Canvas& c, const Look& look, int step) {
     solidEllipse(c, 12, 6.5f, 4.4f, 5.2f, look.skin);
     c.fillRect(16, 6, 17, 8, look.skin);
     solidEllipse(c, 10.5f, 4.0f, 4.2f, 3.4f, look.hair);
-    if (look.longHair) c.fillRect(7, 4, 10, 13, look.hair);
+    if (look.longHair)
+        c.fillRect(7, 4, 10, 13, look.hair);
     c.set(14, 6, kInk);
     if (look.helmet) {
         solidEllipse(c, 12, 3.0f, 5.4f, 3.2f, Rgb{250, 212, 40});
@@ -172,8 +184,10 @@ void drawPersonSide(Canvas& c, const Look& look, int step) {
 
 Canvas person(const Look& look, View view, int step = 0) {
     Canvas c(24, 48, kKey);
-    if (view == View::Side) drawPersonSide(c, look, step);
-    else drawPersonFrontOrBack(c, look, view == View::Front);
+    if (view == View::Side)
+        drawPersonSide(c, look, step);
+    else
+        drawPersonFrontOrBack(c, look, view == View::Front);
     return c;
 }
 
@@ -224,17 +238,20 @@ Canvas tree(int variant) {
     solidPolygon(c, {32, 111, 40, 111, 39, 66, 33, 66}, bark);
     solidLine(c, 36, 80, 24, 64, 3.0f, bark);
     solidLine(c, 36, 76, 48, 62, 3.0f, bark);
-    for (int y = 70; y < 111; y += 5) c.fillRect(35, y, 36, y + 1, shadeRgb(bark, 0.7f));
+    for (int y = 70; y < 111; y += 5)
+        c.fillRect(35, y, 36, y + 1, shadeRgb(bark, 0.7f));
     struct Blob {
         float x, y, r;
     };
-    const Blob blobs[] = {{36, 30, 20}, {20, 44, 15}, {52, 44, 15}, {28, 56, 14}, {46, 58, 14},
-                          {36, 16, 14}, {14, 32, 11}, {58, 32, 11}};
-    for (const Blob& b : blobs) solidEllipse(c, b.x, b.y, b.r, b.r * 0.9f, Rgb{48, 110, 48});
+    const Blob blobs[] = {{36, 30, 20}, {20, 44, 15}, {52, 44, 15}, {28, 56, 14},
+                          {46, 58, 14}, {36, 16, 14}, {14, 32, 11}, {58, 32, 11}};
+    for (const Blob& b : blobs)
+        solidEllipse(c, b.x, b.y, b.r, b.r * 0.9f, Rgb{48, 110, 48});
     // Light leaves towards the upper left, dark towards the lower right.
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 72; ++x) {
-            if (c.get(x, y) != Rgb{48, 110, 48}) continue;
+            if (c.get(x, y) != Rgb{48, 110, 48})
+                continue;
             const float n = latticeValue(x / 3 + variant, y / 3, 500);
             const float light = std::clamp(1.0f - (x + y) / 120.0f + (n - 0.5f) * 0.6f, 0.0f, 1.0f);
             c.set(x, y, mixRgb(Rgb{34, 84, 40}, Rgb{124, 184, 76}, light));
@@ -294,9 +311,11 @@ Canvas bush() {
         for (int x = 0; x < 40; ++x)
             if (c.get(x, y) == Rgb{60, 124, 56}) {
                 const float n = latticeValue(x / 2, y / 2, 600);
-                const float light = std::clamp(1.0f - (x + y) / 60.0f + (n - 0.5f) * 0.7f, 0.0f, 1.0f);
+                const float light =
+                    std::clamp(1.0f - (x + y) / 60.0f + (n - 0.5f) * 0.7f, 0.0f, 1.0f);
                 Rgb leaf = mixRgb(Rgb{36, 90, 40}, Rgb{120, 180, 80}, light);
-                if (latticeValue(x, y, 601) > 0.95f) leaf = Rgb{236, 120, 150};  // a few blossoms
+                if (latticeValue(x, y, 601) > 0.95f)
+                    leaf = Rgb{236, 120, 150};  // a few blossoms
                 c.set(x, y, leaf);
             }
     outline(c);
@@ -317,15 +336,17 @@ Canvas carSide(const CarLook& look, int width, int height, bool bus) {
     if (bus) {
         c.fillRect(1, 3, width - 2, bodyBottom, look.body);
         c.fillRect(1, bodyBottom - 12, width - 2, bodyBottom - 9, Rgb{240, 240, 236});
-        for (int x = 8; x < width - 34; x += 22) c.fillRect(x, 10, x + 18, 34, glass);
-        c.fillRect(width - 22, 8, width - 3, 40, glass);        // windscreen at the front (right)
+        for (int x = 8; x < width - 34; x += 22)
+            c.fillRect(x, 10, x + 18, 34, glass);
+        c.fillRect(width - 22, 8, width - 3, 40, glass);  // windscreen at the front (right)
         c.fillRect(width - 40, 10, width - 28, bodyBottom - 2, shadeRgb(glass, 0.8f));  // door
         c.fillRect(width - 34, 10, width - 34, bodyBottom - 2, Rgb{60, 60, 66});
         c.fillRect(width - 5, bodyBottom - 8, width - 2, bodyBottom - 5, Rgb{250, 240, 160});
         c.fillRect(1, 3, width - 2, 5, shadeRgb(look.body, 0.8f));
     } else {
-        solidPolygon(c, {2, float(bodyBottom), 2, 20, 24, 17, 34, 5, 64, 5, 76, 17, float(width - 2), 20,
-                         float(width - 2), float(bodyBottom)},
+        solidPolygon(c,
+                     {2, float(bodyBottom), 2, 20, 24, 17, 34, 5, 64, 5, 76, 17, float(width - 2),
+                      20, float(width - 2), float(bodyBottom)},
                      look.body);
         solidPolygon(c, {28, 17, 36, 8, 48, 8, 48, 17}, glass);
         solidPolygon(c, {51, 17, 51, 8, 62, 8, 71, 17}, glass);
@@ -335,7 +356,8 @@ Canvas carSide(const CarLook& look, int width, int height, bool bus) {
         c.fillRect(49, 18, 49, bodyBottom - 1, shadeRgb(look.body, 0.7f));
         if (look.taxi) {
             c.fillRect(42, 1, 56, 4, Rgb{250, 250, 240});
-            for (int x = 2; x < width - 2; x += 6) c.fillRect(x, 26, x + 2, 27, kInk);
+            for (int x = 2; x < width - 2; x += 6)
+                c.fillRect(x, 26, x + 2, 27, kInk);
         }
     }
     const int frontWheel = bus ? width - 34 : width - 20;
@@ -359,7 +381,8 @@ Canvas carEnd(const CarLook& look, int width, int height, bool front, bool bus) 
         if (front) {
             c.fillRect(8, 0, w - 9, 2, Rgb{30, 30, 36});
             c.fillRect(12, 44, w - 13, 50, Rgb{20, 20, 20});
-            for (int i = 0; i < 3; ++i) c.fillRect(14 + i * 10, 46, 20 + i * 10, 48, Rgb{250, 170, 40});  // route sign
+            for (int i = 0; i < 3; ++i)
+                c.fillRect(14 + i * 10, 46, 20 + i * 10, 48, Rgb{250, 170, 40});  // route sign
         }
         c.fillRect(1, height - 24, w - 2, height - 21, Rgb{240, 240, 236});
         const Rgb lamp = front ? Rgb{250, 240, 170} : Rgb{220, 50, 40};
@@ -370,15 +393,18 @@ Canvas carEnd(const CarLook& look, int width, int height, bool front, bool bus) 
     } else {
         c.fillRect(3, height - 7, 11, height - 1, tyre);
         c.fillRect(w - 12, height - 7, w - 4, height - 1, tyre);
-        solidPolygon(c, {1, float(height - 5), 1, 20, 10, 5, float(w - 10), 5, float(w - 1), 20, float(w - 1),
-                         float(height - 5)},
+        solidPolygon(c,
+                     {1, float(height - 5), 1, 20, 10, 5, float(w - 10), 5, float(w - 1), 20,
+                      float(w - 1), float(height - 5)},
                      look.body);
-        solidPolygon(c, {8, 18, 13, 8, float(w - 13), 8, float(w - 8), 18}, front ? glass : shadeRgb(glass, 0.75f));
+        solidPolygon(c, {8, 18, 13, 8, float(w - 13), 8, float(w - 8), 18},
+                     front ? glass : shadeRgb(glass, 0.75f));
         const Rgb lamp = front ? Rgb{250, 240, 170} : Rgb{220, 50, 40};
         c.fillRect(3, 23, 10, 27, lamp);
         c.fillRect(w - 11, 23, w - 4, 27, lamp);
         c.fillRect(w / 2 - 8, 28, w / 2 + 7, 32, front ? Rgb{40, 40, 44} : Rgb{240, 240, 232});
-        if (look.taxi) c.fillRect(w / 2 - 8, 1, w / 2 + 7, 4, Rgb{250, 250, 240});
+        if (look.taxi)
+            c.fillRect(w / 2 - 8, 1, w / 2 + 7, 4, Rgb{250, 250, 240});
     }
     shadeRight(c, 0, 0, w - 1, height - 1, 0.7f);
     outline(c);
@@ -401,11 +427,13 @@ Canvas bench(View view) {
     c.fillRect(3, 16, 5, 23, iron);
     c.fillRect(54, 16, 56, 23, iron);
     if (view == View::Front) {
-        for (int i = 0; i < 3; ++i) c.fillRect(2, 2 + i * 4, 57, 4 + i * 4, shadeRgb(wood, 1.0f - i * 0.08f));
+        for (int i = 0; i < 3; ++i)
+            c.fillRect(2, 2 + i * 4, 57, 4 + i * 4, shadeRgb(wood, 1.0f - i * 0.08f));
         c.fillRect(1, 13, 58, 16, shadeRgb(wood, 1.1f));
     } else {
         c.fillRect(2, 2, 57, 14, shadeRgb(wood, 0.8f));
-        for (int x = 10; x < 58; x += 12) c.fillRect(x, 2, x, 14, shadeRgb(wood, 0.6f));
+        for (int x = 10; x < 58; x += 12)
+            c.fillRect(x, 2, x, 14, shadeRgb(wood, 0.6f));
         c.fillRect(6, 14, 8, 18, iron);
         c.fillRect(51, 14, 53, 18, iron);
     }
@@ -421,7 +449,8 @@ Canvas fountain() {
     c.fillRect(31, 22, 41, 43, stone);
     solidEllipse(c, 36, 22, 14, 4, stone);
     solidEllipse(c, 36, 21, 11, 2.5f, water);
-    for (int i = -2; i <= 2; ++i) solidLine(c, 36, 18, 36 + i * 9, 40 - std::abs(i) * 2, 2.0f, spray);
+    for (int i = -2; i <= 2; ++i)
+        solidLine(c, 36, 18, 36 + i * 9, 40 - std::abs(i) * 2, 2.0f, spray);
     solidLine(c, 36, 18, 36, 2, 2.6f, spray);
     c.fillRect(2, 46, 69, 52, stone);
     solidEllipse(c, 36, 52, 34, 3.5f, shadeRgb(stone, 0.8f));
@@ -438,7 +467,8 @@ void addGroup(SheetPacker& packer, const std::vector<Canvas>& frames) {
 }
 
 std::vector<Canvas> personFrames(const Look& look) {
-    return {person(look, View::Front), person(look, View::Back), person(look, View::Side, 0), person(look, View::Side, 1)};
+    return {person(look, View::Front), person(look, View::Back), person(look, View::Side, 0),
+            person(look, View::Side, 1)};
 }
 
 }  // namespace
@@ -463,23 +493,29 @@ Canvas makeWorldSprites() {
     packer.newBand();
     addGroup(packer, {tree(0), tree(0), tree(0).mirrored()});
     addGroup(packer, {streetLamp(View::Front), streetLamp(View::Back), streetLamp(View::Side)});
-    addGroup(packer, {trafficLight(View::Front), trafficLight(View::Back), trafficLight(View::Side)});
+    addGroup(packer,
+             {trafficLight(View::Front), trafficLight(View::Back), trafficLight(View::Side)});
     addGroup(packer, {bush(), bush(), bush().mirrored()});
 
     packer.newBand();
     const CarLook car{{196, 40, 40}, false};
-    addGroup(packer, {carEnd(car, 52, 40, true, false), carEnd(car, 52, 40, false, false), carSide(car, 96, 40, false)});
+    addGroup(packer, {carEnd(car, 52, 40, true, false), carEnd(car, 52, 40, false, false),
+                      carSide(car, 96, 40, false)});
     addGroup(packer, {bench(View::Front), bench(View::Back), bench(View::Side)});
-    addGroup(packer, {dog(View::Front, 0), dog(View::Back, 0), dog(View::Side, 0), dog(View::Side, 1)});
+    addGroup(packer,
+             {dog(View::Front, 0), dog(View::Back, 0), dog(View::Side, 0), dog(View::Side, 1)});
 
     packer.newBand();
     const CarLook bus{{46, 140, 80}, false};
-    addGroup(packer, {carEnd(bus, 56, 80, true, true), carEnd(bus, 56, 80, false, true), carSide(bus, 180, 80, true)});
+    addGroup(packer, {carEnd(bus, 56, 80, true, true), carEnd(bus, 56, 80, false, true),
+                      carSide(bus, 180, 80, true)});
     const CarLook taxi{{244, 196, 40}, true};
-    addGroup(packer, {carEnd(taxi, 52, 40, true, false), carEnd(taxi, 52, 40, false, false), carSide(taxi, 96, 40, false)});
+    addGroup(packer, {carEnd(taxi, 52, 40, true, false), carEnd(taxi, 52, 40, false, false),
+                      carSide(taxi, 96, 40, false)});
 
     packer.newBand();
     addGroup(packer, {fountain(), fountain(), fountain()});
-    if (!packer.allPlaced() || packer.groupCount() != media_layout::kWorldGroupCount) return Canvas(0, 0, kKey);
+    if (!packer.allPlaced() || packer.groupCount() != media_layout::kWorldGroupCount)
+        return Canvas(0, 0, kKey);
     return sheet;
 }

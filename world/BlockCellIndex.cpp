@@ -4,7 +4,7 @@ namespace {
 
 constexpr size_t smallestTable = 16;
 
-} // namespace
+}  // namespace
 
 uint32_t BlockCellIndex::hashCell(int32_t x, int32_t y, int32_t z) {
     uint32_t h = static_cast<uint32_t>(x) * 0x9E3779B1u;

@@ -30,5 +30,5 @@ private:
 
     std::vector<int32_t> slots;  // record index, or -1 for an empty slot
     int32_t entries = 0;
-    int32_t indexedCount = 0;    // records 0 to indexedCount - 1 are in the table
+    int32_t indexedCount = 0;  // records 0 to indexedCount - 1 are in the table
 };

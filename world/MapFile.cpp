@@ -112,8 +112,8 @@ bool checkSector(ByteReader& in, std::string* why) {
 
 bool readSprite(ByteReader& in, SpriteObject* object, std::string* why) {
     float x = 0.0f, y = 0.0f, z = 0.0f;
-    if (!in.readInt32(&object->id) || !in.readFloat(&x) || !in.readFloat(&y) ||
-        !in.readFloat(&z) || !in.readFloat(&object->angle) || !in.readInt32(&object->type) ||
+    if (!in.readInt32(&object->id) || !in.readFloat(&x) || !in.readFloat(&y) || !in.readFloat(&z) ||
+        !in.readFloat(&object->angle) || !in.readInt32(&object->type) ||
         !in.readInt32(&object->team) || !in.readFloat(&object->height))
         return fail(why, "the file ends inside a sprite record");
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) ||
@@ -126,7 +126,7 @@ bool readSprite(ByteReader& in, SpriteObject* object, std::string* why) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 namespace MapFile {
 
@@ -169,7 +169,7 @@ bool parseSpriteSection(const uint8_t* data, size_t size, std::vector<SpriteObje
     return true;
 }
 
-} // namespace MapFile
+}  // namespace MapFile
 
 namespace MapFile {
 
@@ -203,15 +203,15 @@ bool checkWorldBytes(const std::vector<uint8_t>& bytes, std::vector<SpriteObject
     size_t spriteBytes = 0;
     if (!checkMapSection(bytes.data(), bytes.size(), &mapBytes, why))
         return false;
-    if (!parseSpriteSection(bytes.data() + mapBytes, bytes.size() - mapBytes, sprites,
-                            &spriteBytes, why))
+    if (!parseSpriteSection(bytes.data() + mapBytes, bytes.size() - mapBytes, sprites, &spriteBytes,
+                            why))
         return false;
     if (mapBytes + spriteBytes != bytes.size())
         return fail(why, "the file holds unexpected bytes after the sprite section");
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool checkWorld(FileStream& stream, std::string* why) {
     std::vector<uint8_t> bytes;
@@ -255,4 +255,4 @@ bool saveWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
     return true;
 }
 
-} // namespace MapFile
+}  // namespace MapFile

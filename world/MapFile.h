@@ -50,4 +50,4 @@ bool checkWorld(FileStream& stream, std::string* why);
 bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why);
 bool saveWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why);
 
-} // namespace MapFile
+}  // namespace MapFile

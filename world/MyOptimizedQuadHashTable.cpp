@@ -9,10 +9,10 @@ float fraction(float value, float low, float high) {
     return high > low ? (value - low) / (high - low) : 0.0f;
 }
 
-} // namespace
+}  // namespace
 
 MyOptimizedQuadHashTable::MyOptimizedQuadHashTable(TamoEngineCore* core)
-    : OptimizedQuadHashTable(core) {}
+        : OptimizedQuadHashTable(core) {}
 
 // Building sides are stretched once over the whole quad, whatever its size.
 // The coordinate follows the vertex's place in the quad's bounds rather than

@@ -3,10 +3,10 @@
 #include "world/BuildingTextures.h"
 
 MyTamoSector::MyTamoSector(Vector3 origin, int32_t size, TamoEngineCore* core)
-    : TamoSector(origin, size, core) {}
+        : TamoSector(origin, size, core) {}
 
 MyTamoSector::MyTamoSector(const TamoSectorData& data, TamoEngineCore* core)
-    : TamoSector(data, core) {}
+        : TamoSector(data, core) {}
 
 void MyTamoSector::rebuild() {
     if (!needsRebuild)

@@ -34,7 +34,9 @@ uint32_t coordinateBits(float value) {
     return bits;
 }
 
-bool isNumber(float value) { return value == value; }
+bool isNumber(float value) {
+    return value == value;
+}
 
 // Three coordinates and one more small value (an orientation), hashed as bits.
 struct PointKey {
@@ -150,8 +152,9 @@ Scratch& scratch() {
 class PointIds {
 public:
     PointIds(float blockWidth, float blockHeight)
-        : cell{blockWidth, blockHeight, blockWidth},
-          inverse{1.0f / blockWidth, 1.0f / blockHeight, 1.0f / blockWidth} {}
+            : cell{blockWidth, blockHeight, blockWidth}, inverse{1.0f / blockWidth,
+                                                                 1.0f / blockHeight,
+                                                                 1.0f / blockWidth} {}
 
     // Gives each entry its id (ids[k] for entries[k]); count() ids in all.
     void assign(const std::vector<PointEntry>& entries, std::vector<int32_t>& ids) {
@@ -234,7 +237,9 @@ private:
         gridSize = static_cast<int32_t>(size);
         for (size_t k = 0; k < entries.size(); ++k)
             ids[k] = ((indices[k * 3] * extent[1] + indices[k * 3 + 1]) * extent[2] +
-                      indices[k * 3 + 2]) * 2 + static_cast<int32_t>(entries[k].extra);
+                      indices[k * 3 + 2]) *
+                         2 +
+                     static_cast<int32_t>(entries[k].extra);
         return true;
     }
 
@@ -299,7 +304,9 @@ bool squarePoint(const QuadRecord& quad, Vector3* point) {
     return isNumber(point->x) && isNumber(point->y) && isNumber(point->z);
 }
 
-bool isPoint(const Vector3& v) { return isNumber(v.x) && isNumber(v.y) && isNumber(v.z); }
+bool isPoint(const Vector3& v) {
+    return isNumber(v.x) && isNumber(v.y) && isNumber(v.z);
+}
 
 // From a vertex (with the quad's orientation) to the records of a bucket
 // that have it: every live record's vertices when built, plus the vertices
@@ -356,8 +363,8 @@ public:
             if (id < baseIds) {
                 const int32_t* first = base.entries.data() + base.start[static_cast<size_t>(id)];
                 const int32_t* last = base.entries.data() + base.start[static_cast<size_t>(id) + 1];
-                for (const int32_t* j = std::upper_bound(first, last, after); j != last && *j < best;
-                     ++j) {
+                for (const int32_t* j = std::upper_bound(first, last, after);
+                     j != last && *j < best; ++j) {
                     if (records[*j].alive && table.canMerge(into, records[*j])) {
                         best = *j;
                         break;
@@ -403,13 +410,15 @@ private:
     std::unordered_map<int32_t, std::vector<int32_t>> grown;
 };
 
-} // namespace
+}  // namespace
 
 OptimizedQuadHashTable::OptimizedQuadHashTable(TamoEngineCore* core_) : core(core_) {}
 
 OptimizedQuadHashTable::~OptimizedQuadHashTable() = default;
 
-void OptimizedQuadHashTable::clear() { std::vector<Bucket>().swap(buckets); }
+void OptimizedQuadHashTable::clear() {
+    std::vector<Bucket>().swap(buckets);
+}
 
 bool OptimizedQuadHashTable::addFace(const Vector3& p1, const Vector3& p2, int32_t orientation,
                                      int32_t texture, int32_t offsetU, int32_t offsetV,
@@ -768,8 +777,8 @@ void OptimizedQuadHashTable::mergeBucket(Bucket& bucket) {
     QuadRecord* records = bucket.storage.get();
     const int32_t count = bucket.count;
     VertexIndex index(static_cast<float>(core->blockWidth), static_cast<float>(core->blockHeight));
-    std::vector<int32_t> turns;   // records that take a turn this pass, in order
-    std::vector<int32_t> grew;    // records that absorbed something last pass
+    std::vector<int32_t> turns;  // records that take a turn this pass, in order
+    std::vector<int32_t> grew;   // records that absorbed something last pass
     std::vector<uint8_t> listed(static_cast<size_t>(count), 0);
     bool firstPass = true;
     bool merged = true;

@@ -9,10 +9,10 @@
 struct SpriteObject {
     int32_t id = 0;
     Vector3 position;
-    float angle = 0.0f;   // heading in degrees, 0 along +x, 90 along +z
-    int32_t type = 0;     // sprite-sheet group that provides the pictures
-    int32_t team = 0;     // colour of the id label
-    float height = 30.0f; // world units; the label stands 1.2 x height above
+    float angle = 0.0f;    // heading in degrees, 0 along +x, 90 along +z
+    int32_t type = 0;      // sprite-sheet group that provides the pictures
+    int32_t team = 0;      // colour of the id label
+    float height = 30.0f;  // world units; the label stands 1.2 x height above
     std::string name;
     bool selected = false;
 };

@@ -53,7 +53,7 @@ struct ReachBox {
 class ReachRegion {
 public:
     ReachRegion(const std::vector<ReachBox>& boxes, float w, float h)
-        : boxes(boxes), edge{5.0 * w, 5.0 * h, 5.0 * w} {}
+            : boxes(boxes), edge{5.0 * w, 5.0 * h, 5.0 * w} {}
 
     // Sectors, in list order, whose reach may hold p; only those can have a
     // block at p. Empty when p is not a number.
@@ -72,8 +72,8 @@ public:
 
 private:
     bool inside(const Vector3& p) const {
-        return low[0] <= p.x && p.x < high[0] && low[1] <= p.y && p.y < high[1] &&
-               low[2] <= p.z && p.z < high[2];
+        return low[0] <= p.x && p.x < high[0] && low[1] <= p.y && p.y < high[1] && low[2] <= p.z &&
+               p.z < high[2];
     }
 
     bool meets(const ReachBox& box) const {
@@ -122,7 +122,7 @@ ReachBox reachOf(TamoSector& sector, float w, float h) {
     return box;
 }
 
-} // namespace
+}  // namespace
 
 TamoMap::TamoMap(TamoEngineCore* core) : core(core) {
     const float w = static_cast<float>(core->blockWidth);
@@ -138,7 +138,9 @@ TamoMap::TamoMap(TamoEngineCore* core) : core(core) {
         delete first;
 }
 
-TamoMap::~TamoMap() { destroySectors(); }
+TamoMap::~TamoMap() {
+    destroySectors();
+}
 
 void TamoMap::destroySectors() {
     for (TamoSector* sector : sectors)
@@ -182,7 +184,7 @@ void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vec
     const Vector3 n = normalise(offset);
     *hit = end;
     if (!(step > 0.0f))
-        return; // a ray that cannot advance meets nothing
+        return;  // a ray that cannot advance meets nothing
     const float w = static_cast<float>(core->blockWidth);
     const float h = static_cast<float>(core->blockHeight);
     if (!(w > 0.0f) || !(h > 0.0f)) {

@@ -142,26 +142,23 @@ bool numberFaces(const DynArray<MapBlock>& blocks, FaceNumbers& numbers) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 const TamoSector::FaceCorners TamoSector::faceTable[BlockFaceCount] = {
-    {{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 1.0f}, 1},
-    {{0.0f, 1.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 0},
-    {{0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 0},
-    {{1.0f, 1.0f, 1.0f}, {1.0f, 0.0f, 0.0f}, 1},
-    {{0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, 0},
-    {{1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, 1},
+    {{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 1.0f}, 1}, {{0.0f, 1.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 0},
+    {{0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 0}, {{1.0f, 1.0f, 1.0f}, {1.0f, 0.0f, 0.0f}, 1},
+    {{0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, 0}, {{1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, 1},
 };
 
 TamoSector::TamoSector(Vector3 origin_, int32_t size_, TamoEngineCore* core_)
-    : size(size_), origin(origin_), quadTable(core_->createQuadTable()), core(core_) {
+        : size(size_), origin(origin_), quadTable(core_->createQuadTable()), core(core_) {
     displayList = nextDisplayListId();
     needsRebuild = true;
     TamoSector::rebuild();
 }
 
 TamoSector::TamoSector(const TamoSectorData& data, TamoEngineCore* core_)
-    : size(data.size), origin(data.origin), quadTable(core_->createQuadTable()), core(core_) {
+        : size(data.size), origin(data.origin), quadTable(core_->createQuadTable()), core(core_) {
     for (MapBlock block : data.blocks) {
         block.used = true;
         if (!blocks.append(block))
@@ -319,7 +316,9 @@ void TamoSector::pickMaterialAt(const Vector3& p) {
     core->touchMaterial();
 }
 
-Vector3 TamoSector::getOrigin() const { return origin; }
+Vector3 TamoSector::getOrigin() const {
+    return origin;
+}
 
 bool TamoSector::cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) const {
     const float w = static_cast<float>(core->blockWidth);
@@ -428,9 +427,9 @@ bool TamoSector::addEveryFace() {
         for (int32_t f = 0; f < BlockFaceCount; ++f) {
             const FaceCorners& corners = faceTable[f];
             const FaceMaterial& m = block.faces[f];
-            complete = quadTable->addFace(corners.p1 + cell, corners.p2 + cell,
-                                          corners.orientation, m.texture, m.offsetU, m.offsetV,
-                                          m.rotation, m.scaleU, m.scaleV) &&
+            complete = quadTable->addFace(corners.p1 + cell, corners.p2 + cell, corners.orientation,
+                                          m.texture, m.offsetU, m.offsetV, m.rotation, m.scaleU,
+                                          m.scaleV) &&
                        complete;
         }
     }
@@ -499,8 +498,8 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
         if (!block.used)
             continue;
         const int32_t at = (block.x * size + block.y) * size + block.z;
-        const bool inside[BlockFaceCount] = {block.y > 0, block.y < size - 1, block.x > 0,
-                                             block.x < size - 1, block.z > 0, block.z < size - 1};
+        const bool inside[BlockFaceCount] = {block.y > 0, block.y<size - 1, block.x> 0,
+                                             block.x<size - 1, block.z> 0, block.z < size - 1};
         const int32_t* material = &numbers.ofFace[static_cast<size_t>(i * BlockFaceCount)];
         for (int32_t f = 0; f < BlockFaceCount; ++f) {
             int32_t& bucket = bucketOf[static_cast<size_t>(material[f] * 3 + f / 2)];

@@ -26,10 +26,14 @@ struct Colour {
 
 Colour teamColour(int32_t team) {
     switch (team) {
-    case 0: return {0, 0, 255};
-    case 1: return {255, 0, 0};
-    case 2: return {0, 255, 0};
-    default: return {255, 0, 255};
+    case 0:
+        return {0, 0, 255};
+    case 1:
+        return {255, 0, 0};
+    case 2:
+        return {0, 255, 0};
+    default:
+        return {255, 0, 255};
     }
 }
 
@@ -44,7 +48,7 @@ int32_t nextIdAfter(int32_t id) {
     return id == INT32_MAX ? id : id + 1;
 }
 
-} // namespace
+}  // namespace
 
 TamoSpriteObjectSet::TamoSpriteObjectSet(TamoEngineCore* core) : core(core) {}
 
@@ -165,9 +169,9 @@ float TamoSpriteObjectSet::relativeAngle(const Vector2& view, float angle) {
 TamoSpriteObjectSet::FrameChoice TamoSpriteObjectSet::chooseFrame(float rel, int32_t step) {
     const float turn = std::fabs(rel);
     if (turn < 45.0f)
-        return {1, step == 1}; // looks away from the eye
+        return {1, step == 1};  // looks away from the eye
     if (turn > 135.0f)
-        return {0, step == 1}; // looks towards the eye
+        return {0, step == 1};  // looks towards the eye
     return {2 + step, rel < 0.0f};
 }
 
@@ -199,11 +203,10 @@ void TamoSpriteObjectSet::drawSprites() {
 void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
     if (!core->font)
         return;
-    const Vector3 top =
-        object.position + Vector3(0.0f, labelHeightFactor * object.height, 0.0f);
+    const Vector3 top = object.position + Vector3(0.0f, labelHeightFactor * object.height, 0.0f);
     const Vector3 screen = core->glContext->project(top);
     if (!(screen.z < 0.0f))
-        return; // behind the eye (or at its depth): no meaningful position
+        return;  // behind the eye (or at its depth): no meaningful position
     const int32_t x = static_cast<int32_t>(screen.x);
     const int32_t y = static_cast<int32_t>(screen.y);
     core->font->drawText(x, y, object.name.c_str(), 255, 255, 0, true, 1.0f, false);

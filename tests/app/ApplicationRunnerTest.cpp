@@ -19,14 +19,16 @@ namespace {
 
 // The clock the runner reads; the tests move it.
 uint32_t fakeNow = 0;
-uint32_t fakeTicks() { return fakeNow; }
+uint32_t fakeTicks() {
+    return fakeNow;
+}
 
 // A window whose activity the test decides, whatever focus the X server
 // gives it (other test programs may share the display).
 class RunnerWindow : public Window {
 public:
     explicit RunnerWindow(bool startActive = true)
-        : Window("Runner test", 64, 48, true, false, nullptr, false, 32) {
+            : Window("Runner test", 64, 48, true, false, nullptr, false, 32) {
         active = startActive;
         ++created;
     }
@@ -68,7 +70,9 @@ bool openWindowTaking() {
     return true;
 }
 
-void countExit() { ++exitCalls; }
+void countExit() {
+    ++exitCalls;
+}
 
 bool stopAfterWantedFrames() {
     return ++frameCalls < framesWanted;
@@ -212,10 +216,13 @@ TEST_F(Runner, NoFrameRunsWhileNoWindowIsActive) {
     auto openInactive = []() {
         window = new RunnerWindow(false);
         // Wakes the waiting loop later, from the timer's own thread.
-        SDL_AddTimer(150, [](Uint32, void* target) -> Uint32 {
-            static_cast<RunnerWindow*>(target)->postMessage(MsgClose, 0, 0);
-            return 0;
-        }, window);
+        SDL_AddTimer(
+            150,
+            [](Uint32, void* target) -> Uint32 {
+                static_cast<RunnerWindow*>(target)->postMessage(MsgClose, 0, 0);
+                return 0;
+            },
+            window);
         return true;
     };
     const uint32_t before = SDL_GetTicks();

@@ -12,7 +12,7 @@ class LoggingTask : public Executable {
 public:
     LoggingTask(ExecutableList* list, int id_, int8_t priority, std::vector<int>* log_,
                 int* deleted_ = nullptr)
-        : Executable(nullptr), id(id_), log(log_), deleted(deleted_) {
+            : Executable(nullptr), id(id_), log(log_), deleted(deleted_) {
         setPriority(priority);
         if (list)
             list->enter(this);

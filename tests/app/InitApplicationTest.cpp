@@ -22,12 +22,9 @@ struct Member {
 };
 
 const Member ExpectedMembers[] = {
-    {"Media\\Block0_8.raw", 192},
-    {"Media\\Block1_16.raw", 768},
-    {"Media\\Font16x16_256128.raw", 98304},
-    {"Media\\Sky51232.raw", 49152},
-    {"Media\\Sprites512.raw", 786432},
-    {"Media\\InterfaceSprites512256.raw", 393216},
+    {"Media\\Block0_8.raw", 192},           {"Media\\Block1_16.raw", 768},
+    {"Media\\Font16x16_256128.raw", 98304}, {"Media\\Sky51232.raw", 49152},
+    {"Media\\Sprites512.raw", 786432},      {"Media\\InterfaceSprites512256.raw", 393216},
 };
 
 }  // namespace

@@ -14,9 +14,9 @@ TEST(LooseTextures, NamesParseAsNumberWidthHeight) {
 
 TEST(LooseTextures, MalformedNamesAreRefusedAndLeaveTheOutputAlone) {
     LooseTextureName name{1, 2, 3};
-    for (const char* bad : {"road.raw", "1_2.raw", "1_16_16.rawx", "1_16_16.bmp", "1_16_16",
-                            "-1_16_16.raw", "1_0_16.raw", "1_16_-4.raw", "1_100000_16.raw",
-                            "", "_1_2_3.raw"}) {
+    for (const char* bad :
+         {"road.raw", "1_2.raw", "1_16_16.rawx", "1_16_16.bmp", "1_16_16", "-1_16_16.raw",
+          "1_0_16.raw", "1_16_-4.raw", "1_100000_16.raw", "", "_1_2_3.raw"}) {
         EXPECT_FALSE(parseLooseTextureName(bad, &name)) << bad;
     }
     EXPECT_FALSE(parseLooseTextureName(nullptr, &name));

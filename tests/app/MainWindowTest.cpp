@@ -30,7 +30,8 @@ namespace {
 
 void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> solidTexture(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
@@ -60,7 +61,9 @@ std::string dialogAnswer;
 bool dialogAccepts = true;
 int32_t dialogCalls = 0;
 
-uint32_t nowForTest() { return getTickCount(); }
+uint32_t nowForTest() {
+    return getTickCount();
+}
 
 bool fakeDialog(uintptr_t, bool, char* buffer, int32_t size, const char*, const char*) {
     ++dialogCalls;
@@ -173,7 +176,7 @@ TEST_F(MainWindowTest, LooseTexturesUpToTwelveAreColourKeyedLaterOnesOpaque) {
 
 TEST_F(MainWindowTest, BadLooseTextureFilesAreSkippedUncountedAndReported) {
     addTextureFile("0_2_1.raw", {10, 20, 30, 11, 21, 31});
-    addTextureFile("1_16_16.raw", {1, 2, 3});         // shorter than its size says
+    addTextureFile("1_16_16.raw", {1, 2, 3});  // shorter than its size says
     addTextureFile("road_16_16.raw", solidTexture(16, 16, 1, 2, 3));
     testing::internal::CaptureStderr();
     openWindow();
@@ -240,7 +243,7 @@ TEST_F(MainWindowTest, ButtonPressIsConsumedOnceAndActs) {
 
 TEST_F(MainWindowTest, PressOffTheButtonsStaysPendingForTheAvatar) {
     openWindow();
-    core().editMode = 1;  // sprite editing keeps a held press set
+    core().editMode = 1;   // sprite editing keeps a held press set
     window->mouseX = 520;  // block panel's texture button: not offered in sprite mode
     window->mouseY = 360;
     window->leftButtonDown = true;

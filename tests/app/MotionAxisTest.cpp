@@ -5,7 +5,9 @@
 
 namespace {
 uint32_t fakeNow = 0;
-uint32_t fakeTicks() { return fakeNow; }
+uint32_t fakeTicks() {
+    return fakeNow;
+}
 }  // namespace
 
 TEST(MotionAxis, OneStepGainsThenLosesVelocity) {

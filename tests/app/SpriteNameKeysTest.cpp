@@ -25,7 +25,7 @@ TEST(SpriteNameKeys, LettersDigitsAndLowerCaseCodesAppendThemselves) {
 
 TEST(SpriteNameKeys, OtherCodesDoNothingOrEditTheName) {
     char ch = 'x';
-    EXPECT_EQ(nameKeyAction(96, &ch), NameKeyAction::None);  // numeric pad 0
+    EXPECT_EQ(nameKeyAction(96, &ch), NameKeyAction::None);   // numeric pad 0
     EXPECT_EQ(nameKeyAction(123, &ch), NameKeyAction::None);  // F12
     EXPECT_EQ(nameKeyAction(64, &ch), NameKeyAction::None);
     EXPECT_EQ(nameKeyAction(91, &ch), NameKeyAction::None);

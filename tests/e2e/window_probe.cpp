@@ -18,8 +18,8 @@ bool fullScreenWanted = false;
 class ProbeWindow : public Window {
 public:
     ProbeWindow()
-        : Window("Tamotown", fullScreenWanted ? 640 : 400, fullScreenWanted ? 480 : 300, true,
-                 false, nullptr, fullScreenWanted, 32) {
+            : Window("Tamotown", fullScreenWanted ? 640 : 400, fullScreenWanted ? 480 : 300, true,
+                     false, nullptr, fullScreenWanted, 32) {
         std::printf("opened client %d %d\n", clientLeft(), clientTop());
     }
     ~ProbeWindow() override { std::printf("destroyed\n"); }

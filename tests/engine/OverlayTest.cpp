@@ -14,7 +14,9 @@
 namespace {
 
 uint32_t fakeNow = 0;
-uint32_t fakeTicks() { return fakeNow; }
+uint32_t fakeTicks() {
+    return fakeNow;
+}
 
 const uint8_t Red[3] = {255, 0, 0};
 const uint8_t Green[3] = {0, 255, 0};
@@ -203,4 +205,4 @@ TEST_F(HudTest, ModeCaptionIsCentredNearTheBottom) {
     expectColour(readPixel(50, 430), Red);
 }
 
-} // namespace
+}  // namespace

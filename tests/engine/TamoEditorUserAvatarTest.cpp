@@ -46,7 +46,7 @@ TEST_F(TamoEditorUserAvatarTest, WalkingMovesHalfAUnitPerMillisecondAlongTheFlat
     avatar->updateWith(in);
     expectEye(30, 0, -30);
     in = quiet(100.0f);
-    in.upArrow = in.downArrow = true; // opposite arrows cancel
+    in.upArrow = in.downArrow = true;  // opposite arrows cancel
     avatar->updateWith(in);
     expectEye(30, 0, -30);
 }
@@ -91,7 +91,7 @@ TEST_F(TamoEditorUserAvatarTest, EdgesAreThoseOfTheClientAreaNotOfTheScreen) {
     ASSERT_GT(window->clientLeft(), 0);
     ASSERT_GT(window->clientTop(), 0);
     AvatarInput in = quiet(100.0f);
-    in.cursorScreenX = 0; // the screen's edge lies outside the client area here
+    in.cursorScreenX = 0;  // the screen's edge lies outside the client area here
     in.cursorScreenY = 0;
     avatar->updateWith(in);
     EXPECT_EQ(avatar->getYaw(), 0.0f);
@@ -120,7 +120,7 @@ TEST_F(TamoEditorUserAvatarTest, FlyingTurnsWithTheMouseWithoutLimitAndMovesAlon
     in.space = true;
     window->mouseX = 400;
     window->mouseY = 300;
-    avatar->updateWith(in); // the first frame only centres the cursor
+    avatar->updateWith(in);  // the first frame only centres the cursor
     EXPECT_TRUE(avatar->isMouseLookActive());
     EXPECT_EQ(avatar->getYaw(), 0.0f);
     EXPECT_EQ(window->mouseX, 320);
@@ -145,12 +145,12 @@ TEST_F(TamoEditorUserAvatarTest, FlyingTurnsWithTheMouseWithoutLimitAndMovesAlon
     avatar->setPitch(0.0f);
     gl->eye = Vector3(0, 0, 0);
     window->leftButtonDown = true;
-    avatar->updateWith(in); // centres again after the space bar was up, and flies
+    avatar->updateWith(in);  // centres again after the space bar was up, and flies
     expectEye(50, 0, 0);
-    window->rightButtonDown = true; // the right button wins: backwards
+    window->rightButtonDown = true;  // the right button wins: backwards
     avatar->updateWith(in);
     expectEye(0, 0, 0);
-    EXPECT_TRUE(window->leftButtonDown); // flying consumes no press
+    EXPECT_TRUE(window->leftButtonDown);  // flying consumes no press
     EXPECT_EQ(startBlocks(), 1);
 }
 
@@ -185,7 +185,7 @@ TEST_F(TamoEditorUserAvatarTest, TabWithAButtonPaintsAndPicksEveryFrame) {
     core->material.texture = 108;
     avatar->updateWith(in);
     EXPECT_EQ(block->faces[FaceTop].texture, 108);
-    EXPECT_EQ(startBlocks(), 1); // no block placed while tab is held
+    EXPECT_EQ(startBlocks(), 1);  // no block placed while tab is held
 
     window->leftButtonDown = false;
     window->rightButtonDown = true;
@@ -207,7 +207,7 @@ TEST_F(TamoEditorUserAvatarTest, SpriteModeAddsOneObjectPerDoubleClickAndDeselec
     EXPECT_NEAR(sprites->object(0).position.y, 60015.0f, 1.0f);
     avatar->updateWith(quiet());
     EXPECT_EQ(sprites->count(), 1);
-    EXPECT_TRUE(sprites->object(0).selected); // held right button: turning it
+    EXPECT_TRUE(sprites->object(0).selected);  // held right button: turning it
 
     window->rightButtonDown = false;
     avatar->updateWith(quiet());
@@ -227,7 +227,7 @@ TEST_F(TamoEditorUserAvatarTest, APlanStrokeFollowsTheCursorFromFrameToFrame) {
     core->currentLevel = 0;
     window->mouseX = 100;
     window->mouseY = 100;
-    avatar->updateWith(quiet()); // remembers (100, 100)
+    avatar->updateWith(quiet());  // remembers (100, 100)
     window->leftButtonDown = true;
     window->mouseX = 140;
     avatar->updateWith(quiet());
@@ -244,7 +244,7 @@ TEST_F(TamoEditorUserAvatarTest, APlanStrokeFollowsTheCursorFromFrameToFrame) {
 
     window->leftButtonDown = false;
     window->rightButtonDown = true;
-    window->mouseX = 120; // erases from cell 7 back towards cell 8
+    window->mouseX = 120;  // erases from cell 7 back towards cell 8
     avatar->updateWith(quiet());
     EXPECT_FALSE(blockAt(7, 6));
     EXPECT_TRUE(blockAt(8, 6));
@@ -255,7 +255,7 @@ TEST_F(TamoEditorUserAvatarTest, DraggingThePlanScrollsByTheMouseOffset) {
     core->planScrollX = core->planScrollY = 0;
     AvatarInput in = quiet(50.0f);
     in.space = true;
-    avatar->updateWith(in); // centres the cursor
+    avatar->updateWith(in);  // centres the cursor
     window->mouseX = 330;
     window->mouseY = 235;
     avatar->updateWith(in);
@@ -278,4 +278,4 @@ TEST_F(TamoEditorUserAvatarTest, ThePointerStateIsACopyThatConsumesNothing) {
     EXPECT_TRUE(window->leftButtonDown);
 }
 
-} // namespace
+}  // namespace

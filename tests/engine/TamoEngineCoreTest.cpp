@@ -18,7 +18,9 @@
 namespace {
 
 uint32_t fakeNow = 0;
-uint32_t fakeTicks() { return fakeNow; }
+uint32_t fakeTicks() {
+    return fakeNow;
+}
 
 class EngineCoreTest : public ::testing::Test {
 protected:
@@ -241,4 +243,4 @@ TEST_F(EngineCoreGLTest, FactoriesChooseTheConcreteWorldClasses) {
     EXPECT_TRUE(loaded->blocks[0].used);
 }
 
-} // namespace
+}  // namespace

@@ -44,7 +44,8 @@ TEST(BitmapFontCells, MapCharactersToTheirCells) {
 }
 
 TEST(BitmapFontCells, UnknownCharactersAndBytesAbove127UseTheLastCell) {
-    for (const int byte : {int('%'), int('='), int('?'), int('"'), 1, 127, 128, 168, 170, 200, 233, 255})
+    for (const int byte :
+         {int('%'), int('='), int('?'), int('"'), 1, 127, 128, 168, 170, 200, 233, 255})
         expectCell(static_cast<char>(byte), 240, 112);
 }
 

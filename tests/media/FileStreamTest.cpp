@@ -131,9 +131,9 @@ TEST_F(FileStreamTest, ValuesAreWrittenLittleEndianByteForByte) {
         EXPECT_EQ(out.size(), 21);
     }
     const std::string bytes = readFile("values.bin");
-    const unsigned char expected[] = {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0xD0,
-                                      0xC0, 0xB0, 0xA0, 0x00, 0x00, 0x80, 0x3F, 0x7F, 0x44,
-                                      0x33, 0x22, 0x11};
+    const unsigned char expected[] = {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF,
+                                      0xFF, 0xD0, 0xC0, 0xB0, 0xA0, 0x00, 0x00,
+                                      0x80, 0x3F, 0x7F, 0x44, 0x33, 0x22, 0x11};
     ASSERT_EQ(bytes.size(), sizeof expected);
     EXPECT_EQ(std::memcmp(bytes.data(), expected, sizeof expected), 0);
 
@@ -217,8 +217,8 @@ TEST_F(FileStreamTest, AtomicReplaceKeepsOldFileOnFailureOrDiscard) {
     {
         FileStream out(pathOf("world.map").c_str(), "wb", FileStream::ReplaceAtomically);
         EXPECT_TRUE(out.writeBytes("half", 4));
-        EXPECT_FALSE(out.seek(0, 7));   // refused origin is not a failure of the file
-        EXPECT_FALSE(out.seek(-50, 0)); // a failed seek is
+        EXPECT_FALSE(out.seek(0, 7));    // refused origin is not a failure of the file
+        EXPECT_FALSE(out.seek(-50, 0));  // a failed seek is
         EXPECT_TRUE(out.hasFailed());
         EXPECT_FALSE(out.commit());
     }

@@ -25,15 +25,16 @@ std::vector<uint8_t> solidRgb(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_
     return rgb;
 }
 
-void paint(std::vector<uint8_t>& rgb, int32_t width, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
+void paint(std::vector<uint8_t>& rgb, int32_t width, int32_t x, int32_t y, uint8_t r, uint8_t g,
+           uint8_t b) {
     uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
     p[0] = r;
     p[1] = g;
     p[2] = b;
 }
 
-void paintFrame(std::vector<uint8_t>& rgb, int32_t width, int32_t x, int32_t y, int32_t right, int32_t bottom,
-                uint8_t r, uint8_t g, uint8_t b) {
+void paintFrame(std::vector<uint8_t>& rgb, int32_t width, int32_t x, int32_t y, int32_t right,
+                int32_t bottom, uint8_t r, uint8_t g, uint8_t b) {
     for (int32_t yy = y + 1; yy < bottom; ++yy)
         for (int32_t xx = x + 1; xx < right; ++xx)
             paint(rgb, width, xx, yy, r, g, b);
@@ -116,7 +117,8 @@ TEST_F(FrameCompositionTest, SkySpriteBillboardAndTextEachLandWhereTheyBelong) {
     EXPECT_TRUE(near(readPixel(61, 420), 60, 120, 200));
     // Yellow text centred on (320, 40): four glyphs from x = 284, y = 31.
     for (int32_t glyph = 0; glyph < 4; ++glyph)
-        EXPECT_TRUE(near(readPixel(284 + glyph * 18 + 8, 31 + 8), 255, 255, 0)) << "glyph " << glyph;
+        EXPECT_TRUE(near(readPixel(284 + glyph * 18 + 8, 31 + 8), 255, 255, 0))
+            << "glyph " << glyph;
     EXPECT_TRUE(near(readPixel(284 + 17, 31 + 8), 60, 120, 200));  // the gap between glyphs
     EXPECT_TRUE(near(readPixel(320, 60), 60, 120, 200));
 }

@@ -32,16 +32,23 @@ const std::string kBuildDir = TAMO_BUILD_DIR;
 
 std::vector<uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }
 
 struct Colour {
     int r = 0, g = 0, b = 0;
 };
 
-bool isKey(const Colour& c) { return c.r == 159 && c.g == 0 && c.b == 159; }
-int distance(const Colour& a, const Colour& b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
-double luminance(const Colour& c) { return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b; }
+bool isKey(const Colour& c) {
+    return c.r == 159 && c.g == 0 && c.b == 159;
+}
+int distance(const Colour& a, const Colour& b) {
+    return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+}
+double luminance(const Colour& c) {
+    return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b;
+}
 
 // A raw RGB image read from the build folder.
 struct RawImage {
@@ -65,7 +72,8 @@ constexpr int W = 640, H = 480;
 struct Corner {
     int x, y;
 };
-const Corner kPanelCorners[5] = {{0, 0}, {W - 80, 0}, {W - 181, H - 130}, {W - 139, H - 130}, {0, H - 80}};
+const Corner kPanelCorners[5] = {
+    {0, 0}, {W - 80, 0}, {W - 181, H - 130}, {W - 139, H - 130}, {0, H - 80}};
 
 struct ButtonRect {
     int id, panel, left, top, right, bottom;
@@ -107,10 +115,12 @@ struct Loose {
 std::vector<Loose> listLooseTextures(std::vector<std::string>* unparsed = nullptr) {
     std::vector<Loose> found;
     DIR* dir = opendir((kBuildDir + "/Textures").c_str());
-    if (!dir) return found;
+    if (!dir)
+        return found;
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         Loose t{0, 0, 0, name};
         if (std::sscanf(name.c_str(), "%d_%d_%d.raw", &t.number, &t.width, &t.height) == 3)
             found.push_back(t);
@@ -118,11 +128,14 @@ std::vector<Loose> listLooseTextures(std::vector<std::string>* unparsed = nullpt
             unparsed->push_back(name);
     }
     closedir(dir);
-    std::sort(found.begin(), found.end(), [](const Loose& a, const Loose& b) { return a.number < b.number; });
+    std::sort(found.begin(), found.end(),
+              [](const Loose& a, const Loose& b) { return a.number < b.number; });
     return found;
 }
 
-RawImage loadLoose(const Loose& t) { return {t.width, t.height, readFile(kBuildDir + "/Textures/" + t.name)}; }
+RawImage loadLoose(const Loose& t) {
+    return {t.width, t.height, readFile(kBuildDir + "/Textures/" + t.name)};
+}
 
 Colour meanColour(const RawImage& img, int x0, int y0, int x1, int y1) {
     long r = 0, g = 0, b = 0, n = 0;
@@ -137,7 +150,9 @@ Colour meanColour(const RawImage& img, int x0, int y0, int x1, int y1) {
     return n ? Colour{int(r / n), int(g / n), int(b / n)} : Colour{};
 }
 
-bool isPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+bool isPowerOfTwo(int v) {
+    return v > 0 && (v & (v - 1)) == 0;
+}
 
 }  // namespace
 
@@ -152,17 +167,20 @@ TEST(GeneratedMedia, ArchiveHoldsTheSixMembersEndToEndAtTheirOffsets) {
         const RawImage member = loadMember(i);
         SCOPED_TRACE(media_layout::kMembers[i].name);
         ASSERT_EQ(member.rgb.size(), expectedSizes[i]);
-        EXPECT_TRUE(std::equal(member.rgb.begin(), member.rgb.end(), archive.begin() + long(expectedOffsets[i])));
+        EXPECT_TRUE(std::equal(member.rgb.begin(), member.rgb.end(),
+                               archive.begin() + long(expectedOffsets[i])));
     }
 }
 
 TEST(GeneratedMedia, RegeneratingGivesByteIdenticalFiles) {
     char folder[] = "/tmp/tamo_media_again_XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string command = kBuildDir + "/tools/tamo_media_generator " + folder + " > /dev/null 2>&1";
+    const std::string command =
+        kBuildDir + "/tools/tamo_media_generator " + folder + " > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::vector<std::string> names = {"TamoData.arc", "pip.wav"};
-    for (const Loose& t : listLooseTextures()) names.push_back("Textures/" + t.name);
+    for (const Loose& t : listLooseTextures())
+        names.push_back("Textures/" + t.name);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const std::vector<uint8_t> original = readFile(kBuildDir + "/" + name);
@@ -197,7 +215,8 @@ TEST(GeneratedMedia, SkyRunsFromZenithToHorizonAndWrapsWithoutSeam) {
     double seam = 0, steps = 0;
     for (int y = 0; y < 32; ++y) {
         seam += distance(sky.at(511, y), sky.at(0, y));
-        for (int x = 0; x < 511; ++x) steps += distance(sky.at(x, y), sky.at(x + 1, y));
+        for (int x = 0; x < 511; ++x)
+            steps += distance(sky.at(x, y), sky.at(x + 1, y));
     }
     EXPECT_LE(seam / 32, 3.0 * steps / (32 * 511) + 2);
 }
@@ -223,7 +242,8 @@ TEST(GeneratedMedia, FontHasADistinctOutlinedGlyphInEveryUsedCellAndNothingElse)
         int n = 0;
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x)
-                if (what(font.at((cell % 16) * 16 + x, (cell / 16) * 16 + y))) ++n;
+                if (what(font.at((cell % 16) * 16 + x, (cell / 16) * 16 + y)))
+                    ++n;
         return n;
     };
     auto white = [](const Colour& c) { return c.r > 240 && c.g > 240 && c.b > 240; };
@@ -242,7 +262,8 @@ TEST(GeneratedMedia, FontHasADistinctOutlinedGlyphInEveryUsedCellAndNothingElse)
     // The fallback cell at texel (240, 112) draws every character without a cell.
     EXPECT_GE(countPixels(127, white), 10);
     EXPECT_FALSE(seen.count(cellOf(127)));
-    for (int cell = 50; cell < 127; ++cell) EXPECT_EQ(countPixels(cell, key), 256) << "unused cell " << cell;
+    for (int cell = 50; cell < 127; ++cell)
+        EXPECT_EQ(countPixels(cell, key), 256) << "unused cell " << cell;
 }
 
 TEST(GeneratedMedia, DigitsStayDistinctAtHalfSize) {
@@ -258,18 +279,21 @@ TEST(GeneratedMedia, DigitsStayDistinctAtHalfSize) {
         std::vector<int> half;
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) {
-                const Colour c = font.at((cell % 16) * 16 + 2 * x + 1, (cell / 16) * 16 + 2 * y + 1);
+                const Colour c =
+                    font.at((cell % 16) * 16 + 2 * x + 1, (cell / 16) * 16 + 2 * y + 1);
                 half.push_back(isKey(c) ? 0 : luminance(c) > 128 ? 2 : 1);
             }
         halves.push_back(half);
     }
     for (size_t a = 0; a < halves.size(); ++a) {
         int lit = 0;
-        for (int v : halves[a]) lit += v == 2;
+        for (int v : halves[a])
+            lit += v == 2;
         EXPECT_GE(lit, 2) << "'" << glyphs[a] << "' keeps its body";
         for (size_t b = a + 1; b < halves.size(); ++b) {
             int differing = 0;
-            for (size_t i = 0; i < 64; ++i) differing += (halves[a][i] == 2) != (halves[b][i] == 2);
+            for (size_t i = 0; i < 64; ++i)
+                differing += (halves[a][i] == 2) != (halves[b][i] == 2);
             EXPECT_GE(differing, 3) << "'" << glyphs[a] << "' and '" << glyphs[b] << "'";
         }
     }
@@ -285,7 +309,8 @@ protected:
         for (int y = 0; y < sheet.height; ++y)
             for (int x = 0; x < sheet.width; ++x) {
                 const Colour c = sheet.at(x, y);
-                if ((c.r == 239 && c.g == 79 && c.b == 100) || (c.r == 79 && c.g == 171 && c.b == 79) ||
+                if ((c.r == 239 && c.g == 79 && c.b == 100) ||
+                    (c.r == 79 && c.g == 171 && c.b == 79) ||
                     (c.r == 79 && c.g == 239 && c.b == 239))
                     ++marks;
             }
@@ -293,7 +318,8 @@ protected:
     }
     static int totalFrames(const SpriteSheet& sheet) {
         int frames = 0;
-        for (int g = 0; g < sheet.groupCount(); ++g) frames += sheet.frameCount(g);
+        for (int g = 0; g < sheet.groupCount(); ++g)
+            frames += sheet.frameCount(g);
         return frames;
     }
 };
@@ -314,7 +340,8 @@ TEST_F(GeneratedSheetTest, WorldSheetHoldsTheIntendedGroupsAndFrames) {
             int opaque = 0, area = 0;
             for (int y = frame.top; y <= frame.bottom; ++y)
                 for (int x = frame.left; x <= frame.right; ++x, ++area)
-                    if (sheet.pixels()[(size_t(y) * 512 + x) * 4 + 3] == 255) ++opaque;
+                    if (sheet.pixels()[(size_t(y) * 512 + x) * 4 + 3] == 255)
+                        ++opaque;
             EXPECT_GT(opaque, area / 8) << "frame " << f << " shows something";
             EXPECT_LT(opaque, area) << "frame " << f << " is cut out, not a rectangle";
         }
@@ -325,8 +352,9 @@ TEST_F(GeneratedSheetTest, WorldSheetHoldsTheIntendedGroupsAndFrames) {
             bool differ = false;
             for (int y = 0; y <= a.bottom - a.top && !differ; ++y)
                 for (int x = 0; x <= a.right - a.left && !differ; ++x)
-                    differ = image.at(a.left + x, a.top + y).r != image.at(b.left + x, b.top + y).r ||
-                             image.at(a.left + x, a.top + y).g != image.at(b.left + x, b.top + y).g;
+                    differ =
+                        image.at(a.left + x, a.top + y).r != image.at(b.left + x, b.top + y).r ||
+                        image.at(a.left + x, a.top + y).g != image.at(b.left + x, b.top + y).g;
             EXPECT_TRUE(differ) << "two walking steps";
             for (int f = 1; f < 4; ++f) {
                 EXPECT_EQ(sheet.frameAt(g, f).right - sheet.frameAt(g, f).left, a.right - a.left);
@@ -335,7 +363,8 @@ TEST_F(GeneratedSheetTest, WorldSheetHoldsTheIntendedGroupsAndFrames) {
         }
     }
     EXPECT_GE(animated, 4) << "several kinds of people";
-    EXPECT_EQ(countMarkPixels(image), 3 * totalFrames(sheet)) << "marker colours only at frame corners";
+    EXPECT_EQ(countMarkPixels(image), 3 * totalFrames(sheet))
+        << "marker colours only at frame corners";
     EXPECT_GE(fixed, 5) << "street furniture and vehicles";
 }
 
@@ -358,7 +387,8 @@ TEST_F(GeneratedSheetTest, InterfaceSheetHasFiveSingleFramePanelsThatFitTheScree
         EXPECT_LE(kPanelCorners[g].y + height, H);
         // Every button of the panel lies on it.
         for (const ButtonRect& b : kButtons) {
-            if (b.panel != g) continue;
+            if (b.panel != g)
+                continue;
             EXPECT_GE(b.left, kPanelCorners[g].x) << "button " << b.id;
             EXPECT_GE(b.top, kPanelCorners[g].y) << "button " << b.id;
             EXPECT_LT(b.right, kPanelCorners[g].x + width) << "button " << b.id;
@@ -383,7 +413,8 @@ TEST_F(GeneratedSheetTest, SideViewsFaceTheWayTheObjectHeads) {
     for (const char* name : {"car", "taxi"}) {
         int group = -1;
         for (int g = 0; g < media_layout::kWorldGroupCount; ++g)
-            if (std::strcmp(media_layout::kWorldGroups[g].name, name) == 0) group = g;
+            if (std::strcmp(media_layout::kWorldGroups[g].name, name) == 0)
+                group = g;
         ASSERT_GE(group, 0);
         // Heading +z (90 degrees) is to the right of a view along +x; 270 is to the left.
         for (const float heading : {90.0f, 270.0f}) {
@@ -401,8 +432,10 @@ TEST_F(GeneratedSheetTest, SideViewsFaceTheWayTheObjectHeads) {
             for (int y = 0; y < H; ++y)
                 for (int x = 0; x < W; ++x) {
                     const uint8_t* p = &shot[(size_t(y) * W + x) * 4];
-                    if (p[0] > 235 && p[1] > 225 && p[2] > 150 && p[2] < 190) headX += x, ++heads;
-                    if (p[0] > 200 && p[1] < 70 && p[2] < 60) tailX += x, ++tails;
+                    if (p[0] > 235 && p[1] > 225 && p[2] > 150 && p[2] < 190)
+                        headX += x, ++heads;
+                    if (p[0] > 200 && p[1] < 70 && p[2] < 60)
+                        tailX += x, ++tails;
                 }
             ASSERT_GT(heads, 0);
             ASSERT_GT(tails, 0);
@@ -429,17 +462,23 @@ protected:
             for (int x = 0; x < 512; ++x) {
                 const Colour c = sheet.at(x, y);
                 const bool newGroup = c.r == 239 && c.g == 79 && c.b == 100;
-                if (!newGroup) continue;
+                if (!newGroup)
+                    continue;
                 int xr = x + 1, yb = y + 1;
-                while (xr < 512 && !(sheet.at(xr, y).r == 79 && sheet.at(xr, y).g == 239)) ++xr;
-                while (xr < 512 && yb < 256 && !(sheet.at(xr, yb).r == 79 && sheet.at(xr, yb).g == 239)) ++yb;
-                if (xr >= 512 || yb >= 256) continue;
+                while (xr < 512 && !(sheet.at(xr, y).r == 79 && sheet.at(xr, y).g == 239))
+                    ++xr;
+                while (xr < 512 && yb < 256 &&
+                       !(sheet.at(xr, yb).r == 79 && sheet.at(xr, yb).g == 239))
+                    ++yb;
+                if (xr >= 512 || yb >= 256)
+                    continue;
                 ++group;
                 RawImage panel{xr - x - 1, yb - y - 1, {}};
                 for (int py = y + 1; py < yb; ++py)
                     for (int px = x + 1; px < xr; ++px) {
                         const Colour p = sheet.at(px, py);
-                        panel.rgb.insert(panel.rgb.end(), {uint8_t(p.r), uint8_t(p.g), uint8_t(p.b)});
+                        panel.rgb.insert(panel.rgb.end(),
+                                         {uint8_t(p.r), uint8_t(p.g), uint8_t(p.b)});
                     }
                 panels.push_back(panel);
                 tallest = std::max(tallest, yb - y);
@@ -451,11 +490,14 @@ protected:
     }
 
     // Colour at a screen position on panel g.
-    Colour onScreen(int g, int x, int y) const { return panels[g].at(x - kPanelCorners[g].x, y - kPanelCorners[g].y); }
+    Colour onScreen(int g, int x, int y) const {
+        return panels[g].at(x - kPanelCorners[g].x, y - kPanelCorners[g].y);
+    }
 
     int buttonAt(int g, int x, int y) const {
         for (const ButtonRect& b : kButtons)
-            if (b.panel == g && x >= b.left && x <= b.right && y >= b.top && y <= b.bottom) return b.id;
+            if (b.panel == g && x >= b.left && x <= b.right && y >= b.top && y <= b.bottom)
+                return b.id;
         return 0;
     }
     bool insideAnyButton(int g, int x, int y) const { return buttonAt(g, x, y) != 0; }
@@ -467,17 +509,21 @@ TEST_F(InterfacePanels, EveryButtonStandsOutFromThePanelAroundIt) {
     for (const ButtonRect& b : kButtons) {
         SCOPED_TRACE(b.id);
         const int g = b.panel;
-        Colour inside = meanColour(panels[g], b.left - kPanelCorners[g].x, b.top - kPanelCorners[g].y,
-                                   b.right - kPanelCorners[g].x, b.bottom - kPanelCorners[g].y);
+        Colour inside =
+            meanColour(panels[g], b.left - kPanelCorners[g].x, b.top - kPanelCorners[g].y,
+                       b.right - kPanelCorners[g].x, b.bottom - kPanelCorners[g].y);
         // The ring of panel pixels up to three pixels around the button, outside every button.
         long r = 0, gr = 0, bl = 0, n = 0;
         for (int y = b.top - 3; y <= b.bottom + 3; ++y)
             for (int x = b.left - 3; x <= b.right + 3; ++x) {
                 const int px = x - kPanelCorners[g].x, py = y - kPanelCorners[g].y;
-                if (px < 0 || py < 0 || px >= panels[g].width || py >= panels[g].height) continue;
-                if (insideAnyButton(g, x, y)) continue;
+                if (px < 0 || py < 0 || px >= panels[g].width || py >= panels[g].height)
+                    continue;
+                if (insideAnyButton(g, x, y))
+                    continue;
                 const Colour c = panels[g].at(px, py);
-                if (isKey(c)) continue;
+                if (isKey(c))
+                    continue;
                 r += c.r;
                 gr += c.g;
                 bl += c.b;
@@ -488,7 +534,8 @@ TEST_F(InterfacePanels, EveryButtonStandsOutFromThePanelAroundIt) {
         EXPECT_GT(distance(inside, around), 60) << "button face against the panel";
         // A label or icon: the button is not one flat colour. The preset buttons
         // show facade miniatures instead, checked against their textures below.
-        if (b.id >= 17 && b.id <= 22) continue;
+        if (b.id >= 17 && b.id <= 22)
+            continue;
         double sum = 0, sumSq = 0;
         int count = 0;
         for (int y = b.top + 2; y <= b.bottom - 2; ++y)
@@ -511,8 +558,11 @@ TEST_F(InterfacePanels, NumberFieldsAndPreviewsAreLeftClear) {
         int x, y, characters, onButton;
     };
     const int bx = W - 181, by = H - 130;
-    const NumberSpot spots[] = {{bx + 27, by + 27, 1, 16}, {bx + 115, by + 12, 2, 0}, {bx + 65, by + 63, 2, 0},
-                                {bx + 118, by + 118, 2, 0}, {bx + 170, by + 64, 2, 0}};
+    const NumberSpot spots[] = {{bx + 27, by + 27, 1, 16},
+                                {bx + 115, by + 12, 2, 0},
+                                {bx + 65, by + 63, 2, 0},
+                                {bx + 118, by + 118, 2, 0},
+                                {bx + 170, by + 64, 2, 0}};
     for (const NumberSpot& s : spots) {
         SCOPED_TRACE(std::to_string(s.x) + "," + std::to_string(s.y));
         const int x0 = s.x - 9 * s.characters / 2, y0 = s.y - 4;
@@ -527,10 +577,12 @@ TEST_F(InterfacePanels, NumberFieldsAndPreviewsAreLeftClear) {
     }
     // The material preview and the sprite preview cover no button.
     for (int y = by + 25; y <= by + 104; ++y)
-        for (int x = bx + 78; x <= bx + 156; ++x) ASSERT_FALSE(insideAnyButton(2, x, y));
+        for (int x = bx + 78; x <= bx + 156; ++x)
+            ASSERT_FALSE(insideAnyButton(2, x, y));
     const int sx = W - 139, sy = H - 130;
     for (int y = sy + 34; y <= sy + 100; ++y)
-        for (int x = sx + 59; x <= sx + 122; ++x) ASSERT_FALSE(insideAnyButton(3, x, y));
+        for (int x = sx + 59; x <= sx + 122; ++x)
+            ASSERT_FALSE(insideAnyButton(3, x, y));
 }
 
 TEST_F(InterfacePanels, PresetButtonsShowTheirOwnFacades) {
@@ -545,11 +597,13 @@ TEST_F(InterfacePanels, PresetButtonsShowTheirOwnFacades) {
     for (int k = 0; k < 6; ++k) {
         const ButtonRect& b = kButtons[16 + k];
         ASSERT_EQ(b.id, 17 + k);
-        const Colour shown = meanColour(panels[2], b.left - kPanelCorners[2].x + 2, b.top - kPanelCorners[2].y + 2,
-                                        b.right - kPanelCorners[2].x - 2, b.bottom - kPanelCorners[2].y - 2);
+        const Colour shown =
+            meanColour(panels[2], b.left - kPanelCorners[2].x + 2, b.top - kPanelCorners[2].y + 2,
+                       b.right - kPanelCorners[2].x - 2, b.bottom - kPanelCorners[2].y - 2);
         int best = 0;
         for (int j = 1; j < 6; ++j)
-            if (distance(shown, facade[j]) < distance(shown, facade[best])) best = j;
+            if (distance(shown, facade[j]) < distance(shown, facade[best]))
+                best = j;
         EXPECT_EQ(best, k) << "preset button " << b.id;
     }
 }
@@ -571,11 +625,13 @@ TEST(GeneratedMedia, LooseTexturesAreNumberedWithoutGapsAndMatchTheirNames) {
         if (t.number >= 13) {
             // Ground and materials are loaded without a colour key: no keyed pixel may hide in them.
             for (int y = 0; y < img.height; ++y)
-                for (int x = 0; x < img.width; ++x) ASSERT_FALSE(isKey(img.at(x, y)));
+                for (int x = 0; x < img.width; ++x)
+                    ASSERT_FALSE(isKey(img.at(x, y)));
         }
     }
     // Facades 1 to 6 are whole building sides: at least 128 texels along one edge.
-    for (int n = 1; n <= 6; ++n) EXPECT_GE(std::max(loose[size_t(n)].width, loose[size_t(n)].height), 128);
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_GE(std::max(loose[size_t(n)].width, loose[size_t(n)].height), 128);
 }
 
 TEST(GeneratedMedia, GroundTexturesTileWithoutSeams) {
@@ -584,7 +640,8 @@ TEST(GeneratedMedia, GroundTexturesTileWithoutSeams) {
     // pattern (joints every 8, 16 or 32 texels fall on both). Texture 15 is the
     // kerb-side lane: its kerb belongs on one edge, so it tiles only along the road.
     for (const Loose& t : listLooseTextures()) {
-        if (t.number < 13) continue;
+        if (t.number < 13)
+            continue;
         SCOPED_TRACE(t.name);
         const RawImage img = loadLoose(t);
         const int w = img.width, h = img.height;
@@ -627,7 +684,8 @@ TEST(GeneratedMedia, ClickSoundIsAShortMono16BitPcmWave) {
     EXPECT_GE(ms, 30.0);
     EXPECT_LE(ms, 60.0);
     int peak = 0;
-    for (size_t i = 44; i + 1 < wav.size(); i += 2) peak = std::max(peak, std::abs(int(int16_t(u16(i)))));
+    for (size_t i = 44; i + 1 < wav.size(); i += 2)
+        peak = std::max(peak, std::abs(int(int16_t(u16(i)))));
     EXPECT_GT(peak, 4000) << "audible";
     EXPECT_LT(peak, 32000) << "not clipped";
     // Starts and ends at rest, so it does not pop.

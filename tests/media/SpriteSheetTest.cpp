@@ -236,7 +236,8 @@ TEST_F(SpriteSheetTest, DrawsOnlyTheSelectedFrame) {
     sheet.selectFrame(1, 0);
     gl->textures->drawSprite2D(sheet.textureId(), 100, 100, 5.0f, false, false, 0.0f);
     // 4 x 4 texels at scale 5: 20 x 20 pixels of blue.
-    for (const auto& xy : std::vector<std::array<int32_t, 2>>{{100, 100}, {119, 100}, {100, 119}, {119, 119}}) {
+    for (const auto& xy :
+         std::vector<std::array<int32_t, 2>>{{100, 100}, {119, 100}, {100, 119}, {119, 119}}) {
         const Pixel p = readPixel(xy[0], xy[1]);
         EXPECT_EQ(p.b, 255) << xy[0] << ", " << xy[1];
         EXPECT_EQ(p.r, 0);

@@ -26,7 +26,8 @@ TEST_F(TexturesTest, ColourKeyTextureMakesOnlyTheExactKeyTransparent) {
     const std::vector<uint8_t> texels = readTexture(2, &w, &h);
     EXPECT_EQ(w, 2);
     EXPECT_EQ(h, 2);
-    EXPECT_EQ(texels, (std::vector<uint8_t>{159, 0, 159, 0, 159, 0, 158, 255, 158, 0, 159, 255, 255, 255, 255, 255}));
+    EXPECT_EQ(texels, (std::vector<uint8_t>{159, 0, 159, 0, 159, 0, 158, 255, 158, 0, 159, 255, 255,
+                                            255, 255, 255}));
     GLint filter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
     EXPECT_EQ(filter, GL_NEAREST);
@@ -40,13 +41,15 @@ TEST_F(TexturesTest, UniformAlphaTextureTruncatesAlphaTimes255) {
         float alpha;
         uint8_t expected;
     };
-    const Case cases[] = {{1.0f, 255}, {0.5f, 127}, {0.0f, 0}, {0.999f, 254}, {2.0f, 255}, {-1.0f, 0}};
+    const Case cases[] = {{1.0f, 255},   {0.5f, 127}, {0.0f, 0},
+                          {0.999f, 254}, {2.0f, 255}, {-1.0f, 0}};
     int32_t id = 100;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "alpha " << c.alpha);
         ASSERT_TRUE(createUniformAlphaTexture(gl->textures.get(), rgb, 2, 1, id, c.alpha));
         // The key colour means nothing here: every texel gets the same alpha.
-        EXPECT_EQ(readTexture(id), (std::vector<uint8_t>{10, 20, 30, c.expected, 159, 0, 159, c.expected}));
+        EXPECT_EQ(readTexture(id),
+                  (std::vector<uint8_t>{10, 20, 30, c.expected, 159, 0, 159, c.expected}));
         GLint filter = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
         EXPECT_EQ(filter, GL_LINEAR);

@@ -42,7 +42,8 @@ TEST(FileDialogRules, DefaultExtensionOnlyForNamesWithoutOne) {
     EXPECT_EQ(addDefaultExtension("/home/u/world.map", "map"), "/home/u/world.map");
     EXPECT_EQ(addDefaultExtension("/home/u/world.txt", "map"), "/home/u/world.txt");
     EXPECT_EQ(addDefaultExtension("/home/u/world.", "map"), "/home/u/world.map");
-    EXPECT_EQ(addDefaultExtension("/home/u.v/world", "map"), "/home/u.v/world.map");  // dot in a folder
+    EXPECT_EQ(addDefaultExtension("/home/u.v/world", "map"),
+              "/home/u.v/world.map");  // dot in a folder
     EXPECT_EQ(addDefaultExtension("/home/u/.hidden", "map"), "/home/u/.hidden.map");
     EXPECT_EQ(addDefaultExtension("world", ".map"), "world.map");
     EXPECT_EQ(addDefaultExtension("world", ""), "world");
@@ -102,8 +103,8 @@ void useOwnDisplay() {
         dup2(quiet, 1);
         dup2(quiet, 2);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset",
-               static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+               "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -156,8 +157,8 @@ protected:
             for (const std::string& step : steps) {
                 std::string command;
                 if (step.rfind("wait ", 0) == 0)
-                    command = "timeout 15 xdotool search --sync --onlyvisible --name '^" + step.substr(5) +
-                              "$' >/dev/null && sleep 0.6";
+                    command = "timeout 15 xdotool search --sync --onlyvisible --name '^" +
+                              step.substr(5) + "$' >/dev/null && sleep 0.6";
                 else if (step.rfind("type ", 0) == 0)
                     command = "xdotool type --delay 30 '" + step.substr(5) + "' && sleep 0.2";
                 else
@@ -202,12 +203,13 @@ TEST_F(FileDialogTest, SaveOverExistingFileAsksFirst) {
     char buffer[300] = {};
     std::snprintf(buffer, sizeof buffer, "%s/default.map", dir.c_str());
     // Refusing the replacement returns to the chooser; Escape there cancels.
-    drive({"wait Save As", "key ctrl+a", "type world", "key Return", "wait Replace File", "key Escape",
-           "wait Save As", "key Escape"});
+    drive({"wait Save As", "key ctrl+a", "type world", "key Return", "wait Replace File",
+           "key Escape", "wait Save As", "key Escape"});
     EXPECT_FALSE(runDialog(true, buffer, sizeof buffer));
     EXPECT_EQ(std::string(buffer), dir + "/default.map");
 
-    drive({"wait Save As", "key ctrl+a", "type world", "key Return", "wait Replace File", "key alt+r"});
+    drive({"wait Save As", "key ctrl+a", "type world", "key Return", "wait Replace File",
+           "key alt+r"});
     EXPECT_TRUE(runDialog(true, buffer, sizeof buffer));
     EXPECT_EQ(std::string(buffer), dir + "/world.map");
 }
@@ -237,8 +239,9 @@ TEST_F(FileDialogTest, OpenNeedsAnExistingFileAndAddsTheExtension) {
     touch("level.map");
     char buffer[300] = "default.map";
     // A name that does not exist is refused; the chooser stays until cancelled.
-    drive({"wait Open", "key ctrl+l", "type " + dir + "/none.map", "key Return", "wait Cannot Use This Name",
-           "key Return", "wait Open", "key Escape Escape"});  // the first closes the location entry
+    drive({"wait Open", "key ctrl+l", "type " + dir + "/none.map", "key Return",
+           "wait Cannot Use This Name", "key Return", "wait Open",
+           "key Escape Escape"});  // the first closes the location entry
     EXPECT_FALSE(runDialog(false, buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "default.map");
 

@@ -95,11 +95,13 @@ void expectConversionsMatchTheDriver(GLContext& gl) {
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
 
-    const std::array<std::array<float, 2>, 5> pixels = {{{0, 0}, {320, 240}, {600, 30}, {17, 470}, {640, 480}}};
+    const std::array<std::array<float, 2>, 5> pixels = {
+        {{0, 0}, {320, 240}, {600, 30}, {17, 470}, {640, 480}}};
     for (const auto& pixel : pixels) {
         SCOPED_TRACE(testing::Message() << "pixel " << pixel[0] << ", " << pixel[1]);
         GLdouble wx, wy, wz;
-        ASSERT_EQ(gluUnProject(pixel[0], 480.0 - pixel[1], 0.0, modelView, projection, viewport, &wx, &wy, &wz),
+        ASSERT_EQ(gluUnProject(pixel[0], 480.0 - pixel[1], 0.0, modelView, projection, viewport,
+                               &wx, &wy, &wz),
                   GL_TRUE);
         const Vector3 world = gl.unproject(pixel[0], pixel[1]);
         expectNear(world, Vector3(float(wx), float(wy), float(wz)), 2e-3f);
@@ -114,7 +116,8 @@ void expectConversionsMatchTheDriver(GLContext& gl) {
     // A far point lands where the driver would draw it.
     const Vector3 far = gl.eye + gl.direction * 300.0f + gl.up * 20.0f + Vector3(3, 1, -1);
     GLdouble sx, sy, sz;
-    ASSERT_EQ(gluProject(far.x, far.y, far.z, modelView, projection, viewport, &sx, &sy, &sz), GL_TRUE);
+    ASSERT_EQ(gluProject(far.x, far.y, far.z, modelView, projection, viewport, &sx, &sy, &sz),
+              GL_TRUE);
     const Vector3 projected = gl.project(far);
     EXPECT_NEAR(projected.x, sx, 0.05);
     EXPECT_NEAR(projected.y, 480.0 - sy, 0.05);
@@ -145,7 +148,7 @@ TEST_F(GLContextTest, ConversionsHoldWhenViewOrUpAreOppositeTheReferenceAxes) {
         Vector3 up;
     };
     const Camera cameras[] = {
-        {Vector3(0, 0, 1), Vector3(0, 1, 0)},   // looking along +z: the view is opposite eye-space z
+        {Vector3(0, 0, 1), Vector3(0, 1, 0)},  // looking along +z: the view is opposite eye-space z
         {Vector3(0, 0, -1), Vector3(0, 1, 0)},  // no turn at all
         {Vector3(1, 0, 0), Vector3(0, -1, 0)},  // upside down
         {Vector3(0, 0, 1), Vector3(0, -1, 0)},  // both
@@ -153,8 +156,9 @@ TEST_F(GLContextTest, ConversionsHoldWhenViewOrUpAreOppositeTheReferenceAxes) {
     };
     gl->eye = Vector3(5, 6, 7);
     for (const Camera& camera : cameras) {
-        SCOPED_TRACE(testing::Message() << "direction " << camera.direction.x << ", " << camera.direction.y << ", "
-                                        << camera.direction.z << " up " << camera.up.y);
+        SCOPED_TRACE(testing::Message()
+                     << "direction " << camera.direction.x << ", " << camera.direction.y << ", "
+                     << camera.direction.z << " up " << camera.up.y);
         gl->direction = camera.direction;
         gl->up = camera.up;
         expectConversionsMatchTheDriver(*gl);
@@ -171,8 +175,8 @@ TEST_F(GLContextTest, CameraAndProjectionDrawAPointAheadAtTheCentre) {
     EXPECT_FLOAT_EQ(gl->frustum.far, 500.0f);
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[0], 1.5f, 1e-5f);          // 2n / (r - l)
-    EXPECT_NEAR(projection[5], 2.0f, 1e-5f);          // 2n / (t - b)
+    EXPECT_NEAR(projection[0], 1.5f, 1e-5f);  // 2n / (r - l)
+    EXPECT_NEAR(projection[5], 2.0f, 1e-5f);  // 2n / (t - b)
     EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
 
     gl->eye = Vector3(100, 50, 100);
@@ -221,7 +225,7 @@ TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
 
     gl->enableBlending(0);
     EXPECT_TRUE(gl->blendingOn);
-    EXPECT_TRUE(gl->alphaTestOn);  // still wanted...
+    EXPECT_TRUE(gl->alphaTestOn);         // still wanted...
     EXPECT_FALSE(glFlag(GL_ALPHA_TEST));  // ...but off while blending
     EXPECT_TRUE(glFlag(GL_BLEND));
     EXPECT_EQ(glInteger(GL_BLEND_SRC), GL_SRC_ALPHA);

@@ -33,8 +33,8 @@ void writeWav(const std::string& path, int16_t level, int samples) {
     putLE(wav, 36 + static_cast<uint32_t>(data.size()), 4);
     wav += "WAVEfmt ";
     putLE(wav, 16, 4);
-    putLE(wav, 1, 2);         // PCM
-    putLE(wav, 1, 2);         // mono
+    putLE(wav, 1, 2);  // PCM
+    putLE(wav, 1, 2);  // mono
     putLE(wav, Rate, 4);
     putLE(wav, Rate * 2, 4);  // bytes per second
     putLE(wav, 2, 2);         // block align
@@ -70,8 +70,8 @@ protected:
             SDL_AudioQuit();
             ASSERT_EQ(SDL_AudioInit("disk"), 0) << SDL_GetError();
         }
-        writeWav(dir + "/long.wav", FirstLevel, Rate / 2);      // half a second
-        writeWav(dir + "/short.wav", SecondLevel, Rate / 10);   // a tenth
+        writeWav(dir + "/long.wav", FirstLevel, Rate / 2);     // half a second
+        writeWav(dir + "/short.wav", SecondLevel, Rate / 10);  // a tenth
     }
     static void TearDownTestSuite() {
         closeSound();
@@ -94,7 +94,8 @@ protected:
     // Levels recorded since the given byte offset of the recording.
     static Levels levelsSince(size_t from) {
         std::ifstream in(recording, std::ios::binary);
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                      std::istreambuf_iterator<char>());
         Levels levels;
         for (size_t i = from & ~size_t(1); i + 1 < bytes.size(); i += 2) {
             const int16_t sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |

@@ -7,7 +7,9 @@
 #include "platform/SystemClock.h"
 
 namespace {
-uint32_t fixedTicks() { return 4242; }
+uint32_t fixedTicks() {
+    return 4242;
+}
 }  // namespace
 
 TEST(SystemClock, CountsMillisecondsAndCanBeReplacedForTests) {

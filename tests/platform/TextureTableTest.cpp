@@ -270,7 +270,8 @@ TEST_F(BillboardTest, FacesTheEyeFromEverySideAndKeepsLeftAndRight) {
         {Vector3(0, 0, -1), Vector3(0, -1, -20)},
     };
     for (const View& view : views) {
-        SCOPED_TRACE(testing::Message() << "looking along " << view.direction.x << ", " << view.direction.z);
+        SCOPED_TRACE(testing::Message()
+                     << "looking along " << view.direction.x << ", " << view.direction.z);
         gl->direction = view.direction;
         gl->applyCamera();
         for (bool mirrored : {false, true}) {

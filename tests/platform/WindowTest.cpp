@@ -26,8 +26,8 @@ struct Event {
 class RecordingWindow : public Window {
 public:
     explicit RecordingWindow(int* destroyed = nullptr, bool fullScreen = false)
-        : Window("Tamotown test", 200, 150, true, false, nullptr, fullScreen, 32),
-          destroyedCount(destroyed) {}
+            : Window("Tamotown test", 200, 150, true, false, nullptr, fullScreen, 32),
+              destroyedCount(destroyed) {}
     ~RecordingWindow() override {
         if (destroyedCount)
             ++*destroyedCount;
@@ -302,9 +302,9 @@ TEST(Window, SdlDoubleClickArrivesInsteadOfThePress) {
     pushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1);
     pushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 2);
     drainMessages();
-    const std::vector<uint32_t> expected = {MsgLeftButtonDown,   MsgLeftButtonUp,
-                                            MsgLeftDoubleClick,  MsgLeftButtonUp,
-                                            MsgRightButtonDown,  MsgRightDoubleClick};
+    const std::vector<uint32_t> expected = {MsgLeftButtonDown,  MsgLeftButtonUp,
+                                            MsgLeftDoubleClick, MsgLeftButtonUp,
+                                            MsgRightButtonDown, MsgRightDoubleClick};
     EXPECT_EQ(window->messagesAmong({MsgLeftButtonDown, MsgLeftButtonUp, MsgLeftDoubleClick,
                                      MsgRightButtonDown, MsgRightDoubleClick}),
               expected);
@@ -334,8 +334,8 @@ TEST(Window, KeysArriveAsVirtualKeyCodes) {
     for (const Event& e : window->events)
         if (e.type == 2)
             keys.push_back(e);
-    const std::vector<Event> expected = {{2, 'A', 0},       {2, '7', 0},       {2, VK_NUMPAD0 + 3, 0},
-                                         {2, VK_F1 + 4, 0}, {2, VK_LEFT, 0},   {2, VK_BACK, 0},
+    const std::vector<Event> expected = {{2, 'A', 0},       {2, '7', 0},     {2, VK_NUMPAD0 + 3, 0},
+                                         {2, VK_F1 + 4, 0}, {2, VK_LEFT, 0}, {2, VK_BACK, 0},
                                          {2, VK_DELETE, 0}, {2, VK_SHIFT, 0}};
     EXPECT_EQ(keys, expected);
     delete window;
@@ -493,8 +493,8 @@ TEST(Window, AnOwnedWindowIsTransientForItsParent) {
     Window* owner = new Window("Owner of a test window", 120, 90, true, false, nullptr, false, 32);
     Window* owned = new Window("Owned test window", 60, 40, true, false, owner, false, 32);
     settle();
-    const unsigned long ownerId =
-        std::stoul("0" + commandOutput("xdotool search --name '^Owner of a test window$' | head -n 1"));
+    const unsigned long ownerId = std::stoul(
+        "0" + commandOutput("xdotool search --name '^Owner of a test window$' | head -n 1"));
     ASSERT_NE(ownerId, 0u);
     const std::string transientFor =
         commandOutput("xprop -name 'Owned test window' WM_TRANSIENT_FOR");
@@ -510,7 +510,8 @@ TEST(Window, AWindowTheSystemCannotOpenIsClosedByTheLoop) {
     class Oversized : public Window {
     public:
         explicit Oversized(int* counter)
-            : Window("Too large", 20000, 20000, true, false, nullptr, false, 32), count(counter) {}
+                : Window("Too large", 20000, 20000, true, false, nullptr, false, 32),
+                  count(counter) {}
         ~Oversized() override { ++*count; }
         int* count;
     };

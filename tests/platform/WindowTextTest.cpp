@@ -57,9 +57,15 @@ protected:
     SDL_GLContext context = nullptr;
 };
 
-bool isGrey(Rgb p) { return p.r == 128 && p.g == 128 && p.b == 128; }
-bool isReddish(Rgb p) { return p.r > 160 && p.g < 100 && p.b < 100; }
-bool isBlack(Rgb p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+bool isGrey(Rgb p) {
+    return p.r == 128 && p.g == 128 && p.b == 128;
+}
+bool isReddish(Rgb p) {
+    return p.r > 160 && p.g < 100 && p.b < 100;
+}
+bool isBlack(Rgb p) {
+    return p.r == 0 && p.g == 0 && p.b == 0;
+}
 
 }  // namespace
 

@@ -48,7 +48,8 @@ std::vector<uint8_t> zlibStored(const std::vector<uint8_t>& raw) {
         out.push_back(static_cast<uint8_t>(block >> 8));
         out.push_back(static_cast<uint8_t>(~block));
         out.push_back(static_cast<uint8_t>(~block >> 8));
-        out.insert(out.end(), raw.begin() + static_cast<long>(offset), raw.begin() + static_cast<long>(offset + block));
+        out.insert(out.end(), raw.begin() + static_cast<long>(offset),
+                   raw.begin() + static_cast<long>(offset + block));
         offset += block;
     } while (offset < raw.size());
     uint32_t a = 1, b = 0;
@@ -63,7 +64,8 @@ std::vector<uint8_t> zlibStored(const std::vector<uint8_t>& raw) {
 }  // namespace
 
 void GLTestFixture::SetUp() {
-    window = new Window("Tamotown test", WindowWidth, WindowHeight, false, false, nullptr, false, 32);
+    window =
+        new Window("Tamotown test", WindowWidth, WindowHeight, false, false, nullptr, false, 32);
     sdlWindow = reinterpret_cast<void*>(window->getHandle("WindowHandler"));
     ASSERT_NE(sdlWindow, nullptr) << SDL_GetError();
     gl = new GLContext(reinterpret_cast<uintptr_t>(sdlWindow), WindowWidth, WindowHeight, 32);

@@ -27,7 +27,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    Window* window = nullptr;   // windowed, registered while the test runs
+    Window* window = nullptr;  // windowed, registered while the test runs
     GLContext* gl = nullptr;
     void* sdlWindow = nullptr;  // the window's SDL_Window*
 };

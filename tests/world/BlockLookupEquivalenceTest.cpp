@@ -57,7 +57,8 @@ TEST_F(BlockLookupEquivalenceTest, RandomEditsAndPlanSortsKeepTheFirstRecordOfEa
         }
         // Removing and placing again reuses the record found.
         const int32_t before = sector->blocks.count();
-        for (const MapBlock& b : std::vector<MapBlock>(sector->blocks.begin(), sector->blocks.end()))
+        for (const MapBlock& b :
+             std::vector<MapBlock>(sector->blocks.begin(), sector->blocks.end()))
             sector->setBlock(b.x, b.y, b.z, true);
         EXPECT_EQ(sector->blocks.count(), before);
     }
@@ -91,4 +92,4 @@ TEST_F(BlockLookupEquivalenceTest, FileRecordsWithRepeatedCellsFindTheEarliestRe
     expectSameAnswers(*sector);
 }
 
-} // namespace
+}  // namespace

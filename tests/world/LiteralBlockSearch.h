@@ -19,4 +19,4 @@ inline int32_t findBlockIndex(const DynArray<MapBlock>& blocks, int32_t x, int32
     return -1;
 }
 
-} // namespace literal
+}  // namespace literal

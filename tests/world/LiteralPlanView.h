@@ -32,4 +32,4 @@ inline void drawPlan(TamoSector& sector, const TamoEngineCore& core) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-} // namespace literal
+}  // namespace literal

@@ -39,7 +39,7 @@ void rewrite(QuadRecord& quad) {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool coincide(const QuadRecord& a, const QuadRecord& b) {
     if (a.orientation == b.orientation)
@@ -115,4 +115,4 @@ std::vector<int32_t> mergeQuads(QuadBuckets& buckets) {
     return passes;
 }
 
-} // namespace literal
+}  // namespace literal

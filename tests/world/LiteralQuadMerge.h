@@ -18,4 +18,4 @@ void removeHiddenPairs(QuadBuckets& buckets);
 // drawn from the pseudo-random generator per pass in the table).
 std::vector<int32_t> mergeQuads(QuadBuckets& buckets);
 
-} // namespace literal
+}  // namespace literal

@@ -18,7 +18,7 @@ int32_t index(float offset, float cellSize, int32_t size) {
     return static_cast<int32_t>(cell);
 }
 
-} // namespace
+}  // namespace
 
 bool cellOf(const TamoSector& sector, float w, float h, const Vector3& p, int32_t cell[3]) {
     cell[0] = index(p.x - sector.origin.x, w, sector.size);
@@ -56,4 +56,4 @@ void marchRay(const TamoMap& map, float w, float h, const Vector3& start, const 
     }
 }
 
-} // namespace literal
+}  // namespace literal

@@ -19,4 +19,4 @@ bool hasBlockAt(const TamoSector& sector, float w, float h, const Vector3& p);
 void marchRay(const TamoMap& map, float w, float h, const Vector3& start, const Vector3& end,
               float step, Vector3* hit, int32_t* sectorIndex);
 
-} // namespace literal
+}  // namespace literal

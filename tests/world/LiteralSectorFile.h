@@ -90,4 +90,4 @@ inline bool readBlocks(const uint8_t* data, size_t length, int32_t size, int32_t
     return true;
 }
 
-} // namespace literal
+}  // namespace literal

@@ -53,12 +53,12 @@ TEST_F(MapFileTest, EmptyWorldIsTwoZeroCounts) {
 TEST_F(MapFileTest, StartWorldIs130BytesInFieldOrder) {
     const std::vector<uint8_t> bytes = savedBytes();
     ASSERT_EQ(bytes.size(), 130u);
-    EXPECT_EQ(int32At(bytes, 0), 1);       // sectors
-    EXPECT_EQ(int32At(bytes, 4), 20);      // size
+    EXPECT_EQ(int32At(bytes, 0), 1);   // sectors
+    EXPECT_EQ(int32At(bytes, 4), 20);  // size
     EXPECT_EQ(floatAt(bytes, 8), 40000.0f);
     EXPECT_EQ(floatAt(bytes, 12), 60000.0f);
     EXPECT_EQ(floatAt(bytes, 16), 40000.0f);
-    EXPECT_EQ(int32At(bytes, 20), 1);      // blocks
+    EXPECT_EQ(int32At(bytes, 20), 1);  // blocks
     EXPECT_EQ(int32At(bytes, 24), 0);
     EXPECT_EQ(int32At(bytes, 28), 0);
     EXPECT_EQ(int32At(bytes, 32), 0);
@@ -71,7 +71,7 @@ TEST_F(MapFileTest, StartWorldIs130BytesInFieldOrder) {
         EXPECT_EQ(bytes[at + 13], 1) << face;
         EXPECT_EQ(bytes[at + 14], 1) << face;
     }
-    EXPECT_EQ(int32At(bytes, 126), 0);     // sprites
+    EXPECT_EQ(int32At(bytes, 126), 0);  // sprites
 }
 
 TEST_F(MapFileTest, RemovedBlocksAreNotWrittenButEmptySectorsAre) {
@@ -93,15 +93,15 @@ TEST_F(MapFileTest, ASpriteSectionOfOneObjectTakes37BytesPlusTheName) {
     sprites->object(0).angle = 12.5f;
     std::vector<uint8_t> bytes = savedBytes();
     ASSERT_EQ(bytes.size(), 126u + 37);
-    EXPECT_EQ(int32At(bytes, 126), 1);              // count
-    EXPECT_EQ(int32At(bytes, 130), 0);              // id
-    EXPECT_EQ(floatAt(bytes, 134), 1.0f);           // x, y, z
+    EXPECT_EQ(int32At(bytes, 126), 1);     // count
+    EXPECT_EQ(int32At(bytes, 130), 0);     // id
+    EXPECT_EQ(floatAt(bytes, 134), 1.0f);  // x, y, z
     EXPECT_EQ(floatAt(bytes, 138), 2.0f);
     EXPECT_EQ(floatAt(bytes, 142), 3.0f);
-    EXPECT_EQ(floatAt(bytes, 146), 12.5f);          // angle
-    EXPECT_EQ(int32At(bytes, 150), 5);              // type
-    EXPECT_EQ(int32At(bytes, 154), 2);              // team
-    EXPECT_EQ(floatAt(bytes, 158), 30.0f);          // height
+    EXPECT_EQ(floatAt(bytes, 146), 12.5f);  // angle
+    EXPECT_EQ(int32At(bytes, 150), 5);      // type
+    EXPECT_EQ(int32At(bytes, 154), 2);      // team
+    EXPECT_EQ(floatAt(bytes, 158), 30.0f);  // height
     EXPECT_EQ(bytes.back(), 0);
 
     sprites->object(0).name = "abc";
@@ -180,12 +180,11 @@ TEST_F(MapFileTest, RandomWorldsSurviveARoundTrip) {
         other.sprites = new TamoSpriteObjectSet(&other);
         other.map = new TamoMap(&other);
         std::string why;
-        ASSERT_TRUE(MapFile::loadWorld(path("first.map").c_str(), *other.map, *other.sprites,
-                                       &why))
+        ASSERT_TRUE(MapFile::loadWorld(path("first.map").c_str(), *other.map, *other.sprites, &why))
             << why;
         EXPECT_EQ(other.map->sectorCount(), map->sectorCount());
-        ASSERT_TRUE(MapFile::saveWorld(path("second.map").c_str(), *other.map, *other.sprites,
-                                       &why))
+        ASSERT_TRUE(
+            MapFile::saveWorld(path("second.map").c_str(), *other.map, *other.sprites, &why))
             << why;
         EXPECT_EQ(readFile(path("second.map")), first) << "round " << round;
     }
@@ -205,7 +204,7 @@ TEST_F(MapFileTest, MapAndSpriteLoadsInTurnReadTheWholeFile) {
     }
     EXPECT_EQ(other.map->sectorCount(), 2);
     EXPECT_EQ(usedBlocks(other.map->sector(0)), 2);
-    EXPECT_EQ(other.map->sector(0)->blocks.count(), 2); // only used blocks are read
+    EXPECT_EQ(other.map->sector(0)->blocks.count(), 2);  // only used blocks are read
     ASSERT_EQ(other.sprites->count(), 3);
     EXPECT_EQ(other.sprites->object(1).name, "Q");
     std::string why;
@@ -286,8 +285,9 @@ TEST_F(MapFileTest, RandomBytesAreRefused) {
 
 TEST_F(MapFileTest, NamesOfAnyLengthInTheFileAreReadWhole) {
     const std::string longName(5000, 'W');
-    writeFile(path("long.map"), Bytes().i32(0).i32(2).sprite(0, 1, 1, 1, longName)
-                                    .sprite(1, 2, 2, 2, "after").data());
+    writeFile(
+        path("long.map"),
+        Bytes().i32(0).i32(2).sprite(0, 1, 1, 1, longName).sprite(1, 2, 2, 2, "after").data());
     std::string why;
     ASSERT_TRUE(MapFile::loadWorld(path("long.map").c_str(), *map, *sprites, &why)) << why;
     ASSERT_EQ(sprites->count(), 2);
@@ -299,8 +299,8 @@ TEST_F(MapFileTest, NamesOfAnyLengthInTheFileAreReadWhole) {
 
 TEST_F(MapFileTest, ASaveThatCannotBeWrittenReportsFailure) {
     std::string why;
-    EXPECT_FALSE(MapFile::saveWorld(path("no-such-folder/world.map").c_str(), *map, *sprites,
-                                    &why));
+    EXPECT_FALSE(
+        MapFile::saveWorld(path("no-such-folder/world.map").c_str(), *map, *sprites, &why));
     EXPECT_FALSE(why.empty());
 
     writeFile(path("plain-file"), {1, 2, 3});
@@ -333,4 +333,4 @@ TEST_F(MapFileTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
     EXPECT_EQ(std::system(("test $(ls -A '" + folder + "' | wc -l) -eq 1").c_str()), 0);
 }
 
-} // namespace
+}  // namespace

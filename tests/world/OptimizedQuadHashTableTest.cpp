@@ -28,13 +28,17 @@ void addBlock(OptimizedQuadHashTable& table, int32_t x, int32_t y, int32_t z,
         addFace(table, x, y, z, face, m);
 }
 
-Vector3 extent(const QuadRecord& q) { return q.max - q.min; }
+Vector3 extent(const QuadRecord& q) {
+    return q.max - q.min;
+}
 
 Vector3 cross3(const Vector3& a, const Vector3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float dot3(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float dot3(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // True when the quad winds counter-clockwise seen from the side away from
 // the solid's centre, i.e. its front faces outwards.
@@ -394,4 +398,4 @@ TEST(MyQuadTableTest, BaseTableTilesBuildingSidesPerBlock) {
     EXPECT_EQ(table.texCoord(table.liveQuads()[0], 2), Vector2(4, 1));
 }
 
-} // namespace
+}  // namespace

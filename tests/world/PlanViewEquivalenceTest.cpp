@@ -23,8 +23,8 @@ struct Frame {
     GLint projectionDepth = 0;
 
     bool operator==(const Frame& o) const {
-        return pixels == o.pixels && boundTexture == o.boundTexture &&
-               texturing == o.texturing && culling == o.culling && depthFunc == o.depthFunc &&
+        return pixels == o.pixels && boundTexture == o.boundTexture && texturing == o.texturing &&
+               culling == o.culling && depthFunc == o.depthFunc &&
                std::equal(colour, colour + 4, o.colour) && modelviewDepth == o.modelviewDepth &&
                projectionDepth == o.projectionDepth;
     }
@@ -127,4 +127,4 @@ TEST_F(PlanViewEquivalenceTest, RandomLevelsScrollsAndTintsDrawTheSamePicture) {
     EXPECT_EQ(expectSamePicture("off screen"), 0u);
 }
 
-} // namespace
+}  // namespace

@@ -27,10 +27,10 @@ struct Block {
 struct WorldRecipe {
     int32_t size = 10;
     double fill = 0.5;
-    int32_t materials = 1;      // distinct materials to draw from
-    bool perFace = false;       // each face draws its own material
-    bool shuffled = true;       // blocks in random order, as edits leave them
-    double repeats = 0.0;       // share of blocks stored twice (files may do so)
+    int32_t materials = 1;  // distinct materials to draw from
+    bool perFace = false;   // each face draws its own material
+    bool shuffled = true;   // blocks in random order, as edits leave them
+    double repeats = 0.0;   // share of blocks stored twice (files may do so)
 };
 
 std::vector<Material> palette(std::mt19937& random, int32_t count) {
@@ -81,8 +81,8 @@ void addBlocks(OptimizedQuadHashTable& table, const std::vector<Block>& blocks) 
         for (int32_t f = 0; f < 6; ++f) {
             const TestFaceCorners& c = faceCorners[f];
             const Material& m = b.faces[f];
-            ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture,
-                                      m.offsetU, m.offsetV, m.rotation, m.scaleU, m.scaleV));
+            ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU,
+                                      m.offsetV, m.rotation, m.scaleU, m.scaleV));
         }
     }
 }
@@ -178,17 +178,17 @@ protected:
 TEST_F(QuadMergeEquivalenceTest, RandomFillsOfFewAndManyMaterials) {
     std::mt19937 random(2024);
     const WorldRecipe recipes[] = {
-        {9, 1.0, 1, false, true, 0.0},  {10, 0.5, 1, false, true, 0.0},
-        {8, 0.3, 2, false, true, 0.0},  {9, 0.8, 4, false, true, 0.0},
-        {7, 0.6, 3, true, true, 0.0},   {12, 0.15, 6, false, false, 0.0},
-        {6, 0.9, 9, true, true, 0.0},   {10, 0.7, 2, false, false, 0.0},
+        {9, 1.0, 1, false, true, 0.0}, {10, 0.5, 1, false, true, 0.0},
+        {8, 0.3, 2, false, true, 0.0}, {9, 0.8, 4, false, true, 0.0},
+        {7, 0.6, 3, true, true, 0.0},  {12, 0.15, 6, false, false, 0.0},
+        {6, 0.9, 9, true, true, 0.0},  {10, 0.7, 2, false, false, 0.0},
     };
     for (int round = 0; round < 2; ++round) {
         for (const WorldRecipe& recipe : recipes) {
             MyOptimizedQuadHashTable table(&core);
             addBlocks(table, randomWorld(random, recipe));
-            SCOPED_TRACE(::testing::Message() << "size " << recipe.size << " fill "
-                                              << recipe.fill << " materials " << recipe.materials);
+            SCOPED_TRACE(::testing::Message() << "size " << recipe.size << " fill " << recipe.fill
+                                              << " materials " << recipe.materials);
             expectSameAsLiteral(table, 77u + static_cast<unsigned>(round));
         }
     }
@@ -236,8 +236,8 @@ TEST_F(QuadMergeEquivalenceTest, ThreeDimensionalCheckerboardOfTwoMaterials) {
 // degenerate quads and a bucket whose records lie on different axes.
 TEST_F(QuadMergeEquivalenceTest, RecordsAppendedDirectlyWithOddValues) {
     std::mt19937 random(11);
-    const float values[] = {0.0f, -0.0f, 10.0f, 20.0f, 15.0f, 30.0f, 5.0f,
-                            std::numeric_limits<float>::quiet_NaN()};
+    const float values[] = {0.0f,  -0.0f, 10.0f, 20.0f,
+                            15.0f, 30.0f, 5.0f,  std::numeric_limits<float>::quiet_NaN()};
     for (int round = 0; round < 80; ++round) {
         OptimizedQuadHashTable table(&core);
         const int32_t count = 20 + static_cast<int32_t>(random() % 60);
@@ -249,15 +249,15 @@ TEST_F(QuadMergeEquivalenceTest, RecordsAppendedDirectlyWithOddValues) {
             quad.axis = static_cast<uint8_t>(round % 4 == 0 ? random() % 3 : 0);
             quad.orientation = static_cast<uint8_t>(random() % (onGrid ? 2 : 3));
             quad.alive = static_cast<uint8_t>(random() % 10 != 0);
-            const float plane = onGrid ? 15.0f * static_cast<float>(random() % 3)
-                                       : values[random() % 3];
+            const float plane =
+                onGrid ? 15.0f * static_cast<float>(random() % 3) : values[random() % 3];
             auto pick = [&] {
                 return onGrid ? 10.0f * static_cast<float>(random() % 5)
                               : values[random() % (round % 5 == 0 ? 8 : 7)];
             };
             const float a0 = pick(), a1 = pick(), b0 = pick(), b1 = pick();
-            const Vector3 c[4] = {{a0, plane, b0}, {a0, plane, b1}, {a1, plane, b1},
-                                  {a1, plane, b0}};
+            const Vector3 c[4] = {
+                {a0, plane, b0}, {a0, plane, b1}, {a1, plane, b1}, {a1, plane, b0}};
             for (int v = 0; v < 4; ++v)
                 quad.q[v] = c[(v + random() % 2) % 4];
             quad.min = {std::min(a0, a1), plane, std::min(b0, b1)};
@@ -272,4 +272,4 @@ TEST_F(QuadMergeEquivalenceTest, RecordsAppendedDirectlyWithOddValues) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -36,11 +36,11 @@ protected:
         };
         const Odd odd[] = {
             {7, {40013.7f, 60001.25f, 39990.5f}},
-            {7, {40013.7f + 70.0f, 60001.25f, 39990.5f}},   // touches the first along x
-            {13, {40050.0f, 60020.0f, 40010.0f}},           // overlaps both
+            {7, {40013.7f + 70.0f, 60001.25f, 39990.5f}},  // touches the first along x
+            {13, {40050.0f, 60020.0f, 40010.0f}},          // overlaps both
             {1, {39980.0f, 60000.0f, 40000.0f}},
-            {25, {39800.0f, 59700.0f, 39800.0f}},           // larger than the grid's
-            {3, {-0.0f, 0.0f, -35.5f}},                     // near the world origin
+            {25, {39800.0f, 59700.0f, 39800.0f}},  // larger than the grid's
+            {3, {-0.0f, 0.0f, -35.5f}},            // near the world origin
         };
         file.i32(static_cast<int32_t>(std::size(odd)));
         for (const Odd& s : odd) {
@@ -76,8 +76,8 @@ protected:
                 const float fx = corner ? static_cast<float>(random() % 2) : unit(random);
                 const float fy = corner ? static_cast<float>(random() % 2) : unit(random);
                 const float fz = corner ? static_cast<float>(random() % 2) : unit(random);
-                points.push_back(s->origin + Vector3((b.x + fx) * w(), (b.y + fy) * h(),
-                                                     (b.z + fz) * w()));
+                points.push_back(s->origin +
+                                 Vector3((b.x + fx) * w(), (b.y + fy) * h(), (b.z + fz) * w()));
             }
         }
         return points;
@@ -156,4 +156,4 @@ TEST_F(RayMarchEquivalenceTest, RaysThatCannotAdvanceOrMissEverything) {
     EXPECT_EQ(index, -7);
 }
 
-} // namespace
+}  // namespace

@@ -24,7 +24,9 @@ using namespace testworld;
 
 namespace {
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool sameVector(const Vector3& a, const Vector3& b) {
     return sameBits(a.x, b.x) && sameBits(a.y, b.y) && sameBits(a.z, b.z);
@@ -193,7 +195,7 @@ TEST_F(SectorFacesEquivalenceTest, RandomSectorsOfFewAndManyMaterials) {
         int32_t materials;
         bool perFace;
     };
-    const Recipe recipes[] = {{1, 1.0, 1, false}, {2, 1.0, 1, false}, {9, 1.0, 1, false},
+    const Recipe recipes[] = {{1, 1.0, 1, false},  {2, 1.0, 1, false}, {9, 1.0, 1, false},
                               {10, 0.5, 1, false}, {8, 0.7, 2, false}, {9, 0.8, 4, false},
                               {7, 0.9, 2, true},   {6, 0.6, 3, true},  {12, 0.2, 5, false}};
     for (int round = 0; round < 2; ++round)
@@ -349,9 +351,9 @@ TEST_F(SectorFacesEquivalenceTest, PictureMatchesTheOneDrawnFromEveryFace) {
     for (int32_t id = 100; id < 113; ++id) {
         std::vector<uint8_t> rgba;
         for (int32_t i = 0; i < 64; ++i)
-            rgba.insert(rgba.end(), {static_cast<uint8_t>(id * 23 + i * 5),
-                                     static_cast<uint8_t>(i * 31), static_cast<uint8_t>(id * 7 + i),
-                                     255});
+            rgba.insert(rgba.end(),
+                        {static_cast<uint8_t>(id * 23 + i * 5), static_cast<uint8_t>(i * 31),
+                         static_cast<uint8_t>(id * 7 + i), 255});
         ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 8, 8, id, 0));
     }
     class EveryFaceTable : public MyOptimizedQuadHashTable {
@@ -397,4 +399,4 @@ TEST_F(SectorFacesEquivalenceTest, PictureMatchesTheOneDrawnFromEveryFace) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -113,4 +113,4 @@ TEST_F(SectorFileEquivalenceTest, ReadingMatchesFieldByFieldReadingOnSoundAndSpo
     }
 }
 
-} // namespace
+}  // namespace

@@ -60,11 +60,11 @@ TEST_F(TamoMapTest, TheLineWalkLeavesOutItsLastCell) {
     TamoMap::walkLine(2, 2, 2, 2, record);
     EXPECT_EQ(cells, (std::vector<std::pair<int32_t, int32_t>>{{2, 2}}));
 
-    cells.clear(); // y-major, walking backwards
+    cells.clear();  // y-major, walking backwards
     TamoMap::walkLine(0, 0, -1, -3, record);
     EXPECT_EQ(cells, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {0, -1}, {-1, -2}}));
 
-    cells.clear(); // the visitor can stop the walk
+    cells.clear();  // the visitor can stop the walk
     TamoMap::walkLine(0, 0, 10, 0, [&](int32_t x, int32_t y) {
         cells.emplace_back(x, y);
         return x < 1;
@@ -84,13 +84,13 @@ TEST_F(TamoMapTest, APlanStrokePaintsTheCurrentLevel) {
     EXPECT_TRUE(blockAt(map, Vector3(45, y, 35)));
     EXPECT_TRUE(blockAt(map, Vector3(55, y, 45)));
     EXPECT_FALSE(blockAt(map, Vector3(65, y, 45)));
-    EXPECT_FALSE(blockAt(map, Vector3(35, y - 15, 35))); // other levels untouched
+    EXPECT_FALSE(blockAt(map, Vector3(35, y - 15, 35)));  // other levels untouched
     EXPECT_EQ(map->sector(map->findSector(Vector3(35, y, 35)))->getOrigin(), Vector3(0, 0, 0));
 
     map->editBlockLine(4 * 16 + 8, 3 * 16 + 8, 4 * 16 + 8, 3 * 16 + 8, false);
     EXPECT_FALSE(blockAt(map, Vector3(45, y, 35)));
 
-    core->view3D = true; // strokes belong to the plan view only
+    core->view3D = true;  // strokes belong to the plan view only
     map->editBlockLine(0, 0, 0, 0, true);
     EXPECT_FALSE(blockAt(map, Vector3(5, 7.5f + 30, 5)));
 }
@@ -150,7 +150,7 @@ TEST_F(TamoMapTest, BlockEditsAtTheCursorBelongToThe3DView) {
     map->editBlockAtCursor(true);
     EXPECT_EQ(usedBlocks(map->sector(0)), 1);
     core->view3D = true;
-    map->editBlockAtCursor(true); // on top of the start block
+    map->editBlockAtCursor(true);  // on top of the start block
     EXPECT_EQ(usedBlocks(map->sector(0)), 2);
     EXPECT_TRUE(map->sector(0)->hasBlockAt(Vector3(40005, 60022.5f, 40005)));
 }
@@ -208,7 +208,7 @@ TEST_F(TamoMapTest, AfterLoadingNoSectorsTheFirstBlockMakesOne) {
         ASSERT_TRUE(map->load(stream, &why)) << why;
     }
     EXPECT_EQ(map->sectorCount(), 0);
-    map->draw(); // draws nothing and does not fail
+    map->draw();  // draws nothing and does not fail
     core->view3D = false;
     map->editBlockLine(8, 8, 8, 8, true);
     ASSERT_EQ(map->sectorCount(), 1);
@@ -232,4 +232,4 @@ TEST_F(TamoMapTest, DrawingShowsTheWorldFromTheLowestSectorUp) {
     EXPECT_GT(int(centre.r) + centre.g + centre.b, 0);
 }
 
-} // namespace
+}  // namespace

@@ -25,9 +25,13 @@
 namespace {
 
 uint32_t fakeNow = 0;
-uint32_t fakeTicks() { return fakeNow; }
+uint32_t fakeTicks() {
+    return fakeNow;
+}
 
-std::string tempPath(const std::string& name) { return ::testing::TempDir() + "geom_" + name; }
+std::string tempPath(const std::string& name) {
+    return ::testing::TempDir() + "geom_" + name;
+}
 
 std::vector<uint8_t> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -36,7 +40,8 @@ std::vector<uint8_t> fileBytes(const std::string& path) {
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void putI32(std::vector<uint8_t>& out, int32_t v) {
@@ -330,8 +335,8 @@ TEST_F(SectorTest, PlanFollowsScrollAndSectorOrigin) {
     TamoSector* sector = makeSector({200, 1500, -100});
     sector->setBlock(0, 0, 0, true);
     sector->setBlock(0, 1, 1, true);  // above the level
-    core->planScrollX = 300;  // sector origin x 200 is plan cell 20: 320 pixels
-    core->planScrollY = -200;  // origin z -100 is cell -10: -160 pixels
+    core->planScrollX = 300;          // sector origin x 200 is plan cell 20: 320 pixels
+    core->planScrollY = -200;         // origin z -100 is cell -10: -160 pixels
     gl->clear();
     sector->drawPlan();
     EXPECT_EQ(readPixel(20 + 8, 40 + 8).b, 255);
@@ -464,7 +469,8 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
 // A quad table that runs out of room after a number of faces.
 class ShortOfMemoryTable : public OptimizedQuadHashTable {
 public:
-    ShortOfMemoryTable(TamoEngineCore* core, int32_t room) : OptimizedQuadHashTable(core), room(room) {}
+    ShortOfMemoryTable(TamoEngineCore* core, int32_t room)
+            : OptimizedQuadHashTable(core), room(room) {}
     bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
                  int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
                  int32_t scaleV) override {
@@ -564,4 +570,4 @@ TEST_F(SectorPictureTest, SectorsDrawAtTheirOrigin) {
     EXPECT_EQ(readPixel(320, 240).r, 0);
 }
 
-} // namespace
+}  // namespace

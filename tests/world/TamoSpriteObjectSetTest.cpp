@@ -38,9 +38,9 @@ TEST_F(TamoSpriteObjectSetTest, NewObjectsTakeIdsInTurnAndTheCoreTypeAndTeam) {
 TEST_F(TamoSpriteObjectSetTest, DraggingSelectsWithinTheRadiusAndMovesEverySelectedObject) {
     sprites->addAt(Vector3(0, 0, 0));
     sprites->addAt(Vector3(7.9f, 0, 0));
-    sprites->addAt(Vector3(0, 0, 8.0f)); // exactly at the radius: not near enough
+    sprites->addAt(Vector3(0, 0, 8.0f));  // exactly at the radius: not near enough
     sprites->addAt(Vector3(100, 0, 0));
-    sprites->object(3).selected = true; // selected earlier, far away
+    sprites->object(3).selected = true;  // selected earlier, far away
     sprites->moveSelectedTo(Vector3(0, 0, 0));
     EXPECT_TRUE(sprites->object(0).selected);
     EXPECT_TRUE(sprites->object(1).selected);
@@ -92,7 +92,7 @@ TEST_F(TamoSpriteObjectSetTest, DeletingRemovesRunsOfSelectedObjects) {
     sprites->deleteSelected();
     EXPECT_EQ(sprites->count(), 0);
     sprites->addAt(Vector3(0, 0, 0));
-    EXPECT_EQ(sprites->object(0).id, 6); // ids are not reused
+    EXPECT_EQ(sprites->object(0).id, 6);  // ids are not reused
 }
 
 TEST_F(TamoSpriteObjectSetTest, TypedNamesGrowAndShrinkOnSelectedObjectsOnly) {
@@ -131,7 +131,7 @@ TEST_F(TamoSpriteObjectSetTest, ThePlanViewLeavesObjectsAlone) {
     ASSERT_EQ(sprites->count(), 1);
     EXPECT_EQ(sprites->object(0).name, "X");
     EXPECT_TRUE(sprites->object(0).selected);
-    sprites->clearAll(); // works in both views
+    sprites->clearAll();  // works in both views
     EXPECT_EQ(sprites->count(), 0);
 }
 
@@ -147,7 +147,7 @@ TEST_F(TamoSpriteObjectSetTest, FrameAndMirroringFollowTheViewQuadrant) {
     auto same = [](Frame a, Frame b) { return a.frame == b.frame && a.mirrored == b.mirrored; };
     EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(10, 0), {1, false}));  // away
     EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(-44, 1), {1, true}));
-    EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(170, 0), {0, false})); // towards
+    EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(170, 0), {0, false}));  // towards
     EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(-136, 1), {0, true}));
     EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(90, 0), {2, false}));  // side
     EXPECT_TRUE(same(TamoSpriteObjectSet::chooseFrame(45, 1), {3, false}));
@@ -234,7 +234,7 @@ protected:
 
 TEST_F(SpriteDrawingTest, TheObjectShowsTheFrameForItsHeading) {
     sprites->addAt(Vector3(10, 0, 0));
-    sprites->object(0).angle = 180.0f; // looks towards the eye: frame 0, red
+    sprites->object(0).angle = 180.0f;  // looks towards the eye: frame 0, red
     sprites->drawSprites();
     std::pair<Pixel, Pixel> sides = sidesOfObject();
     const Pixel coloured = isWhite(sides.first) ? sides.second : sides.first;
@@ -243,7 +243,7 @@ TEST_F(SpriteDrawingTest, TheObjectShowsTheFrameForItsHeading) {
     EXPECT_EQ(coloured.g, 0);
 
     gl->clear();
-    sprites->object(0).angle = 0.0f; // looks away: frame 1, green
+    sprites->object(0).angle = 0.0f;  // looks away: frame 1, green
     sprites->drawSprites();
     sides = sidesOfObject();
     const Pixel away = isWhite(sides.first) ? sides.second : sides.first;
@@ -281,10 +281,10 @@ int32_t countYellow(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 }
 
 TEST_F(SpriteDrawingTest, LabelsAreDrawnOnlyForSelectedObjectsInFrontOfTheEye) {
-    sprites->addAt(Vector3(60, -34, 0)); // label point (60, 2, 0): the middle of the picture
+    sprites->addAt(Vector3(60, -34, 0));  // label point (60, 2, 0): the middle of the picture
     sprites->object(0).name = "AB";
     sprites->drawSprites();
-    EXPECT_EQ(countYellow(280, 200, 360, 280), 0); // not selected: no label
+    EXPECT_EQ(countYellow(280, 200, 360, 280), 0);  // not selected: no label
 
     sprites->object(0).selected = true;
     gl->clear();
@@ -308,4 +308,4 @@ TEST_F(SpriteDrawingTest, NothingIsDrawnInThePlanView) {
     EXPECT_FALSE(isWhite(sides.first) || isWhite(sides.second));
 }
 
-} // namespace
+}  // namespace

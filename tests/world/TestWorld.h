@@ -120,7 +120,7 @@ protected:
     }
 
     void TearDown() override {
-        delete core; // also the map, the sprite objects and the avatar
+        delete core;  // also the map, the sprite objects and the avatar
         delete window;
         std::string command = "rm -rf '" + folder + "'";
         if (std::system(command.c_str()) != 0)
@@ -166,4 +166,4 @@ protected:
     TamoEditorUserAvatar* avatar = nullptr;
 };
 
-} // namespace testworld
+}  // namespace testworld

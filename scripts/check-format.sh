@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Fails, naming the files, when a C++ file of ours differs from what
+# clang-format makes of it under .clang-format. With --fix, formats them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find app engine world media platform tools bench tests -name '*.cpp' -o -name '*.h')
+if [ "${1:-}" = "--fix" ]; then
+  clang-format -i "${files[@]}"
+  exit 0
+fi
+bad=()
+for f in "${files[@]}"; do
+  clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || bad+=("$f")
+done
+if [ ${#bad[@]} -gt 0 ]; then
+  echo "Not formatted (run scripts/check-format.sh --fix):"
+  printf '  %s\n' "${bad[@]}"
+  exit 1
+fi
