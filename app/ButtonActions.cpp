@@ -1,6 +1,6 @@
 #include "app/ButtonActions.h"
 
-#include "app/InterfaceButtons.h"
+#include "media/InterfaceLayout.h"
 #include "engine/TamoEngineCore.h"
 
 namespace {
@@ -8,7 +8,7 @@ namespace {
 // Presets set the whole material at once and leave no time stamp for the HUD.
 void applyPreset(TamoEngineCore& core, int32_t id) {
     FaceMaterial preset;
-    preset.texture = id + 84;
+    preset.texture = 101 + (id - ButtonPreset1);  // the facades, loose textures 1 to 6
     preset.offsetU = 0;
     preset.offsetV = 0;
     preset.rotation = 0;
@@ -78,9 +78,15 @@ ButtonFollowUp performButtonAction(TamoEngineCore& core, int32_t id) {
     case ButtonSpriteTypePrevious:
         core.stepSpriteType(-1);
         break;
+    case ButtonPreset1:
+    case ButtonPreset2:
+    case ButtonPreset3:
+    case ButtonPreset4:
+    case ButtonPreset5:
+    case ButtonPreset6:
+        applyPreset(core, id);
+        break;
     default:
-        if (id >= ButtonFirstPreset && id <= ButtonLastPreset)
-            applyPreset(core, id);
         break;
     }
     return ButtonFollowUp::None;

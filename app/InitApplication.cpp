@@ -1,31 +1,9 @@
 #include "app/InitApplication.h"
 
 #include "app/MainWindow.h"
-#include "media/Archive.h"
+#include "media/MediaArchive.h"
 #include "platform/ScreenSize.h"
 #include "platform/WindowDescription.h"
-
-namespace {
-
-struct ArchiveMember {
-    const char* name;
-    int32_t size;
-};
-
-// The archive's layout: members end to end in this order.
-constexpr ArchiveMember ArchiveMembers[] = {
-    {"Media\\Block0_8.raw", 192},           {"Media\\Block1_16.raw", 768},
-    {"Media\\Font16x16_256128.raw", 98304}, {"Media\\Sky51232.raw", 49152},
-    {"Media\\Sprites512.raw", 786432},      {"Media\\InterfaceSprites512256.raw", 393216},
-};
-
-}  // namespace
-
-void declareArchive() {
-    setArchiveFile("TamoData.arc");
-    for (const ArchiveMember& member : ArchiveMembers)
-        addArchiveEntry(member.name, member.size);
-}
 
 WindowDescription mainWindowDescription() {
     WindowDescription description;
@@ -45,7 +23,7 @@ bool windowFailed = false;
 }  // namespace
 
 bool initApplication() {
-    declareArchive();
+    declareMediaArchive();
     ScreenWidth = 640;
     ScreenHeight = 480;
     // The window lives in the window registry and deletes itself when closed.

@@ -2,8 +2,6 @@
 
 #include "platform/WindowDescription.h"
 
-// Declares "TamoData.arc" and its six members in their archive order.
-void declareArchive();
 // The main window: "Tamotown", 640 x 480, full screen, 32 bits per pixel.
 WindowDescription mainWindowDescription();
 

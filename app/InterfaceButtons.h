@@ -2,36 +2,11 @@
 #include <cstdint>
 
 #include "app/ButtonRegionList.h"
+#include "media/InterfaceLayout.h"
 
-// Ids of the panel buttons; the number is also the region id.
-enum ButtonId : int32_t {
-    ButtonNone = 0,
-    ButtonQuit = 1,
-    ButtonSave = 2,
-    ButtonLoad = 3,
-    ButtonEditMode = 4,
-    ButtonView = 5,
-    ButtonTextureNext = 6,
-    ButtonTexturePrevious = 7,
-    ButtonScaleUUp = 8,
-    ButtonScaleUDown = 9,
-    ButtonScaleVUp = 10,
-    ButtonScaleVDown = 11,
-    ButtonOffsetUDown = 12,
-    ButtonOffsetUUp = 13,
-    ButtonOffsetVDown = 14,
-    ButtonOffsetVUp = 15,
-    ButtonRotate = 16,
-    ButtonFirstPreset = 17,
-    ButtonLastPreset = 22,
-    ButtonLevelUp = 23,
-    ButtonLevelDown = 24,
-    ButtonSpriteTypeNext = 25,
-    ButtonSpriteTypePrevious = 26,
-};
-
-// The main window's four region lists: always consulted, block editing
-// (edit mode 0), sprite editing (edit mode 1) and the plan view's level panel.
+// The main window's four region lists: always consulted (the file and mode
+// panels), block editing (edit mode 0), sprite editing (edit mode 1) and the
+// plan view's level panel. The rectangles come from the interface layout.
 class InterfaceButtons {
 public:
     // Lays the panels' regions out for a screen of width x height; done once.
@@ -54,6 +29,8 @@ public:
     const ButtonRegionList& spriteList() const { return spriteEditing; }
 
 private:
+    ButtonRegionList& listFor(InterfacePanel panel);
+
     ButtonRegionList always;
     ButtonRegionList blockEditing;
     ButtonRegionList planView;

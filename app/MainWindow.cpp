@@ -15,6 +15,8 @@
 #include "engine/TamoEditorUserAvatar.h"
 #include "media/Archive.h"
 #include "media/BitmapFont.h"
+#include "media/InterfaceLayout.h"
+#include "media/MediaArchive.h"
 #include "media/SkyDome.h"
 #include "media/SpriteSheet.h"
 #include "media/Textures.h"
@@ -40,28 +42,18 @@ constexpr float FarPlane = 1000.0f;
 constexpr int32_t SkySlices = 16;
 constexpr int32_t SkyStacks = 20;
 
-enum InterfaceGroup : int32_t {
-    GroupFilePanel = 0,
-    GroupModePanel = 1,
-    GroupBlockPanel = 2,
-    GroupSpritePanel = 3,
-    GroupLevelPanel = 4,
-};
-
-struct ArchiveImage {
-    const char* name;
-    int32_t width;
-    int32_t height;
+struct ArchiveTexture {
+    ArchiveMember member;
     int32_t textureId;
     bool colourKeyed;
 };
 
 // In loading order.
-constexpr ArchiveImage ArchiveTextures[] = {
-    {"Media\\Block0_8.raw", 8, 8, PlanTileCurrentId, false},
-    {"Media\\Block1_16.raw", 16, 16, PlanTileOtherId, false},
-    {"Media\\Sky51232.raw", 512, 32, SkyTextureId, false},
-    {"Media\\Font16x16_256128.raw", 256, 128, FontTextureId, true},
+constexpr ArchiveTexture ArchiveTextures[] = {
+    {MemberCurrentLevelTile, PlanTileCurrentId, false},
+    {MemberOtherLevelTile, PlanTileOtherId, false},
+    {MemberSky, SkyTextureId, false},
+    {MemberFont, FontTextureId, true},
 };
 
 }  // namespace
@@ -91,7 +83,8 @@ MainWindow::MainWindow(WindowDescription description) : Window(description) {
     setDisplayMode(ModeRunning);
 }
 
-uint8_t* MainWindow::loadMedia(const char* name) {
+uint8_t* MainWindow::loadMedia(ArchiveMember member) {
+    const char* name = MediaArchiveMembers[member].name;
     uint8_t* pixels = loadArchiveEntry(name);
     if (mediaError.empty())
         mediaError = pixels == nullptr ? std::string(name) + " is not declared in the archive"
@@ -107,24 +100,29 @@ void MainWindow::reportMissingMedia() const {
 }
 
 void MainWindow::loadArchiveTextures() {
-    for (const ArchiveImage& image : ArchiveTextures) {
-        uint8_t* pixels = loadMedia(image.name);
-        if (image.colourKeyed)
+    for (const ArchiveTexture& texture : ArchiveTextures) {
+        const ArchiveImage& image = MediaArchiveMembers[texture.member];
+        uint8_t* pixels = loadMedia(texture.member);
+        if (texture.colourKeyed)
             createColourKeyTexture(glContext->textures.get(), pixels, image.width, image.height,
-                                   image.textureId);
+                                   texture.textureId);
         else
             createUniformAlphaTexture(glContext->textures.get(), pixels, image.width, image.height,
-                                      image.textureId, 1.0f);
+                                      texture.textureId, 1.0f);
         delete[] pixels;
     }
 }
 
 void MainWindow::loadSpriteSheets() {
-    uint8_t* pixels = loadMedia("Media\\Sprites512.raw");
-    spriteSheet = new SpriteSheet(glContext, pixels, 512, 512, WorldSheetTextureId, 0);
+    const ArchiveImage& world = MediaArchiveMembers[MemberWorldSprites];
+    uint8_t* pixels = loadMedia(MemberWorldSprites);
+    spriteSheet =
+        new SpriteSheet(glContext, pixels, world.width, world.height, WorldSheetTextureId, 0);
     delete[] pixels;
-    pixels = loadMedia("Media\\InterfaceSprites512256.raw");
-    interfaceSheet = new SpriteSheet(glContext, pixels, 512, 256, InterfaceSheetTextureId, 0);
+    const ArchiveImage& panels = MediaArchiveMembers[MemberInterfaceSprites];
+    pixels = loadMedia(MemberInterfaceSprites);
+    interfaceSheet =
+        new SpriteSheet(glContext, pixels, panels.width, panels.height, InterfaceSheetTextureId, 0);
     delete[] pixels;
 }
 
@@ -183,55 +181,61 @@ void MainWindow::onFrame() {
 }
 
 void MainWindow::drawPanels() {
-    const int32_t W = ScreenWidth;
-    const int32_t H = ScreenHeight;
-    drawPanel(GroupFilePanel, 0, 0);
-    drawPanel(GroupModePanel, W - 80, 0);
+    drawPanel(PanelFile);
+    drawPanel(PanelMode);
     if (engineCore->editMode == 0) {
-        if (drawPanel(GroupBlockPanel, W - 181, H - 130))
-            drawBlockPanel(W - 181, H - 130);
+        if (drawPanel(PanelBlock))
+            drawBlockPanel(panelCorner(PanelBlock));
     } else {
-        if (drawPanel(GroupSpritePanel, W - 139, H - 130))
-            drawSpritePanel(W - 139, H - 130);
+        if (drawPanel(PanelSprite))
+            drawSpritePanel(panelCorner(PanelSprite));
     }
     if (!engineCore->view3D)
-        drawPanel(GroupLevelPanel, 0, H - 80);
+        drawPanel(PanelLevel);
 }
 
-bool MainWindow::drawPanel(int32_t group, int32_t x, int32_t y) {
+ScreenPoint MainWindow::panelCorner(InterfacePanel panel) const {
+    return Panels[panel].corner(ScreenWidth, ScreenHeight);
+}
+
+bool MainWindow::drawPanel(InterfacePanel panel) {
     // Without its frame (media missing) the whole sheet would be drawn.
-    if (!interfaceSheet->isValidFrame(group, 0))
+    if (!interfaceSheet->isValidFrame(panel, 0))
         return false;
-    interfaceSheet->selectFrame(group, 0);
-    glContext->textures->drawSprite2D(InterfaceSheetTextureId, x, y, 1.0f, false, false, 0.0f);
+    interfaceSheet->selectFrame(panel, 0);
+    const ScreenPoint at = panelCorner(panel);
+    glContext->textures->drawSprite2D(InterfaceSheetTextureId, at.x, at.y, 1.0f, false, false,
+                                      0.0f);
     return true;
 }
 
-void MainWindow::drawBlockPanel(int32_t bx, int32_t by) {
+void MainWindow::drawBlockPanel(ScreenPoint corner) {
     const FaceMaterial& material = engineCore->material;
     // The preview shows the texture's own colours, whatever colour was
     // current; a texture that was never loaded shows no preview.
     if (glContext->textures->findTexture(material.texture) >= 0) {
         glColor4ub(255, 255, 255, 255);
-        fillRectWithTexture(bx + 78, by + 25, bx + 156, by + 104, material.texture, false, 1.0f);
+        const ScreenRect r = MaterialPreview.movedBy(corner.x, corner.y);
+        fillRectWithTexture(r.left, r.top, r.right, r.bottom, material.texture, false, 1.0f);
     }
-    auto number = [&](int32_t x, int32_t y, int32_t value) {
-        font->drawNumber(x, y, value, 255, 0, 0, true, 0.5f, false);
+    auto number = [&](ScreenPoint spot, int32_t value) {
+        font->drawNumber(corner.x + spot.x, corner.y + spot.y, value, 255, 0, 0, true, 0.5f, false);
     };
-    number(bx + 27, by + 27, material.rotation);
-    number(bx + 115, by + 12, material.scaleU);
-    number(bx + 65, by + 63, material.scaleV);
-    number(bx + 118, by + 118, material.offsetU);
-    number(bx + 170, by + 64, material.offsetV);
+    number(RotationNumberSpot, material.rotation);
+    number(ScaleUNumberSpot, material.scaleU);
+    number(ScaleVNumberSpot, material.scaleV);
+    number(OffsetUNumberSpot, material.offsetU);
+    number(OffsetVNumberSpot, material.offsetV);
 }
 
-void MainWindow::drawSpritePanel(int32_t bx, int32_t by) {
+void MainWindow::drawSpritePanel(ScreenPoint corner) {
     // A sprite type without a frame would otherwise show whatever frame was
     // selected last, from another sheet.
     if (!spriteSheet->isValidFrame(engineCore->spriteType, 0))
         return;
     spriteSheet->selectFrame(engineCore->spriteType, 0);
-    glContext->textures->drawTextureRect(WorldSheetTextureId, bx + 59, by + 34, bx + 122, by + 100);
+    const ScreenRect r = SpritePreview.movedBy(corner.x, corner.y);
+    glContext->textures->drawTextureRect(WorldSheetTextureId, r.left, r.top, r.right, r.bottom);
 }
 
 void MainWindow::drawCaption() {
@@ -309,8 +313,7 @@ void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, const char* action
 }
 
 void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
-    constexpr int32_t KeyDownEvent = 2;
-    if (type != KeyDownEvent || engineCore == nullptr || engineCore->sprites == nullptr)
+    if (type != EventKeyDown || engineCore == nullptr || engineCore->sprites == nullptr)
         return;
     char ch = 0;
     switch (nameKeyAction(a, &ch)) {

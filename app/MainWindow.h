@@ -5,6 +5,8 @@
 #include "app/InterfaceButtons.h"
 #include "app/MapFileCommands.h"
 #include "app/StatusCaption.h"
+#include "media/InterfaceLayout.h"
+#include "media/MediaArchive.h"
 #include "platform/Window.h"
 
 class BitmapFont;
@@ -46,17 +48,18 @@ public:
 
 private:
     // Loads an archive member, remembering the first failure for the report.
-    uint8_t* loadMedia(const char* name);
+    uint8_t* loadMedia(ArchiveMember member);
     void reportMissingMedia() const;
     void loadArchiveTextures();
     void loadSpriteSheets();
     void createWorld();
     void drawPanels();
-    // Frame 0 of an interface-sheet group with its top-left corner at (x, y);
-    // false when the sheet has no such group.
-    bool drawPanel(int32_t group, int32_t x, int32_t y);
-    void drawBlockPanel(int32_t bx, int32_t by);
-    void drawSpritePanel(int32_t bx, int32_t by);
+    ScreenPoint panelCorner(InterfacePanel panel) const;
+    // The panel's picture at its corner; false when the sheet has no such group.
+    bool drawPanel(InterfacePanel panel);
+    // The material preview and numbers, the sprite preview, over the panel at corner.
+    void drawBlockPanel(ScreenPoint corner);
+    void drawSpritePanel(ScreenPoint corner);
     void drawCaption();
     // True when the window destroyed itself (quit).
     bool answerClick();

@@ -6,7 +6,7 @@
 class Window;
 
 // A group of push buttons on a window. Pressing one sends a command that
-// reaches the owner as onEvent(0, id, 0). The buttons have no native look:
+// reaches the owner as onEvent(EventPushButton, id, 0). The buttons have no native look:
 // press() and pressAt() are how one gets pressed.
 class ButtonGroup {
 public:

@@ -48,19 +48,19 @@ void requestContextAttributes(bool withAlpha) {
 int32_t mouseCode(uint32_t message) {
     switch (message) {
     case MsgMouseMove:
-        return 0;
+        return MouseMove;
     case MsgLeftButtonUp:
-        return 1;
+        return MouseLeftUp;
     case MsgLeftButtonDown:
-        return 2;
+        return MouseLeftDown;
     case MsgRightButtonUp:
-        return 3;
+        return MouseRightUp;
     case MsgRightButtonDown:
-        return 4;
+        return MouseRightDown;
     case MsgLeftDoubleClick:
-        return 5;
+        return MouseLeftDoubleClick;
     case MsgRightDoubleClick:
-        return 6;
+        return MouseRightDoubleClick;
     default:
         return -1;
     }
@@ -253,7 +253,7 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         const int32_t id = static_cast<int32_t>(wParam & 0xFFFF);
         const uintptr_t high = (wParam >> 16) & 0xFFFF;
         if (lParam == 0 && high == 0)
-            onEvent(1, id / 100, id % 100);
+            onEvent(EventMenuItem, id / 100, id % 100);
         else if (lParam != 0)
             deliverControlCommand(static_cast<uintptr_t>(lParam), id);
         break;
@@ -266,7 +266,7 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         return;
     case MsgSize:
         if (isAlive())
-            onEvent(3, messageParamLow(lParam), messageParamHigh(lParam));
+            onEvent(EventSize, messageParamLow(lParam), messageParamHigh(lParam));
         break;
     case MsgPaint:
         if (isAlive())
@@ -277,7 +277,7 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case MsgKeyDown:
         if (isAlive())
-            onEvent(2, static_cast<int32_t>(wParam), 0);
+            onEvent(EventKeyDown, static_cast<int32_t>(wParam), 0);
         break;
     default:
         recordMouse(message, lParam);
@@ -287,7 +287,7 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         return;
     const int32_t code = mouseCode(message);
     if (code >= 0 && isActive()) {
-        onEvent(4, code, 0);
+        onEvent(EventMouse, code, 0);
         if (gone())
             return;
     }
@@ -297,7 +297,7 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
 void Window::deliverControlCommand(uintptr_t control, int32_t id) {
     const ButtonGroup* group = ButtonGroup::fromControl(control);
     if (group && group->kind() == 2 && group->owner())
-        group->owner()->onEvent(0, id, 0);
+        group->owner()->onEvent(EventPushButton, id, 0);
 }
 
 Window* windowFromId(uint32_t windowId) {

@@ -6,14 +6,28 @@
 class NamedHandleTable;
 class WindowMenu;
 
+// The event types onEvent(type, a, b) receives.
+enum WindowEvent : int32_t {
+    EventPushButton = 0,  // a: the control's id
+    EventMenuItem = 1,    // a: pop-up index, b: item index
+    EventKeyDown = 2,     // a: virtual-key code
+    EventSize = 3,        // a: client width, b: client height
+    EventMouse = 4,       // a: one of the mouse codes below
+};
+
+enum MouseCode : int32_t {
+    MouseMove = 0,
+    MouseLeftUp = 1,
+    MouseLeftDown = 2,
+    MouseRightUp = 3,
+    MouseRightDown = 4,
+    MouseLeftDoubleClick = 5,
+    MouseRightDoubleClick = 6,
+};
+
 // One OS window. It records the mouse for the editor, turns window messages
 // into a few abstract events (onEvent) and lives in the window registry from
 // construction to destruction. A close message deletes the object.
-//
-// onEvent types: 0 push button (a = id), 1 menu item (a = pop-up, b = item),
-// 2 key down (a = virtual-key code), 3 size (a = width, b = height),
-// 4 mouse (a = code: 0 move, 1 left up, 2 left down, 3 right up,
-// 4 right down, 5 left double-click, 6 right double-click).
 class Window {
 public:
     Window(const char* name, int32_t width, int32_t height, bool noBackgroundBrush, bool resizable,

@@ -8,7 +8,7 @@
 class Window;
 
 // A window's menu bar: pop-ups of items. Item i of pop-up p sends the command
-// id 100 * p + i to the owner, which arrives as onEvent(1, p, i). The bar has
+// id 100 * p + i to the owner, which arrives as onEvent(EventMenuItem, p, i). The bar has
 // no native look; choose() is how an item gets picked.
 class WindowMenu {
 public:

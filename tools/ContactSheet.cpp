@@ -4,12 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/MediaLayout.h"
+#include "media/InterfaceLayout.h"
 #include "tools/SheetPacker.h"
 
 namespace {
-
-using media_layout::kPanels;
 
 Rgb checker(int x, int y) {
     return ((x / 6 + y / 6) % 2) ? Rgb{110, 110, 116} : Rgb{140, 140, 146};
@@ -115,23 +113,29 @@ Canvas screenMockup(const MediaSet& media, bool spriteMode) {
             screen.set(x, y, ground.get(x % ground.width(), y % ground.height()));
         }
     const std::vector<Frame> frames = scanFrames(media.interfaceSprites);
-    for (int g = 0; g < 5; ++g) {
-        if (g == (spriteMode ? 2 : 3))
+    for (int g = 0; g < InterfacePanelCount; ++g) {
+        if (g == (spriteMode ? PanelBlock : PanelSprite))
             continue;
         const Frame* f = findFrame(frames, g, 0);
+        const ScreenPoint at = Panels[g].corner(screen.width(), screen.height());
         if (f)
-            screen.paste(crop(media.interfaceSprites, *f), kPanels[g].x, kPanels[g].y);
+            screen.paste(crop(media.interfaceSprites, *f), at.x, at.y);
     }
     if (!spriteMode) {
         // What the main window draws on the block panel.
-        const int bx = 459, by = 350;
-        screen.pasteScaled(media.textures[1], bx + 78, by + 25, 79, 80);
+        const ScreenPoint b = Panels[PanelBlock].corner(screen.width(), screen.height());
+        const ScreenRect preview = MaterialPreview.movedBy(b.x, b.y);
+        screen.pasteScaled(media.textures[1], preview.left, preview.top,
+                           preview.right - preview.left + 1, preview.bottom - preview.top + 1);
         const Rgb red{255, 0, 0};
-        fontText(screen, media.font, bx + 27, by + 27, "3", red, 0.5f, true);
-        fontText(screen, media.font, bx + 115, by + 12, "12", red, 0.5f, true);
-        fontText(screen, media.font, bx + 65, by + 63, "1", red, 0.5f, true);
-        fontText(screen, media.font, bx + 118, by + 118, "-4", red, 0.5f, true);
-        fontText(screen, media.font, bx + 170, by + 64, "0", red, 0.5f, true);
+        auto number = [&](ScreenPoint spot, const char* text) {
+            fontText(screen, media.font, b.x + spot.x, b.y + spot.y, text, red, 0.5f, true);
+        };
+        number(RotationNumberSpot, "3");
+        number(ScaleUNumberSpot, "12");
+        number(ScaleVNumberSpot, "1");
+        number(OffsetUNumberSpot, "-4");
+        number(OffsetVNumberSpot, "0");
     }
     fontText(screen, media.font, 200, 180, "EDITING MAP BLOCKS", Rgb{0, 0, 255}, 1.0f, false);
     fontText(screen, media.font, 200, 200, "START X -1 DIR 2 %", Rgb{255, 255, 0}, 1.0f, false);
@@ -143,11 +147,14 @@ Canvas screenMockup(const MediaSet& media, bool spriteMode) {
     if (spriteMode && f) {
         // Frame 0 of the current sprite type, stretched over the preview rectangle.
         Canvas sprite = crop(media.worldSprites, *f);
-        Canvas scaled(63, 66, kKeyColour);
-        for (int y = 0; y < 66; ++y)
-            for (int x = 0; x < 63; ++x)
-                scaled.set(x, y, sprite.get(x * sprite.width() / 63, y * sprite.height() / 66));
-        screen.paste(scaled, 501 + 59, 350 + 34);
+        const ScreenPoint s = Panels[PanelSprite].corner(screen.width(), screen.height());
+        const ScreenRect preview = SpritePreview.movedBy(s.x, s.y);
+        const int w = preview.right - preview.left, h = preview.bottom - preview.top;
+        Canvas scaled(w, h, kKeyColour);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                scaled.set(x, y, sprite.get(x * sprite.width() / w, y * sprite.height() / h));
+        screen.paste(scaled, preview.left, preview.top);
     }
     return screen;
 }
@@ -164,15 +171,15 @@ Canvas makeContactSheet(const MediaSet& media) {
     pasteEnlarged(out, media.interfaceSprites, 10, y, 2);
     // Button regions outlined in yellow on the enlarged panels.
     const std::vector<Frame> panels = scanFrames(media.interfaceSprites);
-    for (int g = 0; g < 5; ++g) {
+    for (int g = 0; g < InterfacePanelCount; ++g) {
         const Frame* f = findFrame(panels, g, 0);
         if (!f)
             continue;
-        for (const media_layout::Region& r : media_layout::kRegions) {
-            const int x0 = f->left + r.left - kPanels[g].x, x1 = f->left + r.right - kPanels[g].x;
-            const int y0 = f->top + r.top - kPanels[g].y, y1 = f->top + r.bottom - kPanels[g].y;
-            if (media_layout::regionPanel(r.id) != g)
+        for (const ButtonLayout& button : Buttons) {
+            if (button.panel != g)
                 continue;
+            const ScreenRect r = button.onPanel().movedBy(f->left, f->top);
+            const int x0 = r.left, x1 = r.right, y0 = r.top, y1 = r.bottom;
             out.frameRect(10 + 2 * x0, y + 2 * y0, 10 + 2 * x1 + 1, y + 2 * y1 + 1,
                           Rgb{255, 255, 0});
         }

@@ -1,15 +1,11 @@
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
+#include "media/InterfaceLayout.h"
 #include "tools/Art.h"
-#include "tools/MediaLayout.h"
 #include "tools/SheetPacker.h"
 
 namespace {
-
-using media_layout::kPanels;
-using media_layout::Panel;
 
 const Rgb kWhite{255, 255, 255};
 const Rgb kPanelTop{70, 84, 108};
@@ -22,20 +18,14 @@ const Rgb kQuitFace{196, 60, 50};
 const Rgb kFieldFace{18, 22, 30};
 const Rgb kDark{22, 24, 32};
 
-using media_layout::kRegions;
-using media_layout::Region;
-
-// A region moved into the coordinates of the panel it lies on.
-Region onPanel(int id, const Panel& panel) {
-    for (const Region& r : kRegions)
-        if (r.id == id)
-            return {id, r.left - panel.x, r.top - panel.y, r.right - panel.x, r.bottom - panel.y};
-    std::abort();
+// A button's rectangle in the coordinates of the panel it lies on.
+ScreenRect onPanel(ButtonId id) {
+    return buttonLayout(id).onPanel();
 }
 
 // Panel background with a bevelled rim; the corner that faces the middle of
 // the screen is rounded off with the key colour.
-Canvas panelBase(const Panel& panel, bool roundLeft, bool roundTop) {
+Canvas panelBase(const PanelLayout& panel, bool roundLeft, bool roundTop) {
     Canvas c(panel.width, panel.height, kKeyColour);
     c.verticalGradient(0, 0, panel.width - 1, panel.height - 1, kPanelTop, kPanelBottom);
     c.fillRect(0, 0, panel.width - 1, 0, Rgb{120, 136, 164});
@@ -60,7 +50,7 @@ Canvas panelBase(const Panel& panel, bool roundLeft, bool roundTop) {
     return c;
 }
 
-void button(Canvas& c, const Region& r, Rgb face) {
+void button(Canvas& c, const ScreenRect& r, Rgb face) {
     c.fillRect(r.left, r.top, r.right, r.bottom, kDark);
     c.bevelBox(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, face, true);
 }
@@ -117,10 +107,10 @@ void shadowedArrow(Canvas& c, float cx, float cy, float size, Arrow dir) {
     arrow(c, cx, cy, size, dir, kWhite);
 }
 
-int midX(const Region& r) {
+int midX(const ScreenRect& r) {
     return (r.left + r.right + 1) / 2;
 }
-int midY(const Region& r) {
+int midY(const ScreenRect& r) {
     return (r.top + r.bottom + 1) / 2;
 }
 
@@ -174,9 +164,9 @@ void rotateIcon(Canvas& c, float cx, float cy) {
 // ---- The five panels ----
 
 Canvas filePanel(const GlyphRenderer& g) {
-    const Panel& p = kPanels[0];
-    Canvas c = panelBase(p, false, false);
-    const Region quit = onPanel(1, p), save = onPanel(2, p), load = onPanel(3, p);
+    Canvas c = panelBase(Panels[PanelFile], false, false);
+    const ScreenRect quit = onPanel(ButtonQuit), save = onPanel(ButtonSave),
+                     load = onPanel(ButtonLoad);
     button(c, quit, kQuitFace);
     powerIcon(c, midX(quit), quit.top + 10);
     label(c, g, midX(quit), quit.bottom - 6, "QUIT", 8);
@@ -190,9 +180,8 @@ Canvas filePanel(const GlyphRenderer& g) {
 }
 
 Canvas modePanel(const GlyphRenderer& g) {
-    const Panel& p = kPanels[1];
-    Canvas c = panelBase(p, true, false);
-    const Region mode = onPanel(4, p), view = onPanel(5, p);
+    Canvas c = panelBase(Panels[PanelMode], true, false);
+    const ScreenRect mode = onPanel(ButtonEditMode), view = onPanel(ButtonView);
     button(c, mode, kButtonFace);
     cubeIcon(c, mode.left + 5, mode.top + 3);
     figureIcon(c, mode.left + 20, mode.top + 3);
@@ -204,60 +193,60 @@ Canvas modePanel(const GlyphRenderer& g) {
 }
 
 Canvas blockPanel(const GlyphRenderer& g, const std::vector<Canvas>& textures) {
-    const Panel& p = kPanels[2];
-    Canvas c = panelBase(p, true, true);
+    Canvas c = panelBase(Panels[PanelBlock], true, true);
 
-    // Material preview (the program stretches the texture over 78..156 x 25..104).
-    c.fillRect(76, 23, 158, 106, kDark);
-    c.fillRect(77, 24, 157, 105, Rgb{120, 124, 130});
+    // A frame around the material preview, where the program stretches the texture.
+    const ScreenRect frame = MaterialPreview.grownBy(2), inside = MaterialPreview.grownBy(1);
+    c.fillRect(frame.left, frame.top, frame.right, frame.bottom, kDark);
+    c.fillRect(inside.left, inside.top, inside.right, inside.bottom, Rgb{120, 124, 130});
 
     // Texture steps.
-    const Region next = onPanel(6, p), prev = onPanel(7, p);
+    const ScreenRect next = onPanel(ButtonTextureNext), prev = onPanel(ButtonTexturePrevious);
     button(c, next, kTextureFace);
     label(c, g, midX(next), midY(next), "T+", 9);
     button(c, prev, kTextureFace);
     label(c, g, midX(prev), midY(prev), "T-", 8);
 
     // Zoom: X across the top, Y down the left of the preview.
-    const Region zxUp = onPanel(8, p), zxDown = onPanel(9, p), zyUp = onPanel(10, p),
-                 zyDown = onPanel(11, p);
-    for (const Region& r : {zxUp, zxDown, zyUp, zyDown})
+    const ScreenRect zxUp = onPanel(ButtonScaleUUp), zxDown = onPanel(ButtonScaleUDown),
+                     zyUp = onPanel(ButtonScaleVUp), zyDown = onPanel(ButtonScaleVDown);
+    for (const ScreenRect& r : {zxUp, zxDown, zyUp, zyDown})
         button(c, r, kZoomFace);
     plusSign(c, midX(zxUp), midY(zxUp), true);
     plusSign(c, midX(zxDown), midY(zxDown), false);
     plusSign(c, midX(zyUp), midY(zyUp), true);
     plusSign(c, midX(zyDown), midY(zyDown), false);
-    numberField(c, 99, 5, 131, 19);  // X zoom at (115, 12)
-    numberField(c, 53, 56, 75, 70);  // Y zoom at (65, 63)
+    numberField(c, 99, 5, 131, 19);  // around ScaleUNumberSpot
+    numberField(c, 53, 56, 75, 70);  // around ScaleVNumberSpot
     label(c, g, 65, 49, "ZY", 7, Rgb{170, 230, 226});
 
     // Start offsets: X along the bottom, Y down the right.
-    const Region oxDown = onPanel(12, p), oxUp = onPanel(13, p), oyDown = onPanel(14, p),
-                 oyUp = onPanel(15, p);
-    for (const Region& r : {oxDown, oxUp, oyDown, oyUp})
+    const ScreenRect oxDown = onPanel(ButtonOffsetUDown), oxUp = onPanel(ButtonOffsetUUp),
+                     oyDown = onPanel(ButtonOffsetVDown), oyUp = onPanel(ButtonOffsetVUp);
+    for (const ScreenRect& r : {oxDown, oxUp, oyDown, oyUp})
         button(c, r, kOffsetFace);
     shadowedArrow(c, midX(oxDown) - 0.5f, midY(oxDown) - 0.5f, 8, Arrow::Left);
     shadowedArrow(c, midX(oxUp) - 0.5f, midY(oxUp) - 0.5f, 8, Arrow::Right);
     shadowedArrow(c, midX(oyDown) - 0.5f, midY(oyDown) - 0.5f, 8, Arrow::Down);
     shadowedArrow(c, midX(oyUp) - 0.5f, midY(oyUp) - 0.5f, 8, Arrow::Up);
-    numberField(c, 96, 111, 140, 125);  // start X at (118, 118)
-    numberField(c, 159, 57, 179, 71);   // start Y at (170, 64)
+    numberField(c, 96, 111, 140, 125);  // around OffsetUNumberSpot
+    numberField(c, 159, 57, 179, 71);   // around OffsetVNumberSpot
     label(c, g, 169, 47, "SY", 7, Rgb{220, 200, 250});
     label(c, g, 63, 118, "SX", 7, Rgb{220, 200, 250});
 
     // Rotation: the number sits in the middle of the button.
-    const Region rot = onPanel(16, p);
+    const ScreenRect rot = onPanel(ButtonRotate);
     button(c, rot, kButtonFace);
     label(c, g, midX(rot), rot.top + 5, "DIR", 7);
-    numberField(c, 19, 20, 35, 34);  // rotation at (27, 27)
+    numberField(c, 19, 20, 35, 34);  // around RotationNumberSpot
     rotateIcon(c, midX(rot), rot.bottom - 6);
 
     // Presets: miniatures of the six building facades.
-    for (int id = 17; id <= 22; ++id) {
-        const Region r = onPanel(id, p);
+    for (int id = ButtonPreset1; id <= ButtonPreset6; ++id) {
+        const ScreenRect r = onPanel(ButtonId(id));
         c.fillRect(r.left, r.top, r.right, r.bottom, kDark);
         c.fillRect(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, Rgb{230, 230, 236});
-        const Canvas& facade = textures[size_t(id - 16)];
+        const Canvas& facade = textures[size_t(1 + id - ButtonPreset1)];
         c.pasteScaled(facade, r.left + 2, r.top + 2, r.right - r.left - 3, r.bottom - r.top - 3);
     }
     label(c, g, 31, 52, "HOUSES", 7, Rgb{250, 220, 150});
@@ -265,14 +254,16 @@ Canvas blockPanel(const GlyphRenderer& g, const std::vector<Canvas>& textures) {
 }
 
 Canvas spritePanel(const GlyphRenderer& g) {
-    const Panel& p = kPanels[3];
-    Canvas c = panelBase(p, true, true);
+    Canvas c = panelBase(Panels[PanelSprite], true, true);
     label(c, g, 90, 16, "SPRITE", 10, Rgb{255, 240, 170});
-    // Preview window: the program stretches frame 0 of the current sprite over 59..122 x 34..100.
-    c.fillRect(57, 32, 124, 102, kDark);
-    c.verticalGradient(58, 33, 123, 101, Rgb{170, 206, 240}, Rgb{226, 236, 220});
-    c.fillRect(58, 92, 123, 101, Rgb{150, 180, 120});
-    const Region next = onPanel(25, p), prev = onPanel(26, p);
+    // A little scene framed around the sprite preview, where the program
+    // stretches frame 0 of the current sprite: sky, and grass at the bottom.
+    const ScreenRect frame = SpritePreview.grownBy(2), scene = SpritePreview.grownBy(1);
+    c.fillRect(frame.left, frame.top, frame.right, frame.bottom, kDark);
+    c.verticalGradient(scene.left, scene.top, scene.right, scene.bottom, Rgb{170, 206, 240},
+                       Rgb{226, 236, 220});
+    c.fillRect(scene.left, scene.bottom - 9, scene.right, scene.bottom, Rgb{150, 180, 120});
+    const ScreenRect next = onPanel(ButtonSpriteTypeNext), prev = onPanel(ButtonSpriteTypePrevious);
     button(c, next, kButtonFace);
     shadowedArrow(c, midX(next) - 0.5f, next.top + 8, 9, Arrow::Up);
     label(c, g, midX(next), next.bottom - 5, "NEXT", 7);
@@ -283,9 +274,8 @@ Canvas spritePanel(const GlyphRenderer& g) {
 }
 
 Canvas levelPanel(const GlyphRenderer& g) {
-    const Panel& p = kPanels[4];
-    Canvas c = panelBase(p, false, true);
-    const Region up = onPanel(23, p), down = onPanel(24, p);
+    Canvas c = panelBase(Panels[PanelLevel], false, true);
+    const ScreenRect up = onPanel(ButtonLevelUp), down = onPanel(ButtonLevelDown);
     button(c, up, kButtonFace);
     shadowedArrow(c, midX(up) - 0.5f, up.top + 12, 13, Arrow::Up);
     label(c, g, midX(up), up.bottom - 6, "UP", 8);

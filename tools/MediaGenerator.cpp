@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "media/Archive.h"
+#include "media/MediaArchive.h"
 #include "platform/PathName.h"
 #include "tools/Art.h"
 #include "tools/ContactSheet.h"
@@ -106,6 +108,18 @@ void removeStaleTextures(const std::string& folder, const std::vector<std::strin
         std::remove(path.c_str());
 }
 
+// The pictures of the archive members, in archive order.
+std::array<const Canvas*, ArchiveMemberCount> archiveMembers(const MediaSet& media) {
+    std::array<const Canvas*, ArchiveMemberCount> members{};
+    members[MemberCurrentLevelTile] = &media.currentTile;
+    members[MemberOtherLevelTile] = &media.otherTile;
+    members[MemberFont] = &media.font;
+    members[MemberSky] = &media.sky;
+    members[MemberWorldSprites] = &media.worldSprites;
+    members[MemberInterfaceSprites] = &media.interfaceSprites;
+    return members;
+}
+
 bool makeMedia(const Options& options, MediaSet& media) {
     const GlyphRenderer fontGlyphs(options.font);
     if (!fontGlyphs.ok()) {
@@ -124,10 +138,9 @@ bool makeMedia(const Options& options, MediaSet& media) {
     media.interfaceSprites = makeInterfaceSprites(labels, media.textures);
     media.clickSound = makeClickSound();
 
-    const Canvas* members[6] = {&media.currentTile, &media.otherTile,    &media.font,
-                                &media.sky,         &media.worldSprites, &media.interfaceSprites};
-    for (int i = 0; i < 6; ++i) {
-        const media_layout::Member& m = media_layout::kMembers[i];
+    const auto members = archiveMembers(media);
+    for (int i = 0; i < ArchiveMemberCount; ++i) {
+        const ArchiveImage& m = MediaArchiveMembers[i];
         if (members[i]->width() != m.width || members[i]->height() != m.height) {
             std::fprintf(stderr, "tamo_media_generator: %s came out %d x %d instead of %d x %d\n",
                          m.name, members[i]->width(), members[i]->height(), m.width, m.height);
@@ -149,10 +162,9 @@ bool writeMedia(const std::string& folder, const MediaSet& media) {
     if (!makeFolder("Media") || !makeFolder("Textures"))
         return false;
 
-    const Canvas* members[6] = {&media.currentTile, &media.otherTile,    &media.font,
-                                &media.sky,         &media.worldSprites, &media.interfaceSprites};
-    for (int i = 0; i < 6; ++i)
-        if (!writeFile(nativePath(media_layout::kMembers[i].name), members[i]->bytes()))
+    const auto members = archiveMembers(media);
+    for (int i = 0; i < ArchiveMemberCount; ++i)
+        if (!writeFile(nativePath(MediaArchiveMembers[i].name), members[i]->bytes()))
             return false;
 
     std::vector<std::string> textureNames;
@@ -170,13 +182,11 @@ bool writeMedia(const std::string& folder, const MediaSet& media) {
 
     // The archive is assembled by the program's own archive writer from the loose members.
     clearArchiveEntries();
-    setArchiveFile("TamoData.arc");
-    for (const media_layout::Member& m : media_layout::kMembers)
-        addArchiveEntry(m.name, m.width * m.height * 3);
+    declareMediaArchive();
     const bool built = buildArchive();
     clearArchiveEntries();
     struct stat st {};
-    if (!built || stat("TamoData.arc", &st) != 0 || st.st_size != media_layout::kArchiveSize) {
+    if (!built || stat(MediaArchiveFile, &st) != 0 || st.st_size != mediaArchiveSize()) {
         std::fprintf(stderr, "tamo_media_generator: could not build TamoData.arc\n");
         return false;
     }

@@ -2,33 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
-#include "media/Archive.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-struct Member {
-    const char* name;
-    int32_t size;
-};
-
-const Member ExpectedMembers[] = {
-    {"Media\\Block0_8.raw", 192},           {"Media\\Block1_16.raw", 768},
-    {"Media\\Font16x16_256128.raw", 98304}, {"Media\\Sky51232.raw", 49152},
-    {"Media\\Sprites512.raw", 786432},      {"Media\\InterfaceSprites512256.raw", 393216},
-};
-
-}  // namespace
-
 TEST(InitApplication, WindowDescriptionIsFullScreen640x480At32Bits) {
     const WindowDescription description = mainWindowDescription();
     ASSERT_NE(description.title, nullptr);
@@ -40,35 +13,4 @@ TEST(InitApplication, WindowDescriptionIsFullScreen640x480At32Bits) {
     EXPECT_EQ(description.parent, nullptr);
     EXPECT_TRUE(description.fullScreen);
     EXPECT_EQ(description.bitsPerPixel, 32);
-}
-
-// The members are declared with their sizes and in their archive order: an
-// archive whose member i is filled with byte i + 1 gives each member back.
-TEST(InitApplication, ArchiveHoldsTheSixMembersInOrder) {
-    const fs::path previous = fs::current_path();
-    char pattern[] = "/tmp/tamo-init.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path scratch = pattern;
-    {
-        std::ofstream archive(scratch / "TamoData.arc", std::ios::binary);
-        for (size_t i = 0; i < std::size(ExpectedMembers); ++i)
-            archive << std::string(static_cast<size_t>(ExpectedMembers[i].size),
-                                   static_cast<char>(i + 1));
-    }
-    fs::current_path(scratch);
-    clearArchiveEntries();
-    declareArchive();
-    for (size_t i = 0; i < std::size(ExpectedMembers); ++i) {
-        const Member& member = ExpectedMembers[i];
-        EXPECT_EQ(archiveEntrySize(member.name), member.size) << member.name;
-        uint8_t* bytes = loadArchiveEntry(member.name);
-        ASSERT_NE(bytes, nullptr) << member.name;
-        EXPECT_EQ(bytes[0], i + 1) << member.name;
-        EXPECT_EQ(bytes[member.size - 1], i + 1) << member.name;
-        delete[] bytes;
-    }
-    EXPECT_EQ(archiveEntrySize("Media\\Other.raw"), -1);
-    clearArchiveEntries();
-    fs::current_path(previous);
-    fs::remove_all(scratch);
 }

@@ -93,3 +93,29 @@ TEST(InterfaceButtons, ClearEmptiesEveryList) {
     EXPECT_EQ(buttons.spriteList().count(), 0);
     EXPECT_EQ(buttons.hit(20, 10, 0, true), ButtonNone);
 }
+
+// Every button of the layout is hit at its four corners, at any screen size,
+// exactly while its panel is offered.
+TEST(InterfaceButtons, EveryLayoutButtonIsHitWhereItsPanelIsOffered) {
+    for (const ScreenPoint screen : {ScreenPoint{640, 480}, ScreenPoint{1024, 600}}) {
+        InterfaceButtons buttons;
+        buttons.fill(screen.x, screen.y);
+        for (const ButtonLayout& b : Buttons) {
+            SCOPED_TRACE(b.id);
+            const ScreenRect r = b.onScreen(screen.x, screen.y);
+            const int32_t mode = b.panel == PanelSprite ? 1 : 0;
+            const bool view3D = b.panel != PanelLevel;
+            for (const ScreenPoint p :
+                 {ScreenPoint{r.left, r.top}, ScreenPoint{r.right, r.top},
+                  ScreenPoint{r.left, r.bottom}, ScreenPoint{r.right, r.bottom}}) {
+                EXPECT_EQ(buttons.hit(p.x, p.y, mode, view3D), b.id);
+                if (b.panel == PanelBlock || b.panel == PanelSprite) {
+                    EXPECT_NE(buttons.hit(p.x, p.y, 1 - mode, view3D), b.id);
+                }
+                if (b.panel == PanelLevel) {
+                    EXPECT_EQ(buttons.hit(p.x, p.y, mode, true), ButtonNone);
+                }
+            }
+        }
+    }
+}

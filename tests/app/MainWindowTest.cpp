@@ -15,10 +15,12 @@
 #include "app/InitApplication.h"
 #include "engine/TamoEngineCore.h"
 #include "media/Archive.h"
+#include "media/MediaArchive.h"
 #include "platform/GLContext.h"
 #include "platform/ScreenSize.h"
 #include "platform/SystemClock.h"
 #include "platform/TextureTable.h"
+#include "platform/VirtualKeys.h"
 #include "platform/WindowRegistry.h"
 #include "support/GLTestFixture.h"
 #include "world/TamoMap.h"
@@ -87,7 +89,7 @@ protected:
         fs::copy_file(archive, scratch / "TamoData.arc");
         fs::current_path(scratch);
         clearArchiveEntries();
-        declareArchive();
+        declareMediaArchive();
         ScreenWidth = 640;
         ScreenHeight = 480;
     }
@@ -217,15 +219,15 @@ TEST_F(MainWindowTest, KeysEditTheSelectedSpriteNames) {
     sprites.addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
     ASSERT_EQ(sprites.count(), 1);
     sprites.object(0).selected = true;
-    window->onEvent(2, 'A', 0);
-    window->onEvent(2, '7', 0);
-    window->onEvent(2, 112, 0);  // F1
-    window->onEvent(2, 96, 0);   // numeric pad 0
-    window->onEvent(4, 'B', 0);  // not a key event
+    window->onEvent(EventKeyDown, 'A', 0);
+    window->onEvent(EventKeyDown, '7', 0);
+    window->onEvent(EventKeyDown, VK_F1, 0);
+    window->onEvent(EventKeyDown, VK_NUMPAD0, 0);
+    window->onEvent(EventMouse, 'B', 0);  // not a key event
     EXPECT_EQ(sprites.object(0).name, "A7p");
-    window->onEvent(2, 8, 0);
+    window->onEvent(EventKeyDown, VK_BACK, 0);
     EXPECT_EQ(sprites.object(0).name, "A7");
-    window->onEvent(2, 46, 0);
+    window->onEvent(EventKeyDown, VK_DELETE, 0);
     EXPECT_EQ(sprites.count(), 0);
 }
 

@@ -20,6 +20,8 @@
 
 #include <GL/gl.h>
 
+#include "media/InterfaceLayout.h"
+#include "media/MediaArchive.h"
 #include "media/SpriteSheet.h"
 #include "platform/GLContext.h"
 #include "platform/TextureTable.h"
@@ -61,51 +63,33 @@ struct RawImage {
 };
 
 RawImage loadMember(int index) {
-    const media_layout::Member& m = media_layout::kMembers[index];
+    const ArchiveImage& m = MediaArchiveMembers[index];
     std::string path = kBuildDir + "/" + m.name;
     std::replace(path.begin(), path.end(), '\\', '/');
     return {m.width, m.height, readFile(path)};
 }
 
-// Panel corners as the main window draws them, and the button regions, at W = 640, H = 480.
+// Panel corners as the main window draws them, and the button regions, at
+// W = 640, H = 480, from the program's interface layout.
 constexpr int W = 640, H = 480;
-struct Corner {
-    int x, y;
-};
-const Corner kPanelCorners[5] = {
-    {0, 0}, {W - 80, 0}, {W - 181, H - 130}, {W - 139, H - 130}, {0, H - 80}};
+const std::vector<ScreenPoint> kPanelCorners = [] {
+    std::vector<ScreenPoint> corners;
+    for (const PanelLayout& panel : Panels)
+        corners.push_back(panel.corner(W, H));
+    return corners;
+}();
 
 struct ButtonRect {
     int id, panel, left, top, right, bottom;
 };
-const ButtonRect kButtons[] = {
-    {1, 0, 8, 2, 37, 27},
-    {2, 0, 45, 1, 81, 28},
-    {3, 0, 87, 0, 125, 27},
-    {4, 1, W - 76, 1, W - 41, 27},
-    {5, 1, W - 40, 1, W - 1, 27},
-    {6, 2, W - 124, H - 126, W - 107, H - 108},
-    {7, 2, W - 19, H - 125, W - 4, H - 112},
-    {8, 2, W - 38, H - 124, W - 26, H - 113},
-    {9, 2, W - 102, H - 123, W - 90, H - 113},
-    {10, 2, W - 122, H - 104, W - 110, H - 92},
-    {11, 2, W - 123, H - 39, W - 109, H - 25},
-    {12, 2, W - 106, H - 17, W - 93, H - 6},
-    {13, 2, W - 35, H - 19, W - 23, H - 6},
-    {14, 2, W - 16, H - 36, W - 4, H - 23},
-    {15, 2, W - 18, H - 106, W - 5, H - 93},
-    {16, 2, W - 176, H - 119, W - 130, H - 84},
-    {17, 2, W - 170, H - 74, W - 151, H - 56},
-    {18, 2, W - 149, H - 74, W - 130, H - 56},
-    {19, 2, W - 170, H - 53, W - 152, H - 35},
-    {20, 2, W - 149, H - 53, W - 130, H - 35},
-    {21, 2, W - 170, H - 31, W - 152, H - 14},
-    {22, 2, W - 150, H - 31, W - 129, H - 14},
-    {23, 4, 2, H - 76, 36, H - 42},
-    {24, 4, 2, H - 39, 36, H - 3},
-    {25, 3, W - 118, H - 89, W - 89, H - 67},
-    {26, 3, W - 118, H - 64, W - 89, H - 40},
-};
+const std::vector<ButtonRect> kButtons = [] {
+    std::vector<ButtonRect> buttons;
+    for (const ButtonLayout& b : Buttons) {
+        const ScreenRect r = b.onScreen(W, H);
+        buttons.push_back({b.id, b.panel, r.left, r.top, r.right, r.bottom});
+    }
+    return buttons;
+}();
 
 struct Loose {
     int number, width, height;
@@ -165,7 +149,7 @@ TEST(GeneratedMedia, ArchiveHoldsTheSixMembersEndToEndAtTheirOffsets) {
     const size_t expectedSizes[6] = {192, 768, 98304, 49152, 786432, 393216};
     for (int i = 0; i < 6; ++i) {
         const RawImage member = loadMember(i);
-        SCOPED_TRACE(media_layout::kMembers[i].name);
+        SCOPED_TRACE(MediaArchiveMembers[i].name);
         ASSERT_EQ(member.rgb.size(), expectedSizes[i]);
         EXPECT_TRUE(std::equal(member.rgb.begin(), member.rgb.end(),
                                archive.begin() + long(expectedOffsets[i])));
@@ -379,10 +363,11 @@ TEST_F(GeneratedSheetTest, InterfaceSheetHasFiveSingleFramePanelsThatFitTheScree
         ASSERT_EQ(sheet.frameCount(g), 1);
         const SpriteFrame& f = sheet.frameAt(g, 0);
         const int width = f.right - f.left + 1, height = f.bottom - f.top + 1;
-        EXPECT_EQ(width, media_layout::kPanels[g].width);
-        EXPECT_EQ(height, media_layout::kPanels[g].height);
-        EXPECT_EQ(media_layout::kPanels[g].x, kPanelCorners[g].x);
-        EXPECT_EQ(media_layout::kPanels[g].y, kPanelCorners[g].y);
+        EXPECT_EQ(width, Panels[g].width);
+        EXPECT_EQ(height, Panels[g].height);
+        // Drawn at its corner, the panel is flush with the edges it is anchored to.
+        EXPECT_EQ(kPanelCorners[g].x + width == W, Panels[g].alongRight);
+        EXPECT_EQ(kPanelCorners[g].y + height == H, Panels[g].alongBottom);
         EXPECT_LE(kPanelCorners[g].x + width, W);
         EXPECT_LE(kPanelCorners[g].y + height, H);
         // Every button of the panel lies on it.
@@ -534,7 +519,7 @@ TEST_F(InterfacePanels, EveryButtonStandsOutFromThePanelAroundIt) {
         EXPECT_GT(distance(inside, around), 60) << "button face against the panel";
         // A label or icon: the button is not one flat colour. The preset buttons
         // show facade miniatures instead, checked against their textures below.
-        if (b.id >= 17 && b.id <= 22)
+        if (b.id >= ButtonFirstPreset && b.id <= ButtonLastPreset)
             continue;
         double sum = 0, sumSq = 0;
         int count = 0;
@@ -557,12 +542,13 @@ TEST_F(InterfacePanels, NumberFieldsAndPreviewsAreLeftClear) {
     struct NumberSpot {
         int x, y, characters, onButton;
     };
-    const int bx = W - 181, by = H - 130;
-    const NumberSpot spots[] = {{bx + 27, by + 27, 1, 16},
-                                {bx + 115, by + 12, 2, 0},
-                                {bx + 65, by + 63, 2, 0},
-                                {bx + 118, by + 118, 2, 0},
-                                {bx + 170, by + 64, 2, 0}};
+    const int bx = kPanelCorners[PanelBlock].x, by = kPanelCorners[PanelBlock].y;
+    auto spot = [&](ScreenPoint at, int characters, int onButton) {
+        return NumberSpot{bx + at.x, by + at.y, characters, onButton};
+    };
+    const NumberSpot spots[] = {spot(RotationNumberSpot, 1, ButtonRotate),
+                                spot(ScaleUNumberSpot, 2, 0), spot(ScaleVNumberSpot, 2, 0),
+                                spot(OffsetUNumberSpot, 2, 0), spot(OffsetVNumberSpot, 2, 0)};
     for (const NumberSpot& s : spots) {
         SCOPED_TRACE(std::to_string(s.x) + "," + std::to_string(s.y));
         const int x0 = s.x - 9 * s.characters / 2, y0 = s.y - 4;
@@ -576,12 +562,14 @@ TEST_F(InterfacePanels, NumberFieldsAndPreviewsAreLeftClear) {
         EXPECT_LT(luminance(first), 80.0);
     }
     // The material preview and the sprite preview cover no button.
-    for (int y = by + 25; y <= by + 104; ++y)
-        for (int x = bx + 78; x <= bx + 156; ++x)
+    const ScreenRect material = MaterialPreview.movedBy(bx, by);
+    for (int y = material.top; y <= material.bottom; ++y)
+        for (int x = material.left; x <= material.right; ++x)
             ASSERT_FALSE(insideAnyButton(2, x, y));
-    const int sx = W - 139, sy = H - 130;
-    for (int y = sy + 34; y <= sy + 100; ++y)
-        for (int x = sx + 59; x <= sx + 122; ++x)
+    const ScreenPoint sprites = kPanelCorners[PanelSprite];
+    const ScreenRect sprite = SpritePreview.movedBy(sprites.x, sprites.y);
+    for (int y = sprite.top; y <= sprite.bottom; ++y)
+        for (int x = sprite.left; x <= sprite.right; ++x)
             ASSERT_FALSE(insideAnyButton(3, x, y));
 }
 
