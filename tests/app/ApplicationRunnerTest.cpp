@@ -14,14 +14,9 @@
 #include "platform/Window.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowRegistry.h"
+#include "support/FakeTicks.h"
 
 namespace {
-
-// The clock the runner reads; the tests move it.
-uint32_t fakeNow = 0;
-uint32_t fakeTicks() {
-    return fakeNow;
-}
 
 // A window whose activity the test decides, whatever focus the X server
 // gives it (other test programs may share the display).

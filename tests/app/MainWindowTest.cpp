@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,19 +20,15 @@
 #include "platform/TextureTable.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WindowRegistry.h"
+#include "support/FileBytes.h"
 #include "support/GLTestFixture.h"
+#include "support/ScratchFolder.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<uint8_t> solidTexture(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
     std::vector<uint8_t> pixels;
@@ -80,14 +74,12 @@ bool fakeDialog(uintptr_t, bool, char* buffer, int32_t size, const char*, const 
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous = fs::current_path();
-        char pattern[] = "/tmp/tamo-mainwindow.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch = pattern;
+        ASSERT_TRUE(folder.made());
+        scratch = folder.path();
         const fs::path archive = fs::path(TAMO_BUILD_DIR) / "TamoData.arc";
         ASSERT_TRUE(fs::exists(archive)) << "generated media missing: " << archive;
         fs::copy_file(archive, scratch / "TamoData.arc");
-        fs::current_path(scratch);
+        ASSERT_TRUE(folder.enter());
         clearArchiveEntries();
         declareMediaArchive();
         ScreenWidth = 640;
@@ -97,9 +89,6 @@ protected:
     void TearDown() override {
         closeWindow();
         clearArchiveEntries();
-        fs::current_path(previous);
-        std::error_code ignored;
-        fs::remove_all(scratch, ignored);
     }
 
     MainWindow* openWindow() {
@@ -115,12 +104,12 @@ protected:
 
     void addTextureFile(const std::string& name, const std::vector<uint8_t>& bytes) {
         fs::create_directories(scratch / "Textures");
-        writeFile(scratch / "Textures" / name, bytes);
+        writeFileBytes((scratch / "Textures" / name).string(), bytes);
     }
 
     TamoEngineCore& core() { return *window->getEngineCore(); }
 
-    fs::path previous;
+    ScratchFolder folder{"tamo_mainwindow"};
     fs::path scratch;
     MainWindow* window = nullptr;
 };
@@ -274,7 +263,7 @@ TEST_F(MainWindowTest, FailedLoadKeepsTheWorldAndShowsTheCaption) {
         state = state * 1103515245u + 12345u;
         byte = static_cast<uint8_t>(state >> 16);
     }
-    writeFile(scratch / "noise.map", noise);
+    writeFileBytes((scratch / "noise.map").string(), noise);
     dialogAccepts = true;
     dialogAnswer = (scratch / "noise.map").string();
     window->setFileDialog(&fakeDialog);

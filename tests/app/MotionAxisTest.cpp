@@ -2,13 +2,7 @@
 
 #include "app/MotionAxis.h"
 #include "platform/SystemClock.h"
-
-namespace {
-uint32_t fakeNow = 0;
-uint32_t fakeTicks() {
-    return fakeNow;
-}
-}  // namespace
+#include "support/FakeTicks.h"
 
 TEST(MotionAxis, OneStepGainsThenLosesVelocity) {
     MotionAxis axis;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "support/FakeTicks.h"
 #include "support/GLTestFixture.h"
 #include "engine/Overlay.h"
 #include "engine/TamoEngineCore.h"
@@ -12,11 +13,6 @@
 #include "platform/SystemClock.h"
 
 namespace {
-
-uint32_t fakeNow = 0;
-uint32_t fakeTicks() {
-    return fakeNow;
-}
 
 const uint8_t Red[3] = {255, 0, 0};
 const uint8_t Green[3] = {0, 255, 0};

@@ -4,6 +4,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "support/FakeTicks.h"
 #include "support/GLTestFixture.h"
 #include "engine/MyTamoEngineCore.h"
 #include "engine/TamoEngineCore.h"
@@ -16,11 +17,6 @@
 #include "world/TamoSector.h"
 
 namespace {
-
-uint32_t fakeNow = 0;
-uint32_t fakeTicks() {
-    return fakeNow;
-}
 
 class EngineCoreTest : public ::testing::Test {
 protected:

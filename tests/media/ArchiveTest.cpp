@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+
+#include "support/FileBytes.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -16,34 +15,11 @@ namespace {
 class ArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldDir = cwd;
-        char dirTemplate[] = "/tmp/tamo_archive_XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        ASSERT_TRUE(scratch.enter());
         clearArchiveEntries();
         setArchiveFile("TamoData.arc");
     }
-    void TearDown() override {
-        clearArchiveEntries();
-        ASSERT_EQ(chdir(oldDir.c_str()), 0);
-        const std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
-
-    static void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-
-    static std::vector<uint8_t> readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>());
-    }
+    void TearDown() override { clearArchiveEntries(); }
 
     // Bytes 0, 1, 2, ... (mod 251) so that every offset shows in the content.
     static std::vector<uint8_t> counting(size_t size) {
@@ -66,8 +42,7 @@ protected:
         return std::vector<uint8_t>(all.begin() + from, all.begin() + from + size);
     }
 
-    std::string oldDir;
-    std::string dir;
+    ScratchFolder scratch{"tamo_archive"};
 };
 
 }  // namespace
@@ -80,7 +55,7 @@ TEST_F(ArchiveTest, MembersLieAtTheSumOfEarlierSizes) {
     addArchiveEntry("Media\\Sprites512.raw", 786432);
     addArchiveEntry("Media\\InterfaceSprites512256.raw", 393216);
     const std::vector<uint8_t> all = counting(1328064);
-    writeFile("TamoData.arc", all);
+    writeFileBytes("TamoData.arc", all);
 
     EXPECT_EQ(loaded("Media\\InterfaceSprites512256.raw", 393216), slice(all, 934848, 393216));
     EXPECT_TRUE(lastArchiveLoadError().empty());
@@ -96,7 +71,7 @@ TEST_F(ArchiveTest, LookupIgnoresCaseAndTheFirstDuplicateWins) {
     addArchiveEntry("Media\\Dup.raw", 3);
     addArchiveEntry("MEDIA\\DUP.RAW", 5);
     addArchiveEntry("Media\\Last.raw", 2);
-    writeFile("TamoData.arc", counting(14));
+    writeFileBytes("TamoData.arc", counting(14));
 
     EXPECT_EQ(loaded("media\\block0_8.raw", 4), (std::vector<uint8_t>{0, 1, 2, 3}));
     EXPECT_EQ(loaded("media\\dup.raw", 3), (std::vector<uint8_t>{4, 5, 6}));
@@ -130,14 +105,14 @@ TEST_F(ArchiveTest, MissingOrShortArchiveZeroFillsAndIsReported) {
     EXPECT_NE(lastArchiveLoadError().find("TamoData.arc"), std::string::npos);
 
     // The archive ends inside member B: its readable part, then zeros.
-    writeFile("TamoData.arc", {1, 2, 3, 4, 5, 6, 7, 8});
+    writeFileBytes("TamoData.arc", {1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_EQ(loaded("Media\\B.raw", 6), (std::vector<uint8_t>{7, 8, 0, 0, 0, 0}));
     EXPECT_NE(lastArchiveLoadError().find("Media\\B.raw"), std::string::npos);
     EXPECT_EQ(loaded("Media\\A.raw", 6), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
     EXPECT_TRUE(lastArchiveLoadError().empty());
 
     // The archive ends before member B starts.
-    writeFile("TamoData.arc", {9, 9, 9});
+    writeFileBytes("TamoData.arc", {9, 9, 9});
     EXPECT_EQ(loaded("Media\\B.raw", 6), std::vector<uint8_t>(6, 0));
     EXPECT_FALSE(lastArchiveLoadError().empty());
 
@@ -149,9 +124,9 @@ TEST_F(ArchiveTest, MissingOrShortArchiveZeroFillsAndIsReported) {
 
 TEST_F(ArchiveTest, BuildLaysMembersEndToEndAndKeepsSlotsOfMissingFiles) {
     ASSERT_EQ(mkdir("Media", 0700), 0);
-    writeFile("Media/One.raw", {1, 1, 1});
-    writeFile("Media/Three.raw", {3, 3, 3, 3, 3, 3});  // longer than declared: only 4 taken
-    writeFile("Media/Short.raw", {5});
+    writeFileBytes("Media/One.raw", {1, 1, 1});
+    writeFileBytes("Media/Three.raw", {3, 3, 3, 3, 3, 3});  // longer than declared: only 4 taken
+    writeFileBytes("Media/Short.raw", {5});
     addArchiveEntry("Media\\One.raw", 3);
     addArchiveEntry("Media\\Two.raw", 2);  // no loose file
     addArchiveEntry("Media\\Three.raw", 4);
@@ -159,20 +134,21 @@ TEST_F(ArchiveTest, BuildLaysMembersEndToEndAndKeepsSlotsOfMissingFiles) {
 
     EXPECT_FALSE(buildArchive());  // incomplete members are reported
     const std::vector<uint8_t> expected{1, 1, 1, 0, 0, 3, 3, 3, 3, 5, 0, 0};
-    EXPECT_EQ(readFile("TamoData.arc"), expected);
+    EXPECT_EQ(readFileBytes("TamoData.arc"), expected);
     EXPECT_EQ(loaded("media\\three.raw", 4), (std::vector<uint8_t>{3, 3, 3, 3}));
 
-    writeFile("Media/Two.raw", {2, 2});
-    writeFile("Media/Short.raw", {5, 5, 5});
+    writeFileBytes("Media/Two.raw", {2, 2});
+    writeFileBytes("Media/Short.raw", {5, 5, 5});
     EXPECT_TRUE(buildArchive());
-    EXPECT_EQ(readFile("TamoData.arc"), (std::vector<uint8_t>{1, 1, 1, 2, 2, 3, 3, 3, 3, 5, 5, 5}));
+    EXPECT_EQ(readFileBytes("TamoData.arc"),
+              (std::vector<uint8_t>{1, 1, 1, 2, 2, 3, 3, 3, 3, 5, 5, 5}));
 }
 
 TEST_F(ArchiveTest, BuildIntoUnwritablePlaceFailsAndLeavesOldArchive) {
-    writeFile("TamoData.arc", {42});
+    writeFileBytes("TamoData.arc", {42});
     setArchiveFile("no-such-folder/TamoData.arc");
     addArchiveEntry("Media\\One.raw", 1);
     EXPECT_FALSE(buildArchive());
     setArchiveFile("TamoData.arc");
-    EXPECT_EQ(readFile("TamoData.arc"), (std::vector<uint8_t>{42}));
+    EXPECT_EQ(readFileBytes("TamoData.arc"), (std::vector<uint8_t>{42}));
 }

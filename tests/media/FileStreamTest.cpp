@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
@@ -13,21 +12,15 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 namespace {
 
 class FileStreamTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char dirTemplate[] = "/tmp/tamo_stream_XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-    }
-    void TearDown() override {
-        const std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
+    void SetUp() override { ASSERT_TRUE(scratch.made()); }
 
-    std::string pathOf(const std::string& name) const { return dir + "/" + name; }
+    std::string pathOf(const std::string& name) const { return scratch.path(name); }
 
     void writeFile(const std::string& name, const std::string& bytes) const {
         std::ofstream out(pathOf(name), std::ios::binary);
@@ -41,7 +34,7 @@ protected:
 
     int entriesInFolder() const {
         int count = 0;
-        DIR* d = opendir(dir.c_str());
+        DIR* d = opendir(scratch.path().c_str());
         while (const dirent* e = readdir(d)) {
             if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
                 ++count;
@@ -50,7 +43,7 @@ protected:
         return count;
     }
 
-    std::string dir;
+    ScratchFolder scratch{"tamo_stream"};
 };
 
 }  // namespace
@@ -178,7 +171,7 @@ TEST_F(FileStreamTest, WritingIntoMissingOrNonFolderFails) {
 TEST_F(FileStreamTest, BackslashNamesOpenHostPaths) {
     ASSERT_EQ(mkdir(pathOf("Media").c_str(), 0700), 0);
     writeFile("Media/a.raw", "xyz");
-    const std::string name = dir + "\\Media\\a.raw";
+    const std::string name = scratch.path() + "\\Media\\a.raw";
     FileStream in(name.c_str(), "rb");
     char buffer[3];
     ASSERT_TRUE(in.readBytes(buffer, 3));

@@ -5,15 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,18 +22,14 @@
 #include "media/SpriteSheet.h"
 #include "platform/GLContext.h"
 #include "platform/TextureTable.h"
+#include "support/FileBytes.h"
 #include "support/GLTestFixture.h"
+#include "support/ScratchFolder.h"
 #include "tools/MediaLayout.h"
 
 namespace {
 
 const std::string kBuildDir = TAMO_BUILD_DIR;
-
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
-}
 
 struct Colour {
     int r = 0, g = 0, b = 0;
@@ -66,7 +59,7 @@ RawImage loadMember(int index) {
     const ArchiveImage& m = MediaArchiveMembers[index];
     std::string path = kBuildDir + "/" + m.name;
     std::replace(path.begin(), path.end(), '\\', '/');
-    return {m.width, m.height, readFile(path)};
+    return {m.width, m.height, readFileBytes(path)};
 }
 
 // Panel corners as the main window draws them, and the button regions, at
@@ -118,7 +111,7 @@ std::vector<Loose> listLooseTextures(std::vector<std::string>* unparsed = nullpt
 }
 
 RawImage loadLoose(const Loose& t) {
-    return {t.width, t.height, readFile(kBuildDir + "/Textures/" + t.name)};
+    return {t.width, t.height, readFileBytes(kBuildDir + "/Textures/" + t.name)};
 }
 
 Colour meanColour(const RawImage& img, int x0, int y0, int x1, int y1) {
@@ -143,7 +136,7 @@ bool isPowerOfTwo(int v) {
 // ---- Archive ----
 
 TEST(GeneratedMedia, ArchiveHoldsTheSixMembersEndToEndAtTheirOffsets) {
-    const std::vector<uint8_t> archive = readFile(kBuildDir + "/TamoData.arc");
+    const std::vector<uint8_t> archive = readFileBytes(kBuildDir + "/TamoData.arc");
     ASSERT_EQ(archive.size(), 1328064u);
     const size_t expectedOffsets[6] = {0, 192, 960, 99264, 148416, 934848};
     const size_t expectedSizes[6] = {192, 768, 98304, 49152, 786432, 393216};
@@ -157,21 +150,20 @@ TEST(GeneratedMedia, ArchiveHoldsTheSixMembersEndToEndAtTheirOffsets) {
 }
 
 TEST(GeneratedMedia, RegeneratingGivesByteIdenticalFiles) {
-    char folder[] = "/tmp/tamo_media_again_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const ScratchFolder folder("tamo_media_again");
+    ASSERT_TRUE(folder.made());
     const std::string command =
-        kBuildDir + "/tools/tamo_media_generator " + folder + " > /dev/null 2>&1";
+        kBuildDir + "/tools/tamo_media_generator " + folder.path() + " > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::vector<std::string> names = {"TamoData.arc", "pip.wav"};
     for (const Loose& t : listLooseTextures())
         names.push_back("Textures/" + t.name);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        const std::vector<uint8_t> original = readFile(kBuildDir + "/" + name);
+        const std::vector<uint8_t> original = readFileBytes(kBuildDir + "/" + name);
         ASSERT_FALSE(original.empty());
-        EXPECT_EQ(original, readFile(std::string(folder) + "/" + name));
+        EXPECT_EQ(original, readFileBytes(folder.path(name)));
     }
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 // ---- Small images ----
@@ -652,7 +644,7 @@ TEST(GeneratedMedia, GroundTexturesTileWithoutSeams) {
 // ---- Click sound ----
 
 TEST(GeneratedMedia, ClickSoundIsAShortMono16BitPcmWave) {
-    const std::vector<uint8_t> wav = readFile(kBuildDir + "/pip.wav");
+    const std::vector<uint8_t> wav = readFileBytes(kBuildDir + "/pip.wav");
     ASSERT_GE(wav.size(), 44u);
     auto u16 = [&](size_t at) { return unsigned(wav[at] | (wav[at + 1] << 8)); };
     auto u32 = [&](size_t at) { return uint32_t(u16(at) | (u16(at + 2) << 16)); };

@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "media/Archive.h"
-
-namespace fs = std::filesystem;
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -30,17 +26,14 @@ const Member ExpectedMembers[] = {
 // The members are declared with their sizes and in their archive order: an
 // archive whose member i is filled with byte i + 1 gives each member back.
 TEST(MediaArchive, ArchiveHoldsTheSixMembersInOrder) {
-    const fs::path previous = fs::current_path();
-    char pattern[] = "/tmp/tamo-init.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path scratch = pattern;
+    ScratchFolder scratch("tamo_media_archive");
+    ASSERT_TRUE(scratch.enter());
     {
-        std::ofstream archive(scratch / "TamoData.arc", std::ios::binary);
+        std::ofstream archive("TamoData.arc", std::ios::binary);
         for (size_t i = 0; i < std::size(ExpectedMembers); ++i)
             archive << std::string(static_cast<size_t>(ExpectedMembers[i].size),
                                    static_cast<char>(i + 1));
     }
-    fs::current_path(scratch);
     clearArchiveEntries();
     declareMediaArchive();
     for (size_t i = 0; i < std::size(ExpectedMembers); ++i) {
@@ -54,6 +47,4 @@ TEST(MediaArchive, ArchiveHoldsTheSixMembersInOrder) {
     }
     EXPECT_EQ(archiveEntrySize("Media\\Other.raw"), -1);
     clearArchiveEntries();
-    fs::current_path(previous);
-    fs::remove_all(scratch);
 }

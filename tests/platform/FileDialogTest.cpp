@@ -16,6 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 namespace {
 
 const char MapFilter[] = "TamoMap Files (*.map)\0*.map\0All Files (*.*)\0*.*\0\0";
@@ -127,18 +129,13 @@ protected:
         if (!std::getenv("DISPLAY") || std::system("command -v xdotool >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "needs an X display and xdotool";
         setenv("GSETTINGS_BACKEND", "memory", 0);
-        char dirTemplate[] = "/tmp/tamo_dialog_XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
+        ASSERT_TRUE(scratch.made());
+        dir = scratch.path();
     }
     void TearDown() override {
         if (driver.joinable()) {
             dialogReturned = true;
             driver.join();
-        }
-        if (!dir.empty()) {
-            const std::string command = "rm -rf '" + dir + "'";
-            EXPECT_EQ(std::system(command.c_str()), 0);
         }
     }
 
@@ -184,6 +181,7 @@ protected:
     }
 
     std::atomic<bool> dialogReturned{false};
+    ScratchFolder scratch{"tamo_dialog"};
     std::string dir;
     std::thread driver;
 };

@@ -4,24 +4,20 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "support/ScratchFolder.h"
 
 namespace {
 
 class FileSearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char dirTemplate[] = "/tmp/tamo_search_XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-    }
-    void TearDown() override {
-        const std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        ASSERT_TRUE(scratch.made());
+        dir = scratch.path();
     }
 
     void touch(const std::string& name) const {
@@ -47,6 +43,7 @@ protected:
         return names;
     }
 
+    ScratchFolder scratch{"tamo_search"};
     std::string dir;
 };
 

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "support/ScratchFolder.h"
 
 TEST(PathName, BackslashesBecomeSlashesAndOtherCharactersStay) {
     EXPECT_EQ(nativePath("Textures\\1_64_64.raw"), "Textures/1_64_64.raw");
@@ -25,9 +26,9 @@ TEST(PathName, FolderOfPathKeepsEverythingBeforeTheLastSlash) {
 }
 
 TEST(PathName, OpenFileFindsBackslashNamedFileAndRejectsBadArguments) {
-    char dirTemplate[] = "/tmp/tamo_path_XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    const std::string dir(dirTemplate);
+    const ScratchFolder scratch("tamo_path");
+    ASSERT_TRUE(scratch.made());
+    const std::string& dir = scratch.path();
     ASSERT_EQ(mkdir((dir + "/Media").c_str(), 0700), 0);
     FILE* made = std::fopen((dir + "/Media/x.raw").c_str(), "wb");
     ASSERT_NE(made, nullptr);
@@ -46,8 +47,4 @@ TEST(PathName, OpenFileFindsBackslashNamedFileAndRejectsBadArguments) {
     EXPECT_EQ(openFile(backslashed.c_str(), nullptr), nullptr);
     EXPECT_EQ(openFile("", "rb"), nullptr);
     EXPECT_EQ(openFile((dir + "\\Media\\missing.raw").c_str(), "rb"), nullptr);
-
-    unlink((dir + "/Media/x.raw").c_str());
-    rmdir((dir + "/Media").c_str());
-    rmdir(dir.c_str());
 }

@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <utility>
 #include <vector>
+
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -54,9 +57,9 @@ struct Levels {
 class SoundTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char dirTemplate[] = "/tmp/tamo_sound_XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
+        scratch = std::make_unique<ScratchFolder>("tamo_sound");
+        ASSERT_TRUE(scratch->made());
+        dir = scratch->path();
         recording = dir + "/played.raw";
         saveEnvironment("SDL_AUDIODRIVER", &oldDriver);
         saveEnvironment("SDL_DISKAUDIOFILE", &oldDiskFile);
@@ -81,8 +84,7 @@ protected:
         }
         restoreEnvironment("SDL_AUDIODRIVER", oldDriver);
         restoreEnvironment("SDL_DISKAUDIOFILE", oldDiskFile);
-        const std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        scratch.reset();
     }
 
     static void waitUntilQuiet() {
@@ -124,6 +126,7 @@ protected:
             unsetenv(name);
     }
 
+    static std::unique_ptr<ScratchFolder> scratch;
     static std::string dir;
     static std::string recording;
     static std::string previousDriver;
@@ -131,6 +134,7 @@ protected:
     static std::pair<bool, std::string> oldDiskFile;
 };
 
+std::unique_ptr<ScratchFolder> SoundTest::scratch;
 std::string SoundTest::dir;
 std::string SoundTest::recording;
 std::string SoundTest::previousDriver;

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/FakeTicks.h"
+#include "support/FileBytes.h"
 #include "support/GLTestFixture.h"
 #include "engine/MyTamoEngineCore.h"
 #include "engine/TamoEngineCore.h"
@@ -24,24 +24,8 @@
 
 namespace {
 
-uint32_t fakeNow = 0;
-uint32_t fakeTicks() {
-    return fakeNow;
-}
-
 std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "geom_" + name;
-}
-
-std::vector<uint8_t> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 void putI32(std::vector<uint8_t>& out, int32_t v) {
@@ -356,7 +340,7 @@ TEST_F(SectorTest, SaveWritesUsedBlocksInRecordLayout) {
         FileStream out(path.c_str(), "wb");
         EXPECT_TRUE(sector->saveSector(out));
     }
-    const std::vector<uint8_t> bytes = fileBytes(path);
+    const std::vector<uint8_t> bytes = readFileBytes(path);
     ASSERT_EQ(bytes.size(), 20u + 2 * 102u);
     EXPECT_EQ(i32At(bytes, 0), 20);
     EXPECT_EQ(f32At(bytes, 4), 40000.0f);
@@ -388,7 +372,7 @@ TEST_F(SectorTest, ReadingBackGivesTheSameBytes) {
     const std::string path = tempPath("round.bin");
     std::vector<uint8_t> withTail = record;
     withTail.insert(withTail.end(), {9, 9, 9});
-    writeFile(path, withTail);
+    writeFileBytes(path, withTail);
     std::unique_ptr<TamoSector> loaded;
     {
         FileStream in(path.c_str(), "rb");
@@ -409,14 +393,14 @@ TEST_F(SectorTest, ReadingBackGivesTheSameBytes) {
         FileStream out(again.c_str(), "wb");
         EXPECT_TRUE(loaded->saveSector(out));
     }
-    EXPECT_EQ(fileBytes(again), record);
+    EXPECT_EQ(readFileBytes(again), record);
 }
 
 TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
     const std::vector<uint8_t> good = sectorRecord(20, {0, 0, 0}, {{1, 2, 3}, {4, 5, 6}});
     const std::string path = tempPath("bad.bin");
     auto refused = [&](const std::vector<uint8_t>& bytes) {
-        writeFile(path, bytes);
+        writeFileBytes(path, bytes);
         FileStream in(path.c_str(), "rb");
         TamoSectorData data;
         data.size = 77;

@@ -20,7 +20,9 @@
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 #include "platform/Window.h"
+#include "support/FileBytes.h"
 #include "support/GLTestFixture.h"
+#include "support/ScratchFolder.h"
 #include "world/MapFile.h"
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
@@ -66,24 +68,12 @@ private:
 };
 
 inline std::vector<uint8_t> readFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    int c;
-    while ((c = std::fgetc(f)) != EOF)
-        bytes.push_back(static_cast<uint8_t>(c));
-    std::fclose(f);
-    return bytes;
+    return readFileBytes(path);
 }
 
+// Writes the file or fails the test.
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    if (!bytes.empty()) {
-        ASSERT_EQ(std::fwrite(bytes.data(), bytes.size(), 1, f), 1u);
-    }
-    std::fclose(f);
+    ASSERT_TRUE(writeFileBytes(path, bytes)) << path;
 }
 
 inline int32_t int32At(const std::vector<uint8_t>& bytes, size_t offset) {
@@ -109,9 +99,8 @@ class TestWorld : public GLTestFixture {
 protected:
     void SetUp() override {
         GLTestFixture::SetUp();
-        char pattern[] = "/tmp/tamo-world-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(scratch.made());
+        folder = scratch.path();
         core = new MyTamoEngineCore(gl, nullptr, nullptr, 100, 3, 4);
         sprites = new TamoSpriteObjectSet(core);
         core->sprites = sprites;
@@ -122,9 +111,6 @@ protected:
     void TearDown() override {
         delete core;  // also the map, the sprite objects and the avatar
         delete window;
-        std::string command = "rm -rf '" + folder + "'";
-        if (std::system(command.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << folder;
         GLTestFixture::TearDown();
     }
 
@@ -158,6 +144,7 @@ protected:
         window->mouseY = 240;
     }
 
+    ScratchFolder scratch{"tamo-world"};
     std::string folder;
     MyTamoEngineCore* core = nullptr;
     TamoMap* map = nullptr;
