@@ -30,16 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<uint8_t> solidTexture(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
-    std::vector<uint8_t> pixels;
-    for (int32_t i = 0; i < width * height; ++i) {
-        pixels.push_back(r);
-        pixels.push_back(g);
-        pixels.push_back(b);
-    }
-    return pixels;
-}
-
 int32_t textureFilter(int32_t id) {
     GLint filter = 0;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
@@ -147,8 +137,8 @@ TEST_F(MainWindowTest, NoLooseTexturesGiveCountZero) {
 }
 
 TEST_F(MainWindowTest, LooseTexturesUpToTwelveAreColourKeyedLaterOnesOpaque) {
-    addTextureFile("0_16_16.raw", solidTexture(16, 16, 159, 0, 159));
-    addTextureFile("13_16_16.raw", solidTexture(16, 16, 159, 0, 159));
+    addTextureFile("0_16_16.raw", solidRgb(16, 16, 159, 0, 159));
+    addTextureFile("13_16_16.raw", solidRgb(16, 16, 159, 0, 159));
     openWindow();
     EXPECT_EQ(core().textureCount, 2);
     TextureTable& textures = *window->getGLContext()->textures;
@@ -168,7 +158,7 @@ TEST_F(MainWindowTest, LooseTexturesUpToTwelveAreColourKeyedLaterOnesOpaque) {
 TEST_F(MainWindowTest, BadLooseTextureFilesAreSkippedUncountedAndReported) {
     addTextureFile("0_2_1.raw", {10, 20, 30, 11, 21, 31});
     addTextureFile("1_16_16.raw", {1, 2, 3});  // shorter than its size says
-    addTextureFile("road_16_16.raw", solidTexture(16, 16, 1, 2, 3));
+    addTextureFile("road_16_16.raw", solidRgb(16, 16, 1, 2, 3));
     testing::internal::CaptureStderr();
     openWindow();
     const std::string errors = testing::internal::GetCapturedStderr();

@@ -18,13 +18,6 @@
 
 namespace {
 
-std::vector<uint8_t> solidRgb(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b) {
-    std::vector<uint8_t> rgb;
-    for (int32_t i = 0; i < w * h; ++i)
-        rgb.insert(rgb.end(), {r, g, b});
-    return rgb;
-}
-
 void paint(std::vector<uint8_t>& rgb, int32_t width, int32_t x, int32_t y, uint8_t r, uint8_t g,
            uint8_t b) {
     uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];

@@ -112,6 +112,13 @@ std::vector<uint8_t> readTexture(int32_t id, int32_t* width, int32_t* height) {
     return bytes;
 }
 
+std::vector<uint8_t> solidRgb(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> rgb;
+    for (int32_t i = 0; i < width * height; ++i)
+        rgb.insert(rgb.end(), {r, g, b});
+    return rgb;
+}
+
 bool saveBackBufferPng(const std::string& path) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);

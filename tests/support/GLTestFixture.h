@@ -40,6 +40,9 @@ Pixel readPixel(int32_t x, int32_t y);
 // height are returned through the pointers when given.
 std::vector<uint8_t> readTexture(int32_t id, int32_t* width = nullptr, int32_t* height = nullptr);
 
+// Width x height RGB pixels of one colour, rows top down, as raw image files hold them.
+std::vector<uint8_t> solidRgb(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b);
+
 // Saves the back buffer as a PNG file (for looking at a test picture).
 bool saveBackBufferPng(const std::string& path);
 
