@@ -24,8 +24,10 @@ ScreenRect onPanel(ButtonId id) {
 }
 
 // Panel background with a bevelled rim; the corner that faces the middle of
-// the screen is rounded off with the key colour.
-Canvas panelBase(const PanelLayout& panel, bool roundLeft, bool roundTop) {
+// the screen (away from the edges the panel is flush with) is rounded off
+// with the key colour.
+Canvas panelBase(const PanelLayout& panel) {
+    const bool roundLeft = panel.alongRight, roundTop = panel.alongBottom;
     Canvas c(panel.width, panel.height, kKeyColour);
     c.verticalGradient(0, 0, panel.width - 1, panel.height - 1, kPanelTop, kPanelBottom);
     c.fillRect(0, 0, panel.width - 1, 0, Rgb{120, 136, 164});
@@ -164,7 +166,7 @@ void rotateIcon(Canvas& c, float cx, float cy) {
 // ---- The five panels ----
 
 Canvas filePanel(const GlyphRenderer& g) {
-    Canvas c = panelBase(Panels[PanelFile], false, false);
+    Canvas c = panelBase(Panels[PanelFile]);
     const ScreenRect quit = onPanel(ButtonQuit), save = onPanel(ButtonSave),
                      load = onPanel(ButtonLoad);
     button(c, quit, kQuitFace);
@@ -180,7 +182,7 @@ Canvas filePanel(const GlyphRenderer& g) {
 }
 
 Canvas modePanel(const GlyphRenderer& g) {
-    Canvas c = panelBase(Panels[PanelMode], true, false);
+    Canvas c = panelBase(Panels[PanelMode]);
     const ScreenRect mode = onPanel(ButtonEditMode), view = onPanel(ButtonView);
     button(c, mode, kButtonFace);
     cubeIcon(c, mode.left + 5, mode.top + 3);
@@ -193,7 +195,7 @@ Canvas modePanel(const GlyphRenderer& g) {
 }
 
 Canvas blockPanel(const GlyphRenderer& g, const std::vector<Canvas>& textures) {
-    Canvas c = panelBase(Panels[PanelBlock], true, true);
+    Canvas c = panelBase(Panels[PanelBlock]);
 
     // A frame around the material preview, where the program stretches the texture.
     const ScreenRect frame = MaterialPreview.grownBy(2), inside = MaterialPreview.grownBy(1);
@@ -254,7 +256,7 @@ Canvas blockPanel(const GlyphRenderer& g, const std::vector<Canvas>& textures) {
 }
 
 Canvas spritePanel(const GlyphRenderer& g) {
-    Canvas c = panelBase(Panels[PanelSprite], true, true);
+    Canvas c = panelBase(Panels[PanelSprite]);
     label(c, g, 90, 16, "SPRITE", 10, Rgb{255, 240, 170});
     // A little scene framed around the sprite preview, where the program
     // stretches frame 0 of the current sprite: sky, and grass at the bottom.
@@ -274,7 +276,7 @@ Canvas spritePanel(const GlyphRenderer& g) {
 }
 
 Canvas levelPanel(const GlyphRenderer& g) {
-    Canvas c = panelBase(Panels[PanelLevel], false, true);
+    Canvas c = panelBase(Panels[PanelLevel]);
     const ScreenRect up = onPanel(ButtonLevelUp), down = onPanel(ButtonLevelDown);
     button(c, up, kButtonFace);
     shadowedArrow(c, midX(up) - 0.5f, up.top + 12, 13, Arrow::Up);
