@@ -11,7 +11,7 @@
 #include "app/SpriteNameKeys.h"
 #include "app/WorkingDirectory.h"
 #include "engine/MyTamoEngineCore.h"
-#include "engine/Overlay.h"
+#include "platform/ScreenOverlay.h"
 #include "engine/TamoEditorUserAvatar.h"
 #include "media/Archive.h"
 #include "media/BitmapFont.h"

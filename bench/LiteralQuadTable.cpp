@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "platform/GLContext.h"
 #include "world/LiteralQuadMerge.h"
 
 namespace {
@@ -22,12 +23,12 @@ void LiteralQuadTable::mergeOnly() {
     mergedBuckets(*this);
 }
 
-void LiteralQuadTable::compile() {
+void LiteralQuadTable::compile(GLContext& gl) {
     for (const std::vector<QuadRecord>& bucket : mergedBuckets(*this)) {
         if (bucket.empty())
             continue;
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bucket[0].texture));
+        gl.setTexturing(true);
+        gl.bindTexture(bucket[0].texture);
         glBegin(GL_QUADS);
         for (const QuadRecord& quad : bucket) {
             if (!quad.alive)
@@ -39,6 +40,6 @@ void LiteralQuadTable::compile() {
             }
         }
         glEnd();
-        glDisable(GL_TEXTURE_2D);
+        gl.setTexturing(false);
     }
 }

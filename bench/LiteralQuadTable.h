@@ -6,8 +6,8 @@
 // baseline the benchmarks measure the table against.
 class LiteralQuadTable : public MyOptimizedQuadHashTable {
 public:
-    explicit LiteralQuadTable(TamoEngineCore* core) : MyOptimizedQuadHashTable(core) {}
-    void compile() override;
+    using MyOptimizedQuadHashTable::MyOptimizedQuadHashTable;
+    void compile(GLContext& gl) override;
     // Hidden faces and merging only, without drawing.
     void mergeOnly();
 };

@@ -44,8 +44,8 @@ template <bool Literal>
 void mergeSector(benchmark::State& state, Fill fill) {
     TamoEngineCore* core = stage().core;
     const std::vector<MapBlock> blocks = sectorBlocks(fill);
-    LiteralQuadTable literalTable(core);
-    MyOptimizedQuadHashTable table(core);
+    LiteralQuadTable literalTable(core->blockWidth, core->blockHeight);
+    MyOptimizedQuadHashTable table(core->blockWidth, core->blockHeight);
     for (auto _ : state) {
         state.PauseTiming();
         fillTable(Literal ? literalTable : table, blocks);
@@ -68,7 +68,7 @@ void rebuildSector(benchmark::State& state, Fill fill) {
     TamoEngineCore* core = stage().core;
     std::unique_ptr<TamoSector> sector(core->createSector({40000, 60000, 40000}, 20));
     if (Literal)
-        sector->quadTable.reset(new LiteralQuadTable(core));
+        sector->quadTable.reset(new LiteralQuadTable(core->blockWidth, core->blockHeight));
     placeBlocks(*sector, sectorBlocks(fill));
     for (auto _ : state) {
         sector->needsRebuild = true;
@@ -111,7 +111,7 @@ BENCHMARK(BM_MergeRandomHalf_Sector)->Unit(benchmark::kMicrosecond);
 // Hidden-face removal alone, the larger part of merging a full sector.
 void BM_HiddenFacesSolidSector_Indexed(benchmark::State& state) {
     const std::vector<MapBlock> blocks = sectorBlocks(Fill::Solid);
-    MyOptimizedQuadHashTable table(stage().core);
+    MyOptimizedQuadHashTable table(stage().core->blockWidth, stage().core->blockHeight);
     for (auto _ : state) {
         state.PauseTiming();
         fillTable(table, blocks);
@@ -305,7 +305,9 @@ void BM_LoadMillionBlocks(benchmark::State& state) {
 class LiteralCore : public MyTamoEngineCore {
 public:
     LiteralCore() : MyTamoEngineCore(stage().gl, nullptr, nullptr, 100, 3, 4) {}
-    OptimizedQuadHashTable* createQuadTable() override { return new LiteralQuadTable(this); }
+    OptimizedQuadHashTable* createQuadTable() override {
+        return new LiteralQuadTable(blockWidth, blockHeight);
+    }
 };
 
 void BM_LoadMillionBlocks_Literal(benchmark::State& state) {

@@ -4,7 +4,7 @@
 #include "world/MyTamoSector.h"
 
 OptimizedQuadHashTable* MyTamoEngineCore::createQuadTable() {
-    return new MyOptimizedQuadHashTable(this);
+    return new MyOptimizedQuadHashTable(blockWidth, blockHeight, quadScratch);
 }
 
 TamoSector* MyTamoEngineCore::createSector(Vector3 origin, int32_t size) {

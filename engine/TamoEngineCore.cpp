@@ -9,8 +9,10 @@
 #include "media/BitmapFont.h"
 #include "media/SpriteSheet.h"
 #include "platform/GLContext.h"
+#include "platform/ScreenOverlay.h"
 #include "platform/SystemClock.h"
 #include "world/OptimizedQuadHashTable.h"
+#include "world/QuadScratch.h"
 #include "world/TamoSector.h"
 
 // Owned world objects, deleted by the destructor.
@@ -44,7 +46,7 @@ TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_,
                                int32_t planTileOther_)
         : glContext(glContext_), spriteSheet(spriteSheet_), font(font_),
           firstTextureId(firstTextureId_), planTileCurrent(planTileCurrent_),
-          planTileOther(planTileOther_) {
+          planTileOther(planTileOther_), quadScratch(std::make_shared<QuadScratch>()) {
     material.texture = firstTextureId;
 }
 
@@ -59,7 +61,7 @@ TamoEngineCore::~TamoEngineCore() {
 }
 
 OptimizedQuadHashTable* TamoEngineCore::createQuadTable() {
-    return new OptimizedQuadHashTable(this);
+    return new OptimizedQuadHashTable(blockWidth, blockHeight, quadScratch);
 }
 
 TamoSector* TamoEngineCore::createSector(Vector3 origin, int32_t size) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
@@ -9,6 +10,7 @@ class BitmapFont;
 class FileStream;
 class GLContext;
 class OptimizedQuadHashTable;
+struct QuadScratch;
 class SpriteSheet;
 class TamoEditorUserAvatar;
 class TamoMap;
@@ -36,7 +38,8 @@ public:
     TamoEngineCore(const TamoEngineCore&) = delete;
     TamoEngineCore& operator=(const TamoEngineCore&) = delete;
 
-    // Factories; the caller owns what they return.
+    // Factories; the caller owns what they return. Quad tables get the
+    // block size and share the core's working storage.
     virtual OptimizedQuadHashTable* createQuadTable();
     virtual TamoSector* createSector(Vector3 origin, int32_t size);
     // Reads one sector record from the stream; null (nothing allocated) when
@@ -98,6 +101,10 @@ public:
     DynArray<TextureColour> textureColours;
 
 protected:
+    // The working storage every quad table made here shares: sectors are
+    // rebuilt one after another.
+    std::shared_ptr<QuadScratch> quadScratch;
+
     // sector when it holds every block of data; otherwise deletes it and
     // answers null (a block could not be stored).
     static TamoSector* keepIfComplete(TamoSector* sector, const TamoSectorData& data);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/GLContext.h"
+#include "platform/ScreenOverlay.h"
 
 namespace {
 
@@ -83,17 +84,15 @@ std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, cons
 }
 
 void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green,
-                          uint8_t blue, bool centred, float scale, bool alreadyIn2D) const {
+                          uint8_t blue, bool centred, float scale, bool /*alreadyIn2D*/) const {
     if (!text || !*text || !owner)
         return;
     const std::vector<Glyph> glyphs = layoutText(x, y, text, centred, scale);
 
     owner->disableBlending();
     owner->enableAlphaTest();
-    if (!alreadyIn2D)
-        owner->enter2D();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    ScreenOverlay overlay(*owner);
+    overlay.bindTexture(texture);
     glBegin(GL_QUADS);
     glColor3ub(red, green, blue);
     for (const Glyph& glyph : glyphs) {
@@ -112,9 +111,6 @@ void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, u
     }
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_TEXTURE_2D);
-    if (!alreadyIn2D)
-        owner->leave2D();
 }
 
 void BitmapFont::drawNumber(int32_t x, int32_t y, int32_t value, uint8_t red, uint8_t green,

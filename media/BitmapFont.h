@@ -25,9 +25,10 @@ public:
     BitmapFont(GLContext* owner, int32_t textureId);
 
     // (x, y) is the first character's top-left corner, or the text block's
-    // centre when centred. With alreadyIn2D the caller is in the context's 2D
-    // mode and stays there. Leaves blending off, the alpha test on, texturing
-    // off and the current colour white; an empty text changes nothing.
+    // centre when centred. A caller in the context's 2D mode stays there
+    // (alreadyIn2D says so, though the text's overlay notices it anyway).
+    // Leaves blending off, the alpha test on, the current colour white and
+    // texturing and binding as they were; an empty text changes nothing.
     void drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green, uint8_t blue,
                   bool centred, float scale, bool alreadyIn2D) const;
     void drawNumber(int32_t x, int32_t y, int32_t value, uint8_t red, uint8_t green, uint8_t blue,

@@ -49,8 +49,8 @@ GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, in
     glViewport(0, 0, width, height);
     applyProjection();
 
-    alphaTestOn = false;
-    blendingOn = false;
+    alphaTestWanted = false;
+    blending = false;
     textures = std::make_unique<TextureTable>(this);
     lights = LightSet();
 
@@ -159,24 +159,24 @@ void GLContext::setClearColour(int32_t red, int32_t green, int32_t blue) {
 }
 
 void GLContext::enableAlphaTest() {
-    if (alphaTestOn)
+    if (alphaTestWanted)
         return;
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.0f);
-    alphaTestOn = true;
+    alphaTestWanted = true;
 }
 
 void GLContext::disableAlphaTest() {
-    if (!alphaTestOn)
+    if (!alphaTestWanted)
         return;
     glDisable(GL_ALPHA_TEST);
-    alphaTestOn = false;
+    alphaTestWanted = false;
 }
 
 void GLContext::enableBlending(int32_t mode) {
-    if (blendingOn)
+    if (blending)
         return;
-    if (alphaTestOn)
+    if (alphaTestWanted)
         glDisable(GL_ALPHA_TEST);
     glEnable(GL_BLEND);
     if (mode == 0)
@@ -184,17 +184,49 @@ void GLContext::enableBlending(int32_t mode) {
     else if (mode == 1)
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
-    blendingOn = true;
+    blending = true;
 }
 
 void GLContext::disableBlending() {
-    if (!blendingOn)
+    if (!blending)
         return;
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
-    if (alphaTestOn)
+    if (alphaTestWanted)
         glEnable(GL_ALPHA_TEST);
-    blendingOn = false;
+    blending = false;
+}
+
+void GLContext::setTexturing(bool on) {
+    if (on)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
+
+void GLContext::bindTexture(int32_t id) {
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+}
+
+void GLContext::setCulling(bool on) {
+    if (on)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
+}
+
+bool GLContext::texturing() const {
+    return glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+}
+
+int32_t GLContext::boundTexture() const {
+    GLint id = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
+    return id;
+}
+
+bool GLContext::culling() const {
+    return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
 }
 
 void GLContext::clear() {
@@ -217,8 +249,10 @@ void GLContext::enter2D() {
     GLint depthFunc = GL_LESS;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
     savedDepthFunc = depthFunc;
+    savedCulling = culling();
+    inScreenMode = true;
     glDepthFunc(GL_ALWAYS);
-    glDisable(GL_CULL_FACE);
+    setCulling(false);
     const GLfloat flipY[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     glMultMatrixf(flipY);
     glTranslatef(-1.0f, -1.0f, 0.0f);
@@ -227,8 +261,9 @@ void GLContext::enter2D() {
 }
 
 void GLContext::leave2D() {
-    glEnable(GL_CULL_FACE);
+    setCulling(savedCulling);
     glDepthFunc(static_cast<GLenum>(savedDepthFunc));
+    inScreenMode = false;
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);

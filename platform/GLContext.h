@@ -6,9 +6,12 @@
 #include "platform/Vector3.h"
 
 // The program's one OpenGL rendering context, bound to the main window. It
-// holds the camera, the perspective frustum, the viewport size, the render
-// state flags that keep the alpha test and blending apart, the texture table
-// and a light set. Fields are public: the map, the avatar and the drawing code
+// holds the camera, the perspective frustum, the viewport size, the texture
+// table and a light set, and it is the one writer of the render state:
+// texturing, texture binding, culling, the depth comparison, the alpha test
+// and blending change only through it (screen overlays through
+// ScreenOverlay, which saves and restores what it touches). Camera, viewport
+// and frustum fields are public: the map, the avatar and the drawing code
 // read and move the camera and read the viewport and frustum directly.
 class GLContext {
 public:
@@ -66,13 +69,32 @@ public:
     // blending is on.
     void enableBlending(int32_t mode);
     void disableBlending();
+    // What the program wants for the alpha test (physically off while
+    // blending), and whether blending is on.
+    bool alphaTestOn() const { return alphaTestWanted; }
+    bool blendingOn() const { return blending; }
+
+    // Texturing, binding and culling. Every call reaches the driver, never
+    // skipped as already set, so that calls made while a display list is
+    // compiled are recorded in it. The queries read the driver.
+    void setTexturing(bool on);
+    void bindTexture(int32_t id);
+    void setCulling(bool on);
+    bool texturing() const;
+    int32_t boundTexture() const;
+    bool culling() const;
+
     void clear();
     void present();
 
-    // Screen-pixel drawing (origin top left, y down). Does not nest. The
-    // projection matrix stays selected between the two calls.
+    // Screen-pixel drawing (origin top left, y down): no culling, every
+    // depth test passes. Does not nest; ScreenOverlay is the scoped way in,
+    // which does. The projection matrix stays selected between the two
+    // calls. leave2D restores the culling and depth comparison that were in
+    // force at enter2D.
     void enter2D();
     void leave2D();
+    bool in2D() const { return inScreenMode; }
 
     // True when the platform gave a rendering context.
     bool hasRenderingContext() const { return renderingContext != nullptr; }
@@ -84,14 +106,18 @@ public:
     std::unique_ptr<TextureTable> textures;
     int32_t width = 0;
     int32_t height = 0;
-    bool alphaTestOn = false;
-    bool blendingOn = false;
     Frustum frustum;
     void* renderingContext = nullptr;
     void* window = nullptr;
-    int32_t savedDepthFunc = 0;
 
 private:
+    bool alphaTestWanted = false;
+    bool blending = false;
+    // What enter2D found, for leave2D.
+    bool inScreenMode = false;
+    int32_t savedDepthFunc = 0;
+    bool savedCulling = true;
+
     // The two turns that take eye space onto the camera: a1 about k1 takes
     // the eye z axis onto -direction, a2 about k2 then takes the turned y axis
     // onto up.

@@ -7,6 +7,7 @@
 
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
+#include "platform/ScreenOverlay.h"
 
 namespace {
 
@@ -34,10 +35,9 @@ TextureTable::~TextureTable() {
 
 bool TextureTable::uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height,
                                  int32_t id, uint8_t filterMode) {
-    if (!rgbaPixels || width <= 0 || height <= 0)
+    if (!rgbaPixels || width <= 0 || height <= 0 || !owner)
         return false;
-    const GLuint name = static_cast<GLuint>(id);
-    glBindTexture(GL_TEXTURE_2D, name);
+    owner->bindTexture(id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -113,9 +113,8 @@ void TextureTable::drawSprite2D(int32_t id, int32_t x, int32_t y, float scale, b
     if (mirrored)
         std::swap(c.s0, c.s1);
 
-    owner->enter2D();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    ScreenOverlay overlay(*owner);
+    overlay.bindTexture(id);
     const float left = static_cast<float>(x);
     const float top = static_cast<float>(y);
     if (angle != 0.0f) {
@@ -125,8 +124,6 @@ void TextureTable::drawSprite2D(int32_t id, int32_t x, int32_t y, float scale, b
     } else {
         drawScreenQuad(c, left, top, left + w, top + h);
     }
-    glDisable(GL_TEXTURE_2D);
-    owner->leave2D();
 }
 
 void TextureTable::drawTextureRect(int32_t id, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
@@ -134,19 +131,16 @@ void TextureTable::drawTextureRect(int32_t id, int32_t x1, int32_t y1, int32_t x
     if (index < 0 || !owner)
         return;
     const TexCoords c = getTexCoords(index);
-    owner->enter2D();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    ScreenOverlay overlay(*owner);
+    overlay.bindTexture(id);
     drawScreenQuad(c, static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
                    static_cast<float>(y2));
-    glDisable(GL_TEXTURE_2D);
-    owner->leave2D();
 }
 
 void TextureTable::drawSprite3D(int32_t id, const Vector3& position, float scale, float angle,
                                 bool mirrored) {
     const int32_t index = findTexture(id);
-    if (index < 0)
+    if (index < 0 || !owner)
         return;
     const TexCoords c = getTexCoords(index);
     const float halfWidth = scale * c.w * 0.5f;
@@ -159,8 +153,8 @@ void TextureTable::drawSprite3D(int32_t id, const Vector3& position, float scale
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glRotatef(angle, 0.0f, 1.0f, 0.0f);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    owner->setTexturing(true);
+    owner->bindTexture(id);
     glBegin(GL_QUADS);
     glTexCoord2f(leftS, c.t1);
     glVertex3f(-halfWidth, 0.0f, 0.0f);
@@ -171,7 +165,7 @@ void TextureTable::drawSprite3D(int32_t id, const Vector3& position, float scale
     glTexCoord2f(rightS, c.t1);
     glVertex3f(halfWidth, 0.0f, 0.0f);
     glEnd();
-    glDisable(GL_TEXTURE_2D);
+    owner->setTexturing(false);
     glPopMatrix();
 }
 

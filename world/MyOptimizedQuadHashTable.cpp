@@ -1,5 +1,7 @@
 #include "world/MyOptimizedQuadHashTable.h"
 
+#include <typeinfo>
+
 #include "world/BuildingTextures.h"
 
 namespace {
@@ -10,9 +12,6 @@ float fraction(float value, float low, float high) {
 }
 
 }  // namespace
-
-MyOptimizedQuadHashTable::MyOptimizedQuadHashTable(TamoEngineCore* core)
-        : OptimizedQuadHashTable(core) {}
 
 // Building sides are stretched once over the whole quad, whatever its size.
 // The coordinate follows the vertex's place in the quad's bounds rather than
@@ -40,4 +39,8 @@ Vector2 MyOptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t verte
     default:
         return {fraction(v.x, lo.x, hi.x), fraction(v.z, lo.z, hi.z)};
     }
+}
+
+bool MyOptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
+    return typeid(*this) == typeid(MyOptimizedQuadHashTable) && cornersExact(cells);
 }

@@ -5,6 +5,8 @@
 // 106) are stretched once over each whole quad instead of repeating per block.
 class MyOptimizedQuadHashTable : public OptimizedQuadHashTable {
 public:
-    explicit MyOptimizedQuadHashTable(TamoEngineCore* core);
+    using OptimizedQuadHashTable::OptimizedQuadHashTable;
     Vector2 texCoord(const QuadRecord& quad, int32_t vertex) const override;
+    // Faces are added and paired as the base class does it.
+    bool acceptsVisibleFacesOnly(int32_t cells) const override;
 };

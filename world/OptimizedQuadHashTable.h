@@ -5,19 +5,25 @@
 
 #include "platform/Vector2.h"
 #include "platform/Vector3.h"
+#include "world/BlockGrid.h"
 #include "world/QuadRecord.h"
 
-class TamoEngineCore;
+class GLContext;
+struct QuadScratch;
 
 // Turns the faces of a sector's blocks into few textured quads: faces are
 // bucketed by material key (axis, texture, offsets, rotation, scales), the
-// hidden faces between touching blocks of equal material are dropped, faces
-// of equal material that share an edge are merged into larger rectangles, and
-// what is left is drawn with one texture binding per bucket. Scratch storage
-// between a sector's rebuilds.
+// hidden faces between touching blocks of equal material are dropped
+// (HiddenFaceRemoval), faces of equal material that share an edge are merged
+// into larger rectangles (QuadMerge), and what is left is drawn with one
+// texture binding per bucket. Scratch storage between a sector's rebuilds.
 class OptimizedQuadHashTable {
 public:
-    explicit OptimizedQuadHashTable(TamoEngineCore* core);
+    // A block is blockWidth across and blockHeight up, in world units.
+    // scratch: working storage shared with other tables (one thread), or
+    // null for storage of the table's own.
+    OptimizedQuadHashTable(int32_t blockWidth, int32_t blockHeight,
+                           std::shared_ptr<QuadScratch> scratch = nullptr);
     virtual ~OptimizedQuadHashTable();
     OptimizedQuadHashTable(const OptimizedQuadHashTable&) = delete;
     OptimizedQuadHashTable& operator=(const OptimizedQuadHashTable&) = delete;
@@ -34,8 +40,9 @@ public:
     bool faceQuad(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
                   int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
                   int32_t scaleV, QuadRecord& quad) const;
-    // Drops hidden pairs, merges and draws; called inside a display list.
-    virtual void compile();
+    // Drops hidden pairs, merges and draws through gl; called inside a
+    // display list.
+    virtual void compile(GLContext& gl);
     virtual bool addBucket();
     // A bucket index equal to bucketCount() first adds a bucket.
     virtual bool appendToBucket(const QuadRecord& quad, int32_t bucket);
@@ -45,11 +52,21 @@ public:
     virtual bool coincide(const QuadRecord& a, const QuadRecord& b) const;
     virtual void mergeQuads();
     virtual bool canMerge(const QuadRecord& a, const QuadRecord& b) const;
-    virtual void drawQuads();
+    virtual void drawQuads(GLContext& gl);
     // The texture coordinate drawQuads gives vertex 0 to 3 of a quad: the
     // planar mapping, one repeat per block divided by the scale, turned by
     // the rotation.
     virtual Vector2 texCoord(const QuadRecord& quad, int32_t vertex) const;
+
+    // Whether a sector of cells x cells x cells may hand this table only the
+    // faces it would keep (through faceQuad and appendToBucket), leaving out
+    // each face that touches an equal face of a used neighbour, and so get
+    // the quads that every face through addFace gives. That needs every face
+    // corner to be an exact float (faces then coincide exactly on one
+    // square) and faces stored and paired as this class does. Each class
+    // answers for itself only: a subclass that changes how faces are added
+    // or paired is handed every face unless it answers too.
+    virtual bool acceptsVisibleFacesOnly(int32_t cells) const;
 
     // Inspection of the buckets: records of a bucket in storage order, live
     // and dead.
@@ -63,7 +80,11 @@ public:
     std::vector<QuadRecord> liveQuads() const;
 
 protected:
-    TamoEngineCore* core;
+    // Whether the corners of every face of such a sector are exact floats.
+    bool cornersExact(int32_t cells) const;
+
+    const int32_t blockWidth;
+    const int32_t blockHeight;
 
 private:
     struct Bucket {
@@ -72,13 +93,9 @@ private:
         int32_t capacity = 0;
     };
 
-    bool removeHiddenPairsOnGrid(Bucket& bucket);
-    void removeHiddenPairsIndexed(Bucket& bucket);
-    void removeHiddenPairsPairwise(Bucket& bucket);
-    void pairWithinSquare(QuadRecord* records, const int32_t* first, const int32_t* last);
-    void mergeBucket(Bucket& bucket);
-    bool compact(Bucket& bucket);
-    static void rewriteVertices(QuadRecord& quad);
+    static bool compact(Bucket& bucket);
 
+    const BlockGrid grid;
+    std::shared_ptr<QuadScratch> scratch;
     std::vector<Bucket> buckets;
 };

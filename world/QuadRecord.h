@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/Vector3.h"
@@ -22,3 +23,12 @@ struct QuadRecord {
     uint8_t orientation = 0;
     uint8_t alive = 1;
 };
+
+// Per coordinate the smaller and the larger of two corners: a quad's bounds.
+inline Vector3 componentMin(const Vector3& a, const Vector3& b) {
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
+}
+
+inline Vector3 componentMax(const Vector3& a, const Vector3& b) {
+    return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
+}

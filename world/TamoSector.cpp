@@ -6,15 +6,15 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <typeinfo>
+#include <optional>
 
-#include "engine/Overlay.h"
 #include "engine/TamoEngineCore.h"
 #include "media/FileStream.h"
 #include "platform/DisplayListIds.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
-#include "world/MyOptimizedQuadHashTable.h"
+#include "platform/ScreenOverlay.h"
+#include "world/BlockGrid.h"
 #include "world/OptimizedQuadHashTable.h"
 
 namespace {
@@ -444,21 +444,14 @@ bool TamoSector::addEveryFace() {
 // square holds at most two faces, those of the blocks on either side, and
 // they are in one bucket exactly when their materials are equal; so the
 // table would drop precisely the faces whose neighbour's touching face has
-// an equal material. That needs face corners that compare equal exactly when
-// they are the same grid point (whole numbers times the block size, all
-// exact in a float), and a table that stores faces as this class does (a
-// table that changes how faces are added must see every face).
+// an equal material. The table says whether that holds for it (face corners
+// that compare equal exactly when they are the same grid point, faces stored
+// as the table itself stores them).
 bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
-    const std::type_info& table = typeid(*quadTable);
-    if (table != typeid(OptimizedQuadHashTable) && table != typeid(MyOptimizedQuadHashTable))
-        return false;
-    const int64_t largestExact = int64_t{1} << 24;
-    const int64_t blockSize = std::max(core->blockWidth, core->blockHeight);
-    if (core->blockWidth < 1 || core->blockHeight < 1 || size < 1 ||
-        static_cast<int64_t>(size) * blockSize > largestExact)
+    if (!quadTable->acceptsVisibleFacesOnly(size))
         return false;
     const int64_t cellCount = static_cast<int64_t>(size) * size * size;
-    if (cellCount > static_cast<int64_t>(blocks.count()) * 8 + 65536 || cellCount > INT32_MAX)
+    if (!BlockGrid::worthDense(cellCount, blocks.count()) || cellCount > INT32_MAX)
         return false;  // a sparse, wide sector: every face costs less than the grid
     try {
         cells.assign(static_cast<size_t>(cellCount), -1);
@@ -530,11 +523,15 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
 }
 
 void TamoSector::compileDisplayList() {
+    // Without a context there is nothing to compile into.
+    GLContext* gl = core->glContext;
+    if (!gl)
+        return;
     const GLuint list = static_cast<GLuint>(displayList);
     if (glIsList(list))
         glDeleteLists(list, 1);
     glNewList(list, GL_COMPILE);
-    quadTable->compile();
+    quadTable->compile(*gl);
     glEndList();
 }
 
@@ -610,9 +607,9 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
     // The tint of the last texture asked for; textures repeat from cell to cell.
     int32_t tintTexture = 0, red = 128, green = 128, blue = 128;
     bool tintKnown = false;
-    bool started = false;
-    GLboolean texturingWasOn = GL_FALSE;
-    GLint boundTexture = 0;
+    // Entered at the first cell that shows, as drawing each cell on its own
+    // through fillRectWithTexture would.
+    std::optional<ScreenOverlay> overlay;
     int32_t boundTile = 0;
     for (int32_t i = 0; i < count; ++i) {
         const MapBlock& block = blocks[i];
@@ -621,19 +618,14 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
             continue;
         const int32_t tile =
             static_cast<float>(block.y) == level ? core->planTileCurrent : core->planTileOther;
-        if (!started) {
-            texturingWasOn = glIsEnabled(GL_TEXTURE_2D);
-            glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
-            currentGLContext->enter2D();
-            if (!texturingWasOn)
-                glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tile));
+        if (!overlay) {
+            overlay.emplace(*currentGLContext);
+            overlay->bindTexture(tile);
             glBegin(GL_QUADS);
             boundTile = tile;
-            started = true;
         } else if (tile != boundTile) {
             glEnd();
-            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tile));
+            overlay->bindTexture(tile);
             glBegin(GL_QUADS);
             boundTile = tile;
         }
@@ -656,13 +648,8 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
         glTexCoord2f(0.0f, 1.0f);
         glVertex2i(px, py + p);
     }
-    if (!started)
-        return;
-    glEnd();
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
-    if (!texturingWasOn)
-        glDisable(GL_TEXTURE_2D);
-    currentGLContext->leave2D();
+    if (overlay)
+        glEnd();
 }
 
 void TamoSector::drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY) {

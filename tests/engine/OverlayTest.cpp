@@ -42,62 +42,6 @@ void expectColour(const Pixel& p, const uint8_t* c) {
     EXPECT_EQ(p.b, c[2]);
 }
 
-TEST_F(OverlayTest, StretchesTheTextureOnceOverTheRectangle) {
-    fillRectWithTexture(10, 20, 110, 120, 7, false, 1.0f);
-    expectColour(readPixel(15, 25), Red);
-    expectColour(readPixel(105, 25), Green);
-    expectColour(readPixel(15, 115), Blue);
-    expectColour(readPixel(105, 115), White);
-    expectColour(readPixel(5, 25), (const uint8_t[3]){0, 0, 0});
-    expectColour(readPixel(115, 115), (const uint8_t[3]){0, 0, 0});
-}
-
-TEST_F(OverlayTest, SwappedCornersMirrorThePicture) {
-    fillRectWithTexture(110, 20, 10, 120, 7, false, 1.0f);
-    expectColour(readPixel(15, 25), Green);
-    expectColour(readPixel(105, 25), Red);
-}
-
-TEST_F(OverlayTest, TiledRepeatsEveryInverseTexelScalePixels) {
-    // 16 pixels per repeat over 32 x 16: twice across, once down.
-    fillRectWithTexture(0, 0, 32, 16, 7, true, 0.0625f);
-    expectColour(readPixel(4, 4), Red);
-    expectColour(readPixel(12, 4), Green);
-    expectColour(readPixel(20, 4), Red);
-    expectColour(readPixel(28, 4), Green);
-    expectColour(readPixel(4, 12), Blue);
-    expectColour(readPixel(28, 12), White);
-}
-
-TEST_F(OverlayTest, TheCurrentColourTintsTheTexture) {
-    glColor4f(0, 1, 0, 1);
-    fillRectWithTexture(0, 0, 100, 100, 7, false, 1.0f);
-    expectColour(readPixel(80, 80), Green);
-    expectColour(readPixel(10, 10), (const uint8_t[3]){0, 0, 0});
-}
-
-TEST_F(OverlayTest, LeavesTexturingAndBindingAsTheyWere) {
-    glDisable(GL_TEXTURE_2D);
-    fillRectWithTexture(0, 0, 10, 10, 7, false, 1.0f);
-    EXPECT_FALSE(glFlag(GL_TEXTURE_2D));
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
-    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LESS);
-    EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
-
-    glEnable(GL_TEXTURE_2D);
-    fillRectWithTexture(0, 0, 10, 10, 7, false, 1.0f);
-    EXPECT_TRUE(glFlag(GL_TEXTURE_2D));
-    glDisable(GL_TEXTURE_2D);
-}
-
-TEST_F(OverlayTest, DrawsNothingWithoutACurrentContext) {
-    GLContext* saved = currentGLContext;
-    currentGLContext = nullptr;
-    fillRectWithTexture(0, 0, 100, 100, 7, false, 1.0f);
-    currentGLContext = saved;
-    expectColour(readPixel(50, 50), (const uint8_t[3]){0, 0, 0});
-}
-
 TEST(HudLinesTest, ValuesAreFormattedAsSignedNumbers) {
     const auto lines = materialHudLines(FaceMaterial{100, -1, 4, 2, 3, 1});
     EXPECT_EQ(lines[0], "X ZOOM 3");

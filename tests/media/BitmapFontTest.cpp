@@ -198,9 +198,9 @@ TEST_F(BitmapFontTest, LeavesBlendingOffAlphaTestOnTexturingOffAndWhite) {
     gl->disableAlphaTest();
     gl->enableBlending(0);
     font.drawText(10, 10, "A", 10, 20, 30, false, 1.0f, false);
-    EXPECT_FALSE(gl->blendingOn);
+    EXPECT_FALSE(gl->blendingOn());
     EXPECT_FALSE(glFlag(GL_BLEND));
-    EXPECT_TRUE(gl->alphaTestOn);
+    EXPECT_TRUE(gl->alphaTestOn());
     EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
     EXPECT_FALSE(glFlag(GL_TEXTURE_2D));
     EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
@@ -219,8 +219,8 @@ TEST_F(BitmapFontTest, AnEmptyTextChangesNoRenderState) {
     glColor3ub(1, 2, 3);
     font.drawText(10, 10, "", 10, 20, 30, false, 1.0f, false);
     font.drawText(10, 10, nullptr, 10, 20, 30, false, 1.0f, false);
-    EXPECT_TRUE(gl->blendingOn);
-    EXPECT_FALSE(gl->alphaTestOn);
+    EXPECT_TRUE(gl->blendingOn());
+    EXPECT_FALSE(gl->alphaTestOn());
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_NEAR(colour[0], 1.0f / 255.0f, 1e-6f);

@@ -45,8 +45,8 @@ TEST_F(GLContextTest, NewContextHasStartCameraFrustumAndFlags) {
     EXPECT_FLOAT_EQ(gl->frustum.far, 1000.0f);
     EXPECT_EQ(gl->width, 640);
     EXPECT_EQ(gl->height, 480);
-    EXPECT_FALSE(gl->alphaTestOn);
-    EXPECT_FALSE(gl->blendingOn);
+    EXPECT_FALSE(gl->alphaTestOn());
+    EXPECT_FALSE(gl->blendingOn());
     ASSERT_NE(gl->textures, nullptr);
     EXPECT_EQ(gl->textures->recordCount(), 0);
     EXPECT_FALSE(gl->lights.enabled);
@@ -216,7 +216,7 @@ TEST_F(GLContextTest, ClearUsesTheClearColour) {
 
 TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
     gl->enableAlphaTest();
-    EXPECT_TRUE(gl->alphaTestOn);
+    EXPECT_TRUE(gl->alphaTestOn());
     EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
     EXPECT_EQ(glInteger(GL_ALPHA_TEST_FUNC), GL_GREATER);
     GLfloat reference = -1;
@@ -224,8 +224,8 @@ TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
     EXPECT_FLOAT_EQ(reference, 0.0f);
 
     gl->enableBlending(0);
-    EXPECT_TRUE(gl->blendingOn);
-    EXPECT_TRUE(gl->alphaTestOn);         // still wanted...
+    EXPECT_TRUE(gl->blendingOn());
+    EXPECT_TRUE(gl->alphaTestOn());       // still wanted...
     EXPECT_FALSE(glFlag(GL_ALPHA_TEST));  // ...but off while blending
     EXPECT_TRUE(glFlag(GL_BLEND));
     EXPECT_EQ(glInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
@@ -237,7 +237,7 @@ TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
     EXPECT_EQ(glInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
 
     gl->disableBlending();
-    EXPECT_FALSE(gl->blendingOn);
+    EXPECT_FALSE(gl->blendingOn());
     EXPECT_FALSE(glFlag(GL_BLEND));
     EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
     EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
@@ -251,7 +251,7 @@ TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
     gl->disableBlending();
 
     gl->disableAlphaTest();
-    EXPECT_FALSE(gl->alphaTestOn);
+    EXPECT_FALSE(gl->alphaTestOn());
     EXPECT_FALSE(glFlag(GL_ALPHA_TEST));
     // Without the alpha test wanted, ending blending leaves it off.
     gl->enableBlending(0);
@@ -262,7 +262,7 @@ TEST_F(GLContextTest, AlphaTestAndBlendingFlagsKeepOutOfEachOthersWay) {
     gl->enableBlending(0);
     gl->enableAlphaTest();
     EXPECT_TRUE(glFlag(GL_ALPHA_TEST));
-    EXPECT_TRUE(gl->alphaTestOn);
+    EXPECT_TRUE(gl->alphaTestOn());
     gl->disableBlending();
     gl->disableBlending();  // a second disable is harmless
     EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
@@ -318,6 +318,18 @@ TEST_F(GLContextTest, TwoDimensionalModeDrawsAtTheTopLeftWhateverTheDepthBufferH
     EXPECT_EQ(readPixel(100, 50).g, 0);
     EXPECT_EQ(readPixel(50, 100).g, 0);
     EXPECT_EQ(readPixel(50, 470).g, 0);  // not mirrored to the bottom
+}
+
+TEST_F(GLContextTest, LeavingTwoDimensionalModeKeepsCullingAsItWas) {
+    for (bool culling : {false, true}) {
+        gl->setCulling(culling);
+        gl->enter2D();
+        EXPECT_TRUE(gl->in2D());
+        EXPECT_FALSE(gl->culling());
+        gl->leave2D();
+        EXPECT_FALSE(gl->in2D());
+        EXPECT_EQ(glFlag(GL_CULL_FACE), culling);
+    }
 }
 
 TEST_F(GLContextTest, SwitchedOnLightsArePlacedInTheNewView) {

@@ -52,7 +52,7 @@ bool facesAwayFrom(const QuadRecord& q, const Vector3& solidCentre) {
 class QuadTableTest : public ::testing::Test {
 protected:
     TamoEngineCore core{nullptr, nullptr, nullptr, 100, 3, 4};
-    OptimizedQuadHashTable table{&core};
+    OptimizedQuadHashTable table{core.blockWidth, core.blockHeight};
 };
 
 TEST_F(QuadTableTest, AddFaceBuildsTheVertexOrderOfEachPlane) {
@@ -318,7 +318,7 @@ TEST_F(QuadTableTest, RotationsOnVerticalFacesTurnTheOtherWay) {
 
 TEST(MyQuadTableTest, BuildingSideIsStretchedOnceOverAMergedWall) {
     MyTamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
-    MyOptimizedQuadHashTable table(&core);
+    MyOptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
     Material side;
     side.texture = 103;
     for (int32_t x = 0; x < 4; ++x)
@@ -336,7 +336,7 @@ TEST(MyQuadTableTest, BuildingSideIsStretchedOnceOverAMergedWall) {
         EXPECT_NE(std::find(corners.begin(), corners.end(), expected), corners.end());
 
     // Other textures keep the planar mapping: four repeats along the wall.
-    OptimizedQuadHashTable plain(&core);
+    OptimizedQuadHashTable plain(core.blockWidth, core.blockHeight);
     Material brick;
     brick.texture = 107;
     for (int32_t x = 0; x < 4; ++x)
@@ -356,7 +356,7 @@ TEST(MyQuadTableTest, BuildingSidesStandUprightAndUnmirroredOnEverySide) {
     side.texture = 104;
     for (int32_t face = 2; face < 6; ++face) {
         for (int32_t length : {1, 3}) {
-            MyOptimizedQuadHashTable table(&core);
+            MyOptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
             for (int32_t i = 0; i < length; ++i) {
                 // Walls along z for the x sides, along x for the z sides.
                 const bool xSide = face == 2 || face == 3;
@@ -387,7 +387,7 @@ TEST(MyQuadTableTest, BuildingSidesStandUprightAndUnmirroredOnEverySide) {
 
 TEST(MyQuadTableTest, BaseTableTilesBuildingSidesPerBlock) {
     TamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
-    OptimizedQuadHashTable table(&core);
+    OptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
     Material side;
     side.texture = 101;
     for (int32_t x = 0; x < 4; ++x)

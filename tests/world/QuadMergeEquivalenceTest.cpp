@@ -185,7 +185,7 @@ TEST_F(QuadMergeEquivalenceTest, RandomFillsOfFewAndManyMaterials) {
     };
     for (int round = 0; round < 2; ++round) {
         for (const WorldRecipe& recipe : recipes) {
-            MyOptimizedQuadHashTable table(&core);
+            MyOptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
             addBlocks(table, randomWorld(random, recipe));
             SCOPED_TRACE(::testing::Message() << "size " << recipe.size << " fill " << recipe.fill
                                               << " materials " << recipe.materials);
@@ -200,13 +200,13 @@ TEST_F(QuadMergeEquivalenceTest, RepeatedBlocksAndWholeSectors) {
     for (const WorldRecipe& recipe :
          {WorldRecipe{6, 0.8, 2, false, true, 0.7}, WorldRecipe{5, 1.0, 1, false, true, 1.0},
           WorldRecipe{8, 0.5, 3, true, true, 0.4}}) {
-        MyOptimizedQuadHashTable table(&core);
+        MyOptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
         addBlocks(table, randomWorld(random, recipe));
         expectSameAsLiteral(table, 5u);
     }
     // One whole sector of one material, in cell order and shuffled.
     for (bool shuffled : {false, true}) {
-        MyOptimizedQuadHashTable table(&core);
+        MyOptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
         addBlocks(table, randomWorld(random, WorldRecipe{14, 1.0, 1, false, shuffled, 0.0}));
         expectSameAsLiteral(table, 6u);
     }
@@ -226,7 +226,7 @@ TEST_F(QuadMergeEquivalenceTest, ThreeDimensionalCheckerboardOfTwoMaterials) {
                 blocks.push_back(block);
             }
     std::shuffle(blocks.begin(), blocks.end(), random);
-    OptimizedQuadHashTable table(&core);
+    OptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
     addBlocks(table, blocks);
     expectSameAsLiteral(table, 8u);
 }
@@ -239,7 +239,7 @@ TEST_F(QuadMergeEquivalenceTest, RecordsAppendedDirectlyWithOddValues) {
     const float values[] = {0.0f,  -0.0f, 10.0f, 20.0f,
                             15.0f, 30.0f, 5.0f,  std::numeric_limits<float>::quiet_NaN()};
     for (int round = 0; round < 80; ++round) {
-        OptimizedQuadHashTable table(&core);
+        OptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
         const int32_t count = 20 + static_cast<int32_t>(random() % 60);
         for (int32_t n = 0; n < count; ++n) {
             QuadRecord quad;

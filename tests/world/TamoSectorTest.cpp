@@ -454,7 +454,7 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
 class ShortOfMemoryTable : public OptimizedQuadHashTable {
 public:
     ShortOfMemoryTable(TamoEngineCore* core, int32_t room)
-            : OptimizedQuadHashTable(core), room(room) {}
+            : OptimizedQuadHashTable(core->blockWidth, core->blockHeight), room(room) {}
     bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
                  int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
                  int32_t scaleV) override {

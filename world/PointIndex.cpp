@@ -1,0 +1,38 @@
+#include "world/PointIndex.h"
+
+PointIndex::PointIndex(const BlockGrid& grid_, std::vector<int32_t>& gridScratch)
+        : grid(grid_), gridIndices(gridScratch) {}
+
+void PointIndex::assign(const std::vector<PointEntry>& entries, std::vector<int32_t>& ids) {
+    ids.resize(entries.size());
+    useGrid = fitGrid(entries, ids);
+    if (useGrid)
+        return;
+    hashed.reset(new PointHashIds(entries.size()));
+    for (size_t k = 0; k < entries.size(); ++k)
+        ids[k] = hashed->idOf(entries[k].point, entries[k].extra);
+}
+
+// True when every entry lies on a grid small enough to index densely; ids
+// then holds each entry's grid id.
+bool PointIndex::fitGrid(const std::vector<PointEntry>& entries, std::vector<int32_t>& ids) {
+    if (!grid.usable())
+        return false;
+    gridIndices.resize(entries.size() * 3);
+    int32_t high[3] = {0, 0, 0};
+    for (size_t k = 0; k < entries.size(); ++k)
+        if (entries[k].extra > 1 || !grid.place(entries[k].point, &gridIndices[k * 3], high))
+            return false;
+    const int64_t size = (high[0] + 1LL) * (high[1] + 1LL) * (high[2] + 1LL) * 2;
+    if (!BlockGrid::worthDense(size, static_cast<int64_t>(entries.size())))
+        return false;
+    for (int axis = 0; axis < 3; ++axis)
+        extent[axis] = high[axis] + 1;
+    gridSize = static_cast<int32_t>(size);
+    for (size_t k = 0; k < entries.size(); ++k)
+        ids[k] = ((gridIndices[k * 3] * extent[1] + gridIndices[k * 3 + 1]) * extent[2] +
+                  gridIndices[k * 3 + 2]) *
+                     2 +
+                 static_cast<int32_t>(entries[k].extra);
+    return true;
+}
