@@ -160,8 +160,8 @@ void MainWindow::setDisplayMode(int32_t mode) {
     }
     displayMode = mode;
     if (mode == ModeRunning)
-        skyDome = new SkyDome(static_cast<float>(0.95 * glContext->frustum.far), SkySlices,
-                              SkyStacks, SkyTextureId);
+        skyDome = new SkyDome(*glContext, static_cast<float>(0.95 * glContext->frustum.far),
+                              SkySlices, SkyStacks, SkyTextureId);
 }
 
 void MainWindow::onFrame() {

@@ -6,28 +6,29 @@
 #include <cmath>
 
 #include "platform/DisplayListIds.h"
+#include "platform/GLContext.h"
 #include "platform/Geometry.h"
 
-SkyDome::SkyDome(float radius, int32_t slices, int32_t stacks, int32_t textureId)
+SkyDome::SkyDome(GLContext& gl, float radius, int32_t slices, int32_t stacks, int32_t textureId)
         : sliceCount(std::max(slices, 3)), stackCount(std::max(stacks, 3)),
           listId(nextDisplayListId()), sphereRadius(radius) {
     const GLuint list = static_cast<GLuint>(listId);
     if (glIsList(list))
         glDeleteLists(list, 1);
     glNewList(list, GL_COMPILE);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_TEXTURE_2D);
-    glDepthMask(GL_FALSE);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureId));
+    gl.setCulling(false);
+    gl.setTexturing(true);
+    gl.setDepthWrites(false);
+    gl.bindTexture(textureId);
     glBegin(GL_QUADS);
     for (const Vertex& v : sphereVertices()) {
         glTexCoord2f(v.s, v.t);
         glVertex3f(v.x, v.y, v.z);
     }
     glEnd();
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glDepthMask(GL_TRUE);
+    gl.setTexturing(false);
+    gl.setCulling(true);
+    gl.setDepthWrites(true);
     glEndList();
 }
 

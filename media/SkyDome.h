@@ -4,6 +4,8 @@
 
 #include "platform/Vector3.h"
 
+class GLContext;
+
 // A textured sphere round the eye, built once into a display list that also
 // switches off face culling and depth writes while it draws, so that the sky
 // never hides what is drawn after it.
@@ -17,8 +19,9 @@ public:
         float t;
     };
 
-    // Slices and stacks below 3 are raised to 3. Needs a current GL context.
-    SkyDome(float radius, int32_t slices, int32_t stacks, int32_t textureId);
+    // Slices and stacks below 3 are raised to 3. Compiled on gl, which must
+    // be current.
+    SkyDome(GLContext& gl, float radius, int32_t slices, int32_t stacks, int32_t textureId);
     ~SkyDome();
     SkyDome(const SkyDome&) = delete;
     SkyDome& operator=(const SkyDome&) = delete;

@@ -183,14 +183,14 @@ void GLContext::enableBlending(int32_t mode) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     else if (mode == 1)
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDepthMask(GL_FALSE);
+    setDepthWrites(false);
     blending = true;
 }
 
 void GLContext::disableBlending() {
     if (!blending)
         return;
-    glDepthMask(GL_TRUE);
+    setDepthWrites(true);
     glDisable(GL_BLEND);
     if (alphaTestWanted)
         glEnable(GL_ALPHA_TEST);
@@ -213,6 +213,10 @@ void GLContext::setCulling(bool on) {
         glEnable(GL_CULL_FACE);
     else
         glDisable(GL_CULL_FACE);
+}
+
+void GLContext::setDepthWrites(bool on) {
+    glDepthMask(on ? GL_TRUE : GL_FALSE);
 }
 
 bool GLContext::texturing() const {

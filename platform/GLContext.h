@@ -8,8 +8,8 @@
 // The program's one OpenGL rendering context, bound to the main window. It
 // holds the camera, the perspective frustum, the viewport size, the texture
 // table and a light set, and it is the one writer of the render state:
-// texturing, texture binding, culling, the depth comparison, the alpha test
-// and blending change only through it (screen overlays through
+// texturing, texture binding, culling, the depth comparison and depth
+// writes, the alpha test and blending change only through it (screen overlays through
 // ScreenOverlay, which saves and restores what it touches). Camera, viewport
 // and frustum fields are public: the map, the avatar and the drawing code
 // read and move the camera and read the viewport and frustum directly.
@@ -74,12 +74,14 @@ public:
     bool alphaTestOn() const { return alphaTestWanted; }
     bool blendingOn() const { return blending; }
 
-    // Texturing, binding and culling. Every call reaches the driver, never
-    // skipped as already set, so that calls made while a display list is
-    // compiled are recorded in it. The queries read the driver.
+    // Texturing, binding, culling and depth writes. Every call reaches the
+    // driver, never skipped as already set, so that calls made while a
+    // display list is compiled are recorded in it. The queries read the
+    // driver.
     void setTexturing(bool on);
     void bindTexture(int32_t id);
     void setCulling(bool on);
+    void setDepthWrites(bool on);
     bool texturing() const;
     int32_t boundTexture() const;
     bool culling() const;

@@ -73,7 +73,7 @@ TEST_F(FrameCompositionTest, SkySpriteBillboardAndTextEachLandWhereTheyBelong) {
     ASSERT_EQ(worldSheet.groupCount(), 1);
     ASSERT_EQ(interfaceSheet.groupCount(), 2);
 
-    SkyDome sky(0.95f * gl->frustum.far, 16, 20, 1);
+    SkyDome sky(*gl, 0.95f * gl->frustum.far, 16, 20, 1);
     BitmapFont font(gl, 2);
 
     gl->eye = Vector3(100, 20, 100);

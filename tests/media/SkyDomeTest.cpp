@@ -13,14 +13,14 @@
 using SkyDomeTest = GLTestFixture;
 
 TEST_F(SkyDomeTest, RaisesSlicesAndStacksToThree) {
-    SkyDome sky(100.0f, 2, 1, 1);
+    SkyDome sky(*gl, 100.0f, 2, 1, 1);
     EXPECT_EQ(sky.slices(), 3);
     EXPECT_EQ(sky.stacks(), 3);
     EXPECT_EQ(sky.sphereVertices().size(), 2u * 3u * 3u * 4u);
 }
 
 TEST_F(SkyDomeTest, QuadsRunDownwardsInAngleFromZeroInStepsOfTheSlice) {
-    SkyDome sky(950.0f, 16, 20, 1);
+    SkyDome sky(*gl, 950.0f, 16, 20, 1);
     const std::vector<SkyDome::Vertex> v = sky.sphereVertices();
     ASSERT_EQ(v.size(), 2u * 20u * 16u * 4u);
     // Each band: its first quad spans the angles 0 and -22.5 degrees.
@@ -44,7 +44,7 @@ TEST_F(SkyDomeTest, QuadsRunDownwardsInAngleFromZeroInStepsOfTheSlice) {
 }
 
 TEST_F(SkyDomeTest, RingsLieOnTheSphereEvenlyInHeightAndCloseAtThePoles) {
-    SkyDome sky(950.0f, 16, 20, 1);
+    SkyDome sky(*gl, 950.0f, 16, 20, 1);
     for (int32_t k = -20; k <= 20; ++k) {
         SCOPED_TRACE(testing::Message() << "k " << k);
         for (const float angle : {0.0f, -22.5f, -135.0f, -337.5f}) {
@@ -73,7 +73,7 @@ TEST_F(SkyDomeTest, TakesANewDisplayListIdAndDeletesItsList) {
     const int32_t before = nextDisplayListId();
     int32_t id = 0;
     {
-        SkyDome sky(100.0f, 16, 20, 1);
+        SkyDome sky(*gl, 100.0f, 16, 20, 1);
         id = sky.displayListId();
         EXPECT_EQ(id, before + 1);
         EXPECT_TRUE(glIsList(static_cast<GLuint>(id)));
@@ -86,7 +86,7 @@ TEST_F(SkyDomeTest, TakesANewDisplayListIdAndDeletesItsList) {
 TEST_F(SkyDomeTest, DrawingLeavesCullingAndDepthWritesOnTexturingOffAndTheDepthBufferAlone) {
     const uint8_t white[4] = {255, 255, 255, 255};
     ASSERT_TRUE(gl->textures->uploadTexture(white, 1, 1, 1, 0));
-    SkyDome sky(950.0f, 16, 20, 1);
+    SkyDome sky(*gl, 950.0f, 16, 20, 1);
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
@@ -115,7 +115,7 @@ TEST_F(SkyDomeTest, DrawingLeavesCullingAndDepthWritesOnTexturingOffAndTheDepthB
 TEST_F(SkyDomeTest, TheImageTopIsAtTheZenithAndItGoesOnceRoundTheHorizon) {
     const uint8_t rows[8] = {0, 0, 255, 255, 0, 255, 0, 255};
     ASSERT_TRUE(gl->textures->uploadTexture(rows, 1, 2, 1, 0));
-    SkyDome sky(950.0f, 16, 20, 1);
+    SkyDome sky(*gl, 950.0f, 16, 20, 1);
 
     const float r = std::sqrt(10.0f);
     gl->direction = Vector3(1 / r, 3 / r, 0);  // about 71.6 degrees up
@@ -162,7 +162,7 @@ TEST_F(SkyDomeTest, TheImageTopIsAtTheZenithAndItGoesOnceRoundTheHorizon) {
 TEST_F(SkyDomeTest, FollowsThePositionItIsDrawnAt) {
     const uint8_t white[4] = {255, 255, 255, 255};
     ASSERT_TRUE(gl->textures->uploadTexture(white, 1, 1, 1, 0));
-    SkyDome sky(50.0f, 16, 20, 1);
+    SkyDome sky(*gl, 50.0f, 16, 20, 1);
     // Centred far behind the eye, the small sphere is out of sight.
     sky.drawSkyDome(Vector3(-500, 0, 0), 0.0f);
     EXPECT_EQ(readPixel(320, 240).r, 0);
