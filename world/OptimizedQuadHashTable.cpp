@@ -12,12 +12,6 @@
 #include "world/QuadMerge.h"
 #include "world/QuadScratch.h"
 
-namespace {
-
-constexpr int32_t initialBucketCapacity = 32;
-
-}  // namespace
-
 OptimizedQuadHashTable::OptimizedQuadHashTable(int32_t blockWidth_, int32_t blockHeight_,
                                                std::shared_ptr<QuadScratch> scratch_)
         : blockWidth(blockWidth_), blockHeight(blockHeight_), grid(blockWidth_, blockHeight_),
@@ -26,7 +20,7 @@ OptimizedQuadHashTable::OptimizedQuadHashTable(int32_t blockWidth_, int32_t bloc
 OptimizedQuadHashTable::~OptimizedQuadHashTable() = default;
 
 void OptimizedQuadHashTable::clear() {
-    std::vector<Bucket>().swap(buckets);
+    std::vector<QuadBucket>().swap(buckets);
 }
 
 bool OptimizedQuadHashTable::addFace(const Vector3& p1, const Vector3& p2, int32_t orientation,
@@ -104,11 +98,9 @@ void OptimizedQuadHashTable::compile(GLContext& gl) {
 }
 
 bool OptimizedQuadHashTable::addBucket() {
-    Bucket bucket;
-    bucket.storage.reset(new (std::nothrow) QuadRecord[initialBucketCapacity]);
-    if (!bucket.storage)
+    QuadBucket bucket;
+    if (!bucket.reserveInitial())
         return false;
-    bucket.capacity = initialBucketCapacity;
     try {
         buckets.push_back(std::move(bucket));
     } catch (const std::bad_alloc&) {
@@ -122,26 +114,13 @@ bool OptimizedQuadHashTable::appendToBucket(const QuadRecord& quad, int32_t buck
         return false;
     if (bucketIndex == bucketCount() && !addBucket())
         return false;
-    Bucket& bucket = buckets[bucketIndex];
-    if (bucket.count == bucket.capacity) {
-        // A bucket compacted down to nothing has capacity 0; start it afresh.
-        const int32_t grown = std::max(bucket.capacity * 2, initialBucketCapacity);
-        std::unique_ptr<QuadRecord[]> storage(new (std::nothrow) QuadRecord[grown]);
-        if (!storage)
-            return false;
-        std::copy(bucket.storage.get(), bucket.storage.get() + bucket.count, storage.get());
-        bucket.storage = std::move(storage);
-        bucket.capacity = grown;
-    }
-    bucket.storage[bucket.count] = quad;
-    ++bucket.count;
-    return true;
+    return buckets[bucketIndex].append(quad);
 }
 
 bool OptimizedQuadHashTable::addQuad(const QuadRecord& quad) {
     int32_t index = 0;
     while (index < bucketCount() &&
-           (buckets[index].count == 0 || !sameKey(buckets[index].storage[0], quad)))
+           (buckets[index].count() == 0 || !sameKey(buckets[index].records()[0], quad)))
         ++index;
     return appendToBucket(quad, index);
 }
@@ -154,8 +133,8 @@ bool OptimizedQuadHashTable::sameKey(const QuadRecord& a, const QuadRecord& b) c
 
 void OptimizedQuadHashTable::removeHiddenPairs() {
     HiddenFaceRemoval removal(*this, grid, *scratch);
-    for (Bucket& bucket : buckets)
-        removal.removeFrom(bucket.storage.get(), bucket.count);
+    for (QuadBucket& bucket : buckets)
+        removal.removeFrom(bucket.records(), bucket.count());
 }
 
 bool OptimizedQuadHashTable::coincide(const QuadRecord& a, const QuadRecord& b) const {
@@ -175,32 +154,15 @@ bool OptimizedQuadHashTable::coincide(const QuadRecord& a, const QuadRecord& b) 
 
 void OptimizedQuadHashTable::mergeQuads() {
     QuadMerge merge(*this, grid, *scratch);
-    for (Bucket& bucket : buckets) {
+    for (QuadBucket& bucket : buckets) {
         // Dropping the faces that hidden-face removal killed first keeps the
         // passes to the live ones; compaction never changes which quads
         // merge. The table outlives the display list it filled, so what it
         // keeps afterwards is only what is live, a few quads per sector.
-        compact(bucket);
-        merge.mergeBucket(bucket.storage.get(), bucket.count);
-        compact(bucket);
+        bucket.compact();
+        merge.mergeBucket(bucket.records(), bucket.count());
+        bucket.compact();
     }
-}
-
-bool OptimizedQuadHashTable::compact(Bucket& bucket) {
-    int32_t live = 0;
-    for (int32_t i = 0; i < bucket.count; ++i)
-        live += bucket.storage[i].alive ? 1 : 0;
-    if (live == bucket.count)
-        return true;
-    std::unique_ptr<QuadRecord[]> storage(new (std::nothrow) QuadRecord[live]);
-    if (!storage)
-        return false;  // keep the old storage; compaction is only a speed-up
-    std::copy_if(bucket.storage.get(), bucket.storage.get() + bucket.count, storage.get(),
-                 [](const QuadRecord& quad) { return quad.alive != 0; });
-    bucket.storage = std::move(storage);
-    bucket.count = live;
-    bucket.capacity = live;
-    return true;
 }
 
 bool OptimizedQuadHashTable::canMerge(const QuadRecord& a, const QuadRecord& b) const {
@@ -217,14 +179,14 @@ bool OptimizedQuadHashTable::canMerge(const QuadRecord& a, const QuadRecord& b) 
 }
 
 void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
-    for (const Bucket& bucket : buckets) {
-        if (bucket.count == 0)
+    for (const QuadBucket& bucket : buckets) {
+        if (bucket.count() == 0)
             continue;
         gl.setTexturing(true);
-        gl.bindTexture(bucket.storage[0].texture);
+        gl.bindTexture(bucket.records()[0].texture);
         glBegin(GL_QUADS);
-        for (int32_t i = 0; i < bucket.count; ++i) {
-            const QuadRecord& quad = bucket.storage[i];
+        for (int32_t i = 0; i < bucket.count(); ++i) {
+            const QuadRecord& quad = bucket.records()[i];
             if (!quad.alive)
                 continue;
             for (int32_t v = 0; v < 4; ++v) {
@@ -279,10 +241,10 @@ Vector2 OptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t vertex)
 
 std::vector<QuadRecord> OptimizedQuadHashTable::liveQuads() const {
     std::vector<QuadRecord> live;
-    for (const Bucket& bucket : buckets)
-        for (int32_t i = 0; i < bucket.count; ++i)
-            if (bucket.storage[i].alive)
-                live.push_back(bucket.storage[i]);
+    for (const QuadBucket& bucket : buckets)
+        for (int32_t i = 0; i < bucket.count(); ++i)
+            if (bucket.records()[i].alive)
+                live.push_back(bucket.records()[i]);
     return live;
 }
 

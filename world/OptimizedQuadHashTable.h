@@ -6,6 +6,7 @@
 #include "platform/Vector2.h"
 #include "platform/Vector3.h"
 #include "world/BlockGrid.h"
+#include "world/QuadBucket.h"
 #include "world/QuadRecord.h"
 
 class GLContext;
@@ -71,10 +72,10 @@ public:
     // Inspection of the buckets: records of a bucket in storage order, live
     // and dead.
     int32_t bucketCount() const { return static_cast<int32_t>(buckets.size()); }
-    int32_t bucketSize(int32_t bucket) const { return buckets[bucket].count; }
-    int32_t bucketCapacity(int32_t bucket) const { return buckets[bucket].capacity; }
+    int32_t bucketSize(int32_t bucket) const { return buckets[bucket].count(); }
+    int32_t bucketCapacity(int32_t bucket) const { return buckets[bucket].capacity(); }
     const QuadRecord& record(int32_t bucket, int32_t index) const {
-        return buckets[bucket].storage[index];
+        return buckets[bucket].records()[index];
     }
     // Every live quad, bucket by bucket, in storage order.
     std::vector<QuadRecord> liveQuads() const;
@@ -87,15 +88,7 @@ protected:
     const int32_t blockHeight;
 
 private:
-    struct Bucket {
-        std::unique_ptr<QuadRecord[]> storage;
-        int32_t count = 0;
-        int32_t capacity = 0;
-    };
-
-    static bool compact(Bucket& bucket);
-
     const BlockGrid grid;
     std::shared_ptr<QuadScratch> scratch;
-    std::vector<Bucket> buckets;
+    std::vector<QuadBucket> buckets;
 };

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "world/QuadRecord.h"
+
+// The records of one material key in the quad table, live and dead, in the
+// order they were added. Storage doubles when full and shrinks to the live
+// records on compact; a failed allocation leaves the bucket as it was.
+class QuadBucket {
+public:
+    static constexpr int32_t initialCapacity = 32;
+
+    // Room for initialCapacity records; false when there was no memory.
+    bool reserveInitial();
+    bool append(const QuadRecord& quad);
+    // Drops the dead records. False (bucket unchanged) without memory for
+    // the smaller storage: compaction is only a speed-up.
+    bool compact();
+
+    QuadRecord* records() { return storage.get(); }
+    const QuadRecord* records() const { return storage.get(); }
+    int32_t count() const { return used; }
+    int32_t capacity() const { return room; }
+
+private:
+    std::unique_ptr<QuadRecord[]> storage;
+    int32_t used = 0;
+    int32_t room = 0;
+};
