@@ -9,10 +9,11 @@
 // holds the camera, the perspective frustum, the viewport size, the texture
 // table and a light set, and it is the one writer of the render state:
 // texturing, texture binding, culling, the depth comparison and depth
-// writes, the alpha test and blending change only through it (screen overlays through
-// ScreenOverlay, which saves and restores what it touches). Camera, viewport
-// and frustum fields are public: the map, the avatar and the drawing code
-// read and move the camera and read the viewport and frustum directly.
+// writes, the alpha test and blending change only through it (screen
+// overlays through ScreenOverlay, which saves and restores what it touches).
+// Camera, viewport and frustum fields are public: the map, the avatar and
+// the drawing code read and move the camera and read the viewport and
+// frustum directly.
 class GLContext {
 public:
     struct Frustum {
