@@ -159,12 +159,14 @@ void TamoEditorUserAvatar::flyWithMouse() {
     gl.applyCamera();
 }
 
+// The window's own edges count, also when the picture is scaled or has bars
+// beside it.
 int32_t TamoEditorUserAvatar::cursorClientX() const {
-    return input.cursorScreenX - window->clientLeft();
+    return window->pictureFit().edgeToPictureX(input.cursorScreenX - window->clientLeft());
 }
 
 int32_t TamoEditorUserAvatar::cursorClientY() const {
-    return input.cursorScreenY - window->clientTop();
+    return window->pictureFit().edgeToPictureY(input.cursorScreenY - window->clientTop());
 }
 
 void TamoEditorUserAvatar::walkWithKeys() {
@@ -236,7 +238,9 @@ void TamoEditorUserAvatar::centreCursor(int32_t x, int32_t y) {
 void TamoEditorUserAvatar::warpCursor(int32_t* oldX, int32_t* oldY, int32_t x, int32_t y) {
     *oldX = window->mouseX;
     *oldY = window->mouseY;
-    setCursorPos(window->clientLeft() + x, window->clientTop() + y);
+    const PictureFit fit = window->pictureFit();
+    setCursorPos(window->clientLeft() + fit.fromPictureX(x),
+                 window->clientTop() + fit.fromPictureY(y));
     window->mouseX = x;
     window->mouseY = y;
 }

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "platform/Geometry.h"
 
 GLContext* currentGLContext = nullptr;
@@ -46,7 +48,7 @@ GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, in
 
     const float ratio = width > 0 ? static_cast<float>(height) / static_cast<float>(width) : 0.75f;
     frustum = Frustum{-1.0f, 1.0f, -ratio, ratio, 1.5f, 1000.0f};
-    glViewport(0, 0, width, height);
+    fitViewport();
     applyProjection();
 
     alphaTestWanted = false;
@@ -233,8 +235,46 @@ bool GLContext::culling() const {
     return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
 }
 
+void GLContext::fitViewport() {
+    int w = width;
+    int h = height;
+    if (window)
+        SDL_GL_GetDrawableSize(static_cast<SDL_Window*>(window), &w, &h);
+    shown = PictureFit(width, height, w, h);
+    // GL counts viewport rows from the bottom.
+    glViewport(shown.left, h - shown.top - shown.height, shown.width, shown.height);
+}
+
 void GLContext::clear() {
+    // A drawable that changed size (a full-screen switch the display
+    // refused, a scaled window) is seen before the next frame draws.
+    fitViewport();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+std::vector<uint8_t> GLContext::readPicture(int32_t* pictureWidth, int32_t* pictureHeight) const {
+    const int32_t w = shown.width;
+    const int32_t h = shown.height;
+    std::vector<uint8_t> rows(static_cast<size_t>(w > 0 ? w : 0) * (h > 0 ? h : 0) * 3);
+    if (!rows.empty()) {
+        std::vector<uint8_t> upward(rows.size());
+        GLint alignment = 4;
+        glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(shown.left, shown.targetHeight - shown.top - h, w, h, GL_RGB, GL_UNSIGNED_BYTE,
+                     upward.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+        const size_t stride = static_cast<size_t>(w) * 3;
+        for (int32_t row = 0; row < h; ++row)
+            std::copy_n(upward.data() + static_cast<size_t>(h - 1 - row) * stride, stride,
+                        rows.data() + static_cast<size_t>(row) * stride);
+    }
+    if (pictureWidth)
+        *pictureWidth = w;
+    if (pictureHeight)
+        *pictureHeight = h;
+    return rows;
 }
 
 void GLContext::present() {

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "platform/PictureFit.h"
 #include "platform/TextureTable.h"
 #include "platform/Vector3.h"
 
@@ -14,6 +16,12 @@
 // Camera, viewport and frustum fields are public: the map, the avatar and
 // the drawing code read and move the camera and read the viewport and
 // frustum directly.
+//
+// width x height is the picture everything draws in (640 x 480 here). When
+// the window's drawable has another size, the viewport shows the picture
+// scaled to fit with its shape kept and black bars beside it (the clear
+// colour); projections, 2D drawing and window pixels all stay in picture
+// pixels.
 class GLContext {
 public:
     struct Frustum {
@@ -87,8 +95,17 @@ public:
     int32_t boundTexture() const;
     bool culling() const;
 
+    // Clears the whole drawable, bars included, after fitting the viewport
+    // to the drawable's current size.
     void clear();
     void present();
+    // Places the picture on the drawable as it is now.
+    void fitViewport();
+    // Where the picture shows on the drawable (drawable pixels, top left).
+    const PictureFit& pictureFit() const { return shown; }
+    // The picture as drawn so far into the back buffer, at the size it
+    // shows: RGB rows from the top; width and height through the pointers.
+    std::vector<uint8_t> readPicture(int32_t* pictureWidth, int32_t* pictureHeight) const;
 
     // Screen-pixel drawing (origin top left, y down): no culling, every
     // depth test passes. Does not nest; ScreenOverlay is the scoped way in,
@@ -120,6 +137,7 @@ private:
     bool inScreenMode = false;
     int32_t savedDepthFunc = 0;
     bool savedCulling = true;
+    PictureFit shown{0, 0, 0, 0};
 
     // The two turns that take eye space onto the camera: a1 about k1 takes
     // the eye z axis onto -direction, a2 about k2 then takes the turned y axis

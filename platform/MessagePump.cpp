@@ -51,6 +51,15 @@ void activateForInput(uint32_t windowId) {
         broadcast(MsgActivateApp, 1);
 }
 
+// Mouse positions arrive in window pixels and go on in client pixels.
+intptr_t clientPoint(uint32_t windowId, int32_t x, int32_t y) {
+    if (const Window* window = windowFromId(windowId)) {
+        const PictureFit fit = window->pictureFit();
+        return makeMessageParam(fit.toPictureX(x), fit.toPictureY(y));
+    }
+    return makeMessageParam(x, y);
+}
+
 void routeWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
@@ -104,7 +113,7 @@ void routeEvent(const SDL_Event& event) {
     }
     case SDL_MOUSEMOTION:
         dispatchWindowMessage(event.motion.windowID, MsgMouseMove, 0,
-                              makeMessageParam(event.motion.x, event.motion.y));
+                              clientPoint(event.motion.windowID, event.motion.x, event.motion.y));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -112,8 +121,9 @@ void routeEvent(const SDL_Event& event) {
         if (event.type == SDL_MOUSEBUTTONDOWN)
             activateForInput(event.button.windowID);
         if (message != 0)
-            dispatchWindowMessage(event.button.windowID, message, 0,
-                                  makeMessageParam(event.button.x, event.button.y));
+            dispatchWindowMessage(
+                event.button.windowID, message, 0,
+                clientPoint(event.button.windowID, event.button.x, event.button.y));
         if (event.type == SDL_MOUSEBUTTONDOWN && message != 0)
             pressAwaitingFrame = true;
         break;

@@ -69,15 +69,19 @@ int32_t mouseCode(uint32_t message) {
 }  // namespace
 
 Window::Window(const char* name, int32_t width, int32_t height, bool /*noBackgroundBrush*/,
-               bool resizable, Window* parent, bool fullScreen_, int32_t bitsPerPixel)
-        : fullScreen(fullScreen_), serialNumber(nextSerial++) {
+               bool resizable, Window* parent, bool fullScreen_, int32_t bitsPerPixel,
+               int32_t scale)
+        : fullScreen(fullScreen_), serialNumber(nextSerial++), clientWidth(width),
+          clientHeight(height) {
     liveWindows()[serialNumber] = this;
-    open(name, width, height, resizable, parent, bitsPerPixel);
+    // Full screen takes the display's size; the picture is fitted to it.
+    const int32_t factor = fullScreen || scale < 1 ? 1 : scale;
+    open(name, width * factor, height * factor, resizable, parent, bitsPerPixel);
 }
 
 Window::Window(const WindowDescription& d)
         : Window(d.title, d.width, d.height, d.noBackgroundBrush, d.resizable, d.parent,
-                 d.fullScreen, d.bitsPerPixel) {}
+                 d.fullScreen, d.bitsPerPixel, d.scale) {}
 
 void Window::open(const char* name, int32_t width, int32_t height, bool resizable,
                   const Window* parent, int32_t bitsPerPixel) {
@@ -113,7 +117,7 @@ void Window::open(const char* name, int32_t width, int32_t height, bool resizabl
     if (SDL_Window* owner = parent ? sdlWindowOf(parent) : nullptr)
         SDL_SetWindowModalFor(window, owner);
     if (fullScreen) {
-        changeDisplayMode(width, height, bitsPerPixel);
+        changeDisplayMode(clientWidth, clientHeight, bitsPerPixel);
         bindDisplayModeWindow(window);
     }
     SDL_ShowWindow(window);
@@ -166,6 +170,14 @@ int32_t Window::clientTop() const {
     if (SDL_Window* window = sdlWindowOf(this))
         SDL_GetWindowPosition(window, nullptr, &y);
     return y;
+}
+
+PictureFit Window::pictureFit() const {
+    int w = clientWidth;
+    int h = clientHeight;
+    if (SDL_Window* window = sdlWindowOf(this))
+        SDL_GetWindowSize(window, &w, &h);
+    return PictureFit(clientWidth, clientHeight, w, h);
 }
 
 uintptr_t Window::getHandle(const char* name) const {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/PictureFit.h"
 #include "platform/WindowDescription.h"
 
 class NamedHandleTable;
@@ -28,10 +29,14 @@ enum MouseCode : int32_t {
 // One OS window. It records the mouse for the editor, turns window messages
 // into a few abstract events (onEvent) and lives in the window registry from
 // construction to destruction. A close message deletes the object.
+//
+// The client area is width x height pixels whatever size the OS window has
+// (scaled, or full screen on a display that kept a larger mode): the picture
+// is shown scaled to fit, and mouse positions arrive in client pixels.
 class Window {
 public:
     Window(const char* name, int32_t width, int32_t height, bool noBackgroundBrush, bool resizable,
-           Window* parent, bool fullScreen, int32_t bitsPerPixel);
+           Window* parent, bool fullScreen, int32_t bitsPerPixel, int32_t scale = 1);
     explicit Window(const WindowDescription& description);
     virtual ~Window();
 
@@ -43,9 +48,12 @@ public:
     virtual void addMenu(const char* title, const char* const* items);
     virtual bool isActive() const;
     virtual bool isAlive() const;
-    // Screen position of the client area's top-left corner.
+    // Screen position of the OS window's top-left corner.
     virtual int32_t clientLeft() const;
     virtual int32_t clientTop() const;
+    // How the client area shows on the OS window as it is now: maps window
+    // pixels (relative to clientLeft, clientTop) to client pixels and back.
+    PictureFit pictureFit() const;
     // "WindowHandler" gives the SDL_Window* of this window.
     virtual uintptr_t getHandle(const char* name) const;
     virtual void repaint();
@@ -91,6 +99,8 @@ protected:
 
 private:
     uint32_t serialNumber = 0;
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
 
     void open(const char* name, int32_t width, int32_t height, bool resizable, const Window* parent,
               int32_t bitsPerPixel);

@@ -14,4 +14,7 @@ struct WindowDescription {
     Window* parent = nullptr;
     bool fullScreen = false;
     int32_t bitsPerPixel = 32;
+    // A window that is not full screen opens this many times the client size
+    // and shows the client area scaled up; client pixels stay as they are.
+    int32_t scale = 1;
 };

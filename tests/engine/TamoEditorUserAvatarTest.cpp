@@ -1,3 +1,5 @@
+#include <SDL.h>
+
 #include "platform/Geometry.h"
 #include "world/TestWorld.h"
 
@@ -113,6 +115,37 @@ TEST_F(TamoEditorUserAvatarTest, EdgesAreThoseOfTheClientAreaNotOfTheScreen) {
     avatar->updateWith(in);
     EXPECT_NEAR(core->planScrollX, 20.0f, 1e-3f);
     EXPECT_NEAR(core->planScrollY, 20.0f, 1e-3f);
+}
+
+TEST_F(TamoEditorUserAvatarTest, ALargerWindowTurnsAtItsOwnEdgesOnly) {
+    // 1280 x 720 shows the picture 1.5 times larger between bars of 160
+    // pixels: the bars' outer pixels are the edges, the picture's are not.
+    SDL_SetWindowSize(reinterpret_cast<SDL_Window*>(window->getHandle("WindowHandler")), 1280, 720);
+    SDL_Delay(30);
+    ASSERT_EQ(window->pictureFit().left, 160);
+    const int32_t left = window->clientLeft();
+    const int32_t top = window->clientTop();
+    AvatarInput in = quiet(100.0f);
+    for (int32_t x : {1, 159, 160, 1119, 1278}) {
+        in.cursorScreenX = left + x;
+        avatar->updateWith(in);
+        EXPECT_EQ(avatar->getYaw(), 0.0f) << x;
+    }
+    for (int32_t y : {1, 718}) {
+        in.cursorScreenY = top + y;
+        avatar->updateWith(in);
+        EXPECT_EQ(avatar->getPitch(), 0.0f) << y;
+    }
+    in.cursorScreenX = left;
+    in.cursorScreenY = top + 719;
+    avatar->updateWith(in);
+    EXPECT_NEAR(avatar->getYaw(), -10.0f, 1e-3f);
+    EXPECT_NEAR(avatar->getPitch(), -10.0f, 1e-3f);
+    in.cursorScreenX = left + 1279;
+    in.cursorScreenY = top;
+    avatar->updateWith(in);
+    EXPECT_NEAR(avatar->getYaw(), 0.0f, 1e-3f);
+    EXPECT_NEAR(avatar->getPitch(), 0.0f, 1e-3f);
 }
 
 TEST_F(TamoEditorUserAvatarTest, FlyingTurnsWithTheMouseWithoutLimitAndMovesAlongTheView) {

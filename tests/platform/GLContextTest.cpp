@@ -1,3 +1,4 @@
+#include <SDL.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -330,6 +331,89 @@ TEST_F(GLContextTest, LeavingTwoDimensionalModeKeepsCullingAsItWas) {
         EXPECT_FALSE(gl->in2D());
         EXPECT_EQ(glFlag(GL_CULL_FACE), culling);
     }
+namespace {
+
+// The drawable pixel at (x, y), origin top left, of a drawable h pixels high.
+Pixel drawablePixel(int32_t x, int32_t y, int32_t h) {
+    uint8_t rgba[4] = {0, 0, 0, 0};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, h - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return Pixel{rgba[0], rgba[1], rgba[2], rgba[3]};
+}
+
+}  // namespace
+
+TEST_F(GLContextTest, ALargerDrawableShowsThePictureScaledToFitBetweenBlackBars) {
+    // 1280 x 720: the 640 x 480 picture shows 1.5 times larger, 960 x 720,
+    // with bars of 160 pixels left and right.
+    SDL_SetWindowSize(static_cast<SDL_Window*>(sdlWindow), 1280, 720);
+    SDL_Delay(50);  // the X server resizes the window, then the drawable follows
+    SDL_PumpEvents();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(static_cast<SDL_Window*>(sdlWindow), &w, &h);
+    ASSERT_EQ(w, 1280);
+    ASSERT_EQ(h, 720);
+    gl->setClearColour(0, 0, 0);
+    gl->present();  // the driver takes the new size at a swap
+    gl->clear();
+    EXPECT_EQ(gl->pictureFit().left, 160);
+    EXPECT_EQ(gl->pictureFit().width, 960);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 160);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 960);
+    EXPECT_EQ(viewport[3], 720);
+
+    // 2D drawing in picture pixels: the top-left 100 x 100 and the
+    // bottom-right corner pixel.
+    makeSolidTexture(78, 0, 255, 0);
+    gl->enter2D();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 78);
+    auto quad = [](int x0, int y0, int x1, int y1) {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex2i(x0, y0);
+        glTexCoord2f(0, 1);
+        glVertex2i(x0, y1);
+        glTexCoord2f(1, 1);
+        glVertex2i(x1, y1);
+        glTexCoord2f(1, 0);
+        glVertex2i(x1, y0);
+        glEnd();
+    };
+    quad(0, 0, 100, 100);
+    quad(639, 479, 640, 480);
+    glDisable(GL_TEXTURE_2D);
+    gl->leave2D();
+
+    EXPECT_EQ(drawablePixel(160, 0, h).g, 255);
+    EXPECT_EQ(drawablePixel(309, 149, h).g, 255);
+    EXPECT_EQ(drawablePixel(311, 75, h).g, 0);
+    EXPECT_EQ(drawablePixel(235, 151, h).g, 0);
+    EXPECT_EQ(drawablePixel(1119, 719, h).g, 255);
+    EXPECT_EQ(drawablePixel(1118, 717, h).g, 0);
+    // The bars stay black: nothing draws there.
+    for (int32_t x : {0, 80, 159, 1120, 1200, 1279})
+        for (int32_t y : {0, 360, 719}) {
+            const Pixel bar = drawablePixel(x, y, h);
+            EXPECT_EQ(bar.r + bar.g + bar.b, 0) << x << ", " << y;
+        }
+    // A picture read back has the shown size and starts at its own corner.
+    int32_t pw = 0, ph = 0;
+    const std::vector<uint8_t> picture = gl->readPicture(&pw, &ph);
+    ASSERT_EQ(pw, 960);
+    ASSERT_EQ(ph, 720);
+    EXPECT_EQ(picture[1], 255);
+    EXPECT_EQ(picture[(149 * 960 + 149) * 3 + 1], 255);
+    EXPECT_EQ(picture[(150 * 960 + 150) * 3 + 1], 0);
+    EXPECT_EQ(picture[picture.size() - 2], 255);  // the bottom-right pixel
+
+    // Projections keep counting picture pixels.
+    expectNear(gl->unproject(320, 240), Vector3(1.5f, 0.0f, 0.0f));
+    expectNear(gl->project(Vector3(10, 0, 0)), Vector3(320, 240, -10));
 }
 
 TEST_F(GLContextTest, SwitchedOnLightsArePlacedInTheNewView) {

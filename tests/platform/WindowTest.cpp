@@ -217,6 +217,65 @@ TEST(Window, MouseMovesKeepThePreviousPositionAndNegativeCoordinates) {
     delete window;
 }
 
+TEST(Window, ALargerWindowReportsTheMouseInClientPixels) {
+    // Scale 2: a 400 x 300 window showing the 200 x 150 client area.
+    WindowDescription description;
+    description.title = "Tamotown test";
+    description.width = 200;
+    description.height = 150;
+    description.scale = 2;
+    Window* window = new Window(description);
+    auto* sdlWindow = reinterpret_cast<SDL_Window*>(window->getHandle("WindowHandler"));
+    ASSERT_NE(sdlWindow, nullptr);
+    settle();
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdlWindow, &w, &h);
+    ASSERT_EQ(w, 400);
+    ASSERT_EQ(h, 300);
+    auto moveTo = [&](int32_t x, int32_t y) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = window->windowId();
+        e.motion.x = x;
+        e.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        drainMessages();
+    };
+    moveTo(201, 101);
+    EXPECT_EQ(window->mouseX, 100);
+    EXPECT_EQ(window->mouseY, 50);
+    moveTo(399, 299);
+    EXPECT_EQ(window->mouseX, 199);
+    EXPECT_EQ(window->mouseY, 149);
+    pushButton(window->windowId(), SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1);
+    drainMessages();
+    EXPECT_TRUE(window->leftButtonDown);
+
+    // 500 x 300, wider than the client's shape: the picture is 400 x 300
+    // with bars of 50 pixels; points on the bars lie outside the client area.
+    SDL_SetWindowSize(sdlWindow, 500, 300);
+    settle();
+    moveTo(50, 0);
+    EXPECT_EQ(window->mouseX, 0);
+    EXPECT_EQ(window->mouseY, 0);
+    moveTo(449, 150);
+    EXPECT_EQ(window->mouseX, 199);
+    EXPECT_EQ(window->mouseY, 75);
+    moveTo(10, 10);
+    EXPECT_LT(window->mouseX, 0);
+    moveTo(460, 10);
+    EXPECT_GE(window->mouseX, 200);
+
+    // Back and forth: every client pixel's centre maps to itself.
+    const PictureFit fit = window->pictureFit();
+    for (int32_t x = 0; x < 200; ++x)
+        ASSERT_EQ(fit.toPictureX(fit.fromPictureX(x)), x);
+    for (int32_t y = 0; y < 150; ++y)
+        ASSERT_EQ(fit.toPictureY(fit.fromPictureY(y)), y);
+    delete window;
+    settle();
+}
+
 TEST(Window, MouseEventsReachOnEventOnlyWhileActive) {
     RecordingWindow* window = new RecordingWindow;
     window->handleMessage(MsgActivateApp, 0, 0);
