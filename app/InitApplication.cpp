@@ -5,7 +5,7 @@
 #include "platform/ScreenSize.h"
 #include "platform/WindowDescription.h"
 
-WindowDescription mainWindowDescription() {
+WindowDescription mainWindowDescription(const ProgramOptions& options) {
     WindowDescription description;
     description.title = "Tamotown";
     description.width = 640;
@@ -13,21 +13,27 @@ WindowDescription mainWindowDescription() {
     description.noBackgroundBrush = true;
     description.resizable = false;
     description.parent = nullptr;
-    description.fullScreen = true;
+    description.fullScreen = !options.windowed;
     description.bitsPerPixel = 32;
+    description.scale = options.scale;
     return description;
 }
 
 namespace {
 bool windowFailed = false;
+ProgramOptions startOptions;
 }  // namespace
+
+void useProgramOptions(const ProgramOptions& options) {
+    startOptions = options;
+}
 
 bool initApplication() {
     declareMediaArchive();
     ScreenWidth = 640;
     ScreenHeight = 480;
     // The window lives in the window registry and deletes itself when closed.
-    MainWindow* window = new MainWindow(mainWindowDescription());
+    MainWindow* window = new MainWindow(mainWindowDescription(startOptions));
     if (window->getHandle("WindowHandler") == 0) {
         // Without a window nothing can be shown or closed: end at once rather
         // than run frames for nobody.
@@ -35,6 +41,8 @@ bool initApplication() {
         windowFailed = true;
         return false;
     }
+    if (!startOptions.cityFile.empty())
+        window->openMapFile(startOptions.cityFile.c_str());
     return true;
 }
 

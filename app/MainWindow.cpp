@@ -26,6 +26,7 @@
 #include "platform/Sound.h"
 #include "platform/SystemClock.h"
 #include "platform/VirtualKeys.h"
+#include "world/MapFile.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 
@@ -293,6 +294,16 @@ void MainWindow::loadMapFile() {
     const MapFileOutcome outcome =
         mapFileCommands().load(*engineCore->map, *engineCore->sprites, &why);
     reportMapFileOutcome(outcome, "loading", why, "LOAD FAILED");
+}
+
+void MainWindow::openMapFile(const char* path) {
+    std::string why;
+    if (MapFile::loadWorld(path, *engineCore->map, *engineCore->sprites, &why)) {
+        caption.hide();
+        return;
+    }
+    std::fprintf(stderr, "tamotown: opening %s failed: %s\n", path, why.c_str());
+    caption.show("LOAD FAILED", getTickCount());
 }
 
 MapFileCommands MainWindow::mapFileCommands() const {

@@ -36,6 +36,9 @@ public:
     int32_t getDisplayMode() const { return displayMode; }
     void saveMapFile();
     void loadMapFile();
+    // Loads the world file at path without asking, as loadMapFile does
+    // with the name chosen.
+    void openMapFile(const char* path);
 
     // The dialog the map-file commands ask for a name (the platform's when null).
     void setFileDialog(FileDialogFunction dialog) { fileDialog = dialog; }

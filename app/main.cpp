@@ -1,7 +1,9 @@
+#include <iostream>
 #include <string>
 
 #include "app/ApplicationRunner.h"
 #include "app/InitApplication.h"
+#include "app/ProgramOptions.h"
 #include "platform/Window.h"
 #include "platform/WindowRegistry.h"
 
@@ -32,6 +34,11 @@ void closeRemainingWindows() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ProgramOptions options;
+    const int early = ProgramOptions::parse(argc, argv, &options, std::cout, std::cerr);
+    if (early >= 0)
+        return early;
+    useProgramOptions(options);
     const std::string tail = commandTail(argc, argv);
     const int result = runApplication(tail.c_str(), initApplication, nullptr, nullptr);
     closeRemainingWindows();

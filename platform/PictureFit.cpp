@@ -20,8 +20,8 @@ int32_t toPicture(int32_t t, int32_t start, int32_t shown, int32_t picture) {
 int32_t fromPicture(int32_t p, int32_t start, int32_t shown, int32_t picture) {
     if (picture <= 0)
         return p;
-    return start + static_cast<int32_t>(
-                       floorDivide((2 * static_cast<int64_t>(p) + 1) * shown, 2 * int64_t{picture}));
+    return start + static_cast<int32_t>(floorDivide((2 * static_cast<int64_t>(p) + 1) * shown,
+                                                    2 * int64_t{picture}));
 }
 
 int32_t edgeToPicture(int32_t t, int32_t target, int32_t mapped, int32_t picture) {

@@ -265,6 +265,14 @@ TEST_F(MainWindowTest, FailedLoadKeepsTheWorldAndShowsTheCaption) {
     EXPECT_GE(core().map->findSector(Vector3{40001.0f, 60001.0f, 40001.0f}), 0);
     ASSERT_NE(window->captionAt(nowForTest()), nullptr);
     EXPECT_STREQ(window->captionAt(nowForTest()), "LOAD FAILED");
+
+    // Named on the command line instead: the same check, the same caption.
+    testing::internal::CaptureStderr();
+    window->openMapFile((scratch / "noise.map").string().c_str());
+    window->openMapFile((scratch / "missing.map").string().c_str());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("missing.map"), std::string::npos);
+    EXPECT_EQ(core().sprites->count(), 1);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "LOAD FAILED");
 }
 
 TEST_F(MainWindowTest, SaveWritesTheStartWorldAndCancelWritesNothing) {
@@ -315,6 +323,9 @@ TEST_F(MainWindowTest, SavedWorldLoadsBack) {
     window->loadMapFile();
     EXPECT_EQ(core().sprites->count(), 1);
     EXPECT_EQ(window->captionAt(nowForTest()), nullptr);
+    core().sprites->clearAll();
+    window->openMapFile((scratch / "two.map").string().c_str());
+    EXPECT_EQ(core().sprites->count(), 1);
 }
 
 TEST_F(MainWindowTest, SaveAndLoadButtonsRunTheCommandsThroughTheDialog) {

@@ -3,7 +3,7 @@
 # bare name gets the extension, cancel writes nothing); a
 # click on the start block places a block; loading a saved file restores that
 # world; a file of random bytes leaves the world as it was and shows the
-# failure caption.
+# failure caption. A world file named on the command line opens at start.
 source "$(dirname "$0")/common.bash"
 
 copy_media
@@ -82,4 +82,22 @@ log "random bytes leave the world and show the caption ($red red pixels)"
 click_at 20 14
 wait_for_exit 10 || fail "the quit button did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after quit"
+
+# A world file named on the command line opens at start; a bad one starts
+# the new world and shows the caption.
+start_app two.map
+save_world_as "$SCRATCH/opened.map"
+cmp -s "$SCRATCH/opened.map" "$SCRATCH/two.map" || fail "'tamotown two.map' did not open two.map"
+click_at 20 14
+wait_for_exit 10 || fail "the quit button did not end the program"
+start_app "$SCRATCH/noise.map"
+shot "$SCRATCH/noise-at-start.ppm"
+red=$(count_colour "$SCRATCH/noise-at-start.ppm" 180 215 460 265 255 40 40)
+[ "$red" -gt 80 ] || fail "no failure caption after starting with random bytes ($red red pixels)"
+grep -q "noise.map" "$SCRATCH/stderr.txt" || fail "the failed start load was not reported"
+save_world_as "$SCRATCH/new-world.map"
+cmp -s "$SCRATCH/new-world.map" "$SCRATCH/expected-start.map" || fail "a bad file at start did not leave the new world"
+log "a world named on the command line opens; a bad one shows the caption"
+click_at 20 14
+wait_for_exit 10 || fail "the quit button did not end the program"
 echo "PASS"

@@ -9,7 +9,8 @@ set -uo pipefail
 
 if [ -z "${TAMO_E2E_UNDER_XVFB:-}" ]; then
     export TAMO_E2E_UNDER_XVFB=1
-    exec xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$0" "$@"
+    # A script may ask for a larger screen (TAMO_E2E_SCREEN=1600x1200x24).
+    exec xvfb-run -a -s "-screen 0 ${TAMO_E2E_SCREEN:-640x480x24} -noreset" bash "$0" "$@"
 fi
 
 TAMOTOWN=$(readlink -f "${1:?path of tamotown}")
@@ -65,9 +66,10 @@ copy_media() {
     return 0
 }
 
-# Starts tamotown in the scratch folder and waits until its window shows.
+# Starts tamotown in the scratch folder with the arguments given and waits
+# until its window shows.
 start_app() {
-    (cd "$SCRATCH" && exec "$TAMOTOWN" >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
+    (cd "$SCRATCH" && exec "$TAMOTOWN" "$@" >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
     APP_PID=$!
     if ! timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null 2>&1; then
         fail "the Tamotown window did not appear"

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+// What the command line asks for beyond the program's own behaviour. Every
+// option is declared in one place, ProgramOptions::parse: a new option is a
+// field here and one declaration there.
+struct ProgramOptions {
+    // A world file to open at start, through the checked loader.
+    std::string cityFile;
+    // A window on the desktop instead of full screen.
+    bool windowed = false;
+    // The window's size in multiples of 640 x 480 (1 to 4).
+    int32_t scale = 1;
+
+    // Reads the arguments (argv[0] is the program). Returns -1 when the
+    // program is to start with *options; otherwise the exit code after
+    // --help or --version (0, printed on out) or an error (2, one line on err).
+    static int parse(int argc, const char* const* argv, ProgramOptions* options,
+                     std::ostream& out, std::ostream& err);
+};
+
+// The program's version, "major.minor.patch".
+const char* programVersion();

@@ -1,0 +1,85 @@
+#include "app/ProgramOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+    int code;
+    ProgramOptions options;
+    std::string out, err;
+};
+
+Parsed parse(std::vector<const char*> words) {
+    words.insert(words.begin(), "tamotown");
+    Parsed result;
+    std::ostringstream out, err;
+    result.code = ProgramOptions::parse(static_cast<int>(words.size()), words.data(),
+                                        &result.options, out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+// Lines of the option list (indented) that hold word.
+int listLinesHolding(const std::string& text, const std::string& word) {
+    std::istringstream lines(text);
+    int count = 0;
+    for (std::string line; std::getline(lines, line);)
+        count += line.rfind("  ", 0) == 0 && line.find(word) != std::string::npos;
+    return count;
+}
+
+}  // namespace
+
+TEST(ProgramOptions, StartOptionsAreReadAndTheDefaultsAreTheFullScreenProgram) {
+    Parsed none = parse({});
+    EXPECT_EQ(none.code, -1);
+    EXPECT_TRUE(none.options.cityFile.empty());
+    EXPECT_FALSE(none.options.windowed);
+    EXPECT_EQ(none.options.scale, 1);
+    EXPECT_EQ(none.out + none.err, "");
+
+    Parsed all = parse({"--windowed", "my city.map"});
+    EXPECT_EQ(all.code, -1);
+    EXPECT_EQ(all.options.cityFile, "my city.map");
+    EXPECT_TRUE(all.options.windowed);
+    EXPECT_EQ(all.options.scale, 1);
+
+    Parsed scaled = parse({"--scale", "3"});
+    EXPECT_EQ(scaled.code, -1);
+    EXPECT_EQ(scaled.options.scale, 3);
+    EXPECT_TRUE(scaled.options.windowed);  // a scale only means something in a window
+    EXPECT_EQ(parse({"--scale=4", "--", "-odd.map"}).options.cityFile, "-odd.map");
+}
+
+TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
+    Parsed help = parse({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* option : {"--help", "--version", "--windowed", "--scale", "CITY.map"})
+        EXPECT_EQ(listLinesHolding(help.out, option), 1) << option << " in\n" << help.out;
+
+    Parsed version = parse({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("tamotown ") + programVersion() + "\n");
+    EXPECT_NE(std::string(programVersion()), "0.0.0");
+}
+
+TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
+    const std::vector<std::vector<const char*>> wrong = {
+        {"--fullscreen"}, {"-x"},         {"--scale", "5"}, {"--scale", "0"},
+        {"--scale", "two"}, {"--scale"}, {"a.map", "b.map"}};
+    for (const auto& words : wrong) {
+        Parsed bad = parse(words);
+        EXPECT_EQ(bad.code, 2) << words[0];
+        EXPECT_EQ(bad.out, "") << words[0];
+        ASSERT_FALSE(bad.err.empty()) << words[0];
+        EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << bad.err;
+        EXPECT_EQ(bad.err.rfind("tamotown: ", 0), 0u) << bad.err;
+    }
+}
