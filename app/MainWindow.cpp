@@ -1,11 +1,14 @@
 #include "app/MainWindow.h"
 
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <vector>
 
 #include <GL/gl.h>
 
 #include "app/ButtonActions.h"
+#include "app/FramePicture.h"
 #include "app/LooseTextures.h"
 #include "app/MapFileCommands.h"
 #include "app/SpriteNameKeys.h"
@@ -40,6 +43,8 @@ constexpr int32_t WorldSheetTextureId = 5;
 constexpr int32_t InterfaceSheetTextureId = 6;
 
 constexpr float FarPlane = 1000.0f;
+constexpr int32_t KeyPicture = VK_F1 + 11;  // F12
+constexpr uint32_t PictureCaptionMilliseconds = 2000;
 constexpr int32_t SkySlices = 16;
 constexpr int32_t SkyStacks = 20;
 
@@ -172,6 +177,11 @@ void MainWindow::onFrame() {
     engineCore->map->draw();
     engineCore->sprites->drawSprites();
     drawPanels();
+    // Taken before the caption: the picture shows the city and its panels.
+    if (pictureWanted) {
+        pictureWanted = false;
+        savePicture();
+    }
     drawCaption();
     if (answerClick())
         return;
@@ -240,10 +250,36 @@ void MainWindow::drawSpritePanel(ScreenPoint corner) {
 }
 
 void MainWindow::drawCaption() {
-    const char* text = caption.textAt(getTickCount());
+    const uint32_t now = getTickCount();
+    const char* text = caption.textAt(now);
     if (text == nullptr)
         return;
     font->drawText(ScreenWidth / 2, ScreenHeight / 2, text, 255, 40, 40, true, 1.0f, false);
+    if (const char* detail = caption.detailAt(now))
+        font->drawText(ScreenWidth / 2, ScreenHeight / 2 + 20, detail, 255, 40, 40, true, 0.5f,
+                       false);
+}
+
+bool MainWindow::savePicture() {
+    int32_t width = 0, height = 0;
+    const std::vector<uint8_t> rgb = glContext->readPicture(&width, &height);
+    std::string path;
+    if (!FramePicture::save(rgb.data(), width, height, std::time(nullptr), &path)) {
+        std::fprintf(stderr, "tamotown: saving the picture %s failed\n", path.c_str());
+        caption.show("SAVE FAILED", getTickCount());
+        return false;
+    }
+    caption.show("SAVED", getTickCount(), PictureCaptionMilliseconds,
+                 path.substr(path.rfind('/') + 1));
+    return true;
+}
+
+bool MainWindow::anySpriteSelected() const {
+    const TamoSpriteObjectSet& sprites = *engineCore->sprites;
+    for (int32_t i = 0; i < sprites.count(); ++i)
+        if (sprites.object(i).selected)
+            return true;
+    return false;
 }
 
 bool MainWindow::answerClick() {
@@ -326,6 +362,11 @@ void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, const char* action
 void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
     if (type != EventKeyDown || engineCore == nullptr || engineCore->sprites == nullptr)
         return;
+    // While objects are selected, keys belong to their names.
+    if (a == KeyPicture && !anySpriteSelected()) {
+        pictureWanted = true;
+        return;
+    }
     char ch = 0;
     switch (nameKeyAction(a, &ch)) {
     case NameKeyAction::AppendChar:

@@ -46,8 +46,12 @@ public:
     TamoEngineCore* getEngineCore() const { return engineCore; }
     GLContext* getGLContext() const { return glContext; }
     const InterfaceButtons& getButtons() const { return buttons; }
-    // The failure caption shown at time now, or null.
+    // The caption shown at time now, or null, and its second line, or null.
     const char* captionAt(uint32_t now) const { return caption.textAt(now); }
+    const char* captionDetailAt(uint32_t now) const { return caption.detailAt(now); }
+    // Writes the frame drawn so far as a new picture file (F12) and shows
+    // "SAVED" with its name; true when written.
+    bool savePicture();
 
 private:
     // Loads an archive member, remembering the first failure for the report.
@@ -64,6 +68,7 @@ private:
     void drawBlockPanel(ScreenPoint corner);
     void drawSpritePanel(ScreenPoint corner);
     void drawCaption();
+    bool anySpriteSelected() const;
     // True when the window destroyed itself (quit).
     bool answerClick();
     // Runs a save or load asked for by a button once the mouse button is up.
@@ -87,4 +92,5 @@ private:
     std::string mediaError;
     FileDialogFunction fileDialog = nullptr;
     FileCommand pendingFileCommand = FileCommand::None;
+    bool pictureWanted = false;
 };

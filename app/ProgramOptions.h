@@ -17,8 +17,8 @@ struct ProgramOptions {
     // Reads the arguments (argv[0] is the program). Returns -1 when the
     // program is to start with *options; otherwise the exit code after
     // --help or --version (0, printed on out) or an error (2, one line on err).
-    static int parse(int argc, const char* const* argv, ProgramOptions* options,
-                     std::ostream& out, std::ostream& err);
+    static int parse(int argc, const char* const* argv, ProgramOptions* options, std::ostream& out,
+                     std::ostream& err);
 };
 
 // The program's version, "major.minor.patch".

@@ -1,8 +1,11 @@
 #include "app/StatusCaption.h"
 
-void StatusCaption::show(const char* newText, uint32_t now) {
+void StatusCaption::show(const char* newText, uint32_t now, uint32_t milliseconds,
+                         const std::string& newDetail) {
     text = newText != nullptr ? newText : "";
+    detail = newDetail;
     shownAt = now;
+    showFor = milliseconds;
     visible = !text.empty();
 }
 
@@ -12,7 +15,13 @@ void StatusCaption::hide() {
 
 const char* StatusCaption::textAt(uint32_t now) const {
     // Unsigned difference: correct across the wrap of the 32-bit tick.
-    if (!visible || now - shownAt >= ShowMilliseconds)
+    if (!visible || now - shownAt >= showFor)
         return nullptr;
     return text.c_str();
+}
+
+const char* StatusCaption::detailAt(uint32_t now) const {
+    if (textAt(now) == nullptr || detail.empty())
+        return nullptr;
+    return detail.c_str();
 }

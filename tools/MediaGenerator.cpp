@@ -17,10 +17,10 @@
 #include "media/Archive.h"
 #include "media/MediaArchive.h"
 #include "platform/PathName.h"
+#include "media/PngWriter.h"
 #include "tools/Art.h"
 #include "tools/ContactSheet.h"
 #include "tools/MediaLayout.h"
-#include "tools/PngWriter.h"
 
 #ifndef TAMO_DEFAULT_FONT
 #define TAMO_DEFAULT_FONT "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
@@ -71,6 +71,10 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (!out)
         std::fprintf(stderr, "tamo_media_generator: cannot write %s\n", path.c_str());
     return static_cast<bool>(out);
+}
+
+bool writeCanvasPng(const Canvas& canvas, const std::string& path) {
+    return writePng(path, canvas.bytes().data(), canvas.width(), canvas.height());
 }
 
 bool makeFolder(const std::string& path) {
@@ -206,7 +210,8 @@ int main(int argc, char** argv) {
         return 1;
 
     // The contact sheet path is taken before changing into the output folder.
-    if (!options.contactSheet.empty() && !writePng(makeContactSheet(media), options.contactSheet)) {
+    if (!options.contactSheet.empty() &&
+        !writeCanvasPng(makeContactSheet(media), options.contactSheet)) {
         std::fprintf(stderr, "tamo_media_generator: cannot write %s\n",
                      options.contactSheet.c_str());
         return 1;

@@ -352,3 +352,33 @@ TEST_F(MainWindowTest, SaveAndLoadButtonsRunTheCommandsThroughTheDialog) {
     EXPECT_EQ(dialogCalls, 2);
     EXPECT_EQ(core().sprites->count(), 0);
 }
+
+TEST_F(MainWindowTest, F12SavesTheFrameAsAPictureUnlessSpriteObjectsAreSelected) {
+    fs::create_directories(scratch / "pictures");
+    setenv("XDG_PICTURES_DIR", (scratch / "pictures").c_str(), 1);
+    openWindow();
+    constexpr int32_t KeyDown = 2, F12 = 123;
+    auto pictures = [&]() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(scratch / "pictures"))
+            names.push_back(entry.path().filename().string());
+        return names;
+    };
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    core().sprites->object(0).selected = true;
+    window->onEvent(KeyDown, F12, 0);
+    window->onFrame();
+    EXPECT_TRUE(pictures().empty());
+
+    core().sprites->object(0).selected = false;
+    window->onEvent(KeyDown, F12, 0);
+    window->onFrame();
+    unsetenv("XDG_PICTURES_DIR");
+    const std::vector<std::string> names = pictures();
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].size(), std::string("tamotown-YYYYMMDD-HHMMSS.png").size()) << names[0];
+    EXPECT_EQ(names[0].rfind("tamotown-", 0), 0u);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "SAVED");
+    EXPECT_EQ(window->captionDetailAt(nowForTest()), names[0]);
+    EXPECT_GT(fs::file_size(scratch / "pictures" / names[0]), 1000u);
+}

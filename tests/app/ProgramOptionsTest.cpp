@@ -72,7 +72,7 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
 
 TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
     const std::vector<std::vector<const char*>> wrong = {
-        {"--fullscreen"}, {"-x"},         {"--scale", "5"}, {"--scale", "0"},
+        {"--fullscreen"},   {"-x"},      {"--scale", "5"},  {"--scale", "0"},
         {"--scale", "two"}, {"--scale"}, {"a.map", "b.map"}};
     for (const auto& words : wrong) {
         Parsed bad = parse(words);

@@ -25,3 +25,14 @@ TEST(StatusCaption, NewCaptionReplacesOldAndSurvivesTickWrap) {
     caption.show("", 0x30u);
     EXPECT_EQ(caption.textAt(0x30u), nullptr);
 }
+
+TEST(StatusCaption, ACaptionCanCarryItsOwnTimeAndASecondLine) {
+    StatusCaption caption;
+    caption.show("SAVED", 500, 2000, "tamotown-20240102-030405.png");
+    EXPECT_STREQ(caption.detailAt(2499), "tamotown-20240102-030405.png");
+    EXPECT_STREQ(caption.textAt(2499), "SAVED");
+    EXPECT_EQ(caption.textAt(2500), nullptr);
+    EXPECT_EQ(caption.detailAt(2500), nullptr);
+    caption.show("LOAD FAILED", 3000);  // a later caption drops the second line
+    EXPECT_EQ(caption.detailAt(3000), nullptr);
+}

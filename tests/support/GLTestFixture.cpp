@@ -6,62 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "media/PngWriter.h"
 #include "platform/GLContext.h"
 #include "platform/Window.h"
-
-namespace {
-
-// PNG writing with stored (uncompressed) deflate blocks: enough for a test picture.
-uint32_t crc32Of(const uint8_t* data, size_t size, uint32_t crc = 0) {
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void putBigEndian(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value >> 24));
-    out.push_back(static_cast<uint8_t>(value >> 16));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value));
-}
-
-void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
-    putBigEndian(out, static_cast<uint32_t>(body.size()));
-    std::vector<uint8_t> typed(type, type + 4);
-    typed.insert(typed.end(), body.begin(), body.end());
-    out.insert(out.end(), typed.begin(), typed.end());
-    putBigEndian(out, crc32Of(typed.data(), typed.size()));
-}
-
-std::vector<uint8_t> zlibStored(const std::vector<uint8_t>& raw) {
-    std::vector<uint8_t> out = {0x78, 0x01};
-    size_t offset = 0;
-    do {
-        const size_t block = std::min<size_t>(65535, raw.size() - offset);
-        const bool last = offset + block == raw.size();
-        out.push_back(last ? 1 : 0);
-        out.push_back(static_cast<uint8_t>(block));
-        out.push_back(static_cast<uint8_t>(block >> 8));
-        out.push_back(static_cast<uint8_t>(~block));
-        out.push_back(static_cast<uint8_t>(~block >> 8));
-        out.insert(out.end(), raw.begin() + static_cast<long>(offset),
-                   raw.begin() + static_cast<long>(offset + block));
-        offset += block;
-    } while (offset < raw.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    putBigEndian(out, (b << 16) | a);
-    return out;
-}
-
-}  // namespace
 
 void GLTestFixture::SetUp() {
     window =
@@ -129,26 +76,13 @@ bool saveBackBufferPng(const std::string& path) {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::vector<uint8_t> raw;
-    raw.reserve(static_cast<size_t>(w * 3 + 1) * h);
+    std::vector<uint8_t> rows;
+    rows.reserve(pixels.size());
     for (int row = h - 1; row >= 0; --row) {
-        raw.push_back(0);
         const uint8_t* line = pixels.data() + static_cast<size_t>(row) * w * 3;
-        raw.insert(raw.end(), line, line + w * 3);
+        rows.insert(rows.end(), line, line + w * 3);
     }
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    putBigEndian(header, static_cast<uint32_t>(w));
-    putBigEndian(header, static_cast<uint32_t>(h));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    putChunk(png, "IHDR", header);
-    putChunk(png, "IDAT", zlibStored(raw));
-    putChunk(png, "IEND", {});
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+    return writePng(path, rows.data(), w, h);
 }
 
 int32_t glInteger(uint32_t name) {
