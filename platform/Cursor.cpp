@@ -31,7 +31,18 @@ void getCursorPos(int32_t* x, int32_t* y) {
     initPlatform();
     int screenX = 0;
     int screenY = 0;
-    SDL_GetGlobalMouseState(&screenX, &screenY);
+    // Over one of our windows, the position its motion events gave: SDL's
+    // global position is cached between raw-motion events, which not every
+    // X server sends (Xvfb driven by XTest does not), and would go stale.
+    if (SDL_Window* under = SDL_GetMouseFocus()) {
+        int windowX = 0, windowY = 0;
+        SDL_GetMouseState(&windowX, &windowY);
+        SDL_GetWindowPosition(under, &screenX, &screenY);
+        screenX += windowX;
+        screenY += windowY;
+    } else {
+        SDL_GetGlobalMouseState(&screenX, &screenY);
+    }
     if (x)
         *x = screenX;
     if (y)
