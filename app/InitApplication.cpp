@@ -1,6 +1,7 @@
 #include "app/InitApplication.h"
 
 #include "app/MainWindow.h"
+#include "app/MediaFolder.h"
 #include "media/MediaArchive.h"
 #include "platform/ScreenSize.h"
 #include "platform/WindowDescription.h"
@@ -29,7 +30,10 @@ void useProgramOptions(const ProgramOptions& options) {
 }
 
 bool initApplication() {
-    declareMediaArchive();
+    // The archive marks the media folder; the loose textures and the click
+    // sound lie beside it.
+    setMediaFolder(MediaFolder::locate(MediaFolder::standardPlaces(), MediaArchiveFile));
+    declareMediaArchive(mediaFolder().path(MediaArchiveFile).c_str());
     ScreenWidth = 640;
     ScreenHeight = 480;
     // The window lives in the window registry and deletes itself when closed.

@@ -10,7 +10,8 @@ WindowDescription mainWindowDescription(const ProgramOptions& options = ProgramO
 // The options the next initApplication starts with (none by default).
 void useProgramOptions(const ProgramOptions& options);
 
-// The start-up callback: declares the media archive and its members, fixes the
+// The start-up callback: finds the media folder, declares the media archive
+// and its members, fixes the
 // screen size and creates the main window, then opens the world file the
 // command line named, if any. False only when the window could not be
 // opened (no display); mainWindowFailed() then tells so.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/MediaFolder.h"
 #include "app/WorkingDirectory.h"
 #include "media/Textures.h"
 #include "platform/FileSearch.h"
@@ -71,15 +72,16 @@ AverageColour averageColour(const uint8_t* rgb, int32_t width, int32_t height) {
 
 int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour) {
     char** names = nullptr;
-    if (!findFiles(&names, "Textures\\*.raw")) {
-        reportSkipped("Textures\\*.raw", "the folder cannot be listed");
+    const std::string pattern = mediaFolder().path("Textures\\*.raw");
+    if (!findFiles(&names, pattern.c_str())) {
+        reportSkipped(pattern, "the folder cannot be listed");
         freeFileList(names);
         return 0;
     }
     int32_t loaded = 0;
     std::vector<uint8_t> pixels;
     for (char** name = names; name != nullptr && *name != nullptr; ++name) {
-        const std::string path = std::string("Textures\\") + *name;
+        const std::string path = mediaFolder().path(std::string("Textures\\") + *name);
         LooseTextureName parsed{};
         if (!parseLooseTextureName(*name, &parsed)) {
             reportSkipped(path, "name is not <number>_<width>_<height>.raw");

@@ -35,8 +35,9 @@ constexpr int32_t FirstLooseTextureId = 100;
 // Called once per loaded texture with its id and average colour.
 using TextureColourSink = std::function<void(int32_t id, const AverageColour& colour)>;
 
-// Loads every file matching "Textures\*.raw" in directory order. Files whose
-// names do not parse, that cannot be opened or that are shorter than their
-// size says are skipped, not counted, and named in one line on standard error.
+// Loads every file matching "Textures\*.raw" in the media folder, in
+// directory order. Files whose names do not parse, that cannot be opened or
+// that are shorter than their size says are skipped, not counted, and named
+// in one line on standard error.
 // Returns the number of textures made.
 int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour);

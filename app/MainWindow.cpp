@@ -11,8 +11,8 @@
 #include "app/FramePicture.h"
 #include "app/LooseTextures.h"
 #include "app/MapFileCommands.h"
+#include "app/MediaFolder.h"
 #include "app/SpriteNameKeys.h"
-#include "app/WorkingDirectory.h"
 #include "engine/MyTamoEngineCore.h"
 #include "platform/ScreenOverlay.h"
 #include "engine/TamoEditorUserAvatar.h"
@@ -101,8 +101,13 @@ uint8_t* MainWindow::loadMedia(ArchiveMember member) {
 void MainWindow::reportMissingMedia() const {
     if (mediaError.empty())
         return;
-    std::fprintf(stderr, "tamotown: media missing (%s); working directory %s\n", mediaError.c_str(),
-                 workingDirectory().c_str());
+    const MediaFolder& media = mediaFolder();
+    if (media.found())
+        std::fprintf(stderr, "tamotown: media missing (%s); media folder %s\n", mediaError.c_str(),
+                     media.shownFolder().c_str());
+    else
+        std::fprintf(stderr, "tamotown: media missing (%s); looked in %s\n", mediaError.c_str(),
+                     media.placesSearched().c_str());
 }
 
 void MainWindow::loadArchiveTextures() {
@@ -287,7 +292,7 @@ bool MainWindow::answerClick() {
         buttons.takeClick(leftButtonDown, mouseX, mouseY, engineCore->editMode, engineCore->view3D);
     if (id == ButtonNone)
         return false;
-    playSound("pip.wav", true);
+    playSound(mediaFolder().path("pip.wav").c_str(), true);
     switch (performButtonAction(*engineCore, id)) {
     case ButtonFollowUp::Quit:
         delete this;

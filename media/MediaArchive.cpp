@@ -2,8 +2,8 @@
 
 #include "media/Archive.h"
 
-void declareMediaArchive() {
-    setArchiveFile(MediaArchiveFile);
+void declareMediaArchive(const char* path) {
+    setArchiveFile(path);
     for (const ArchiveImage& member : MediaArchiveMembers)
         addArchiveEntry(member.name, member.size());
 }

@@ -40,6 +40,7 @@ constexpr int32_t mediaArchiveSize() {
     return total;
 }
 
-// Names the archive file and declares its members, in archive order, in the
+// Names the archive file (MediaArchiveFile in the working directory unless
+// another path is given) and declares its members, in archive order, in the
 // archive registry (which should be empty).
-void declareMediaArchive();
+void declareMediaArchive(const char* path = MediaArchiveFile);

@@ -20,6 +20,8 @@ std::vector<Canvas> makeLooseTextures();
 Canvas makeWorldSprites();
 // 512 x 256 interface sheet: the five panels. Needs the loose textures for the preset miniatures.
 Canvas makeInterfaceSprites(const GlyphRenderer& glyphs, const std::vector<Canvas>& textures);
+// 128 x 128 application icon: a few blocks of a town under the sky.
+Canvas makeIcon();
 // A complete "pip.wav" file.
 std::vector<uint8_t> makeClickSound();
 
@@ -33,4 +35,5 @@ struct MediaSet {
     Canvas interfaceSprites{0, 0, kKeyColour};
     std::vector<Canvas> textures;
     std::vector<uint8_t> clickSound;
+    Canvas icon{0, 0, kKeyColour};
 };

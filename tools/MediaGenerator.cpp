@@ -1,8 +1,8 @@
 // Writes the program's media into a folder: the six archive members as loose
 // files under Media/, the archive "TamoData.arc" assembled from them, the
-// loose textures under Textures/ and the click sound "pip.wav". Output is the
-// same byte for byte on every run. With --contact-sheet it also writes a PNG
-// that shows every picture for review.
+// loose textures under Textures/, the click sound "pip.wav" and the icon
+// "tamotown.png". Output is the same byte for byte on every run. With
+// --contact-sheet it also writes a PNG that shows every picture for review.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,6 +141,7 @@ bool makeMedia(const Options& options, MediaSet& media) {
     media.textures = makeLooseTextures();
     media.interfaceSprites = makeInterfaceSprites(labels, media.textures);
     media.clickSound = makeClickSound();
+    media.icon = makeIcon();
 
     const auto members = archiveMembers(media);
     for (int i = 0; i < ArchiveMemberCount; ++i) {
@@ -183,6 +184,10 @@ bool writeMedia(const std::string& folder, const MediaSet& media) {
     removeStaleTextures("Textures", textureNames);
     if (!writeFile("pip.wav", media.clickSound))
         return false;
+    if (!writeCanvasPng(media.icon, "tamotown.png")) {
+        std::fprintf(stderr, "tamo_media_generator: cannot write tamotown.png\n");
+        return false;
+    }
 
     // The archive is assembled by the program's own archive writer from the loose members.
     clearArchiveEntries();

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Started in a folder without media, the program says so in one line naming
-# the archive and the folder, and still runs; a loose texture that cannot be
-# used is named too. The quit message (SIGTERM) ends it with exit code 0.
-# Without a display it ends at once with a failure code.
+# Started in a folder without media, from a folder without media, the
+# program says so in one line naming the archive and every place it looked
+# in, and still runs; a loose texture that cannot be used is named too. The
+# quit message (SIGTERM) ends it with exit code 0. Without a display it ends
+# at once with a failure code.
 source "$(dirname "$0")/common.bash"
 
+# A copy of the program away from the build folder, whose media it would find.
+mkdir -p "$SCRATCH/bin"
+cp "$TAMOTOWN" "$SCRATCH/bin/tamotown" || fail "cannot copy the program"
+TAMOTOWN="$SCRATCH/bin/tamotown"
 mkdir -p "$SCRATCH/Textures"
 printf 'abc' > "$SCRATCH/Textures/3_16_16.raw"
 start_app
@@ -12,8 +17,8 @@ shot "$SCRATCH/bare.ppm"
 
 archive_lines=$(grep -c "TamoData.arc" "$SCRATCH/stderr.txt")
 [ "$archive_lines" = 1 ] || fail "expected one line about TamoData.arc on standard error, got $archive_lines"
-grep "TamoData.arc" "$SCRATCH/stderr.txt" | grep -qF "$SCRATCH" ||
-    fail "the missing-archive line does not name the working directory $SCRATCH"
+grep "TamoData.arc" "$SCRATCH/stderr.txt" | grep -qF "looked in $SCRATCH, $SCRATCH/bin, $SCRATCH/share/tamotown" ||
+    fail "the missing-archive line does not name the working directory, the program's folder and the data folder"
 grep "3_16_16.raw" "$SCRATCH/stderr.txt" | grep -qF "$SCRATCH" ||
     fail "the short texture file is not reported with the working directory"
 # Panels without their sheet, and a preview of a texture never loaded, are

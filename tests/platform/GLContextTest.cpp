@@ -331,6 +331,8 @@ TEST_F(GLContextTest, LeavingTwoDimensionalModeKeepsCullingAsItWas) {
         EXPECT_FALSE(gl->in2D());
         EXPECT_EQ(glFlag(GL_CULL_FACE), culling);
     }
+}
+
 namespace {
 
 // The drawable pixel at (x, y), origin top left, of a drawable h pixels high.
