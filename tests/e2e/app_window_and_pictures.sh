@@ -18,7 +18,8 @@ COMPARE=/usr/bin/compare
 for option in --windowed --scale --version --help CITY.map; do
     grep -q -- "$option" "$SCRATCH/help.txt" || fail "--help does not list $option"
 done
-"$TAMOTOWN" --version | grep -qE '^tamotown [0-9]+\.[0-9]+\.[0-9]+$' || fail "--version printed no version"
+version=$("$TAMOTOWN" --version)
+[[ "$version" =~ ^tamotown\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
 "$TAMOTOWN" --fly >/dev/null 2>"$SCRATCH/bad.txt"
 status=$?
 [ "$status" = 2 ] || fail "an unknown option ended with $status, not 2"
@@ -114,7 +115,8 @@ log "a wider window: the picture between black bars, buttons where they show"
 start_app --windowed
 window_geometry
 [ "$WIN_WIDTH" = 640 ] && [ "$WIN_HEIGHT" = 480 ] || fail "--windowed gave a ${WIN_WIDTH}x$WIN_HEIGHT window"
-xdpyinfo | grep -q 'dimensions: *1920x1200' || fail "--windowed changed the screen"
+xdpyinfo >"$SCRATCH/display.txt" 2>&1
+grep -q 'dimensions: *1920x1200' "$SCRATCH/display.txt" || fail "--windowed changed the screen"
 click_at $(( WIN_X + 20 )) $(( WIN_Y + 14 ))
 wait_for_exit 10 || fail "the quit button of the window did not end the program"
 log "--windowed: a 640 x 480 window, the screen unchanged"
