@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,9 +43,9 @@ private:
 }  // namespace
 
 TEST(FramePicture, PicturesGoToTheFirstFolderThatExistsUnderAFreeTimeStampedName) {
-    char pattern[] = "/tmp/tamo-pictures.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path scratch = pattern;
+    ScratchFolder folderForTest("tamo-pictures");
+    ASSERT_TRUE(folderForTest.made());
+    const fs::path scratch = folderForTest.path();
     fs::create_directories(scratch / "home" / "Pictures");
     fs::create_directories(scratch / "xdg");
     {
@@ -90,5 +92,4 @@ TEST(FramePicture, PicturesGoToTheFirstFolderThatExistsUnderAFreeTimeStampedName
         EXPECT_FALSE(FramePicture::save(rgb.data(), 4, 3, std::time(nullptr), &path));
     }
     fs::permissions(folder, fs::perms::owner_all);
-    fs::remove_all(scratch);
 }

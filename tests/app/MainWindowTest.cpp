@@ -357,7 +357,7 @@ TEST_F(MainWindowTest, F12SavesTheFrameAsAPictureUnlessSpriteObjectsAreSelected)
     fs::create_directories(scratch / "pictures");
     setenv("XDG_PICTURES_DIR", (scratch / "pictures").c_str(), 1);
     openWindow();
-    constexpr int32_t KeyDown = 2, F12 = 123;
+    constexpr int32_t F12 = VK_F1 + 11;
     auto pictures = [&]() {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(scratch / "pictures"))
@@ -366,12 +366,12 @@ TEST_F(MainWindowTest, F12SavesTheFrameAsAPictureUnlessSpriteObjectsAreSelected)
     };
     core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
     core().sprites->object(0).selected = true;
-    window->onEvent(KeyDown, F12, 0);
+    window->onEvent(EventKeyDown, F12, 0);
     window->onFrame();
     EXPECT_TRUE(pictures().empty());
 
     core().sprites->object(0).selected = false;
-    window->onEvent(KeyDown, F12, 0);
+    window->onEvent(EventKeyDown, F12, 0);
     window->onFrame();
     unsetenv("XDG_PICTURES_DIR");
     const std::vector<std::string> names = pictures();

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "support/ScratchFolder.h"
+
 namespace fs = std::filesystem;
 
 TEST(MediaFolder, TheFirstPlaceHoldingTheArchiveWinsAndEveryPlaceLookedInIsNamed) {
-    char pattern[] = "/tmp/tamo-media.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path scratch = pattern;
+    ScratchFolder folder("tamo-media");
+    ASSERT_TRUE(folder.made());
+    const fs::path scratch = folder.path();
     for (const char* place : {"empty", "first", "second"})
         fs::create_directories(scratch / place);
     std::ofstream(scratch / "first" / "TamoData.arc") << "x";
@@ -50,5 +50,4 @@ TEST(MediaFolder, TheFirstPlaceHoldingTheArchiveWinsAndEveryPlaceLookedInIsNamed
     EXPECT_EQ(places[0], "");
     EXPECT_EQ(fs::path(places[1]).filename(), "tests");
     EXPECT_EQ(fs::path(places[2]), (fs::path(places[1]).parent_path() / "share" / "tamotown"));
-    fs::remove_all(scratch);
 }

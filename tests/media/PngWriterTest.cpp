@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 namespace fs = std::filesystem;
 
 TEST(PngWriter, WritesAPngOfTheGivenSizeOrNothingAtAll) {
-    char pattern[] = "/tmp/tamo-png.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path scratch = pattern;
+    ScratchFolder folder("tamo-png");
+    ASSERT_TRUE(folder.made());
+    const fs::path scratch = folder.path();
     std::vector<uint8_t> rgb(300 * 2 * 3);
     for (size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = static_cast<uint8_t>(i * 7);
@@ -43,5 +43,4 @@ TEST(PngWriter, WritesAPngOfTheGivenSizeOrNothingAtAll) {
     EXPECT_FALSE(fs::exists(scratch / "empty.png"));
     // Only the picture is left: no temporary file beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 1);
-    fs::remove_all(scratch);
 }
