@@ -161,7 +161,7 @@ TamoSector::TamoSector(const TamoSectorData& data, TamoEngineCore* core_)
         : size(data.size), origin(data.origin), quadTable(core_->createQuadTable()), core(core_) {
     for (MapBlock block : data.blocks) {
         block.used = true;
-        if (!blocks.append(block))
+        if (!appendRecord(block))
             break;  // the factory sees the short block count and drops the sector
     }
     displayList = nextDisplayListId();
@@ -287,7 +287,7 @@ bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
         fresh.z = z;
         std::fill(std::begin(fresh.faces), std::end(fresh.faces), core->material);
         fresh.used = true;
-        if (!blocks.append(fresh))
+        if (!appendRecord(fresh))
             return false;
     }
     needsRebuild = true;
@@ -334,23 +334,40 @@ MapBlock* TamoSector::findBlock(int32_t x, int32_t y, int32_t z) {
     return index < 0 ? nullptr : &blocks[index];
 }
 
-bool TamoSector::recordCellBounds(int32_t low[3], int32_t high[3]) {
-    if (blocks.count() < boundedCount)
+// The bounds are a property of the set of records, not of their order: they
+// grow as records join (appendRecord), and when the records counted differ
+// from those present (something appended past appendRecord) they are
+// recounted over every record. Reordering the records leaves them true.
+bool TamoSector::recordCellBounds(int32_t low[3], int32_t high[3]) const {
+    if (boundedCount != blocks.count()) {
         boundedCount = 0;
-    for (; boundedCount < blocks.count(); ++boundedCount) {
-        const MapBlock& block = blocks[boundedCount];
-        const int32_t cell[3] = {block.x, block.y, block.z};
-        for (int axis = 0; axis < 3; ++axis) {
-            if (boundedCount == 0 || cell[axis] < boundLow[axis])
-                boundLow[axis] = cell[axis];
-            if (boundedCount == 0 || cell[axis] > boundHigh[axis])
-                boundHigh[axis] = cell[axis];
-        }
+        for (const MapBlock& block : blocks)
+            widenBounds(block);
     }
     if (boundedCount == 0)
         return false;
     std::copy(boundLow, boundLow + 3, low);
     std::copy(boundHigh, boundHigh + 3, high);
+    return true;
+}
+
+void TamoSector::widenBounds(const MapBlock& block) const {
+    const int32_t cell[3] = {block.x, block.y, block.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        if (boundedCount == 0 || cell[axis] < boundLow[axis])
+            boundLow[axis] = cell[axis];
+        if (boundedCount == 0 || cell[axis] > boundHigh[axis])
+            boundHigh[axis] = cell[axis];
+    }
+    ++boundedCount;
+}
+
+bool TamoSector::appendRecord(const MapBlock& block) {
+    const bool boundsCurrent = boundedCount == blocks.count();
+    if (!blocks.append(block))
+        return false;
+    if (boundsCurrent)
+        widenBounds(block);
     return true;
 }
 

@@ -75,8 +75,8 @@ public:
 
     // Smallest and largest cell indices over every record, used or removed
     // (a superset of where used blocks are); false when there is no record.
-    // Kept up to date as records are appended.
-    bool recordCellBounds(int32_t low[3], int32_t high[3]);
+    // Whatever order the records are in.
+    bool recordCellBounds(int32_t low[3], int32_t high[3]) const;
 
     DynArray<MapBlock> blocks;
     int32_t size = 0;
@@ -108,13 +108,17 @@ private:
     bool mapUsedCells(std::vector<int32_t>& cells) const;
     bool addVisibleFaces(const std::vector<int32_t>& cells);
     bool addEveryFace();
+    // Appends a record and widens the cell bounds by it.
+    bool appendRecord(const MapBlock& block);
+    void widenBounds(const MapBlock& block) const;
 
     // Record lookup by cell, kept in step with the block array.
     BlockCellIndex cellIndex;
     // Records 0 to levelSortedCount - 1 are in level order.
     int32_t levelSortedCount = 0;
-    // Cell bounds of records 0 to boundedCount - 1.
-    int32_t boundedCount = 0;
-    int32_t boundLow[3] = {0, 0, 0};
-    int32_t boundHigh[3] = {0, 0, 0};
+    // Cell bounds of boundedCount records; they cover every record when that
+    // is the number of records (records never leave a sector).
+    mutable int32_t boundedCount = 0;
+    mutable int32_t boundLow[3] = {0, 0, 0};
+    mutable int32_t boundHigh[3] = {0, 0, 0};
 };

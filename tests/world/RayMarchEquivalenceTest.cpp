@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -87,10 +89,10 @@ protected:
     // starting inside blocks), marched both ways with several steps.
     // Returns how many marches met a block.
     size_t expectSameHits(std::mt19937& random, const std::vector<Vector3>& points, size_t rays,
-                          const std::vector<float>& steps) {
+                          const std::vector<float>& steps, float farthest = 900.0f) {
         size_t met = 0;
         std::normal_distribution<float> gauss(0.0f, 1.0f);
-        std::uniform_real_distribution<float> distance(-20.0f, 900.0f);
+        std::uniform_real_distribution<float> distance(-20.0f, farthest);
         for (size_t r = 0; r < rays && !points.empty(); ++r) {
             const Vector3& target = points[random() % points.size()];
             Vector3 direction(gauss(random), gauss(random), gauss(random));
@@ -132,6 +134,81 @@ TEST_F(RayMarchEquivalenceTest, SectorsReadFromAFileWithOddSizesAndOrigins) {
     fillGridSectors(random, Vector3(39900, 59900, 39900), 400);
     EXPECT_GT(expectSameHits(random, targets(random), 300, {1.0f, 2.5f}), 300u);
     EXPECT_GT(expectSameHits(random, targets(random), 12, {0.1f}), 6u);
+}
+
+// Edits in both views, plan frames (which sort each sector's records by
+// level), loads and rays in random order: whatever reordered or replaced the
+// records, the march meets what the literal march meets. The edits follow a
+// wandering cursor, so new blocks often widen their sector's extent and sit
+// below blocks placed before them, and rays aim at the blocks edited last.
+TEST_F(RayMarchEquivalenceTest, EditsPlanSortsLoadsAndRaysInterleaved) {
+    std::mt19937 random(29);
+    const Vector3 corner(39800, 59800, 39800);
+    fillGridSectors(random, corner, 60);
+    Vector3 at = corner + Vector3(300, 300, 300);
+    auto wander = [&] {
+        const auto stride = [&](float cell, int32_t most) {
+            return cell *
+                   static_cast<float>(static_cast<int32_t>(random() % (2 * most + 1)) - most);
+        };
+        at = at + Vector3(stride(w(), 4), stride(h(), 3), stride(w(), 4));
+        for (float* axis : {&at.x, &at.y, &at.z})
+            *axis = std::clamp(*axis, 39800.0f, 40400.0f);
+    };
+    std::vector<Vector3> recent;
+    size_t met = 0;
+    for (int round = 0; round < 200; ++round) {
+        switch (random() % 8) {
+        case 0:
+        case 1:
+        case 2:  // blocks placed and removed in the 3D view
+            for (int n = 0; n < 3; ++n) {
+                wander();
+                const int32_t i = map->findOrCreateSector(at);
+                ASSERT_GE(i, 0);
+                map->sector(i)->setBlockAt(at, random() % 6 != 0);
+                recent.push_back(at);
+            }
+            break;
+        case 3:
+        case 4: {  // a plan stroke through the cursor's cell at its level
+            wander();
+            core->view3D = false;
+            core->currentLevel = static_cast<int32_t>(std::floor(at.y / h()));
+            core->planScrollX = std::floor(at.x / w()) * 16 - 100;
+            core->planScrollY = std::floor(at.z / w()) * 16 - 100;
+            const int32_t cells = static_cast<int32_t>(random() % 5) - 2;
+            map->editBlockLine(108, 108, 108 + cells * 16, 108, true);
+            recent.push_back(at);
+            core->view3D = true;
+            break;
+        }
+        case 5:
+        case 6:  // a plan frame sorts every sector
+            core->view3D = false;
+            core->currentLevel = static_cast<int32_t>(std::floor(at.y / h()));
+            map->draw();
+            core->view3D = true;
+            break;
+        default: {  // the world saved and loaded again: only used records remain
+            std::string why;
+            ASSERT_TRUE(MapFile::saveWorld(path("round.map").c_str(), *map, *sprites, &why)) << why;
+            ASSERT_TRUE(MapFile::loadWorld(path("round.map").c_str(), *map, *sprites, &why)) << why;
+            break;
+        }
+        }
+        if (random() % 3 != 0)
+            continue;  // several changes between rays, as between clicks
+        // Rays from near the blocks, those edited last among them, so that
+        // few other blocks stand in the way.
+        std::vector<Vector3> points = targets(random);
+        points.insert(points.end(), recent.end() - std::min<size_t>(recent.size(), 8),
+                      recent.end());
+        met += expectSameHits(random, points, 24, {1.0f}, 80.0f);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(met, 150u);
 }
 
 TEST_F(RayMarchEquivalenceTest, RaysThatCannotAdvanceOrMissEverything) {

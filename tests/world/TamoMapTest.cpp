@@ -128,6 +128,30 @@ TEST_F(TamoMapTest, TheRayMarchFindsTheFirstUsedBlock) {
     EXPECT_EQ(hit, end);
 }
 
+// A plan frame sorts a sector's records by level; a block painted at a lower
+// level after one at a higher level moves forward in the array and must stay
+// within reach of the cursor ray.
+TEST_F(TamoMapTest, BlocksPaintedInThePlanStayReachableAfterTheSort) {
+    core->view3D = false;
+    core->planScrollX = 4000 * 16;  // plan cell 4000 is the start sector's cell 0
+    core->planScrollY = 4000 * 16;
+    core->currentLevel = 4002;
+    map->editBlockLine(5 * 16 + 8, 8, 5 * 16 + 8, 8, true);  // cell (5, 2, 0)
+    map->draw();
+    core->currentLevel = 4000;
+    map->editBlockLine(10 * 16 + 8, 8, 10 * 16 + 8, 8, true);  // cell (10, 0, 0)
+    map->draw();
+    core->view3D = true;
+    ASSERT_TRUE(map->sector(0)->hasBlockAt(Vector3(40105, 60007.5f, 40005)));
+
+    Vector3 hit;
+    int32_t sector = 77;
+    map->marchRay(Vector3(40105, 60007.5f, 39950), Vector3(40105, 60007.5f, 40100), 1.0f, &hit,
+                  &sector);
+    EXPECT_EQ(sector, 0);
+    EXPECT_NEAR(hit.z, 40000.0f, 1.0f);
+}
+
 TEST_F(TamoMapTest, PlacingOnTheFarFaceOfASectorCreatesItsNeighbour) {
     attachAvatar();
     map->sector(0)->setBlock(19, 0, 0, true);
