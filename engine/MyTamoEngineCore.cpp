@@ -1,5 +1,7 @@
 #include "engine/MyTamoEngineCore.h"
 
+#include <utility>
+
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/MyTamoSector.h"
 
@@ -17,6 +19,6 @@ TamoSector* MyTamoEngineCore::readSector(FileStream& stream) {
     return TamoEngineCore::readSector(stream);
 }
 
-TamoSector* MyTamoEngineCore::createSectorFromData(const TamoSectorData& data) {
-    return keepIfComplete(new MyTamoSector(data, this), data);
+TamoSector* MyTamoEngineCore::createSectorFromData(TamoSectorData data) {
+    return new MyTamoSector(std::move(data), this);
 }

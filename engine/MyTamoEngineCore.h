@@ -9,5 +9,5 @@ public:
     OptimizedQuadHashTable* createQuadTable() override;
     TamoSector* createSector(Vector3 origin, int32_t size) override;
     TamoSector* readSector(FileStream& stream) override;
-    TamoSector* createSectorFromData(const TamoSectorData& data) override;
+    TamoSector* createSectorFromData(TamoSectorData data) override;
 };

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "engine/Overlay.h"
 #include "media/BitmapFont.h"
@@ -11,6 +12,7 @@
 #include "platform/GLContext.h"
 #include "platform/ScreenOverlay.h"
 #include "platform/SystemClock.h"
+#include "world/MapFormat.h"
 #include "world/OptimizedQuadHashTable.h"
 #include "world/QuadScratch.h"
 #include "world/TamoSector.h"
@@ -70,20 +72,13 @@ TamoSector* TamoEngineCore::createSector(Vector3 origin, int32_t size) {
 
 TamoSector* TamoEngineCore::readSector(FileStream& stream) {
     TamoSectorData data;
-    if (!TamoSector::readSectorData(stream, data))
+    if (!MapFormat::readSector(stream, &data))
         return nullptr;
-    return createSectorFromData(data);
+    return createSectorFromData(std::move(data));
 }
 
-TamoSector* TamoEngineCore::createSectorFromData(const TamoSectorData& data) {
-    return keepIfComplete(new TamoSector(data, this), data);
-}
-
-TamoSector* TamoEngineCore::keepIfComplete(TamoSector* sector, const TamoSectorData& data) {
-    std::unique_ptr<TamoSector> owned(sector);
-    if (owned->blocks.count() != static_cast<int32_t>(data.blocks.size()))
-        return nullptr;
-    return owned.release();
+TamoSector* TamoEngineCore::createSectorFromData(TamoSectorData data) {
+    return new TamoSector(std::move(data), this);
 }
 
 bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t green, int32_t blue) {

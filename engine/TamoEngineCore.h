@@ -5,6 +5,7 @@
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
 #include "world/FaceMaterial.h"
+#include "world/MapFormat.h"
 
 class BitmapFont;
 class FileStream;
@@ -16,7 +17,6 @@ class TamoEditorUserAvatar;
 class TamoMap;
 class TamoSector;
 class TamoSpriteObjectSet;
-struct TamoSectorData;
 
 // Average colour of one loaded block texture, used to tint plan-view cells.
 struct TextureColour {
@@ -72,8 +72,8 @@ public:
     // changed, the edit mode's name for 1.5 seconds after it changed.
     virtual void drawHud();
     // A sector (of the class createSector makes) holding the blocks of an
-    // already-read record; the caller owns it.
-    virtual TamoSector* createSectorFromData(const TamoSectorData& data);
+    // already-read record (taken over); the caller owns it.
+    virtual TamoSector* createSectorFromData(TamoSectorData data);
 
     GLContext* glContext;
     SpriteSheet* spriteSheet;
@@ -104,8 +104,4 @@ protected:
     // The working storage every quad table made here shares: sectors are
     // rebuilt one after another.
     std::shared_ptr<QuadScratch> quadScratch;
-
-    // sector when it holds every block of data; otherwise deletes it and
-    // answers null (a block could not be stored).
-    static TamoSector* keepIfComplete(TamoSector* sector, const TamoSectorData& data);
 };

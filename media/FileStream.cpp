@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "media/LittleEndian.h"
 #include "platform/PathName.h"
 
 namespace {
@@ -42,18 +43,6 @@ bool syncFolder(const std::string& folder) {
     const bool ok = fsync(fd) == 0;
     ::close(fd);
     return ok;
-}
-
-void storeLE(uint8_t* bytes, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t loadLE(const uint8_t* bytes) {
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-    return value;
 }
 
 }  // namespace
@@ -139,23 +128,23 @@ bool FileStream::readU32(uint32_t* value) {
     uint8_t bytes[4];
     if (!readBytes(bytes, 4))
         return false;
-    *value = loadLE(bytes);
+    *value = littleEndian::loadU32(bytes);
     return true;
 }
 
 bool FileStream::readI32(int32_t* value) {
-    uint32_t raw;
-    if (!readU32(&raw))
+    uint8_t bytes[4];
+    if (!readBytes(bytes, 4))
         return false;
-    std::memcpy(value, &raw, 4);
+    *value = littleEndian::loadI32(bytes);
     return true;
 }
 
 bool FileStream::readF32(float* value) {
-    uint32_t raw;
-    if (!readU32(&raw))
+    uint8_t bytes[4];
+    if (!readBytes(bytes, 4))
         return false;
-    std::memcpy(value, &raw, 4);
+    *value = littleEndian::loadF32(bytes);
     return true;
 }
 
@@ -165,20 +154,20 @@ bool FileStream::writeU8(uint8_t value) {
 
 bool FileStream::writeU32(uint32_t value) {
     uint8_t bytes[4];
-    storeLE(bytes, value);
+    littleEndian::storeU32(bytes, value);
     return writeBytes(bytes, 4);
 }
 
 bool FileStream::writeI32(int32_t value) {
-    uint32_t raw;
-    std::memcpy(&raw, &value, 4);
-    return writeU32(raw);
+    uint8_t bytes[4];
+    littleEndian::storeI32(bytes, value);
+    return writeBytes(bytes, 4);
 }
 
 bool FileStream::writeF32(float value) {
-    uint32_t raw;
-    std::memcpy(&raw, &value, 4);
-    return writeU32(raw);
+    uint8_t bytes[4];
+    littleEndian::storeF32(bytes, value);
+    return writeBytes(bytes, 4);
 }
 
 int64_t FileStream::position() const {

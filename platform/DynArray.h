@@ -29,6 +29,12 @@ public:
         return true;
     }
 
+    // Takes over the elements of from, without copying them; from is left empty.
+    void assign(std::vector<T>&& from) {
+        items = std::move(from);
+        from.clear();
+    }
+
     // Removes the element at index, handing it back through removed when given.
     bool removeAt(int32_t index, T* removed = nullptr) {
         if (index < 0 || index >= count())

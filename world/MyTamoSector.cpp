@@ -1,12 +1,14 @@
 #include "world/MyTamoSector.h"
 
+#include <utility>
+
 #include "world/BuildingTextures.h"
 
 MyTamoSector::MyTamoSector(Vector3 origin, int32_t size, TamoEngineCore* core)
         : TamoSector(origin, size, core) {}
 
-MyTamoSector::MyTamoSector(const TamoSectorData& data, TamoEngineCore* core)
-        : TamoSector(data, core) {}
+MyTamoSector::MyTamoSector(TamoSectorData data, TamoEngineCore* core)
+        : TamoSector(std::move(data), core) {}
 
 void MyTamoSector::rebuild() {
     if (!needsRebuild)

@@ -7,6 +7,6 @@
 class MyTamoSector : public TamoSector {
 public:
     MyTamoSector(Vector3 origin, int32_t size, TamoEngineCore* core);
-    MyTamoSector(const TamoSectorData& data, TamoEngineCore* core);
+    MyTamoSector(TamoSectorData data, TamoEngineCore* core);
     void rebuild() override;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "engine/PointerState.h"
@@ -11,7 +13,8 @@
 #include "media/FileStream.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
-#include "world/MapFile.h"
+#include "world/ByteWriter.h"
+#include "world/MapFormat.h"
 #include "world/TamoSector.h"
 
 namespace {
@@ -355,8 +358,9 @@ void TamoMap::draw() {
 }
 
 bool TamoMap::save(FileStream& stream) {
-    const int32_t count = sectors.count();
-    bool written = stream.writeBytes(&count, sizeof count);
+    ByteWriter out(stream);
+    MapFormat::writeCount(out, sectors.count());
+    bool written = out.finish();
     for (TamoSector* sector : sectors)
         written = sector->saveSector(stream) && written;
     return written;
@@ -364,31 +368,39 @@ bool TamoMap::save(FileStream& stream) {
 
 bool TamoMap::load(FileStream& stream, std::string* why) {
     const int64_t start = stream.position();
-    int32_t count = 0;
-    if (start < 0)
+    std::vector<uint8_t> bytes;
+    if (start < 0 || !MapFormat::readRest(stream, &bytes))
         return fail(why, "the file cannot be read");
-    if (!MapFile::checkWorld(stream, why))
+    MapFormat::WorldRecords records;
+    if (!MapFormat::parseWorld(bytes.data(), bytes.size(), &records, why))
         return false;
-    if (!stream.readBytes(&count, sizeof count))
+    const int64_t spriteSection = start + static_cast<int64_t>(records.mapSectionBytes);
+    if (!stream.seek(static_cast<int32_t>(spriteSection), 0))
         return fail(why, "the file cannot be read");
+    if (!replaceSectors(std::move(records.sectors), why)) {
+        stream.seek(static_cast<int32_t>(start), 0);
+        return false;
+    }
+    return true;
+}
 
-    // Every record was checked, so each sector reads; should one not, the
-    // sectors read so far go and the map keeps its own.
-    std::vector<TamoSector*> loaded;
-    loaded.reserve(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
-        TamoSector* sector = core->readSector(stream);
-        if (!sector) {
-            for (TamoSector* read : loaded)
-                delete read;
-            stream.seek(static_cast<int32_t>(start), 0);
-            return fail(why, "a sector record cannot be read");
+bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string* why) {
+    // Built aside first: should one not build, those built so far go and the
+    // map keeps its own.
+    std::vector<std::unique_ptr<TamoSector>> built;
+    try {
+        built.reserve(records.size());
+        for (TamoSectorData& record : records) {
+            built.emplace_back(core->createSectorFromData(std::move(record)));
+            if (!built.back())
+                return fail(why, "a sector record cannot be read");
         }
-        loaded.push_back(sector);
+    } catch (const std::bad_alloc&) {
+        return fail(why, "there is not enough memory for the sectors");
     }
     destroySectors();
-    for (TamoSector* sector : loaded)
-        if (!sectors.append(sector))
-            delete sector;
+    for (std::unique_ptr<TamoSector>& sector : built)
+        if (sectors.append(sector.get()))
+            sector.release();
     return true;
 }

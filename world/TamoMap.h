@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
@@ -9,6 +10,7 @@
 class FileStream;
 class TamoEngineCore;
 class TamoSector;
+struct TamoSectorData;
 
 // The world of blocks: an unordered list of sectors on a regular grid. Finds
 // and creates sectors for world points, casts the cursor ray, turns mouse
@@ -60,6 +62,10 @@ public:
     // fault and the result is false. On success the stream stands at the
     // sprite section.
     virtual bool load(FileStream& stream, std::string* why = nullptr);
+    // Replaces every sector by sectors built from records (taken over). When
+    // one cannot be built the map is unchanged, *why names the fault and the
+    // result is false.
+    bool replaceSectors(std::vector<TamoSectorData>&& records, std::string* why = nullptr);
 
     int32_t sectorCount() const { return sectors.count(); }
     // Valid for 0 <= index < sectorCount().

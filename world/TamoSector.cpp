@@ -4,81 +4,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 #include <optional>
 
 #include "engine/TamoEngineCore.h"
-#include "media/FileStream.h"
 #include "platform/DisplayListIds.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 #include "platform/ScreenOverlay.h"
 #include "world/BlockGrid.h"
+#include "world/ByteWriter.h"
 #include "world/OptimizedQuadHashTable.h"
 
 namespace {
-
-constexpr int32_t blockRecordBytes = 12 + 6 * 15;
-
-// Block records are read and written a chunk at a time (one stream call per
-// chunk rather than per field); the bytes are the same little-endian fields.
-constexpr int32_t blocksPerChunk = 4096;
-
-int32_t loadI32(const uint8_t* at) {
-    const uint32_t raw = static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-                         static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-    int32_t value;
-    std::memcpy(&value, &raw, sizeof value);
-    return value;
-}
-
-uint8_t* storeI32(uint8_t* at, int32_t value) {
-    uint32_t raw;
-    std::memcpy(&raw, &value, sizeof raw);
-    at[0] = static_cast<uint8_t>(raw);
-    at[1] = static_cast<uint8_t>(raw >> 8);
-    at[2] = static_cast<uint8_t>(raw >> 16);
-    at[3] = static_cast<uint8_t>(raw >> 24);
-    return at + 4;
-}
-
-// One 15-byte face record; false for a rotation above 3 or a scale below 1.
-bool parseFace(const uint8_t* at, FaceMaterial& face) {
-    face.texture = loadI32(at);
-    face.offsetU = loadI32(at + 4);
-    face.offsetV = loadI32(at + 8);
-    face.rotation = at[12];
-    face.scaleU = static_cast<int8_t>(at[13]);
-    face.scaleV = static_cast<int8_t>(at[14]);
-    return face.rotation <= 3 && face.scaleU >= 1 && face.scaleV >= 1;
-}
-
-// One 102-byte block record; false for a cell outside the sector or a bad face.
-bool parseBlock(const uint8_t* at, int32_t size, MapBlock& block) {
-    block.x = loadI32(at);
-    block.y = loadI32(at + 4);
-    block.z = loadI32(at + 8);
-    for (int32_t index : {block.x, block.y, block.z})
-        if (index < 0 || index >= size)
-            return false;
-    for (int32_t f = 0; f < BlockFaceCount; ++f)
-        if (!parseFace(at + 12 + 15 * f, block.faces[f]))
-            return false;
-    block.used = true;
-    return true;
-}
-
-uint8_t* storeBlock(uint8_t* at, const MapBlock& block) {
-    at = storeI32(storeI32(storeI32(at, block.x), block.y), block.z);
-    for (const FaceMaterial& face : block.faces) {
-        at = storeI32(storeI32(storeI32(at, face.texture), face.offsetU), face.offsetV);
-        *at++ = face.rotation;
-        *at++ = static_cast<uint8_t>(face.scaleU);
-        *at++ = static_cast<uint8_t>(face.scaleV);
-    }
-    return at;
-}
 
 // Index of a float cell coordinate, or -1 when it lies outside 0 to size - 1
 // (checked before converting, so far-away points never overflow). The floor
@@ -157,13 +95,11 @@ TamoSector::TamoSector(Vector3 origin_, int32_t size_, TamoEngineCore* core_)
     TamoSector::rebuild();
 }
 
-TamoSector::TamoSector(const TamoSectorData& data, TamoEngineCore* core_)
+TamoSector::TamoSector(TamoSectorData data, TamoEngineCore* core_)
         : size(data.size), origin(data.origin), quadTable(core_->createQuadTable()), core(core_) {
-    for (MapBlock block : data.blocks) {
+    for (MapBlock& block : data.blocks)
         block.used = true;
-        if (!appendRecord(block))
-            break;  // the factory sees the short block count and drops the sector
-    }
+    blocks.assign(std::move(data.blocks));
     displayList = nextDisplayListId();
     needsRebuild = true;
     TamoSector::rebuild();
@@ -174,79 +110,10 @@ TamoSector::~TamoSector() {
         glDeleteLists(static_cast<GLuint>(displayList), 1);
 }
 
-bool TamoSector::readSectorData(FileStream& stream, TamoSectorData& out) {
-    TamoSectorData data;
-    int32_t blockCount = 0;
-    if (!stream.readI32(&data.size) || !stream.readF32(&data.origin.x) ||
-        !stream.readF32(&data.origin.y) || !stream.readF32(&data.origin.z) ||
-        !stream.readI32(&blockCount))
-        return false;
-    if (data.size < 1 || data.size > maxSize)
-        return false;
-    if (!std::isfinite(data.origin.x) || !std::isfinite(data.origin.y) ||
-        !std::isfinite(data.origin.z))
-        return false;
-    const int64_t cells = static_cast<int64_t>(data.size) * data.size * data.size;
-    if (blockCount < 0 || blockCount > cells)
-        return false;
-    const int64_t remaining = stream.remaining();
-    if (remaining >= 0 && blockCount > remaining / blockRecordBytes)
-        return false;
-    // Blocks are read a chunk at a time and stored as they are parsed; room
-    // is reserved only for blocks whose bytes the file holds, so a lying
-    // count costs no more memory than the bytes actually present.
-    try {
-        if (remaining >= 0)
-            data.blocks.reserve(static_cast<size_t>(blockCount));
-        std::vector<uint8_t> chunk;
-        for (int32_t done = 0; done < blockCount;) {
-            const int32_t count = std::min(blocksPerChunk, blockCount - done);
-            chunk.resize(static_cast<size_t>(count) * blockRecordBytes);
-            if (!stream.readBytes(chunk.data(), static_cast<int32_t>(chunk.size())))
-                return false;
-            for (int32_t i = 0; i < count; ++i) {
-                MapBlock block;
-                if (!parseBlock(chunk.data() + i * blockRecordBytes, data.size, block))
-                    return false;
-                data.blocks.push_back(block);
-            }
-            done += count;
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    out = std::move(data);
-    return true;
-}
-
 bool TamoSector::saveSector(FileStream& stream) {
-    int32_t usedCount = 0;
-    for (const MapBlock& block : blocks)
-        usedCount += block.used ? 1 : 0;
-    bool written = stream.writeI32(size) && stream.writeF32(origin.x) &&
-                   stream.writeF32(origin.y) && stream.writeF32(origin.z) &&
-                   stream.writeI32(usedCount);
-    std::vector<uint8_t> chunk;
-    try {
-        chunk.resize(static_cast<size_t>(std::min(usedCount, blocksPerChunk)) * blockRecordBytes);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    uint8_t* at = chunk.data();
-    for (const MapBlock& block : blocks) {
-        if (!written)
-            break;
-        if (!block.used)
-            continue;
-        at = storeBlock(at, block);
-        if (at == chunk.data() + chunk.size()) {
-            written = stream.writeBytes(chunk.data(), static_cast<int32_t>(chunk.size()));
-            at = chunk.data();
-        }
-    }
-    if (written && at != chunk.data())
-        written = stream.writeBytes(chunk.data(), static_cast<int32_t>(at - chunk.data()));
-    return written;
+    ByteWriter out(stream);
+    MapFormat::writeSector(out, size, origin, blocks);
+    return out.finish();
 }
 
 bool TamoSector::containsPoint(const Vector3& p) const {

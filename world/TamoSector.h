@@ -7,18 +7,11 @@
 #include "platform/Vector3.h"
 #include "world/BlockCellIndex.h"
 #include "world/MapBlock.h"
+#include "world/MapFormat.h"
 
 class FileStream;
 class OptimizedQuadHashTable;
 class TamoEngineCore;
-
-// A sector record as read from a map file, before any sector or GL object
-// exists: header values and the stored blocks (all used).
-struct TamoSectorData {
-    int32_t size = 0;
-    Vector3 origin;
-    std::vector<MapBlock> blocks;
-};
 
 // One cube of the world, size x size x size block cells from origin. Owns its
 // blocks, compiles them through its quad table into a display list, draws
@@ -27,24 +20,18 @@ struct TamoSectorData {
 class TamoSector {
 public:
     // Largest sector edge accepted from a file; the editor makes sectors of 20.
-    static constexpr int32_t maxSize = 1000;
+    static constexpr int32_t maxSize = MapFormat::maxSectorSize;
 
     TamoSector(Vector3 origin, int32_t size, TamoEngineCore* core);
-    // A sector holding the blocks of a record read by readSectorData.
-    TamoSector(const TamoSectorData& data, TamoEngineCore* core);
+    // A sector holding the blocks of a record read from a map file (taken
+    // over, every block used).
+    TamoSector(TamoSectorData data, TamoEngineCore* core);
     virtual ~TamoSector();
     TamoSector(const TamoSector&) = delete;
     TamoSector& operator=(const TamoSector&) = delete;
 
-    // Reads one sector record (20-byte header, 102-byte blocks). Every read is
-    // checked; false on a short read or absurd values (size outside 1 to
-    // maxSize, a non-finite origin, a negative or impossible block count, a
-    // cell index outside the sector, rotation above 3, a scale below 1).
-    // out is written only on success; nothing else is touched.
-    static bool readSectorData(FileStream& stream, TamoSectorData& out);
-
-    // Writes the sector record: the used blocks in array order. False when a
-    // write failed.
+    // Writes the sector record (MapFormat): the used blocks in array order.
+    // False when a write failed.
     virtual bool saveSector(FileStream& stream);
     // Inclusive on both ends of every axis.
     virtual bool containsPoint(const Vector3& p) const;

@@ -1,6 +1,7 @@
 #include "world/TamoSpriteObjectSet.h"
 
 #include <cmath>
+#include <new>
 
 #include "engine/TamoEngineCore.h"
 #include "media/BitmapFont.h"
@@ -9,7 +10,9 @@
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 #include "platform/SystemClock.h"
-#include "world/MapFile.h"
+#include "world/ByteReader.h"
+#include "world/ByteWriter.h"
+#include "world/MapFormat.h"
 #include "world/TamoMap.h"
 
 namespace {
@@ -35,11 +38,6 @@ Colour teamColour(int32_t team) {
     default:
         return {255, 0, 255};
     }
-}
-
-template <typename T>
-bool writeValue(FileStream& stream, const T& value) {
-    return stream.writeBytes(&value, sizeof value);
 }
 
 // Ids count up; at the top of the range they stay there rather than wrap
@@ -217,38 +215,36 @@ void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
 }
 
 bool TamoSpriteObjectSet::save(FileStream& stream) {
-    bool written = writeValue(stream, objects.count());
-    for (const SpriteObject& object : objects) {
-        written = writeValue(stream, object.id) && written;
-        written = writeValue(stream, object.position.x) && written;
-        written = writeValue(stream, object.position.y) && written;
-        written = writeValue(stream, object.position.z) && written;
-        written = writeValue(stream, object.angle) && written;
-        written = writeValue(stream, object.type) && written;
-        written = writeValue(stream, object.team) && written;
-        written = writeValue(stream, object.height) && written;
-        written = stream.writeBytes(object.name.c_str(), object.name.size() + 1) && written;
-    }
-    return written;
+    ByteWriter out(stream);
+    MapFormat::writeCount(out, objects.count());
+    for (const SpriteObject& object : objects)
+        MapFormat::writeSprite(out, object);
+    return out.finish();
 }
 
 bool TamoSpriteObjectSet::load(FileStream& stream, std::string* why) {
     std::vector<uint8_t> bytes;
-    if (!MapFile::readRest(stream, &bytes)) {
+    if (!MapFormat::readRest(stream, &bytes)) {
         if (why)
             *why = "the file cannot be read";
         return false;
     }
+    ByteReader in(bytes.data(), bytes.size());
     std::vector<SpriteObject> loaded;
-    size_t used = 0;
-    if (!MapFile::parseSpriteSection(bytes.data(), bytes.size(), &loaded, &used, why))
+    try {
+        if (!MapFormat::parseSpriteSection(in, &loaded, why))
+            return false;
+    } catch (const std::bad_alloc&) {
+        if (why)
+            *why = "there is not enough memory for the sprites";
         return false;
-    if (used != bytes.size()) {
+    }
+    if (in.remaining() != 0) {
         if (why)
             *why = "the file holds unexpected bytes after the sprite section";
         return false;
     }
-    if (!stream.seek(static_cast<long>(used), 1)) {
+    if (!stream.seek(static_cast<int32_t>(in.position()), 1)) {
         if (why)
             *why = "the file cannot be read";
         return false;

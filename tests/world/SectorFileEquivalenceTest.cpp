@@ -103,7 +103,7 @@ TEST_F(SectorFileEquivalenceTest, ReadingMatchesFieldByFieldReadingOnSoundAndSpo
             static_cast<size_t>(count) * 102 <= blocks.size();
         TamoSectorData data;
         FileStream stream(path("record.bin").c_str(), "rb");
-        const bool read = TamoSector::readSectorData(stream, data);
+        const bool read = MapFormat::readSector(stream, &data);
         ASSERT_EQ(read, expectedRead) << "round " << round;
         if (!read)
             continue;

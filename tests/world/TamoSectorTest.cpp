@@ -404,7 +404,7 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
         FileStream in(path.c_str(), "rb");
         TamoSectorData data;
         data.size = 77;
-        const bool read = TamoSector::readSectorData(in, data);
+        const bool read = MapFormat::readSector(in, &data);
         if (!read) {
             EXPECT_EQ(data.size, 77) << "a refused record must leave the output alone";
         }

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "media/FileStream.h"
+#include "world/ByteWriter.h"
+#include "world/MapFormat.h"
+
+namespace {
+
+// Every field of a small world written and parsed against bytes spelled out
+// one by one rather than copied from memory, so the layout is checked as the
+// file holds it, not as this machine happens to; a name longer than the
+// writer's buffer goes through whole.
+TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
+    MapBlock block;
+    block.x = 1, block.y = 0, block.z = 1, block.used = true;
+    for (FaceMaterial& face : block.faces)
+        face = FaceMaterial{0x01020304, -2, 0x100, 3, 1, 127};
+    MapBlock removed = block;
+    removed.used = false;
+    DynArray<MapBlock> blocks;
+    blocks.append(removed);
+    blocks.append(block);
+    SpriteObject sprite;
+    sprite.id = 0x0A0B0C0D;
+    sprite.position = Vector3(1.5f, -2.0f, 256.0f);
+    sprite.angle = 1.5f;
+    sprite.type = 2;
+    sprite.team = -1;
+    sprite.height = 256.0f;
+    sprite.name = "ab";
+
+    const std::vector<uint8_t> f15 = {0x00, 0x00, 0xC0, 0x3F}, fm2 = {0x00, 0x00, 0x00, 0xC0},
+                               f256 = {0x00, 0x00, 0x80, 0x43};
+    std::vector<uint8_t> expected = {1, 0, 0, 0, 2, 0, 0, 0};  // sector count, size
+    for (const auto* f : {&f15, &fm2, &f256})
+        expected.insert(expected.end(), f->begin(), f->end());
+    expected.insert(expected.end(), {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0});
+    for (int face = 0; face < 6; ++face)
+        expected.insert(expected.end(), {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0x00,
+                                         0x01, 0x00, 0x00, 3, 1, 127});
+    expected.insert(expected.end(), {1, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A});
+    for (const auto* f : {&f15, &fm2, &f256, &f15})
+        expected.insert(expected.end(), f->begin(), f->end());
+    expected.insert(expected.end(), {2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    expected.insert(expected.end(), f256.begin(), f256.end());
+    expected.insert(expected.end(), {'a', 'b', 0});
+
+    const std::string path = ::testing::TempDir() + "format_le.map";
+    {
+        FileStream stream(path.c_str(), "wb");
+        ByteWriter out(stream);
+        MapFormat::writeCount(out, 1);
+        MapFormat::writeSector(out, 2, sprite.position, blocks);
+        MapFormat::writeCount(out, 1);
+        MapFormat::writeSprite(out, sprite);
+        ASSERT_TRUE(out.finish());
+    }
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), expected);
+
+    MapFormat::WorldRecords records;
+    std::string why;
+    ASSERT_TRUE(MapFormat::parseWorld(expected.data(), expected.size(), &records, &why)) << why;
+    ASSERT_EQ(records.sectors.size(), 1u);
+    EXPECT_EQ(records.mapSectionBytes, 4u + 20 + 102);
+    EXPECT_EQ(records.sectors[0].size, 2);
+    EXPECT_EQ(records.sectors[0].origin, sprite.position);
+    ASSERT_EQ(records.sectors[0].blocks.size(), 1u);
+    EXPECT_EQ(records.sectors[0].blocks[0].z, 1);
+    EXPECT_EQ(records.sectors[0].blocks[0].faces[5], block.faces[5]);
+    ASSERT_EQ(records.sprites.size(), 1u);
+    EXPECT_EQ(records.sprites[0].id, sprite.id);
+    EXPECT_EQ(records.sprites[0].position, sprite.position);
+    EXPECT_EQ(records.sprites[0].team, -1);
+    EXPECT_EQ(records.sprites[0].name, "ab");
+
+    sprite.name.assign(ByteWriter::bufferBytes + 1000, 'N');
+    {
+        FileStream stream(path.c_str(), "wb");
+        ByteWriter out(stream);
+        MapFormat::writeCount(out, 0);
+        MapFormat::writeCount(out, 1);
+        MapFormat::writeSprite(out, sprite);
+        ASSERT_TRUE(out.finish());
+    }
+    std::ifstream longFile(path, std::ios::binary);
+    const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(longFile), {});
+    ASSERT_TRUE(MapFormat::parseWorld(bytes.data(), bytes.size(), &records, &why)) << why;
+    ASSERT_EQ(records.sprites.size(), 1u);
+    EXPECT_EQ(records.sprites[0].name, sprite.name);
+}
+
+}  // namespace

@@ -1,0 +1,289 @@
+#include "world/MapFormat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "media/FileStream.h"
+#include "media/LittleEndian.h"
+#include "world/ByteReader.h"
+#include "world/ByteWriter.h"
+
+namespace MapFormat {
+
+namespace {
+
+using littleEndian::loadF32;
+using littleEndian::loadI32;
+using littleEndian::storeI32;
+
+// A stream's block records are read a chunk at a time (one stream call per
+// chunk rather than per field).
+constexpr int32_t blocksPerChunk = 4096;
+
+// World files are small (a full sector is under a megabyte); anything larger
+// than this is not one of ours and is refused before it is read into memory.
+constexpr int64_t largestReadableFile = 256 * 1024 * 1024;
+
+bool fail(std::string* why, const char* reason) {
+    if (why)
+        *why = reason;
+    return false;
+}
+
+struct SectorHeader {
+    int32_t size = 0;
+    Vector3 origin;
+    int32_t blockCount = 0;
+};
+
+// The 20-byte sector header; false for a size outside 1 to maxSectorSize, an
+// origin that is not a number, or a block count that is negative or larger
+// than the sector's cells.
+bool parseHeader(const uint8_t* at, SectorHeader* header, std::string* why) {
+    header->size = loadI32(at);
+    header->origin = Vector3(loadF32(at + 4), loadF32(at + 8), loadF32(at + 12));
+    header->blockCount = loadI32(at + 16);
+    if (header->size < 1 || header->size > maxSectorSize)
+        return fail(why, "a sector has an impossible size");
+    for (float value : {header->origin.x, header->origin.y, header->origin.z})
+        if (!std::isfinite(value))
+            return fail(why, "a sector has an origin that is not a number");
+    if (header->blockCount < 0)
+        return fail(why, "a sector's block count does not fit in the file");
+    const int64_t cells = static_cast<int64_t>(header->size) * header->size * header->size;
+    if (header->blockCount > cells)
+        return fail(why, "a sector holds more blocks than it has cells");
+    return true;
+}
+
+bool parseFace(const uint8_t* at, FaceMaterial& face, std::string* why) {
+    face.texture = loadI32(at);
+    face.offsetU = loadI32(at + 4);
+    face.offsetV = loadI32(at + 8);
+    face.rotation = at[12];
+    face.scaleU = static_cast<int8_t>(at[13]);
+    face.scaleV = static_cast<int8_t>(at[14]);
+    if (face.rotation > 3)
+        return fail(why, "a block face has a rotation above 3");
+    if (face.scaleU < 1 || face.scaleV < 1)
+        return fail(why, "a block face has a texture scale below 1");
+    return true;
+}
+
+// count block records laid end to end at at, appended to blocks (used).
+bool parseBlocks(const uint8_t* at, int32_t count, int32_t size, std::vector<MapBlock>& blocks,
+                 std::string* why) {
+    for (int32_t i = 0; i < count; ++i, at += blockRecordBytes) {
+        MapBlock block;
+        block.x = loadI32(at);
+        block.y = loadI32(at + 4);
+        block.z = loadI32(at + 8);
+        for (int32_t index : {block.x, block.y, block.z})
+            if (index < 0 || index >= size)
+                return fail(why, "a block lies outside its sector");
+        for (int32_t f = 0; f < BlockFaceCount; ++f)
+            if (!parseFace(at + 12 + faceRecordBytes * f, block.faces[f], why))
+                return false;
+        block.used = true;
+        blocks.push_back(block);
+    }
+    return true;
+}
+
+void storeBlock(uint8_t* at, const MapBlock& block) {
+    storeI32(at, block.x);
+    storeI32(at + 4, block.y);
+    storeI32(at + 8, block.z);
+    at += 12;
+    for (const FaceMaterial& face : block.faces) {
+        storeI32(at, face.texture);
+        storeI32(at + 4, face.offsetU);
+        storeI32(at + 8, face.offsetV);
+        at[12] = face.rotation;
+        at[13] = static_cast<uint8_t>(face.scaleU);
+        at[14] = static_cast<uint8_t>(face.scaleV);
+        at += faceRecordBytes;
+    }
+}
+
+}  // namespace
+
+bool parseSector(ByteReader& in, TamoSectorData* out, std::string* why) {
+    const uint8_t* head = in.take(sectorHeaderBytes);
+    if (!head)
+        return fail(why, "the file ends inside a sector header");
+    SectorHeader header;
+    if (!parseHeader(head, &header, why))
+        return false;
+    if (static_cast<size_t>(header.blockCount) > in.remaining() / blockRecordBytes)
+        return fail(why, "a sector's block count does not fit in the file");
+    TamoSectorData data;
+    data.size = header.size;
+    data.origin = header.origin;
+    data.blocks.reserve(static_cast<size_t>(header.blockCount));
+    const uint8_t* body = in.take(static_cast<size_t>(header.blockCount) * blockRecordBytes);
+    if (!parseBlocks(body, header.blockCount, header.size, data.blocks, why))
+        return false;
+    *out = std::move(data);
+    return true;
+}
+
+bool parseSprite(ByteReader& in, SpriteObject* out, std::string* why) {
+    SpriteObject object;
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    if (!in.i32(&object.id) || !in.f32(&x) || !in.f32(&y) || !in.f32(&z) ||
+        !in.f32(&object.angle) || !in.i32(&object.type) || !in.i32(&object.team) ||
+        !in.f32(&object.height))
+        return fail(why, "the file ends inside a sprite record");
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) ||
+        !std::isfinite(object.angle) || !std::isfinite(object.height))
+        return fail(why, "a sprite has a position, angle or height that is not a number");
+    object.position = Vector3(x, y, z);
+    if (!in.string(&object.name))
+        return fail(why, "a sprite name has no end");
+    *out = std::move(object);
+    return true;
+}
+
+bool parseMapSection(ByteReader& in, std::vector<TamoSectorData>* sectors, std::string* why) {
+    int32_t count = 0;
+    if (!in.i32(&count))
+        return fail(why, "the file is too short to hold a sector count");
+    if (count < 0 || static_cast<size_t>(count) > in.remaining() / sectorHeaderBytes)
+        return fail(why, "the sector count does not fit in the file");
+    std::vector<TamoSectorData> parsed(static_cast<size_t>(count));
+    for (TamoSectorData& record : parsed)
+        if (!parseSector(in, &record, why))
+            return false;
+    sectors->swap(parsed);
+    return true;
+}
+
+bool parseSpriteSection(ByteReader& in, std::vector<SpriteObject>* sprites, std::string* why) {
+    int32_t count = 0;
+    if (!in.i32(&count))
+        return fail(why, "the file ends before the sprite count");
+    if (count < 0 || static_cast<size_t>(count) > in.remaining() / (spriteFixedBytes + 1))
+        return fail(why, "the sprite count does not fit in the file");
+    std::vector<SpriteObject> parsed(static_cast<size_t>(count));
+    for (SpriteObject& object : parsed)
+        if (!parseSprite(in, &object, why))
+            return false;
+    sprites->swap(parsed);
+    return true;
+}
+
+bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string* why) {
+    ByteReader in(data, size);
+    WorldRecords records;
+    try {
+        if (!parseMapSection(in, &records.sectors, why))
+            return false;
+        records.mapSectionBytes = in.position();
+        if (!parseSpriteSection(in, &records.sprites, why))
+            return false;
+    } catch (const std::bad_alloc&) {
+        return fail(why, "there is not enough memory for the world");
+    }
+    if (in.remaining() != 0)
+        return fail(why, "the file holds unexpected bytes after the sprite section");
+    *out = std::move(records);
+    return true;
+}
+
+bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
+    uint8_t head[sectorHeaderBytes];
+    if (!stream.readBytes(head, static_cast<int32_t>(sectorHeaderBytes)))
+        return fail(why, "the file ends inside a sector header");
+    SectorHeader header;
+    if (!parseHeader(head, &header, why))
+        return false;
+    const int64_t remaining = stream.remaining();
+    if (remaining >= 0 && header.blockCount > remaining / static_cast<int64_t>(blockRecordBytes))
+        return fail(why, "a sector's block count does not fit in the file");
+    // Room is reserved only for blocks whose bytes the file holds, so a lying
+    // count costs no more memory than the bytes actually present.
+    TamoSectorData data;
+    data.size = header.size;
+    data.origin = header.origin;
+    try {
+        if (remaining >= 0)
+            data.blocks.reserve(static_cast<size_t>(header.blockCount));
+        std::vector<uint8_t> chunk;
+        for (int32_t done = 0; done < header.blockCount;) {
+            const int32_t count = std::min(blocksPerChunk, header.blockCount - done);
+            chunk.resize(static_cast<size_t>(count) * blockRecordBytes);
+            if (!stream.readBytes(chunk.data(), static_cast<int32_t>(chunk.size())))
+                return fail(why, "the file ends inside a block record");
+            if (!parseBlocks(chunk.data(), count, header.size, data.blocks, why))
+                return false;
+            done += count;
+        }
+    } catch (const std::bad_alloc&) {
+        return fail(why, "there is not enough memory for the blocks");
+    }
+    *out = std::move(data);
+    return true;
+}
+
+bool readRest(FileStream& stream, std::vector<uint8_t>* bytes) {
+    const int64_t start = stream.position();
+    const int64_t count = stream.remaining();
+    if (start < 0 || count < 0 || count > largestReadableFile)
+        return false;
+    std::vector<uint8_t> data;
+    try {
+        data.resize(static_cast<size_t>(count));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (count > 0) {
+        if (!stream.readBytes(data.data(), static_cast<int32_t>(count))) {
+            stream.seek(static_cast<int32_t>(start), 0);
+            return false;
+        }
+        if (!stream.seek(static_cast<int32_t>(start), 0))
+            return false;
+    }
+    bytes->swap(data);
+    return true;
+}
+
+void writeCount(ByteWriter& out, int32_t count) {
+    out.i32(count);
+}
+
+void writeSector(ByteWriter& out, int32_t size, const Vector3& origin,
+                 const DynArray<MapBlock>& blocks) {
+    int32_t usedCount = 0;
+    for (const MapBlock& block : blocks)
+        usedCount += block.used ? 1 : 0;
+    out.i32(size);
+    out.f32(origin.x);
+    out.f32(origin.y);
+    out.f32(origin.z);
+    out.i32(usedCount);
+    for (const MapBlock& block : blocks) {
+        if (!block.used)
+            continue;
+        uint8_t* at = out.reserve(blockRecordBytes);
+        if (!at)
+            return;  // the writer has failed and reports it
+        storeBlock(at, block);
+    }
+}
+
+void writeSprite(ByteWriter& out, const SpriteObject& object) {
+    out.i32(object.id);
+    out.f32(object.position.x);
+    out.f32(object.position.y);
+    out.f32(object.position.z);
+    out.f32(object.angle);
+    out.i32(object.type);
+    out.i32(object.team);
+    out.f32(object.height);
+    out.bytes(object.name.c_str(), object.name.size() + 1);
+}
+
+}  // namespace MapFormat

@@ -1,0 +1,70 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/DynArray.h"
+#include "platform/Vector3.h"
+#include "world/MapBlock.h"
+#include "world/SpriteObject.h"
+
+class ByteReader;
+class ByteWriter;
+class FileStream;
+
+// A sector record as read from a map file, before any sector or GL object
+// exists: header values and the stored blocks (all used).
+struct TamoSectorData {
+    int32_t size = 0;
+    Vector3 origin;
+    std::vector<MapBlock> blocks;
+};
+
+// The ".map" world file, the one home of its layout: the map section (sector
+// count, then sector records of a 20-byte header and 102-byte block records
+// of six 15-byte faces) followed by the sprite section (sprite count, then
+// 32-byte sprite records each followed by its zero-terminated name). Every
+// field little-endian, no padding, no header.
+//
+// Parsing checks every field against the bytes that remain and every value
+// against what the editor can hold; a failed parse names the fault in *why
+// (when given) and leaves its outputs alone.
+namespace MapFormat {
+
+constexpr size_t countBytes = 4;
+constexpr size_t sectorHeaderBytes = 20;
+constexpr size_t faceRecordBytes = 15;
+constexpr size_t blockRecordBytes = 12 + 6 * faceRecordBytes;
+constexpr size_t spriteFixedBytes = 32;
+// Largest sector edge accepted from a file; the editor makes sectors of 20.
+constexpr int32_t maxSectorSize = 1000;
+
+// Everything a world file holds.
+struct WorldRecords {
+    std::vector<TamoSectorData> sectors;
+    std::vector<SpriteObject> sprites;  // all unselected
+    size_t mapSectionBytes = 0;         // where the sprite section starts
+};
+
+bool parseSector(ByteReader& in, TamoSectorData* out, std::string* why);
+bool parseSprite(ByteReader& in, SpriteObject* out, std::string* why);
+bool parseMapSection(ByteReader& in, std::vector<TamoSectorData>* sectors, std::string* why);
+bool parseSpriteSection(ByteReader& in, std::vector<SpriteObject>* sprites, std::string* why);
+// A whole world file: map section, sprite section, nothing after.
+bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string* why);
+
+// One sector record from the stream's position, reading no further than the
+// record; the stream is left wherever a failed read stopped.
+bool readSector(FileStream& stream, TamoSectorData* out, std::string* why = nullptr);
+// Everything from the stream's position to its end (the position is put back
+// where it was); false when the stream cannot be read or is not one of ours.
+bool readRest(FileStream& stream, std::vector<uint8_t>* bytes);
+
+void writeCount(ByteWriter& out, int32_t count);
+// A sector record holding the used blocks among blocks, in their order.
+void writeSector(ByteWriter& out, int32_t size, const Vector3& origin,
+                 const DynArray<MapBlock>& blocks);
+void writeSprite(ByteWriter& out, const SpriteObject& object);
+
+}  // namespace MapFormat
