@@ -64,7 +64,7 @@ void TamoEditorUserAvatar::updateWith(const AvatarInput& frameInput) {
     lastCursorY = window->mouseY;
 }
 
-PointerState TamoEditorUserAvatar::getPointerState() {
+PointerState TamoEditorUserAvatar::getPointerState() const {
     PointerState state;
     state.mouseX = window->mouseX;
     state.mouseY = window->mouseY;

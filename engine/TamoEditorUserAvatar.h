@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/PointerState.h"
+#include "platform/PointerState.h"
+#include "world/CursorSource.h"
 
 class TamoEngineCore;
 class Window;
@@ -23,7 +24,7 @@ struct AvatarInput {
 // The user's presence in the world: turns keys, mouse buttons and the cursor
 // into camera moves (3D view) or plan scrolling (plan view), and into edits
 // of the map and the sprite objects. Every speed is scaled by the frame time.
-class TamoEditorUserAvatar {
+class TamoEditorUserAvatar : public CursorSource {
 public:
     // Virtual-key codes read by the avatar.
     static constexpr int32_t keySpace = 0x20;
@@ -41,8 +42,9 @@ public:
     // The per-frame step: reads the platform's keys, cursor and frame time,
     // then acts on them.
     virtual void update();
-    // A copy of the window's mouse fields; changes nothing.
-    virtual PointerState getPointerState();
+    // A copy of the window's mouse fields; changes nothing. The world's
+    // cursor operations read the cursor here.
+    PointerState getPointerState() const override;
     virtual void edit3D();
     virtual void editPlan();
     virtual void flyWithMouse();

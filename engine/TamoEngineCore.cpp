@@ -46,9 +46,12 @@ int32_t floorToInt(float value) {
 TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_, BitmapFont* font_,
                                int32_t firstTextureId_, int32_t planTileCurrent_,
                                int32_t planTileOther_)
-        : glContext(glContext_), spriteSheet(spriteSheet_), font(font_),
-          firstTextureId(firstTextureId_), planTileCurrent(planTileCurrent_),
-          planTileOther(planTileOther_), quadScratch(std::make_shared<QuadScratch>()) {
+        : firstTextureId(firstTextureId_), quadScratch(std::make_shared<QuadScratch>()) {
+    glContext = glContext_;
+    spriteSheet = spriteSheet_;
+    font = font_;
+    planTileCurrent = planTileCurrent_;
+    planTileOther = planTileOther_;
     material.texture = firstTextureId;
 }
 
@@ -87,15 +90,11 @@ bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t gr
 
 bool TamoEngineCore::getTextureColour(int32_t textureId, int32_t& red, int32_t& green,
                                       int32_t& blue) const {
-    for (const TextureColour& colour : textureColours) {
-        if (colour.textureId == textureId) {
-            red = colour.red;
-            green = colour.green;
-            blue = colour.blue;
-            return true;
-        }
-    }
-    return false;
+    return settings.getTextureColour(textureId, red, green, blue);
+}
+
+const CursorSource* TamoEngineCore::cursorSource() const {
+    return avatar;
 }
 
 void TamoEngineCore::toggleView() {
@@ -119,7 +118,7 @@ void TamoEngineCore::centrePlanView() {
 }
 
 void TamoEngineCore::touchMaterial() {
-    materialShownAt = tickNow();
+    settings.touchMaterial();
 }
 
 void TamoEngineCore::levelUp() {

@@ -6,6 +6,8 @@
 #include "platform/Vector3.h"
 #include "world/FaceMaterial.h"
 #include "world/MapFormat.h"
+#include "world/WorldHost.h"
+#include "world/WorldSettings.h"
 
 class BitmapFont;
 class FileStream;
@@ -18,19 +20,13 @@ class TamoMap;
 class TamoSector;
 class TamoSpriteObjectSet;
 
-// Average colour of one loaded block texture, used to tint plan-view cells.
-struct TextureColour {
-    int32_t textureId;
-    int32_t red;
-    int32_t green;
-    int32_t blue;
-};
-
 // The hub of the world: shared constants, the user's editing state, the
 // texture colour table, the owner of the map, the sprite objects and the
 // avatar, and the factory of sectors and quad tables. Fields are public: the
-// main window, the map, the sectors and the avatar read and set them.
-class TamoEngineCore {
+// main window, the buttons and the avatar read and set them. What the world's
+// objects read lives in settings, handed down to them through WorldHost; the
+// core's fields of the same names refer into it, so each value has one home.
+class TamoEngineCore : public WorldHost {
 public:
     TamoEngineCore(GLContext* glContext, SpriteSheet* spriteSheet, BitmapFont* font,
                    int32_t firstTextureId, int32_t planTileCurrent, int32_t planTileOther);
@@ -40,8 +36,8 @@ public:
 
     // Factories; the caller owns what they return. Quad tables get the
     // block size and share the core's working storage.
-    virtual OptimizedQuadHashTable* createQuadTable();
-    virtual TamoSector* createSector(Vector3 origin, int32_t size);
+    OptimizedQuadHashTable* createQuadTable() override;
+    TamoSector* createSector(Vector3 origin, int32_t size) override;
     // Reads one sector record from the stream; null (nothing allocated) when
     // the record is short or holds absurd values.
     virtual TamoSector* readSector(FileStream& stream);
@@ -73,32 +69,39 @@ public:
     virtual void drawHud();
     // A sector (of the class createSector makes) holding the blocks of an
     // already-read record (taken over); the caller owns it.
-    virtual TamoSector* createSectorFromData(TamoSectorData data);
+    TamoSector* createSectorFromData(TamoSectorData data) override;
+    WorldSettings& worldSettings() override { return settings; }
+    // The avatar; null while there is none.
+    const CursorSource* cursorSource() const override;
+    TamoMap* blockMap() const override { return map; }
 
-    GLContext* glContext;
-    SpriteSheet* spriteSheet;
-    BitmapFont* font;
-    int32_t planCellSize = 16;
-    int32_t blockWidth = 10;
-    int32_t blockHeight = 15;
+    // Declared first: the fields below that the world reads refer into it.
+    WorldSettings settings;
+
+    GLContext*& glContext = settings.glContext;
+    SpriteSheet*& spriteSheet = settings.spriteSheet;
+    BitmapFont*& font = settings.font;
+    int32_t& planCellSize = settings.planCellSize;
+    int32_t& blockWidth = settings.blockWidth;
+    int32_t& blockHeight = settings.blockHeight;
     int32_t firstTextureId;
-    int32_t planTileCurrent;
-    int32_t planTileOther;
-    bool view3D = true;
+    int32_t& planTileCurrent = settings.planTileCurrent;
+    int32_t& planTileOther = settings.planTileOther;
+    bool& view3D = settings.view3D;
     int32_t editMode = 0;
     int32_t textureCount = 0;
-    FaceMaterial material;
-    float planScrollX = 0.0f;
-    float planScrollY = 0.0f;
-    int32_t currentLevel = 0;
-    int32_t spriteType = 0;
-    int32_t spriteTeam = 0;
+    FaceMaterial& material = settings.material;
+    float& planScrollX = settings.planScrollX;
+    float& planScrollY = settings.planScrollY;
+    int32_t& currentLevel = settings.currentLevel;
+    int32_t& spriteType = settings.spriteType;
+    int32_t& spriteTeam = settings.spriteTeam;
     TamoSpriteObjectSet* sprites = nullptr;
     TamoMap* map = nullptr;
     TamoEditorUserAvatar* avatar = nullptr;
-    int32_t materialShownAt = 0;
+    int32_t& materialShownAt = settings.materialShownAt;
     int32_t modeShownAt = 0;
-    DynArray<TextureColour> textureColours;
+    DynArray<TextureColour>& textureColours = settings.textureColours;
 
 protected:
     // The working storage every quad table made here shares: sectors are

@@ -4,11 +4,11 @@
 
 #include "world/BuildingTextures.h"
 
-MyTamoSector::MyTamoSector(Vector3 origin, int32_t size, TamoEngineCore* core)
-        : TamoSector(origin, size, core) {}
+MyTamoSector::MyTamoSector(Vector3 origin, int32_t size, WorldHost* host)
+        : TamoSector(origin, size, host) {}
 
-MyTamoSector::MyTamoSector(TamoSectorData data, TamoEngineCore* core)
-        : TamoSector(std::move(data), core) {}
+MyTamoSector::MyTamoSector(TamoSectorData data, WorldHost* host)
+        : TamoSector(std::move(data), host) {}
 
 void MyTamoSector::rebuild() {
     if (!needsRebuild)

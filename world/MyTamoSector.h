@@ -6,7 +6,7 @@
 // on its bottom and top.
 class MyTamoSector : public TamoSector {
 public:
-    MyTamoSector(Vector3 origin, int32_t size, TamoEngineCore* core);
-    MyTamoSector(TamoSectorData data, TamoEngineCore* core);
+    MyTamoSector(Vector3 origin, int32_t size, WorldHost* host);
+    MyTamoSector(TamoSectorData data, WorldHost* host);
     void rebuild() override;
 };

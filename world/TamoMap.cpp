@@ -7,21 +7,17 @@
 #include <new>
 #include <vector>
 
-#include "engine/PointerState.h"
-#include "engine/TamoEditorUserAvatar.h"
-#include "engine/TamoEngineCore.h"
 #include "media/FileStream.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 #include "world/ByteWriter.h"
 #include "world/MapFormat.h"
+#include "world/CursorSource.h"
 #include "world/TamoSector.h"
+#include "world/WorldHost.h"
+#include "world/WorldSettings.h"
 
 namespace {
-
-constexpr int32_t cursorRayLength = 1000;
-constexpr float blockEditStep = 1.0f;
-constexpr float faceEditStep = 0.1f;
 
 bool fail(std::string* why, const char* reason) {
     if (why)
@@ -110,7 +106,7 @@ private:
 };
 
 // A sector without records can hold no block: its reach is empty.
-ReachBox reachOf(TamoSector& sector, float w, float h) {
+ReachBox reachOf(const TamoSector& sector, float w, float h) {
     int32_t low[3], high[3];
     if (!sector.recordCellBounds(low, high))
         return {{1.0, 1.0, 1.0}, {0.0, 0.0, 0.0}};
@@ -127,14 +123,14 @@ ReachBox reachOf(TamoSector& sector, float w, float h) {
 
 }  // namespace
 
-TamoMap::TamoMap(TamoEngineCore* core) : core(core) {
-    const float w = static_cast<float>(core->blockWidth);
-    const float h = static_cast<float>(core->blockHeight);
+TamoMap::TamoMap(WorldHost* host) : host(host), settings(&host->worldSettings()) {
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
     // 200 sector extents from the world origin along each axis.
     const Vector3 start(w * 4000.0f, 20.0f * h * 200.0f, 20.0f * w * 200.0f);
-    if (core->glContext)
-        core->glContext->eye = start;
-    TamoSector* first = core->createSector(start, sectorSize);
+    if (settings->glContext)
+        settings->glContext->eye = start;
+    TamoSector* first = host->createSector(start, sectorSize);
     if (first && sectors.append(first))
         first->setBlock(0, 0, 0, true);
     else
@@ -151,7 +147,7 @@ void TamoMap::destroySectors() {
     sectors.clear();
 }
 
-int32_t TamoMap::findSector(const Vector3& point) {
+int32_t TamoMap::findSector(const Vector3& point) const {
     for (int32_t i = 0; i < sectors.count(); ++i)
         if (sectors[i]->containsPoint(point))
             return i;
@@ -162,12 +158,12 @@ int32_t TamoMap::findOrCreateSector(const Vector3& point) {
     const int32_t found = findSector(point);
     if (found != -1)
         return found;
-    const int32_t ex = sectorSize * core->blockWidth;
-    const int32_t ey = sectorSize * core->blockHeight;
-    const int32_t ez = sectorSize * core->blockWidth;
+    const int32_t ex = sectorSize * settings->blockWidth;
+    const int32_t ey = sectorSize * settings->blockHeight;
+    const int32_t ez = sectorSize * settings->blockWidth;
     const Vector3 origin(std::floor(point.x / ex) * ex, std::floor(point.y / ey) * ey,
                          std::floor(point.z / ez) * ez);
-    TamoSector* sector = core->createSector(origin, sectorSize);
+    TamoSector* sector = host->createSector(origin, sectorSize);
     if (!sector)
         return -1;
     if (!sectors.append(sector)) {
@@ -181,15 +177,15 @@ int32_t TamoMap::findOrCreateSector(const Vector3& point) {
 // against the sectors in list order. Every point is still visited, but only
 // the few sectors whose records lie within a cell of it are asked.
 void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
-                       int32_t* sectorIndex) {
+                       int32_t* sectorIndex) const {
     Vector3 offset = end - start;
     const float len = length(offset);
     const Vector3 n = normalise(offset);
     *hit = end;
     if (!(step > 0.0f))
         return;  // a ray that cannot advance meets nothing
-    const float w = static_cast<float>(core->blockWidth);
-    const float h = static_cast<float>(core->blockHeight);
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
     if (!(w > 0.0f) || !(h > 0.0f)) {
         marchRayThroughAll(start, len, n, step, hit, sectorIndex);
         return;
@@ -215,7 +211,7 @@ void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vec
 // The march asking every sector at every point, for block sizes that give no
 // cells to bound the search with.
 void TamoMap::marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
-                                 Vector3* hit, int32_t* sectorIndex) {
+                                 Vector3* hit, int32_t* sectorIndex) const {
     Vector3 p = start;
     for (float t = 0.0f; t <= len; t += step) {
         for (int32_t i = 0; i < sectors.count(); ++i) {
@@ -229,37 +225,45 @@ void TamoMap::marchRayThroughAll(const Vector3& start, float len, const Vector3&
     }
 }
 
-void TamoMap::cursorRay(Vector3* start, Vector3* direction) const {
-    const PointerState pointer = core->avatar->getPointerState();
-    GLContext& gl = *core->glContext;
-    *start = gl.unproject(static_cast<float>(pointer.mouseX), static_cast<float>(pointer.mouseY));
-    Vector3 towards = *start - gl.eye;
-    *direction = normalise(towards);
+bool TamoMap::cursorRay(Ray* ray) const {
+    const CursorSource* cursor = host->cursorSource();
+    GLContext* gl = settings->glContext;
+    if (!gl || !cursor)
+        return false;
+    const PointerState pointer = cursor->getPointerState();
+    ray->start =
+        gl->unproject(static_cast<float>(pointer.mouseX), static_cast<float>(pointer.mouseY));
+    Vector3 towards = ray->start - gl->eye;
+    ray->direction = normalise(towards);
+    return true;
+}
+
+bool TamoMap::pick(const Ray& ray, int32_t maxDistance, float step, BlockHit* hit) const {
+    const Vector3 end = ray.start + ray.direction * static_cast<float>(maxDistance);
+    marchRay(ray.start, end, step, &hit->point, &hit->sector);
+    return hit->point != end;
 }
 
 bool TamoMap::pickAtCursor(int32_t maxDistance, float step, Vector3* hit, int32_t* sectorIndex) {
-    if (!core->glContext || !core->avatar)
+    Ray ray;
+    if (!cursorRay(&ray))
         return false;
-    Vector3 start, n;
-    cursorRay(&start, &n);
-    const Vector3 end = start + n * static_cast<float>(maxDistance);
-    marchRay(start, end, step, hit, sectorIndex);
-    return *hit != end;
+    BlockHit found;
+    found.sector = *sectorIndex;
+    const bool met = pick(ray, maxDistance, step, &found);
+    *hit = found.point;
+    *sectorIndex = found.sector;
+    return met;
 }
 
-void TamoMap::editBlockAtCursor(bool place) {
-    if (!core->view3D)
+void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place) {
+    int32_t i = hit.sector;
+    if (i < 0 || i >= sectors.count())
         return;
-    Vector3 hit;
-    int32_t i = -1;
-    if (!pickAtCursor(cursorRayLength, blockEditStep, &hit, &i) || i < 0)
-        return;
-    Vector3 start, n;
-    cursorRay(&start, &n);
-    Vector3 p = hit;
+    Vector3 p = hit.point;
     if (place) {
         // One unit back towards the eye: the empty cell in front of the face hit.
-        p = hit - n;
+        p = hit.point - ray.direction;
         if (!sectors[i]->containsPoint(p))
             i = findOrCreateSector(p);
         if (i < 0)
@@ -268,46 +272,66 @@ void TamoMap::editBlockAtCursor(bool place) {
     sectors[i]->setBlockAt(p, place);
 }
 
+void TamoMap::paintFaceAt(const BlockHit& hit) {
+    if (hit.sector >= 0 && hit.sector < sectors.count())
+        sectors[hit.sector]->paintFaceAt(hit.point);
+}
+
+void TamoMap::pickMaterialAt(const BlockHit& hit) {
+    if (hit.sector >= 0 && hit.sector < sectors.count())
+        sectors[hit.sector]->pickMaterialAt(hit.point);
+}
+
+bool TamoMap::setBlockAt(const Vector3& point, bool place) {
+    const int32_t i = findOrCreateSector(point);
+    if (i < 0)
+        return false;
+    int32_t x = 0, y = 0, z = 0;
+    if (!sectors[i]->cellOf(point, x, y, z))
+        return false;
+    return sectors[i]->setBlock(x, y, z, place);
+}
+
+void TamoMap::editBlockAtCursor(bool place) {
+    Ray ray;
+    BlockHit hit;
+    if (settings->view3D && cursorRay(&ray) && pick(ray, cursorRayLength, blockEditStep, &hit))
+        editBlockAt(hit, ray, place);
+}
+
 void TamoMap::paintFaceAtCursor() {
-    if (!core->view3D)
-        return;
-    Vector3 hit;
-    int32_t i = -1;
-    if (pickAtCursor(cursorRayLength, faceEditStep, &hit, &i) && i >= 0)
-        sectors[i]->paintFaceAt(hit);
+    Ray ray;
+    BlockHit hit;
+    if (settings->view3D && cursorRay(&ray) && pick(ray, cursorRayLength, faceEditStep, &hit))
+        paintFaceAt(hit);
 }
 
 void TamoMap::pickMaterialAtCursor() {
-    if (!core->view3D)
-        return;
-    Vector3 hit;
-    int32_t i = -1;
-    if (pickAtCursor(cursorRayLength, faceEditStep, &hit, &i) && i >= 0)
-        sectors[i]->pickMaterialAt(hit);
+    Ray ray;
+    BlockHit hit;
+    if (settings->view3D && cursorRay(&ray) && pick(ray, cursorRayLength, faceEditStep, &hit))
+        pickMaterialAt(hit);
 }
 
 int32_t TamoMap::planCellOf(int32_t windowPixel, float scroll) const {
     // Cells below zero round down like the plan view draws them, so the cell
     // edited is the one shown under the cursor on both sides of zero.
     const int32_t pixel = static_cast<int32_t>(std::floor(windowPixel + scroll));
-    return floorDiv(pixel, core->planCellSize);
+    return floorDiv(pixel, settings->planCellSize);
 }
 
 void TamoMap::editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place) {
-    if (core->view3D)
+    if (settings->view3D)
         return;
-    const int32_t cx0 = planCellOf(x0, core->planScrollX);
-    const int32_t cy0 = planCellOf(y0, core->planScrollY);
-    const int32_t cx1 = planCellOf(x1, core->planScrollX);
-    const int32_t cy1 = planCellOf(y1, core->planScrollY);
-    const float w = static_cast<float>(core->blockWidth);
-    const float h = static_cast<float>(core->blockHeight);
-    const float levelY = core->currentLevel * h + h * 0.5f;
+    const int32_t cx0 = planCellOf(x0, settings->planScrollX);
+    const int32_t cy0 = planCellOf(y0, settings->planScrollY);
+    const int32_t cx1 = planCellOf(x1, settings->planScrollX);
+    const int32_t cy1 = planCellOf(y1, settings->planScrollY);
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
+    const float levelY = settings->currentLevel * h + h * 0.5f;
     walkLine(cx0, cy0, cx1, cy1, [&](int32_t cx, int32_t cy) {
-        const Vector3 centre(cx * w + w * 0.5f, levelY, cy * w + w * 0.5f);
-        const int32_t i = findOrCreateSector(centre);
-        if (i >= 0)
-            sectors[i]->setBlockAt(centre, place);
+        setBlockAt(Vector3(cx * w + w * 0.5f, levelY, cy * w + w * 0.5f), place);
         return true;
     });
 }
@@ -391,7 +415,7 @@ bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string*
     try {
         built.reserve(records.size());
         for (TamoSectorData& record : records) {
-            built.emplace_back(core->createSectorFromData(std::move(record)));
+            built.emplace_back(host->createSectorFromData(std::move(record)));
             if (!built.back())
                 return fail(why, "a sector record cannot be read");
         }

@@ -6,24 +6,35 @@
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
+#include "world/Ray.h"
 
 class FileStream;
-class TamoEngineCore;
 class TamoSector;
+class WorldHost;
 struct TamoSectorData;
+struct WorldSettings;
 
 // The world of blocks: an unordered list of sectors on a regular grid. Finds
-// and creates sectors for world points, casts the cursor ray, turns mouse
-// and plan-view input into block edits, draws every sector each frame and
-// saves and loads the block half of the world file.
+// and creates sectors for world points, casts rays, turns mouse and plan-view
+// input into block edits, draws every sector each frame and saves and loads
+// the block half of the world file.
+//
+// Edits come in two layers: operations on a ray or a hit (pick, editBlockAt,
+// paintFaceAt, pickMaterialAt, setBlockAt), which know nothing of the mouse,
+// and the cursor operations, which cast the cursor ray (from the host's
+// cursor source through the GL context) and hand its hit to the former.
 class TamoMap {
 public:
     // Cells along each edge of the sectors the map creates.
     static constexpr int32_t defaultSectorSize = 20;
+    // How far the cursor operations look, and their ray steps.
+    static constexpr int32_t cursorRayLength = 1000;
+    static constexpr float blockEditStep = 1.0f;
+    static constexpr float faceEditStep = 0.1f;
 
     // Puts the eye at the start point (40000, 60000, 40000) and builds the
     // start sector there with one block in its cell (0, 0, 0).
-    explicit TamoMap(TamoEngineCore* core);
+    explicit TamoMap(WorldHost* host);
     virtual ~TamoMap();
     TamoMap(const TamoMap&) = delete;
     TamoMap& operator=(const TamoMap&) = delete;
@@ -33,7 +44,7 @@ public:
     virtual int32_t findOrCreateSector(const Vector3& point);
     // Index of the first sector in list order whose box (bounds inclusive)
     // holds point, or -1.
-    virtual int32_t findSector(const Vector3& point);
+    virtual int32_t findSector(const Vector3& point) const;
     // 3D view only: places a block in front of the face under the cursor, or
     // removes the block under it.
     virtual void editBlockAtCursor(bool place);
@@ -51,7 +62,7 @@ public:
     // block (and sectorIndex its sector), or end when none is met, in which
     // case sectorIndex is left alone. A step that is not positive meets nothing.
     virtual void marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
-                          int32_t* sectorIndex);
+                          int32_t* sectorIndex) const;
     // Draws every sector, the lowest first.
     virtual void draw();
     // Writes the map section; false when a write failed.
@@ -67,6 +78,26 @@ public:
     // result is false.
     bool replaceSectors(std::vector<TamoSectorData>&& records, std::string* why = nullptr);
 
+    // The ray from the cursor: from its unprojected window position, away
+    // from the eye. False without a GL context or a cursor source.
+    bool cursorRay(Ray* ray) const;
+    // Marches ray for maxDistance; true when it met a used block. hit->point
+    // is the point met, or the ray's end; hit->sector is left alone when
+    // nothing was met.
+    bool pick(const Ray& ray, int32_t maxDistance, float step, BlockHit* hit) const;
+    // At a hit of ray: removes the block hit, or places one (current
+    // material) in the empty cell in front of the face hit, one unit back
+    // along the ray, creating that cell's sector when needed.
+    void editBlockAt(const BlockHit& hit, const Ray& ray, bool place);
+    // The face of the block hit nearest to the hit point takes the current
+    // material, or gives it.
+    void paintFaceAt(const BlockHit& hit);
+    void pickMaterialAt(const BlockHit& hit);
+    // Places or removes the block of the cell holding point, creating the
+    // cell's sector when needed. False when the point is in no cell of the
+    // sector that holds it or a new sector cannot be stored.
+    bool setBlockAt(const Vector3& point, bool place);
+
     int32_t sectorCount() const { return sectors.count(); }
     // Valid for 0 <= index < sectorCount().
     TamoSector* sector(int32_t index) const { return sectors[index]; }
@@ -79,14 +110,13 @@ public:
                          const std::function<bool(int32_t, int32_t)>& visit);
 
 private:
-    // The unprojected cursor point and the unit direction from the eye through it.
-    void cursorRay(Vector3* start, Vector3* direction) const;
     int32_t planCellOf(int32_t windowPixel, float scroll) const;
     void destroySectors();
     void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
-                            Vector3* hit, int32_t* sectorIndex);
+                            Vector3* hit, int32_t* sectorIndex) const;
 
     DynArray<TamoSector*> sectors;
     int32_t sectorSize = defaultSectorSize;
-    TamoEngineCore* core;
+    WorldHost* host;
+    WorldSettings* settings;  // the host's
 };

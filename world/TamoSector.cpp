@@ -7,7 +7,6 @@
 #include <new>
 #include <optional>
 
-#include "engine/TamoEngineCore.h"
 #include "platform/DisplayListIds.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
@@ -15,6 +14,8 @@
 #include "world/BlockGrid.h"
 #include "world/ByteWriter.h"
 #include "world/OptimizedQuadHashTable.h"
+#include "world/WorldHost.h"
+#include "world/WorldSettings.h"
 
 namespace {
 
@@ -88,15 +89,17 @@ const TamoSector::FaceCorners TamoSector::faceTable[BlockFaceCount] = {
     {{0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, 0}, {{1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, 1},
 };
 
-TamoSector::TamoSector(Vector3 origin_, int32_t size_, TamoEngineCore* core_)
-        : size(size_), origin(origin_), quadTable(core_->createQuadTable()), core(core_) {
+TamoSector::TamoSector(Vector3 origin_, int32_t size_, WorldHost* host)
+        : size(size_), origin(origin_), quadTable(host->createQuadTable()),
+          settings(&host->worldSettings()) {
     displayList = nextDisplayListId();
     needsRebuild = true;
     TamoSector::rebuild();
 }
 
-TamoSector::TamoSector(TamoSectorData data, TamoEngineCore* core_)
-        : size(data.size), origin(data.origin), quadTable(core_->createQuadTable()), core(core_) {
+TamoSector::TamoSector(TamoSectorData data, WorldHost* host)
+        : size(data.size), origin(data.origin), quadTable(host->createQuadTable()),
+          settings(&host->worldSettings()) {
     for (MapBlock& block : data.blocks)
         block.used = true;
     blocks.assign(std::move(data.blocks));
@@ -117,13 +120,13 @@ bool TamoSector::saveSector(FileStream& stream) {
 }
 
 bool TamoSector::containsPoint(const Vector3& p) const {
-    const float w = static_cast<float>(size * core->blockWidth);
-    const float h = static_cast<float>(size * core->blockHeight);
+    const float w = static_cast<float>(size * settings->blockWidth);
+    const float h = static_cast<float>(size * settings->blockHeight);
     return origin.x <= p.x && p.x <= origin.x + w && origin.y <= p.y && p.y <= origin.y + h &&
            origin.z <= p.z && p.z <= origin.z + w;
 }
 
-bool TamoSector::hasBlockAt(const Vector3& p) {
+bool TamoSector::hasBlockAt(const Vector3& p) const {
     int32_t x = 0, y = 0, z = 0;
     if (!cellOf(p, x, y, z))
         return false;
@@ -146,13 +149,13 @@ bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
             block->used = false;
     } else if (block) {
         block->used = true;
-        std::fill(std::begin(block->faces), std::end(block->faces), core->material);
+        std::fill(std::begin(block->faces), std::end(block->faces), settings->material);
     } else {
         MapBlock fresh;
         fresh.x = x;
         fresh.y = y;
         fresh.z = z;
-        std::fill(std::begin(fresh.faces), std::end(fresh.faces), core->material);
+        std::fill(std::begin(fresh.faces), std::end(fresh.faces), settings->material);
         fresh.used = true;
         if (!appendRecord(fresh))
             return false;
@@ -168,8 +171,8 @@ void TamoSector::paintFaceAt(const Vector3& p) {
         return;
     // Painting a face with the material it already has changes nothing and
     // must not drop a rebuild that an earlier edit asked for.
-    if (block->faces[face] != core->material) {
-        block->faces[face] = core->material;
+    if (block->faces[face] != settings->material) {
+        block->faces[face] = settings->material;
         needsRebuild = true;
     }
 }
@@ -179,8 +182,8 @@ void TamoSector::pickMaterialAt(const Vector3& p) {
     int32_t face = 0;
     if (!nearestFace(p, block, face))
         return;
-    core->material = block->faces[face];
-    core->touchMaterial();
+    settings->material = block->faces[face];
+    settings->touchMaterial();
 }
 
 Vector3 TamoSector::getOrigin() const {
@@ -188,8 +191,8 @@ Vector3 TamoSector::getOrigin() const {
 }
 
 bool TamoSector::cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) const {
-    const float w = static_cast<float>(core->blockWidth);
-    const float h = static_cast<float>(core->blockHeight);
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
     x = cellIndexOf(p.x - origin.x, w, size);
     y = cellIndexOf(p.y - origin.y, h, size);
     z = cellIndexOf(p.z - origin.z, w, size);
@@ -197,6 +200,11 @@ bool TamoSector::cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) co
 }
 
 MapBlock* TamoSector::findBlock(int32_t x, int32_t y, int32_t z) {
+    const int32_t index = cellIndex.find(blocks, x, y, z);
+    return index < 0 ? nullptr : &blocks[index];
+}
+
+const MapBlock* TamoSector::findBlock(int32_t x, int32_t y, int32_t z) const {
     const int32_t index = cellIndex.find(blocks, x, y, z);
     return index < 0 ? nullptr : &blocks[index];
 }
@@ -240,8 +248,8 @@ bool TamoSector::appendRecord(const MapBlock& block) {
 
 Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
     const FaceCorners& corners = faceTable[face];
-    const float w = static_cast<float>(core->blockWidth);
-    const float h = static_cast<float>(core->blockHeight);
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
     return origin + Vector3((block.x + corners.p1.x + block.x + corners.p2.x) * w / 2.0f,
                             (block.y + corners.p1.y + block.y + corners.p2.y) * h / 2.0f,
                             (block.z + corners.p1.z + block.z + corners.p2.z) * w / 2.0f);
@@ -269,7 +277,7 @@ bool TamoSector::nearestFace(const Vector3& p, MapBlock*& block, int32_t& face) 
 }
 
 void TamoSector::drawSector() {
-    if (!core->view3D) {
+    if (!settings->view3D) {
         drawPlan();
         return;
     }
@@ -408,7 +416,7 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
 
 void TamoSector::compileDisplayList() {
     // Without a context there is nothing to compile into.
-    GLContext* gl = core->glContext;
+    GLContext* gl = settings->glContext;
     if (!gl)
         return;
     const GLuint list = static_cast<GLuint>(displayList);
@@ -426,12 +434,12 @@ void TamoSector::compileDisplayList() {
 // drawPlanCell draws one cell the same way on its own.
 void TamoSector::drawPlan() {
     sortByLevel();
-    const float w = static_cast<float>(core->blockWidth);
-    const float h = static_cast<float>(core->blockHeight);
-    const float p = static_cast<float>(core->planCellSize);
-    const float levelLocal = static_cast<float>(core->currentLevel) - origin.y / h;
-    const float sx0 = p * std::floor(origin.x / w) - core->planScrollX;
-    const float sy0 = p * std::floor(origin.z / w) - core->planScrollY;
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
+    const float p = static_cast<float>(settings->planCellSize);
+    const float levelLocal = static_cast<float>(settings->currentLevel) - origin.y / h;
+    const float sx0 = p * std::floor(origin.x / w) - settings->planScrollX;
+    const float sy0 = p * std::floor(origin.z / w) - settings->planScrollY;
     // Sorted by level, the cells drawn are a prefix of the records.
     const auto end = std::upper_bound(
         blocks.begin(), blocks.end(), levelLocal,
@@ -460,7 +468,7 @@ void TamoSector::sortByLevel() {
 // position grows with its cell index, so the extreme records decide.
 bool TamoSector::planMayShow(float screenX, float screenY) {
     int32_t low[3], high[3];
-    if (!core->glContext || !recordCellBounds(low, high))
+    if (!settings->glContext || !recordCellBounds(low, high))
         return false;
     MapBlock first, last;
     first.x = low[0], first.z = low[2];
@@ -468,26 +476,26 @@ bool TamoSector::planMayShow(float screenX, float screenY) {
     int32_t px0 = 0, py0 = 0, px1 = 0, py1 = 0;
     planCellRect(first, screenX, screenY, &px0, &py0);
     planCellRect(last, screenX, screenY, &px1, &py1);
-    const int32_t p = core->planCellSize;
-    return !(px1 + p < 0 || py1 + p < 0 || px0 >= core->glContext->width ||
-             py0 >= core->glContext->height);
+    const int32_t p = settings->planCellSize;
+    return !(px1 + p < 0 || py1 + p < 0 || px0 >= settings->glContext->width ||
+             py0 >= settings->glContext->height);
 }
 
 // The screen square of a block's cell, or false when it lies off the viewport.
 bool TamoSector::planCellRect(const MapBlock& block, float screenX, float screenY, int32_t* px,
                               int32_t* py) const {
-    const int32_t p = core->planCellSize;
+    const int32_t p = settings->planCellSize;
     *px = static_cast<int32_t>(std::floor(block.x * static_cast<float>(p) + screenX));
     *py = static_cast<int32_t>(std::floor(block.z * static_cast<float>(p) + screenY));
-    return !(*px + p < 0 || *py + p < 0 || *px >= core->glContext->width ||
-             *py >= core->glContext->height);
+    return !(*px + p < 0 || *py + p < 0 || *px >= settings->glContext->width ||
+             *py >= settings->glContext->height);
 }
 
 void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float screenY) {
-    GLContext* gl = core->glContext;
+    GLContext* gl = settings->glContext;
     if (!gl || !currentGLContext)
         return;
-    const int32_t p = core->planCellSize;
+    const int32_t p = settings->planCellSize;
     // The tint of the last texture asked for; textures repeat from cell to cell.
     int32_t tintTexture = 0, red = 128, green = 128, blue = 128;
     bool tintKnown = false;
@@ -500,8 +508,8 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
         int32_t px = 0, py = 0;
         if (!block.used || !planCellRect(block, screenX, screenY, &px, &py))
             continue;
-        const int32_t tile =
-            static_cast<float>(block.y) == level ? core->planTileCurrent : core->planTileOther;
+        const int32_t tile = static_cast<float>(block.y) == level ? settings->planTileCurrent
+                                                                  : settings->planTileOther;
         if (!overlay) {
             overlay.emplace(*currentGLContext);
             overlay->bindTexture(tile);
@@ -517,7 +525,7 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
         if (!tintKnown || texture != tintTexture) {
             // A texture without a recorded colour shows neutral grey.
             red = green = blue = 128;
-            core->getTextureColour(texture, red, green, blue);
+            settings->getTextureColour(texture, red, green, blue);
             tintTexture = texture;
             tintKnown = true;
         }
@@ -537,19 +545,19 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
 }
 
 void TamoSector::drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY) {
-    if (blockIndex < 0 || blockIndex >= blocks.count() || !core->glContext)
+    if (blockIndex < 0 || blockIndex >= blocks.count() || !settings->glContext)
         return;
     const MapBlock& block = blocks[blockIndex];
-    const int32_t p = core->planCellSize;
+    const int32_t p = settings->planCellSize;
     int32_t px = 0, py = 0;
     if (!planCellRect(block, screenX, screenY, &px, &py))
         return;
     const int32_t tile =
-        static_cast<float>(block.y) == level ? core->planTileCurrent : core->planTileOther;
+        static_cast<float>(block.y) == level ? settings->planTileCurrent : settings->planTileOther;
     // A texture without a recorded colour shows neutral grey rather than
     // whatever colour the previous cell left behind.
     int32_t red = 128, green = 128, blue = 128;
-    core->getTextureColour(block.faces[FaceBottom].texture, red, green, blue);
+    settings->getTextureColour(block.faces[FaceBottom].texture, red, green, blue);
     glColor3ub(static_cast<GLubyte>(red), static_cast<GLubyte>(green), static_cast<GLubyte>(blue));
     fillRectWithTexture(px, py, px + p, py + p, tile, false, 1.0f);
 }

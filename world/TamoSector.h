@@ -11,7 +11,8 @@
 
 class FileStream;
 class OptimizedQuadHashTable;
-class TamoEngineCore;
+class WorldHost;
+struct WorldSettings;
 
 // One cube of the world, size x size x size block cells from origin. Owns its
 // blocks, compiles them through its quad table into a display list, draws
@@ -22,10 +23,10 @@ public:
     // Largest sector edge accepted from a file; the editor makes sectors of 20.
     static constexpr int32_t maxSize = MapFormat::maxSectorSize;
 
-    TamoSector(Vector3 origin, int32_t size, TamoEngineCore* core);
+    TamoSector(Vector3 origin, int32_t size, WorldHost* host);
     // A sector holding the blocks of a record read from a map file (taken
     // over, every block used).
-    TamoSector(TamoSectorData data, TamoEngineCore* core);
+    TamoSector(TamoSectorData data, WorldHost* host);
     virtual ~TamoSector();
     TamoSector(const TamoSector&) = delete;
     TamoSector& operator=(const TamoSector&) = delete;
@@ -35,7 +36,7 @@ public:
     virtual bool saveSector(FileStream& stream);
     // Inclusive on both ends of every axis.
     virtual bool containsPoint(const Vector3& p) const;
-    virtual bool hasBlockAt(const Vector3& p);
+    virtual bool hasBlockAt(const Vector3& p) const;
     virtual void setBlockAt(const Vector3& p, bool place);
     // Places (with the current material on all six faces) or removes the
     // block of a cell. False when the cell is outside the sector or a new
@@ -49,6 +50,7 @@ public:
     virtual bool cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) const;
     // The record of a cell, used or removed; null when there is none.
     virtual MapBlock* findBlock(int32_t x, int32_t y, int32_t z);
+    const MapBlock* findBlock(int32_t x, int32_t y, int32_t z) const;
     // The used block holding p and its face whose centre is nearest to p
     // (lowest face number on ties).
     virtual bool nearestFace(const Vector3& p, MapBlock*& block, int32_t& face);
@@ -71,7 +73,8 @@ public:
     Vector3 origin;
     std::unique_ptr<OptimizedQuadHashTable> quadTable;
     bool needsRebuild = true;
-    TamoEngineCore* core = nullptr;
+    // The owner's values: block sizes, current material, plan view (not owned).
+    WorldSettings* settings = nullptr;
 
 protected:
     // Cell corners of a face and the orientation passed to the quad table.
@@ -99,8 +102,9 @@ private:
     bool appendRecord(const MapBlock& block);
     void widenBounds(const MapBlock& block) const;
 
-    // Record lookup by cell, kept in step with the block array.
-    BlockCellIndex cellIndex;
+    // Record lookup by cell, kept in step with the block array as lookups
+    // come (so lookups that change nothing else may update it).
+    mutable BlockCellIndex cellIndex;
     // Records 0 to levelSortedCount - 1 are in level order.
     int32_t levelSortedCount = 0;
     // Cell bounds of boundedCount records; they cover every record when that

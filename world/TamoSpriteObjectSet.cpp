@@ -3,7 +3,6 @@
 #include <cmath>
 #include <new>
 
-#include "engine/TamoEngineCore.h"
 #include "media/BitmapFont.h"
 #include "media/FileStream.h"
 #include "media/SpriteSheet.h"
@@ -14,11 +13,11 @@
 #include "world/ByteWriter.h"
 #include "world/MapFormat.h"
 #include "world/TamoMap.h"
+#include "world/WorldHost.h"
+#include "world/WorldSettings.h"
 
 namespace {
 
-constexpr int32_t cursorRayLength = 1000;
-constexpr float cursorRayStep = 1.0f;
 constexpr float billboardScale = 0.5f;
 constexpr float labelHeightFactor = 1.2f;
 constexpr uint32_t animationPeriodMs = 250;
@@ -48,15 +47,17 @@ int32_t nextIdAfter(int32_t id) {
 
 }  // namespace
 
-TamoSpriteObjectSet::TamoSpriteObjectSet(TamoEngineCore* core) : core(core) {}
+TamoSpriteObjectSet::TamoSpriteObjectSet(WorldHost* host)
+        : host(host), settings(&host->worldSettings()) {}
 
 TamoSpriteObjectSet::~TamoSpriteObjectSet() = default;
 
 bool TamoSpriteObjectSet::cursorHit(Vector3* hit) const {
-    if (!core->view3D || !core->map)
+    TamoMap* map = host->blockMap();
+    if (!settings->view3D || !map)
         return false;
     int32_t sectorIndex = -1;
-    return core->map->pickAtCursor(cursorRayLength, cursorRayStep, hit, &sectorIndex);
+    return map->pickAtCursor(TamoMap::cursorRayLength, TamoMap::blockEditStep, hit, &sectorIndex);
 }
 
 bool TamoSpriteObjectSet::selectIfNear(SpriteObject& object, const Vector3& hit) const {
@@ -82,8 +83,8 @@ void TamoSpriteObjectSet::addAt(const Vector3& hit) {
     SpriteObject object;
     object.id = nextId;
     object.position = hit;
-    object.type = core->spriteType;
-    object.team = core->spriteTeam;
+    object.type = settings->spriteType;
+    object.team = settings->spriteTeam;
     if (objects.append(std::move(object)))
         nextId = nextIdAfter(nextId);
 }
@@ -107,28 +108,32 @@ void TamoSpriteObjectSet::addAtCursor() {
 }
 
 void TamoSpriteObjectSet::deselectAll() {
-    if (!core->view3D)
+    if (!settings->view3D)
         return;
     for (SpriteObject& object : objects)
         object.selected = false;
 }
 
 void TamoSpriteObjectSet::deleteSelected() {
-    if (!core->view3D)
+    if (!settings->view3D)
         return;
     // The object that moves into a freed position is examined too, so runs
     // of adjacent selected objects all go.
     int32_t i = 0;
     while (i < objects.count()) {
         if (objects[i].selected)
-            objects.removeAt(i);
+            removeObject(i);
         else
             ++i;
     }
 }
 
+bool TamoSpriteObjectSet::removeObject(int32_t index) {
+    return objects.removeAt(index);
+}
+
 void TamoSpriteObjectSet::appendNameChar(char ch) {
-    if (!core->view3D)
+    if (!settings->view3D)
         return;
     for (SpriteObject& object : objects)
         if (object.selected && object.name.size() < maxTypedNameLength)
@@ -136,7 +141,7 @@ void TamoSpriteObjectSet::appendNameChar(char ch) {
 }
 
 void TamoSpriteObjectSet::eraseLastNameChar() {
-    if (!core->view3D)
+    if (!settings->view3D)
         return;
     for (SpriteObject& object : objects)
         if (object.selected && !object.name.empty())
@@ -180,17 +185,18 @@ int32_t TamoSpriteObjectSet::animationStep(uint32_t tick, int32_t frameCount) {
 }
 
 void TamoSpriteObjectSet::drawSprites() {
-    if (!core->view3D || !core->glContext)
+    if (!settings->view3D || !settings->glContext)
         return;
-    GLContext& gl = *core->glContext;
+    GLContext& gl = *settings->glContext;
     const Vector2 view(gl.direction.x, gl.direction.z);
     const uint32_t tick = getTickCount();
     for (const SpriteObject& object : objects) {
-        if (core->spriteSheet) {
-            const int32_t step = animationStep(tick, core->spriteSheet->frameCount(object.type));
+        if (settings->spriteSheet) {
+            const int32_t step =
+                animationStep(tick, settings->spriteSheet->frameCount(object.type));
             const FrameChoice choice = chooseFrame(relativeAngle(view, object.angle), step);
-            core->spriteSheet->selectFrame(object.type, choice.frame);
-            gl.textures->drawBillboard(core->spriteSheet->textureId(), object.position,
+            settings->spriteSheet->selectFrame(object.type, choice.frame);
+            gl.textures->drawBillboard(settings->spriteSheet->textureId(), object.position,
                                        billboardScale, choice.mirrored);
         }
         if (object.selected)
@@ -199,19 +205,19 @@ void TamoSpriteObjectSet::drawSprites() {
 }
 
 void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
-    if (!core->font)
+    if (!settings->font)
         return;
     const Vector3 top = object.position + Vector3(0.0f, labelHeightFactor * object.height, 0.0f);
-    const Vector3 screen = core->glContext->project(top);
+    const Vector3 screen = settings->glContext->project(top);
     if (!(screen.z < 0.0f))
         return;  // behind the eye (or at its depth): no meaningful position
     const int32_t x = static_cast<int32_t>(screen.x);
     const int32_t y = static_cast<int32_t>(screen.y);
-    core->font->drawText(x, y, object.name.c_str(), 255, 255, 0, true, 1.0f, false);
+    settings->font->drawText(x, y, object.name.c_str(), 255, 255, 0, true, 1.0f, false);
     const Colour colour = teamColour(object.team);
-    const int32_t idY = static_cast<int32_t>(screen.y - 1.5f * core->font->glyphAdvance());
-    core->font->drawNumber(x, idY, object.id, colour.red, colour.green, colour.blue, true, 1.0f,
-                           false);
+    const int32_t idY = static_cast<int32_t>(screen.y - 1.5f * settings->font->glyphAdvance());
+    settings->font->drawNumber(x, idY, object.id, colour.red, colour.green, colour.blue, true, 1.0f,
+                               false);
 }
 
 bool TamoSpriteObjectSet::save(FileStream& stream) {

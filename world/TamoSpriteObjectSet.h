@@ -9,7 +9,8 @@
 #include "world/SpriteObject.h"
 
 class FileStream;
-class TamoEngineCore;
+class WorldHost;
+struct WorldSettings;
 
 // Every sprite object of the world, and the editing of them: placing at the
 // cursor, selecting near it, dragging, turning, naming and deleting. Drawn as
@@ -27,7 +28,7 @@ public:
         bool mirrored;
     };
 
-    explicit TamoSpriteObjectSet(TamoEngineCore* core);
+    explicit TamoSpriteObjectSet(WorldHost* host);
     virtual ~TamoSpriteObjectSet();
     TamoSpriteObjectSet(const TamoSpriteObjectSet&) = delete;
     TamoSpriteObjectSet& operator=(const TamoSpriteObjectSet&) = delete;
@@ -50,10 +51,14 @@ public:
     // false.
     virtual bool load(FileStream& stream, std::string* why = nullptr);
 
-    // The same edits at a known hit point (the cursor operations call these).
+    // The same edits at a known hit point (the cursor operations call these
+    // with the cursor ray's hit), in either view.
     void moveSelectedTo(const Vector3& hit);
     void turnSelectedTowards(const Vector3& hit);
     void addAt(const Vector3& hit);
+    // Removes one object; the others keep their order. False for an index
+    // outside 0 to count() - 1.
+    bool removeObject(int32_t index);
 
     // Replaces every object (all loaded unselected); nextId becomes the largest
     // id plus one, or 0 for none.
@@ -82,5 +87,6 @@ private:
     DynArray<SpriteObject> objects;
     int32_t nextId = 0;
     int32_t pickRadius = defaultPickRadius;
-    TamoEngineCore* core;
+    WorldHost* host;
+    WorldSettings* settings;  // the host's
 };

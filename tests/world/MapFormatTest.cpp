@@ -42,8 +42,8 @@ TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
         expected.insert(expected.end(), f->begin(), f->end());
     expected.insert(expected.end(), {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0});
     for (int face = 0; face < 6; ++face)
-        expected.insert(expected.end(), {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0x00,
-                                         0x01, 0x00, 0x00, 3, 1, 127});
+        expected.insert(expected.end(), {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x01,
+                                         0x00, 0x00, 3, 1, 127});
     expected.insert(expected.end(), {1, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A});
     for (const auto* f : {&f15, &fm2, &f256, &f15})
         expected.insert(expected.end(), f->begin(), f->end());

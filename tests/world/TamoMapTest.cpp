@@ -152,6 +152,45 @@ TEST_F(TamoMapTest, BlocksPaintedInThePlanStayReachableAfterTheSort) {
     EXPECT_NEAR(hit.z, 40000.0f, 1.0f);
 }
 
+// The edits on a ray and its hit need no cursor: with no cursor source the
+// cursor operations do nothing, while the same edits along a given ray work.
+TEST_F(TamoMapTest, EditsAlongARayNeedNoCursor) {
+    const Ray down{Vector3(40005, 60100, 40005), Vector3(0, -1, 0)};
+    Vector3 point;
+    int32_t index = -7;
+    EXPECT_FALSE(map->pickAtCursor(1000, 1.0f, &point, &index));
+    EXPECT_EQ(index, -7);
+    map->editBlockAtCursor(true);
+    EXPECT_EQ(usedBlocks(map->sector(0)), 1);
+
+    BlockHit hit;
+    ASSERT_TRUE(map->pick(down, 1000, 1.0f, &hit));
+    EXPECT_EQ(hit.sector, 0);
+    map->editBlockAt(hit, down, true);  // on top of the start block
+    EXPECT_TRUE(blockAt(map, Vector3(40005, 60022.5f, 40005)));
+    ASSERT_TRUE(map->pick(down, 1000, 0.1f, &hit));
+    core->material.texture = 109;
+    map->paintFaceAt(hit);
+    EXPECT_EQ(map->sector(0)->findBlock(0, 1, 0)->faces[FaceTop].texture, 109);
+    core->material.texture = 100;
+    map->pickMaterialAt(hit);
+    EXPECT_EQ(core->material.texture, 109);
+    map->editBlockAt(hit, down, false);
+    EXPECT_FALSE(blockAt(map, Vector3(40005, 60022.5f, 40005)));
+
+    // A ray that meets nothing leaves the sector alone and ends at its end.
+    const Ray up{Vector3(40005, 60100, 40005), Vector3(0, 1, 0)};
+    hit.sector = -7;
+    EXPECT_FALSE(map->pick(up, 50, 1.0f, &hit));
+    EXPECT_EQ(hit.sector, -7);
+    EXPECT_EQ(hit.point, Vector3(40005, 60150, 40005));
+
+    // A cell far from every sector gets a sector of its own.
+    EXPECT_TRUE(map->setBlockAt(Vector3(-5, 7.5f, 5), true));
+    EXPECT_EQ(map->sectorCount(), 2);
+    EXPECT_TRUE(blockAt(map, Vector3(-5, 7.5f, 5)));
+}
+
 TEST_F(TamoMapTest, PlacingOnTheFarFaceOfASectorCreatesItsNeighbour) {
     attachAvatar();
     map->sector(0)->setBlock(19, 0, 0, true);
