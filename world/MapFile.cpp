@@ -40,7 +40,8 @@ bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
     return true;
 }
 
-bool saveWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why) {
+bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& sprites,
+               std::string* why) {
     FileStream stream(path, "wb", FileStream::ReplaceAtomically);
     if (stream.openFailed()) {
         stream.discard();

@@ -13,6 +13,7 @@ class TamoSpriteObjectSet;
 namespace MapFile {
 
 bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why);
-bool saveWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why);
+bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& sprites,
+               std::string* why);
 
 }  // namespace MapFile

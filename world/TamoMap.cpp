@@ -244,7 +244,8 @@ bool TamoMap::pick(const Ray& ray, int32_t maxDistance, float step, BlockHit* hi
     return hit->point != end;
 }
 
-bool TamoMap::pickAtCursor(int32_t maxDistance, float step, Vector3* hit, int32_t* sectorIndex) {
+bool TamoMap::pickAtCursor(int32_t maxDistance, float step, Vector3* hit,
+                           int32_t* sectorIndex) const {
     Ray ray;
     if (!cursorRay(&ray))
         return false;
@@ -381,7 +382,7 @@ void TamoMap::draw() {
         sectors[entry.first]->drawSector();
 }
 
-bool TamoMap::save(FileStream& stream) {
+bool TamoMap::save(FileStream& stream) const {
     ByteWriter out(stream);
     MapFormat::writeCount(out, sectors.count());
     bool written = out.finish();

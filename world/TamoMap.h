@@ -57,7 +57,8 @@ public:
     virtual void editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place);
     // Casts the cursor ray; true when it met a used block within maxDistance.
     // hit is the point met, or the ray's end when nothing was.
-    virtual bool pickAtCursor(int32_t maxDistance, float step, Vector3* hit, int32_t* sectorIndex);
+    virtual bool pickAtCursor(int32_t maxDistance, float step, Vector3* hit,
+                              int32_t* sectorIndex) const;
     // Steps from start towards end; hit becomes the first point inside a used
     // block (and sectorIndex its sector), or end when none is met, in which
     // case sectorIndex is left alone. A step that is not positive meets nothing.
@@ -66,7 +67,7 @@ public:
     // Draws every sector, the lowest first.
     virtual void draw();
     // Writes the map section; false when a write failed.
-    virtual bool save(FileStream& stream);
+    virtual bool save(FileStream& stream) const;
     // Reads the map section. The whole rest of the file (map and sprite
     // sections, nothing after) is checked before any sector is replaced; on a
     // fault the map is unchanged, the stream is where it was, *why names the

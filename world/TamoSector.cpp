@@ -113,7 +113,7 @@ TamoSector::~TamoSector() {
         glDeleteLists(static_cast<GLuint>(displayList), 1);
 }
 
-bool TamoSector::saveSector(FileStream& stream) {
+bool TamoSector::saveSector(FileStream& stream) const {
     ByteWriter out(stream);
     MapFormat::writeSector(out, size, origin, blocks);
     return out.finish();

@@ -33,7 +33,7 @@ public:
 
     // Writes the sector record (MapFormat): the used blocks in array order.
     // False when a write failed.
-    virtual bool saveSector(FileStream& stream);
+    virtual bool saveSector(FileStream& stream) const;
     // Inclusive on both ends of every axis.
     virtual bool containsPoint(const Vector3& p) const;
     virtual bool hasBlockAt(const Vector3& p) const;

@@ -220,7 +220,7 @@ void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
                                false);
 }
 
-bool TamoSpriteObjectSet::save(FileStream& stream) {
+bool TamoSpriteObjectSet::save(FileStream& stream) const {
     ByteWriter out(stream);
     MapFormat::writeCount(out, objects.count());
     for (const SpriteObject& object : objects)

@@ -45,7 +45,7 @@ public:
     virtual void clearAll();
     virtual void drawSprites();
     // Writes the sprite section; false when a write failed.
-    virtual bool save(FileStream& stream);
+    virtual bool save(FileStream& stream) const;
     // Reads the sprite section (and checks that nothing follows it). On any
     // fault the set stays as it was, *why names the fault and the result is
     // false.
