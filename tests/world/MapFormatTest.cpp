@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "media/FileStream.h"
+#include "support/FileBytes.h"
+#include "support/ScratchFolder.h"
 #include "world/ByteWriter.h"
 #include "world/MapFormat.h"
 
@@ -51,7 +51,8 @@ TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
     expected.insert(expected.end(), f256.begin(), f256.end());
     expected.insert(expected.end(), {'a', 'b', 0});
 
-    const std::string path = ::testing::TempDir() + "format_le.map";
+    ScratchFolder folder("tamo-format");
+    const std::string path = folder.path("le.map");
     {
         FileStream stream(path.c_str(), "wb");
         ByteWriter out(stream);
@@ -61,8 +62,7 @@ TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
         MapFormat::writeSprite(out, sprite);
         ASSERT_TRUE(out.finish());
     }
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), expected);
+    EXPECT_EQ(readFileBytes(path), expected);
 
     MapFormat::WorldRecords records;
     std::string why;
@@ -89,8 +89,7 @@ TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
         MapFormat::writeSprite(out, sprite);
         ASSERT_TRUE(out.finish());
     }
-    std::ifstream longFile(path, std::ios::binary);
-    const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(longFile), {});
+    const std::vector<uint8_t> bytes = readFileBytes(path);
     ASSERT_TRUE(MapFormat::parseWorld(bytes.data(), bytes.size(), &records, &why)) << why;
     ASSERT_EQ(records.sprites.size(), 1u);
     EXPECT_EQ(records.sprites[0].name, sprite.name);
