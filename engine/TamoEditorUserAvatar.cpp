@@ -65,16 +65,7 @@ void TamoEditorUserAvatar::updateWith(const AvatarInput& frameInput) {
 }
 
 PointerState TamoEditorUserAvatar::getPointerState() const {
-    PointerState state;
-    state.mouseX = window->mouseX;
-    state.mouseY = window->mouseY;
-    state.previousMouseX = window->previousMouseX;
-    state.previousMouseY = window->previousMouseY;
-    state.leftButtonDown = window->leftButtonDown;
-    state.rightButtonDown = window->rightButtonDown;
-    state.leftDoubleClick = window->leftDoubleClick;
-    state.rightDoubleClick = window->rightDoubleClick;
-    return state;
+    return pointerStateOf(*window);
 }
 
 void TamoEditorUserAvatar::edit3D() {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+class Window;
+
 // A copy of a window's mouse fields: position in client pixels (origin top
 // left, y down), the position before the last move, and the button flags.
 struct PointerState {
@@ -20,3 +22,6 @@ struct PointerState {
                rightDoubleClick == o.rightDoubleClick;
     }
 };
+
+// The mouse fields of window as they are now.
+PointerState pointerStateOf(const Window& window);
