@@ -1,5 +1,7 @@
 #include <SDL.h>
 
+#include "engine/MyTamoEngineCore.h"
+#include "engine/TamoEditorUserAvatar.h"
 #include "platform/Geometry.h"
 #include "world/TestWorld.h"
 
@@ -7,10 +9,12 @@ using namespace testworld;
 
 namespace {
 
-class TamoEditorUserAvatarTest : public TestWorld {
+using AvatarWorld = BasicTestWorld<MyTamoEngineCore, TamoEditorUserAvatar>;
+
+class TamoEditorUserAvatarTest : public AvatarWorld {
 protected:
     void SetUp() override {
-        TestWorld::SetUp();
+        AvatarWorld::SetUp();
         attachAvatar();
         gl->eye = Vector3(0, 0, 0);
     }

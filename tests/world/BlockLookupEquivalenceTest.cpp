@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "engine/MyTamoEngineCore.h"
 #include "support/GLTestFixture.h"
 #include "world/LiteralBlockSearch.h"
+#include "world/TestHost.h"
 #include "world/TamoSector.h"
 
 namespace {
@@ -15,7 +15,7 @@ class BlockLookupEquivalenceTest : public GLTestFixture {
 protected:
     void SetUp() override {
         GLTestFixture::SetUp();
-        core.reset(new MyTamoEngineCore(gl, nullptr, nullptr, 100, 3, 4));
+        core.reset(new MyTestHost(gl, nullptr, nullptr, 100, 3, 4));
     }
     void TearDown() override {
         core.reset();
@@ -35,7 +35,7 @@ protected:
                 }
     }
 
-    std::unique_ptr<TamoEngineCore> core;
+    std::unique_ptr<TestHost> core;
 };
 
 TEST_F(BlockLookupEquivalenceTest, RandomEditsAndPlanSortsKeepTheFirstRecordOfEachCell) {

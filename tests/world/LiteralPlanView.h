@@ -7,12 +7,12 @@
 
 #include <GL/gl.h>
 
-#include "engine/TamoEngineCore.h"
 #include "world/TamoSector.h"
+#include "world/WorldSettings.h"
 
 namespace literal {
 
-inline void drawPlan(TamoSector& sector, const TamoEngineCore& core) {
+inline void drawPlan(TamoSector& sector, const WorldSettings& core) {
     std::stable_sort(sector.blocks.begin(), sector.blocks.end(),
                      [](const MapBlock& a, const MapBlock& b) { return a.y < b.y; });
     const float w = static_cast<float>(core.blockWidth);

@@ -176,7 +176,7 @@ TEST_F(MapFileTest, RandomWorldsSurviveARoundTrip) {
         const std::vector<uint8_t> first = savedBytes("first.map");
 
         // A second, different world loads the file and writes the same bytes.
-        MyTamoEngineCore other(gl, nullptr, nullptr, 100, 3, 4);
+        MyTestHost other(gl, nullptr, nullptr, 100, 3, 4);
         other.sprites = new TamoSpriteObjectSet(&other);
         other.map = new TamoMap(&other);
         std::string why;
@@ -193,7 +193,7 @@ TEST_F(MapFileTest, RandomWorldsSurviveARoundTrip) {
 TEST_F(MapFileTest, MapAndSpriteLoadsInTurnReadTheWholeFile) {
     buildSampleWorld();
     const std::vector<uint8_t> sample = savedBytes("sample.map");
-    MyTamoEngineCore other(gl, nullptr, nullptr, 100, 3, 4);
+    MyTestHost other(gl, nullptr, nullptr, 100, 3, 4);
     other.sprites = new TamoSpriteObjectSet(&other);
     other.map = new TamoMap(&other);
     {

@@ -4,11 +4,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/MyTamoEngineCore.h"
-#include "engine/TamoEngineCore.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/OptimizedQuadHashTable.h"
 #include "world/TestFaceCorners.h"
+#include "world/TestHost.h"
 
 namespace {
 
@@ -51,7 +50,7 @@ bool facesAwayFrom(const QuadRecord& q, const Vector3& solidCentre) {
 
 class QuadTableTest : public ::testing::Test {
 protected:
-    TamoEngineCore core{nullptr, nullptr, nullptr, 100, 3, 4};
+    TestHost core{nullptr, nullptr, nullptr, 100, 3, 4};
     OptimizedQuadHashTable table{core.blockWidth, core.blockHeight};
 };
 
@@ -317,7 +316,7 @@ TEST_F(QuadTableTest, RotationsOnVerticalFacesTurnTheOtherWay) {
 }
 
 TEST(MyQuadTableTest, BuildingSideIsStretchedOnceOverAMergedWall) {
-    MyTamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
+    MyTestHost core(nullptr, nullptr, nullptr, 100, 3, 4);
     MyOptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
     Material side;
     side.texture = 103;
@@ -351,7 +350,7 @@ TEST(MyQuadTableTest, BuildingSideIsStretchedOnceOverAMergedWall) {
 // along the quad's top edge) and unmirrored (s grows to the viewer's right),
 // on every side and whether the face is single or merged into a wall.
 TEST(MyQuadTableTest, BuildingSidesStandUprightAndUnmirroredOnEverySide) {
-    MyTamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
+    MyTestHost core(nullptr, nullptr, nullptr, 100, 3, 4);
     Material side;
     side.texture = 104;
     for (int32_t face = 2; face < 6; ++face) {
@@ -386,7 +385,7 @@ TEST(MyQuadTableTest, BuildingSidesStandUprightAndUnmirroredOnEverySide) {
 }
 
 TEST(MyQuadTableTest, BaseTableTilesBuildingSidesPerBlock) {
-    TamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
+    TestHost core(nullptr, nullptr, nullptr, 100, 3, 4);
     OptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
     Material side;
     side.texture = 101;

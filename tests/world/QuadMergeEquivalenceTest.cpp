@@ -8,11 +8,11 @@
 #include <random>
 #include <vector>
 
-#include "engine/TamoEngineCore.h"
 #include "world/LiteralQuadMerge.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/OptimizedQuadHashTable.h"
 #include "world/TestFaceCorners.h"
+#include "world/TestHost.h"
 
 namespace {
 
@@ -172,7 +172,7 @@ void expectSameAsLiteral(OptimizedQuadHashTable& table, unsigned seed) {
 
 class QuadMergeEquivalenceTest : public ::testing::Test {
 protected:
-    TamoEngineCore core{nullptr, nullptr, nullptr, 100, 3, 4};
+    TestHost core{nullptr, nullptr, nullptr, 100, 3, 4};
 };
 
 TEST_F(QuadMergeEquivalenceTest, RandomFillsOfFewAndManyMaterials) {

@@ -13,14 +13,13 @@
 #include "support/FakeTicks.h"
 #include "support/FileBytes.h"
 #include "support/GLTestFixture.h"
-#include "engine/MyTamoEngineCore.h"
-#include "engine/TamoEngineCore.h"
 #include "media/FileStream.h"
 #include "platform/GLContext.h"
 #include "platform/SystemClock.h"
 #include "world/MyTamoSector.h"
 #include "world/OptimizedQuadHashTable.h"
 #include "world/TamoSector.h"
+#include "world/TestHost.h"
 
 namespace {
 
@@ -83,7 +82,7 @@ protected:
         GLTestFixture::SetUp();
         fakeNow = 9000;
         setTickSource(fakeTicks);
-        core.reset(new MyTamoEngineCore(gl, nullptr, nullptr, 100, 3, 4));
+        core.reset(new MyTestHost(gl, nullptr, nullptr, 100, 3, 4));
     }
     void TearDown() override {
         sectors.clear();
@@ -105,7 +104,7 @@ protected:
         ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), size, size, id, 0));
     }
 
-    std::unique_ptr<TamoEngineCore> core;
+    std::unique_ptr<TestHost> core;
     std::vector<std::unique_ptr<TamoSector>> sectors;
 };
 
@@ -252,7 +251,7 @@ TEST_F(SectorTest, BuildingBlocksGetTheirRoofAtTheNextRebuild) {
     EXPECT_EQ(mixed->faces[FaceBottom].texture, 107);
 
     // The base sector has no roof rule.
-    TamoEngineCore plainCore(gl, nullptr, nullptr, 100, 3, 4);
+    TestHost plainCore(gl, nullptr, nullptr, 100, 3, 4);
     std::unique_ptr<TamoSector> plain(plainCore.createSector({0, 0, 0}, 20));
     plainCore.material.texture = 104;
     plain->setBlock(0, 0, 0, true);
@@ -453,7 +452,7 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
 // A quad table that runs out of room after a number of faces.
 class ShortOfMemoryTable : public OptimizedQuadHashTable {
 public:
-    ShortOfMemoryTable(TamoEngineCore* core, int32_t room)
+    ShortOfMemoryTable(TestHost* core, int32_t room)
             : OptimizedQuadHashTable(core->blockWidth, core->blockHeight), room(room) {}
     bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
                  int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
@@ -467,9 +466,9 @@ public:
     int32_t room;
 };
 
-class ShortOfMemoryCore : public TamoEngineCore {
+class ShortOfMemoryCore : public TestHost {
 public:
-    using TamoEngineCore::TamoEngineCore;
+    using TestHost::TestHost;
     OptimizedQuadHashTable* createQuadTable() override { return new ShortOfMemoryTable(this, 8); }
 };
 

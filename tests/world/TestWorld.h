@@ -1,7 +1,9 @@
 #pragma once
-// A live world for the world and avatar tests: a GL context, the engine core
-// the program uses, its map and sprite objects, and on request a window with
-// an editor avatar reading it. Also small helpers for files and byte layouts.
+// A live world for the world and avatar tests: a GL context, a host of the
+// world (world tests: MyTestHost, avatar tests: the program's engine core),
+// its map and sprite objects, and on request a window with a cursor source
+// reading it (WindowCursor, or the editor avatar). Also small helpers for
+// files and byte layouts.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,8 +16,6 @@
 
 #include <unistd.h>
 
-#include "engine/MyTamoEngineCore.h"
-#include "engine/TamoEditorUserAvatar.h"
 #include "media/FileStream.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
@@ -27,6 +27,7 @@
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/TestHost.h"
 
 namespace testworld {
 
@@ -95,13 +96,14 @@ inline int32_t usedBlocks(const TamoSector* sector) {
     return n;
 }
 
-class TestWorld : public GLTestFixture {
+template <class Host, class Cursor>
+class BasicTestWorld : public GLTestFixture {
 protected:
     void SetUp() override {
         GLTestFixture::SetUp();
         ASSERT_TRUE(scratch.made());
         folder = scratch.path();
-        core = new MyTamoEngineCore(gl, nullptr, nullptr, 100, 3, 4);
+        core = new Host(gl, nullptr, nullptr, 100, 3, 4);
         sprites = new TamoSpriteObjectSet(core);
         core->sprites = sprites;
         map = new TamoMap(core);
@@ -109,15 +111,16 @@ protected:
     }
 
     void TearDown() override {
-        delete core;  // also the map, the sprite objects and the avatar
+        delete core;  // also the map, the sprite objects and the cursor
         delete window;
         GLTestFixture::TearDown();
     }
 
-    // A window whose mouse fields the avatar reads, and the avatar itself.
+    // A window whose mouse fields the cursor operations read, as the avatar
+    // reports them.
     void attachAvatar() {
         window = new Window("TamoWorldTest", 640, 480, false, false, nullptr, false, 32);
-        avatar = new TamoEditorUserAvatar(window, core);
+        avatar = new Cursor(window, core);
         core->avatar = avatar;
     }
 
@@ -146,11 +149,13 @@ protected:
 
     ScratchFolder scratch{"tamo-world"};
     std::string folder;
-    MyTamoEngineCore* core = nullptr;
+    Host* core = nullptr;
     TamoMap* map = nullptr;
     TamoSpriteObjectSet* sprites = nullptr;
     Window* window = nullptr;
-    TamoEditorUserAvatar* avatar = nullptr;
+    Cursor* avatar = nullptr;
 };
+
+using TestWorld = BasicTestWorld<MyTestHost, WindowCursor>;
 
 }  // namespace testworld
