@@ -6,7 +6,7 @@
 
 namespace {
 
-const char* const kProgramWord = "Win32App";
+const char* const ProgramWord = "Win32App";
 
 // The words' own text and the array handed out (ending in a null pointer).
 std::vector<std::string> wordText;
@@ -30,7 +30,7 @@ void splitCommandLine(const char* commandLine) {
         if (p > start)
             wordText.emplace_back(start, p);
     }
-    wordArray.push_back(kProgramWord);
+    wordArray.push_back(ProgramWord);
     for (const std::string& word : wordText)
         wordArray.push_back(word.c_str());
     wordArray.push_back(nullptr);

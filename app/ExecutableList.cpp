@@ -19,7 +19,7 @@ int compareSlots(const void* left, const void* right) {
 
 }  // namespace
 
-ExecutableList::ExecutableList() : slots(kInitialCapacity, nullptr) {}
+ExecutableList::ExecutableList() : slots(InitialCapacity, nullptr) {}
 
 ExecutableList::~ExecutableList() {
     for (Executable* task : slots)
@@ -86,7 +86,7 @@ void ExecutableList::clear() {
         delete task;
         task = nullptr;
     }
-    std::vector<Executable*>(kInitialCapacity, nullptr).swap(slots);
+    std::vector<Executable*>(InitialCapacity, nullptr).swap(slots);
 }
 
 Executable* ExecutableList::slot(int32_t index) const {

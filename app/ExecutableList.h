@@ -8,7 +8,7 @@ class Executable;
 // frame. The list owns its tasks.
 class ExecutableList {
 public:
-    static constexpr int32_t kInitialCapacity = 10;
+    static constexpr int32_t InitialCapacity = 10;
 
     ExecutableList();
     ~ExecutableList();

@@ -12,13 +12,13 @@
 
 namespace {
 
-constexpr float moveUnitsPerMs = 0.5f;
-constexpr float turnDegreesPerMs = 0.1f;
-constexpr float mouseDegreesPerPixel = 0.5f;
-constexpr float planScrollPerMs = 0.2f;
-constexpr float pitchLimit = 90.0f;
-constexpr int32_t editBlocks = 0;
-constexpr int32_t editSprites = 1;
+constexpr float MoveUnitsPerMs = 0.5f;
+constexpr float TurnDegreesPerMs = 0.1f;
+constexpr float MouseDegreesPerPixel = 0.5f;
+constexpr float PlanScrollPerMs = 0.2f;
+constexpr float PitchLimit = 90.0f;
+constexpr int32_t EditBlocks = 0;
+constexpr int32_t EditSprites = 1;
 
 }  // namespace
 
@@ -29,12 +29,12 @@ TamoEditorUserAvatar::~TamoEditorUserAvatar() = default;
 
 AvatarInput TamoEditorUserAvatar::readPlatformInput() {
     AvatarInput in;
-    in.space = isKeyDown(keySpace);
-    in.tab = isKeyDown(keyTab);
-    in.leftArrow = isKeyDown(keyLeft);
-    in.upArrow = isKeyDown(keyUp);
-    in.rightArrow = isKeyDown(keyRight);
-    in.downArrow = isKeyDown(keyDown);
+    in.space = isKeyDown(KeySpace);
+    in.tab = isKeyDown(KeyTab);
+    in.leftArrow = isKeyDown(KeyLeft);
+    in.upArrow = isKeyDown(KeyUp);
+    in.rightArrow = isKeyDown(KeyRight);
+    in.downArrow = isKeyDown(KeyDown);
     getCursorPos(&in.cursorScreenX, &in.cursorScreenY);
     in.frameTime = static_cast<float>(getFrameTime());
     return in;
@@ -82,7 +82,7 @@ void TamoEditorUserAvatar::edit3D() {
             core->map->pickMaterialAtCursor();
         return;
     }
-    if (core->editMode == editBlocks) {
+    if (core->editMode == EditBlocks) {
         // One block per press: the press is consumed here.
         if (window->leftButtonDown) {
             core->map->editBlockAtCursor(true);
@@ -94,7 +94,7 @@ void TamoEditorUserAvatar::edit3D() {
         }
         return;
     }
-    if (core->editMode != editSprites)
+    if (core->editMode != EditSprites)
         return;
     TamoSpriteObjectSet& sprites = *core->sprites;
     if (window->leftButtonDown)
@@ -138,14 +138,14 @@ void TamoEditorUserAvatar::flyWithMouse() {
     const int32_t cy = gl.height / 2;
     int32_t x = cx, y = cy;
     warpCursor(&x, &y, cx, cy);
-    yaw += (x - cx) * mouseDegreesPerPixel;
-    pitch += (y - cy) * mouseDegreesPerPixel;  // moving the mouse down raises the view
+    yaw += (x - cx) * MouseDegreesPerPixel;
+    pitch += (y - cy) * MouseDegreesPerPixel;  // moving the mouse down raises the view
     aimCamera();
     float speed = 0.0f;
     if (window->leftButtonDown)
-        speed = input.frameTime * moveUnitsPerMs;
+        speed = input.frameTime * MoveUnitsPerMs;
     if (window->rightButtonDown)
-        speed = input.frameTime * -moveUnitsPerMs;
+        speed = input.frameTime * -MoveUnitsPerMs;
     gl.eye = gl.eye + gl.direction * speed;
     gl.applyCamera();
 }
@@ -162,8 +162,8 @@ int32_t TamoEditorUserAvatar::cursorClientY() const {
 
 void TamoEditorUserAvatar::walkWithKeys() {
     GLContext& gl = *core->glContext;
-    const float move = input.frameTime * moveUnitsPerMs;
-    const float turn = input.frameTime * turnDegreesPerMs;
+    const float move = input.frameTime * MoveUnitsPerMs;
+    const float turn = input.frameTime * TurnDegreesPerMs;
     // The edges are those of the client area, wherever the window stands.
     const int32_t cx = cursorClientX();
     const int32_t cy = cursorClientY();
@@ -175,10 +175,10 @@ void TamoEditorUserAvatar::walkWithKeys() {
         pitch += turn;
     if (cy == gl.height - 1)
         pitch -= turn;
-    if (pitch < -pitchLimit)
-        pitch = -pitchLimit;
-    if (pitch > pitchLimit)
-        pitch = pitchLimit;
+    if (pitch < -PitchLimit)
+        pitch = -PitchLimit;
+    if (pitch > PitchLimit)
+        pitch = PitchLimit;
     aimCamera();
     Vector3 flat(gl.direction.x, 0.0f, gl.direction.z);
     const Vector3 forward = normalise(flat);
@@ -197,7 +197,7 @@ void TamoEditorUserAvatar::walkWithKeys() {
 
 void TamoEditorUserAvatar::dragPlan() {
     GLContext& gl = *core->glContext;
-    const float k = input.frameTime * planScrollPerMs;
+    const float k = input.frameTime * PlanScrollPerMs;
     const int32_t cx = gl.width / 2;
     const int32_t cy = gl.height / 2;
     int32_t x = cx, y = cy;
@@ -208,7 +208,7 @@ void TamoEditorUserAvatar::dragPlan() {
 
 void TamoEditorUserAvatar::edgeScrollPlan() {
     GLContext& gl = *core->glContext;
-    const float k = input.frameTime * planScrollPerMs;
+    const float k = input.frameTime * PlanScrollPerMs;
     const int32_t cx = cursorClientX();
     const int32_t cy = cursorClientY();
     if (cx == 0)

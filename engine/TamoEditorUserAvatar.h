@@ -27,12 +27,12 @@ struct AvatarInput {
 class TamoEditorUserAvatar : public CursorSource {
 public:
     // Virtual-key codes read by the avatar.
-    static constexpr int32_t keySpace = 0x20;
-    static constexpr int32_t keyTab = 0x09;
-    static constexpr int32_t keyLeft = 0x25;
-    static constexpr int32_t keyUp = 0x26;
-    static constexpr int32_t keyRight = 0x27;
-    static constexpr int32_t keyDown = 0x28;
+    static constexpr int32_t KeySpace = 0x20;
+    static constexpr int32_t KeyTab = 0x09;
+    static constexpr int32_t KeyLeft = 0x25;
+    static constexpr int32_t KeyUp = 0x26;
+    static constexpr int32_t KeyRight = 0x27;
+    static constexpr int32_t KeyDown = 0x28;
 
     TamoEditorUserAvatar(Window* window, TamoEngineCore* core);
     virtual ~TamoEditorUserAvatar();

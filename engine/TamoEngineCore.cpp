@@ -24,9 +24,9 @@
 
 namespace {
 
-constexpr int32_t materialShownFor = 4000;
-constexpr int32_t modeShownFor = 1500;
-constexpr int32_t hudLineHeight = 18;
+constexpr int32_t MaterialShownFor = 4000;
+constexpr int32_t ModeShownFor = 1500;
+constexpr int32_t HudLineHeight = 18;
 
 int32_t tickNow() {
     return static_cast<int32_t>(getTickCount());
@@ -186,9 +186,9 @@ void TamoEngineCore::stepSpriteType(int32_t delta) {
 
 void TamoEngineCore::drawHud() {
     const int32_t now = tickNow();
-    if (elapsedSince(materialShownAt, now) > materialShownFor)
+    if (elapsedSince(materialShownAt, now) > MaterialShownFor)
         materialShownAt = 0;
-    if (elapsedSince(modeShownAt, now) > modeShownFor)
+    if (elapsedSince(modeShownAt, now) > ModeShownFor)
         modeShownAt = 0;
     if (!glContext)
         return;
@@ -199,7 +199,7 @@ void TamoEngineCore::drawHud() {
         fillRectWithTexture(0, h - 100, 100, h, material.texture, false, 1.0f);
         const std::array<std::string, 5> lines = materialHudLines(material);
         for (size_t k = 0; k < lines.size() && font; ++k)
-            font->drawText(105, h - 100 + static_cast<int32_t>(k) * hudLineHeight, lines[k].c_str(),
+            font->drawText(105, h - 100 + static_cast<int32_t>(k) * HudLineHeight, lines[k].c_str(),
                            0, 0, 255, false, 1.0f, false);
     }
 
@@ -208,7 +208,7 @@ void TamoEngineCore::drawHud() {
                               : editMode == 1 ? "EDITING SPRITE OBJECTS"
                                               : nullptr;
         if (caption)
-            font->drawText(w / 2, static_cast<int32_t>(h - hudLineHeight * 1.5f), caption, 0, 0,
+            font->drawText(w / 2, static_cast<int32_t>(h - HudLineHeight * 1.5f), caption, 0, 0,
                            255, true, 1.0f, false);
     }
 }

@@ -13,15 +13,15 @@ namespace {
 
 // Cell i of the font image holds character i of this map; the last entry is
 // the byte 169.
-constexpr unsigned char characterMap[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!\xA9";
-constexpr int32_t characterCount = sizeof(characterMap) - 1;
-static_assert(characterCount == 50, "the font has 50 mapped cells");
+constexpr unsigned char CharacterMap[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!\xA9";
+constexpr int32_t CharacterCount = sizeof(CharacterMap) - 1;
+static_assert(CharacterCount == 50, "the font has 50 mapped cells");
 
-constexpr int32_t cellSize = 16;
-constexpr int32_t cellsPerRow = 16;
-constexpr float fontTextureWidth = 256.0f;
-constexpr float fontTextureHeight = 128.0f;
-constexpr BitmapFont::Cell fallbackCell = {240, 112};
+constexpr int32_t CellSize = 16;
+constexpr int32_t CellsPerRow = 16;
+constexpr float FontTextureWidth = 256.0f;
+constexpr float FontTextureHeight = 128.0f;
+constexpr BitmapFont::Cell FallbackCell = {240, 112};
 
 // Pixel sizes scale by truncation; scales that would not fit are clamped.
 int32_t scaled(int32_t base, float scale) {
@@ -40,11 +40,11 @@ BitmapFont::Cell BitmapFont::cellOf(char character) {
     // Only ASCII letters change case: bytes above 127 are looked up as they are.
     if (c >= 'a' && c <= 'z')
         c = static_cast<unsigned char>(c - 'a' + 'A');
-    for (int32_t i = 0; i < characterCount; ++i) {
-        if (characterMap[i] == c)
-            return Cell{(i % cellsPerRow) * cellSize, (i / cellsPerRow) * cellSize};
+    for (int32_t i = 0; i < CharacterCount; ++i) {
+        if (CharacterMap[i] == c)
+            return Cell{(i % CellsPerRow) * CellSize, (i / CellsPerRow) * CellSize};
     }
-    return fallbackCell;
+    return FallbackCell;
 }
 
 std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, const char* text,
@@ -53,7 +53,7 @@ std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, cons
     if (!text || !*text)
         return glyphs;
     const int32_t advance = scaled(18, scale);
-    const int32_t size = scaled(cellSize, scale);
+    const int32_t size = scaled(CellSize, scale);
     if (centred) {
         int32_t lines = 1;
         int32_t longest = 0;
@@ -96,10 +96,10 @@ void BitmapFont::drawText(int32_t x, int32_t y, const char* text, uint8_t red, u
     glBegin(GL_QUADS);
     glColor3ub(red, green, blue);
     for (const Glyph& glyph : glyphs) {
-        const float s0 = static_cast<float>(glyph.cell.u) / fontTextureWidth;
-        const float t0 = static_cast<float>(glyph.cell.v) / fontTextureHeight;
-        const float s1 = static_cast<float>(glyph.cell.u + cellSize) / fontTextureWidth;
-        const float t1 = static_cast<float>(glyph.cell.v + cellSize) / fontTextureHeight;
+        const float s0 = static_cast<float>(glyph.cell.u) / FontTextureWidth;
+        const float t0 = static_cast<float>(glyph.cell.v) / FontTextureHeight;
+        const float s1 = static_cast<float>(glyph.cell.u + CellSize) / FontTextureWidth;
+        const float t1 = static_cast<float>(glyph.cell.v + CellSize) / FontTextureHeight;
         glTexCoord2f(s0, t0);
         glVertex2i(glyph.x, glyph.y);
         glTexCoord2f(s0, t1);

@@ -13,7 +13,7 @@ GLContext* currentGLContext = nullptr;
 void GLContext::LightSet::placeLights() const {
     if (!enabled)
         return;
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < Count; ++i) {
         const Light& light = lights[i];
         if (!light.on)
             continue;

@@ -44,9 +44,9 @@ public:
     // caller switches them on. placeLights re-places the switched-on lights in
     // the current model-view space.
     struct LightSet {
-        static constexpr int32_t count = 8;
+        static constexpr int32_t Count = 8;
         bool enabled = false;
-        Light lights[count];
+        Light lights[Count];
         void placeLights() const;
     };
 

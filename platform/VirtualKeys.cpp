@@ -11,7 +11,7 @@ struct KeyPair {
 
 // Every key but the letters, by position. Shift, Ctrl and Alt are listed with
 // their side-neutral codes; sidedKeys below gives the side-specific ones.
-const KeyPair positionalKeys[] = {
+const KeyPair PositionalKeys[] = {
     {SDL_SCANCODE_0, '0'},
     {SDL_SCANCODE_1, '1'},
     {SDL_SCANCODE_2, '2'},
@@ -107,7 +107,7 @@ const KeyPair positionalKeys[] = {
     {SDL_SCANCODE_NONUSBACKSLASH, VK_OEM_102},
 };
 
-const KeyPair sidedKeys[] = {
+const KeyPair SidedKeys[] = {
     {SDL_SCANCODE_LSHIFT, VK_LSHIFT},  {SDL_SCANCODE_RSHIFT, VK_RSHIFT},
     {SDL_SCANCODE_LCTRL, VK_LCONTROL}, {SDL_SCANCODE_RCTRL, VK_RCONTROL},
     {SDL_SCANCODE_LALT, VK_LMENU},     {SDL_SCANCODE_RALT, VK_RMENU},
@@ -140,7 +140,7 @@ bool mouseButtonHeld(int32_t virtualKey) {
 int32_t virtualKeyFromSdl(int32_t scancode, int32_t keycode) {
     if (keycode >= SDLK_a && keycode <= SDLK_z)
         return 'A' + (keycode - SDLK_a);
-    for (const KeyPair& pair : positionalKeys)
+    for (const KeyPair& pair : PositionalKeys)
         if (pair.scancode == scancode)
             return pair.virtualKey;
     // A letter key whose layout gives it no letter keycode still has its
@@ -151,7 +151,7 @@ int32_t virtualKeyFromSdl(int32_t scancode, int32_t keycode) {
 }
 
 int32_t sidedVirtualKeyFromSdl(int32_t scancode) {
-    for (const KeyPair& pair : sidedKeys)
+    for (const KeyPair& pair : SidedKeys)
         if (pair.scancode == scancode)
             return pair.virtualKey;
     return 0;
@@ -166,10 +166,10 @@ bool virtualKeyHeld(int32_t virtualKey) {
         const SDL_Keycode letter = SDLK_a + (virtualKey - 'A');
         return scancodeHeld(keys, count, SDL_GetScancodeFromKey(letter));
     }
-    for (const KeyPair& pair : positionalKeys)
+    for (const KeyPair& pair : PositionalKeys)
         if (pair.virtualKey == virtualKey && scancodeHeld(keys, count, pair.scancode))
             return true;
-    for (const KeyPair& pair : sidedKeys)
+    for (const KeyPair& pair : SidedKeys)
         if (pair.virtualKey == virtualKey && scancodeHeld(keys, count, pair.scancode))
             return true;
     return false;

@@ -18,7 +18,7 @@
 namespace {
 
 // The window's user-data slot: the SDL window points back at its Window.
-const char* const kWindowDataKey = "TamoWindow";
+const char* const WindowDataKey = "TamoWindow";
 
 uint32_t nextSerial = 1;
 
@@ -112,7 +112,7 @@ void Window::open(const char* name, int32_t width, int32_t height, bool resizabl
         postMessage(MsgClose, 0, 0);
         return;
     }
-    SDL_SetWindowData(window, kWindowDataKey, this);
+    SDL_SetWindowData(window, WindowDataKey, this);
     // An owned window stays above its owner (transient for it).
     if (SDL_Window* owner = parent ? sdlWindowOf(parent) : nullptr)
         SDL_SetWindowModalFor(window, owner);
@@ -131,7 +131,7 @@ Window::~Window() {
     liveWindows().erase(serialNumber);
     SDL_Window* window = sdlWindowOf(this);
     if (window)
-        SDL_SetWindowData(window, kWindowDataKey, nullptr);
+        SDL_SetWindowData(window, WindowDataKey, nullptr);
     delete handles;
     handles = nullptr;
     delete menu;
@@ -314,7 +314,7 @@ void Window::deliverControlCommand(uintptr_t control, int32_t id) {
 
 Window* windowFromId(uint32_t windowId) {
     SDL_Window* window = windowId ? SDL_GetWindowFromID(windowId) : nullptr;
-    return window ? static_cast<Window*>(SDL_GetWindowData(window, kWindowDataKey)) : nullptr;
+    return window ? static_cast<Window*>(SDL_GetWindowData(window, WindowDataKey)) : nullptr;
 }
 
 bool isLiveWindow(const Window* window) {

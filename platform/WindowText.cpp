@@ -9,11 +9,11 @@
 
 namespace {
 
-const double kFontSize = 13.0;
+const double FontSize = 13.0;
 
 void selectFont(cairo_t* cr) {
     cairo_select_font_face(cr, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, kFontSize);
+    cairo_set_font_size(cr, FontSize);
 }
 
 // The text rendered by cairo as premultiplied RGBA rows, top row first.

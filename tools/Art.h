@@ -27,13 +27,13 @@ std::vector<uint8_t> makeClickSound();
 
 // Everything the generator makes, in memory.
 struct MediaSet {
-    Canvas currentTile{0, 0, kKeyColour};
-    Canvas otherTile{0, 0, kKeyColour};
-    Canvas font{0, 0, kKeyColour};
-    Canvas sky{0, 0, kKeyColour};
-    Canvas worldSprites{0, 0, kKeyColour};
-    Canvas interfaceSprites{0, 0, kKeyColour};
+    Canvas currentTile{0, 0, KeyColour};
+    Canvas otherTile{0, 0, KeyColour};
+    Canvas font{0, 0, KeyColour};
+    Canvas sky{0, 0, KeyColour};
+    Canvas worldSprites{0, 0, KeyColour};
+    Canvas interfaceSprites{0, 0, KeyColour};
     std::vector<Canvas> textures;
     std::vector<uint8_t> clickSound;
-    Canvas icon{0, 0, kKeyColour};
+    Canvas icon{0, 0, KeyColour};
 };

@@ -35,7 +35,7 @@ Canvas::Canvas(int width, int height, Rgb fill)
 
 Rgb Canvas::get(int x, int y) const {
     if (!contains(x, y))
-        return kKeyColour;
+        return KeyColour;
     const size_t i = (static_cast<size_t>(y) * width_ + x) * 3;
     return {pixels_[i], pixels_[i + 1], pixels_[i + 2]};
 }
@@ -54,7 +54,7 @@ void Canvas::blend(int x, int y, Rgb c, float alpha) {
         return;
     const Rgb old = get(x, y);
     // Blending onto the key colour would leave purple fringes: treat it as empty.
-    if (old == kKeyColour) {
+    if (old == KeyColour) {
         if (alpha >= 0.5f)
             set(x, y, c);
         return;
@@ -159,7 +159,7 @@ void Canvas::paste(const Canvas& src, int dx, int dy) {
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) {
             const Rgb c = src.get(x, y);
-            if (c != kKeyColour)
+            if (c != KeyColour)
                 set(dx + x, dy + y, c);
         }
 }
@@ -185,7 +185,7 @@ void Canvas::pasteScaled(const Canvas& src, int dx, int dy, int dw, int dh) {
 }
 
 Canvas Canvas::mirrored() const {
-    Canvas out(width_, height_, kKeyColour);
+    Canvas out(width_, height_, KeyColour);
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x)
             out.set(width_ - 1 - x, y, get(x, y));

@@ -9,7 +9,7 @@ struct Rgb {
 };
 
 // Transparent key colour of every colour-keyed image.
-constexpr Rgb kKeyColour{159, 0, 159};
+constexpr Rgb KeyColour{159, 0, 159};
 
 Rgb mixRgb(Rgb a, Rgb b, float t);  // t = 0 gives a, 1 gives b
 Rgb shadeRgb(Rgb c, float factor);  // multiplies, clamped

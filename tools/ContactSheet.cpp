@@ -17,7 +17,7 @@ void pasteEnlarged(Canvas& out, const Canvas& src, int dx, int dy, int factor) {
     for (int y = 0; y < src.height() * factor; ++y)
         for (int x = 0; x < src.width() * factor; ++x) {
             const Rgb c = src.get(x / factor, y / factor);
-            out.set(dx + x, dy + y, c == kKeyColour ? checker(x, y) : c);
+            out.set(dx + x, dy + y, c == KeyColour ? checker(x, y) : c);
         }
 }
 
@@ -33,21 +33,21 @@ std::vector<Frame> scanFrames(const Canvas& sheet) {
         int tallest = 0;
         for (int x = 0; x < sheet.width();) {
             const Rgb c = sheet.get(x, y);
-            if (c != kNewGroupMark && c != kSameGroupMark) {
+            if (c != NewGroupMark && c != SameGroupMark) {
                 ++x;
                 continue;
             }
             int xr = x + 1;
-            while (xr < sheet.width() && sheet.get(xr, y) != kEndMark)
+            while (xr < sheet.width() && sheet.get(xr, y) != EndMark)
                 ++xr;
             int yb = y + 1;
-            while (xr < sheet.width() && yb < sheet.height() && sheet.get(xr, yb) != kEndMark)
+            while (xr < sheet.width() && yb < sheet.height() && sheet.get(xr, yb) != EndMark)
                 ++yb;
             if (xr >= sheet.width() || yb >= sheet.height()) {
                 ++x;
                 continue;
             }
-            if (c == kNewGroupMark)
+            if (c == NewGroupMark)
                 ++group;
             frames.push_back({group, x + 1, y + 1, xr - 1, yb - 1});
             tallest = std::max(tallest, yb - y);
@@ -67,7 +67,7 @@ const Frame* findFrame(const std::vector<Frame>& frames, int group, int index) {
 }
 
 Canvas crop(const Canvas& src, const Frame& f) {
-    Canvas out(f.right - f.left + 1, f.bottom - f.top + 1, kKeyColour);
+    Canvas out(f.right - f.left + 1, f.bottom - f.top + 1, KeyColour);
     for (int y = 0; y < out.height(); ++y)
         for (int x = 0; x < out.width(); ++x)
             out.set(x, y, src.get(f.left + x, f.top + y));
@@ -78,7 +78,7 @@ Canvas crop(const Canvas& src, const Frame& f) {
 // nearest sampling, 18 x scale advance, key colour transparent, colour modulated.
 void fontText(Canvas& out, const Canvas& font, int x, int y, const char* text, Rgb colour,
               float scale, bool centred) {
-    static const char kMap[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!\xa9";
+    static const char Map[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!\xa9";
     const int advance = int(18 * scale), size = int(16 * scale);
     if (centred) {
         x -= advance * int(std::strlen(text)) / 2;
@@ -87,14 +87,14 @@ void fontText(Canvas& out, const Canvas& font, int x, int y, const char* text, R
     for (const char* p = text; *p; ++p, x += advance) {
         if (*p == ' ')
             continue;
-        const char* at = std::strchr(kMap, std::toupper(static_cast<unsigned char>(*p)));
-        const int i = at ? int(at - kMap) : -1;
+        const char* at = std::strchr(Map, std::toupper(static_cast<unsigned char>(*p)));
+        const int i = at ? int(at - Map) : -1;
         const int cu = i >= 0 ? (i % 16) * 16 : 240, cv = i >= 0 ? (i / 16) * 16 : 112;
         for (int py = 0; py < size; ++py)
             for (int px = 0; px < size; ++px) {
                 const Rgb t =
                     font.get(cu + int((px + 0.5f) * 16 / size), cv + int((py + 0.5f) * 16 / size));
-                if (t == kKeyColour)
+                if (t == KeyColour)
                     continue;
                 out.set(x + px, y + py,
                         {uint8_t(t.r * colour.r / 255), uint8_t(t.g * colour.g / 255),
@@ -150,7 +150,7 @@ Canvas screenMockup(const MediaSet& media, bool spriteMode) {
         const ScreenPoint s = Panels[PanelSprite].corner(screen.width(), screen.height());
         const ScreenRect preview = SpritePreview.movedBy(s.x, s.y);
         const int w = preview.right - preview.left, h = preview.bottom - preview.top;
-        Canvas scaled(w, h, kKeyColour);
+        Canvas scaled(w, h, KeyColour);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 scaled.set(x, y, sprite.get(x * sprite.width() / w, y * sprite.height() / h));

@@ -4,12 +4,12 @@
 #include "tools/Art.h"
 
 namespace {
-constexpr Rgb kGlyphOutline{24, 22, 30};
-constexpr int kCell = 16;
-constexpr int kBaselineInCell = 13;  // row of the baseline inside a cell
+constexpr Rgb GlyphOutline{24, 22, 30};
+constexpr int Cell = 16;
+constexpr int BaselineInCell = 13;  // row of the baseline inside a cell
 
 // The characters in cell order; the last entry is the byte 169 (a copyright sign).
-const char kCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!";
+const char Characters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/.,:;|<>'!";
 
 // Coverage mask of one character: widened to fill the cell, then narrowed
 // (and, for tall glyphs, lowered in size) until it fits inside the outline.
@@ -17,7 +17,7 @@ GlyphRenderer::Mask fittedGlyph(const GlyphRenderer& glyphs, uint32_t code) {
     for (int size = 15; size > 8; --size)
         for (int width = size + 3; width >= size - 4; --width) {
             GlyphRenderer::Mask m = glyphs.glyph(code, size, width);
-            if (m.width <= kCell - 2 && m.height <= kCell - 2)
+            if (m.width <= Cell - 2 && m.height <= Cell - 2)
                 return m;
         }
     return glyphs.glyph(code, 8);
@@ -25,10 +25,10 @@ GlyphRenderer::Mask fittedGlyph(const GlyphRenderer& glyphs, uint32_t code) {
 
 // Draws a mask into the cell at (cx, cy): solid white body, softened edge, dark rim.
 void drawGlyphCell(Canvas& font, int cx, int cy, const GlyphRenderer::Mask& m) {
-    Canvas cell(kCell, kCell, kKeyColour);
-    const int ox = (kCell - m.width) / 2;
+    Canvas cell(Cell, Cell, KeyColour);
+    const int ox = (Cell - m.width) / 2;
     // On the common baseline where possible; descenders move the glyph up to stay inside the cell.
-    const int oy = std::clamp(kBaselineInCell - m.top, 1, kCell - 1 - m.height);
+    const int oy = std::clamp(BaselineInCell - m.top, 1, Cell - 1 - m.height);
     for (int y = 0; y < m.height; ++y)
         for (int x = 0; x < m.width; ++x) {
             const int c = m.at(x, y);
@@ -39,35 +39,35 @@ void drawGlyphCell(Canvas& font, int cx, int cy, const GlyphRenderer::Mask& m) {
             cell.set(ox + x, oy + y, mixRgb(Rgb{150, 150, 155}, Rgb{255, 255, 255}, t));
         }
     Canvas outlined = cell;
-    for (int y = 0; y < kCell; ++y)
-        for (int x = 0; x < kCell; ++x) {
-            if (cell.get(x, y) != kKeyColour)
+    for (int y = 0; y < Cell; ++y)
+        for (int x = 0; x < Cell; ++x) {
+            if (cell.get(x, y) != KeyColour)
                 continue;
             bool nearGlyph = false;
             for (int dy = -1; dy <= 1 && !nearGlyph; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if (cell.contains(nx, ny) && cell.get(nx, ny) != kKeyColour) {
+                    if (cell.contains(nx, ny) && cell.get(nx, ny) != KeyColour) {
                         nearGlyph = true;
                         break;
                     }
                 }
             if (nearGlyph)
-                outlined.set(x, y, kGlyphOutline);
+                outlined.set(x, y, GlyphOutline);
         }
-    for (int y = 0; y < kCell; ++y)
-        for (int x = 0; x < kCell; ++x)
+    for (int y = 0; y < Cell; ++y)
+        for (int x = 0; x < Cell; ++x)
             font.set(cx + x, cy + y, outlined.get(x, y));
 }
 
 // The glyph for characters the font has no cell for: a framed question mark.
 void drawFallbackCell(Canvas& font, const GlyphRenderer& glyphs, int cx, int cy) {
-    Canvas cell(kCell, kCell, kKeyColour);
-    cell.frameRect(1, 1, 14, 14, kGlyphOutline);
+    Canvas cell(Cell, Cell, KeyColour);
+    cell.frameRect(1, 1, 14, 14, GlyphOutline);
     cell.frameRect(2, 2, 13, 13, Rgb{255, 255, 255});
-    cell.frameRect(3, 3, 12, 12, kGlyphOutline);
+    cell.frameRect(3, 3, 12, 12, GlyphOutline);
     const GlyphRenderer::Mask q = glyphs.glyph('?', 10);
-    const int ox = (kCell - q.width) / 2, oy = 12 - q.top;
+    const int ox = (Cell - q.width) / 2, oy = 12 - q.top;
     for (int y = 0; y < q.height; ++y)
         for (int x = 0; x < q.width; ++x)
             if (q.at(x, y) >= 110)
@@ -77,11 +77,11 @@ void drawFallbackCell(Canvas& font, const GlyphRenderer& glyphs, int cx, int cy)
 }  // namespace
 
 Canvas makeFontImage(const GlyphRenderer& glyphs) {
-    Canvas font(256, 128, kKeyColour);
-    const int count = static_cast<int>(std::strlen(kCharacters)) + 1;
+    Canvas font(256, 128, KeyColour);
+    const int count = static_cast<int>(std::strlen(Characters)) + 1;
     for (int i = 0; i < count; ++i) {
-        const uint32_t code = i < count - 1 ? static_cast<unsigned char>(kCharacters[i]) : 169u;
-        drawGlyphCell(font, (i % 16) * kCell, (i / 16) * kCell, fittedGlyph(glyphs, code));
+        const uint32_t code = i < count - 1 ? static_cast<unsigned char>(Characters[i]) : 169u;
+        drawGlyphCell(font, (i % 16) * Cell, (i / 16) * Cell, fittedGlyph(glyphs, code));
     }
     drawFallbackCell(font, glyphs, 240, 112);
     return font;

@@ -42,9 +42,9 @@ void drawCube(Canvas& icon, const Projection& p, const Cube& c) {
 }  // namespace
 
 Canvas makeIcon() {
-    constexpr int kSize = 128;
-    Canvas icon(kSize, kSize, Rgb{0, 0, 0});
-    icon.verticalGradient(0, 0, kSize - 1, kSize - 1, Rgb{70, 128, 206}, Rgb{190, 218, 242});
+    constexpr int Size = 128;
+    Canvas icon(Size, Size, Rgb{0, 0, 0});
+    icon.verticalGradient(0, 0, Size - 1, Size - 1, Rgb{70, 128, 206}, Rgb{190, 218, 242});
     const Projection p{64.0f, 58.0f, 15.0f};
     // The ground: a green plot under the buildings.
     std::vector<float> ground;

@@ -152,7 +152,7 @@ bool makeMedia(const Options& options, MediaSet& media) {
             return false;
         }
     }
-    if (static_cast<int>(media.textures.size()) != media_layout::kLooseTextureCount) {
+    if (static_cast<int>(media.textures.size()) != media_layout::LooseTextureCount) {
         std::fprintf(stderr, "tamo_media_generator: wrong number of loose textures\n");
         return false;
     }

@@ -11,13 +11,13 @@ struct SpriteGroup {
     const char* name;
     int frames;
 };
-constexpr SpriteGroup kWorldGroups[] = {
+constexpr SpriteGroup WorldGroups[] = {
     {"man", 4},         {"woman", 4},         {"worker", 4}, {"elder", 4},    {"tree", 3},
     {"street lamp", 3}, {"traffic light", 3}, {"bush", 3},   {"car", 3},      {"bench", 3},
     {"dog", 4},         {"bus", 3},           {"taxi", 3},   {"fountain", 3},
 };
-constexpr int kWorldGroupCount = sizeof(kWorldGroups) / sizeof(kWorldGroups[0]);
+constexpr int WorldGroupCount = sizeof(WorldGroups) / sizeof(WorldGroups[0]);
 
-constexpr int kLooseTextureCount = 31;
+constexpr int LooseTextureCount = 31;
 
 }  // namespace media_layout

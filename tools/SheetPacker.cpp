@@ -24,16 +24,16 @@ bool SheetPacker::addFrame(const Canvas& frame, bool startsGroup) {
 
     Canvas content = frame;
     avoidMarkerColours(content);
-    sheet_.fillRect(x_, y_, x_ + outerWidth - 1, y_ + outerHeight - 1, kKeyColour);
+    sheet_.fillRect(x_, y_, x_ + outerWidth - 1, y_ + outerHeight - 1, KeyColour);
     for (int y = 0; y < content.height(); ++y)
         for (int x = 0; x < content.width(); ++x)
             sheet_.set(x_ + 1 + x, y_ + 1 + y, content.get(x, y));
 
     const int right = x_ + outerWidth - 1;
     const int bottom = y_ + outerHeight - 1;
-    sheet_.set(x_, y_, startsGroup ? kNewGroupMark : kSameGroupMark);
-    sheet_.set(right, y_, kEndMark);
-    sheet_.set(right, bottom, kEndMark);
+    sheet_.set(x_, y_, startsGroup ? NewGroupMark : SameGroupMark);
+    sheet_.set(right, y_, EndMark);
+    sheet_.set(right, bottom, EndMark);
 
     if (startsGroup)
         ++groups_;
@@ -46,7 +46,7 @@ void avoidMarkerColours(Canvas& picture) {
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) {
             Rgb c = picture.get(x, y);
-            if (c == kNewGroupMark || c == kSameGroupMark || c == kEndMark) {
+            if (c == NewGroupMark || c == SameGroupMark || c == EndMark) {
                 c.g = static_cast<uint8_t>(c.g + 1);
                 picture.set(x, y, c);
             }

@@ -1,10 +1,15 @@
 #pragma once
+#include "media/SpriteSheet.h"
 #include "tools/Canvas.h"
 
-// Marker colours that frame each picture of a sprite sheet.
-constexpr Rgb kNewGroupMark{239, 79, 100};
-constexpr Rgb kSameGroupMark{79, 171, 79};
-constexpr Rgb kEndMark{79, 239, 239};
+// Marker colours that frame each picture of a sprite sheet: the ones the
+// program's sheet reader looks for.
+constexpr Rgb markColour(const uint8_t (&mark)[3]) {
+    return Rgb{mark[0], mark[1], mark[2]};
+}
+constexpr Rgb NewGroupMark = markColour(SpriteSheet::NewGroupMark);
+constexpr Rgb SameGroupMark = markColour(SpriteSheet::SameGroupMark);
+constexpr Rgb EndMark = markColour(SpriteSheet::EndMark);
 
 // Places frames on a sprite sheet in bands, left to right, writing the marker
 // pixels around each frame: the start mark at the top-left corner of the

@@ -5,19 +5,19 @@
 #include "tools/Noise.h"
 
 Canvas makeSkyImage() {
-    constexpr int kWidth = 512, kHeight = 32;
+    constexpr int Width = 512, Height = 32;
     const Rgb zenith{46, 96, 178};
     const Rgb middle{104, 160, 222};
     const Rgb horizon{188, 214, 238};
-    Canvas sky(kWidth, kHeight, zenith);
-    for (int y = 0; y < kHeight; ++y) {
-        const float h = y / float(kHeight - 1);  // 0 at the zenith, 1 at the horizon
+    Canvas sky(Width, Height, zenith);
+    for (int y = 0; y < Height; ++y) {
+        const float h = y / float(Height - 1);  // 0 at the zenith, 1 at the horizon
         const Rgb base = h < 0.6f ? mixRgb(zenith, middle, h / 0.6f)
                                   : mixRgb(middle, horizon, (h - 0.6f) / 0.4f);
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < Width; ++x) {
             // The cloud field repeats every 512 columns, so the dome closes without a seam.
             // Rows are stretched near the horizon, where the dome's bands are tall.
-            const float u = x / float(kWidth);
+            const float u = x / float(Width);
             const float v = 0.15f + h * 0.6f;
             float cloud = tiledFractal(u, v, 8, 4, 31);
             cloud = std::clamp((cloud - 0.54f) * 3.4f, 0.0f, 1.0f);

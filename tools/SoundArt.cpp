@@ -19,10 +19,10 @@ void putTag(std::vector<uint8_t>& out, const char* tag) {
 
 // A soft 40 ms click: two sine partials with a quick attack and an exponential decay.
 std::vector<uint8_t> makeClickSound() {
-    constexpr uint32_t kRate = 44100;
-    constexpr uint32_t kSamples = kRate * 40 / 1000;
+    constexpr uint32_t Rate = 44100;
+    constexpr uint32_t Samples = Rate * 40 / 1000;
     std::vector<uint8_t> wav;
-    const uint32_t dataBytes = kSamples * 2;
+    const uint32_t dataBytes = Samples * 2;
     putTag(wav, "RIFF");
     put32(wav, 36 + dataBytes);
     putTag(wav, "WAVE");
@@ -30,17 +30,17 @@ std::vector<uint8_t> makeClickSound() {
     put32(wav, 16);
     put16(wav, 1);  // PCM
     put16(wav, 1);  // mono
-    put32(wav, kRate);
-    put32(wav, kRate * 2);
+    put32(wav, Rate);
+    put32(wav, Rate * 2);
     put16(wav, 2);
     put16(wav, 16);
     putTag(wav, "data");
     put32(wav, dataBytes);
     const double twoPi = 6.283185307179586;
-    for (uint32_t i = 0; i < kSamples; ++i) {
-        const double t = double(i) / kRate;
+    for (uint32_t i = 0; i < Samples; ++i) {
+        const double t = double(i) / Rate;
         const double attack = std::min(1.0, t / 0.0015);
-        const double release = std::min(1.0, (double(kSamples - 1 - i) / kRate) / 0.004);
+        const double release = std::min(1.0, (double(Samples - 1 - i) / Rate) / 0.004);
         const double envelope = attack * release * std::exp(-t / 0.009);
         const double tone =
             0.75 * std::sin(twoPi * 1760.0 * t) + 0.25 * std::sin(twoPi * 2640.0 * t);

@@ -6,7 +6,7 @@
 
 namespace {
 
-const Rgb kWhite{255, 255, 255};
+const Rgb White{255, 255, 255};
 
 // Fills the canvas with a colour varied by seamless noise.
 void noisyFill(Canvas& c, Rgb base, float amount, int cells, uint32_t seed) {
@@ -43,11 +43,11 @@ void brickBond(Canvas& c, int x0, int y0, int x1, int y1, int brickW, int brickH
 // A window with a frame, a sill and glass that reflects the sky at the top.
 void window(Canvas& c, int x0, int y0, int x1, int y1, Rgb frame, Rgb glass, bool cross = true) {
     c.fillRect(x0, y0, x1, y1, frame);
-    c.verticalGradient(x0 + 2, y0 + 2, x1 - 2, y1 - 2, mixRgb(glass, kWhite, 0.45f),
+    c.verticalGradient(x0 + 2, y0 + 2, x1 - 2, y1 - 2, mixRgb(glass, White, 0.45f),
                        shadeRgb(glass, 0.6f));
     // A diagonal glint.
     for (int i = 0; i < (x1 - x0) / 2; ++i)
-        c.blend(x0 + 3 + i, y1 - 4 - i, kWhite, 0.25f);
+        c.blend(x0 + 3 + i, y1 - 4 - i, White, 0.25f);
     if (cross) {
         const int mx = (x0 + x1) / 2, my = y0 + (y1 - y0) * 2 / 5;
         c.fillRect(mx, y0 + 2, mx, y1 - 2, frame);
@@ -59,7 +59,7 @@ void window(Canvas& c, int x0, int y0, int x1, int y1, Rgb frame, Rgb glass, boo
 
 void door(Canvas& c, int x0, int y0, int x1, int y1, Rgb wood) {
     c.fillRect(x0 - 2, y0 - 2, x1 + 2, y1, Rgb{70, 60, 52});
-    c.verticalGradient(x0, y0, x1, y1, mixRgb(wood, kWhite, 0.1f), shadeRgb(wood, 0.8f));
+    c.verticalGradient(x0, y0, x1, y1, mixRgb(wood, White, 0.1f), shadeRgb(wood, 0.8f));
     const int mx = (x0 + x1) / 2;
     c.fillRect(mx, y0, mx, y1, shadeRgb(wood, 0.6f));
     c.frameRect(x0 + 2, y0 + 3, mx - 2, y0 + (y1 - y0) / 2, shadeRgb(wood, 0.7f));
@@ -113,10 +113,10 @@ Canvas glassOffice() {
         for (int bay = 0; bay < 4; ++bay) {
             const int x0 = bay * 32 + 2, x1 = bay * 32 + 29;
             c.verticalGradient(x0, top + 5, x1, top + 29,
-                               mixRgb(glass, kWhite, 0.35f + 0.1f * (bay % 2)),
+                               mixRgb(glass, White, 0.35f + 0.1f * (bay % 2)),
                                shadeRgb(glass, 0.75f));
             for (int i = 0; i < 12; ++i)
-                c.blend(x0 + 6 + i, top + 26 - i, kWhite, 0.18f);
+                c.blend(x0 + 6 + i, top + 26 - i, White, 0.18f);
         }
         for (int m = 0; m <= 4; ++m)
             c.fillRect(m * 32 - 2, top, m * 32 + 1, top + 29, Rgb{150, 158, 166});
@@ -437,7 +437,7 @@ Canvas glassPanes() {
             const int px = x % 32, py = y % 32;
             Rgb g = mixRgb(Rgb{170, 210, 230}, Rgb{60, 100, 140}, py / 32.0f);
             if (px + (31 - py) > 36 && px + (31 - py) < 42)
-                g = mixRgb(g, kWhite, 0.35f);
+                g = mixRgb(g, White, 0.35f);
             if (px < 2 || py < 2)
                 g = Rgb{130, 136, 142};
             c.set(x, y, g);

@@ -8,8 +8,8 @@
 
 namespace {
 
-const Rgb kKey = kKeyColour;
-const Rgb kInk{34, 30, 36};
+const Rgb Key = KeyColour;
+const Rgb Ink{34, 30, 36};
 
 // Surrounds every drawn shape with a one-pixel dark rim, so figures read
 // clearly against any ground and sky.
@@ -17,14 +17,14 @@ void outline(Canvas& c) {
     Canvas src = c;
     for (int y = 0; y < c.height(); ++y)
         for (int x = 0; x < c.width(); ++x) {
-            if (src.get(x, y) != kKey)
+            if (src.get(x, y) != Key)
                 continue;
-            const bool touches = (src.contains(x - 1, y) && src.get(x - 1, y) != kKey) ||
-                                 (src.contains(x + 1, y) && src.get(x + 1, y) != kKey) ||
-                                 (src.contains(x, y - 1) && src.get(x, y - 1) != kKey) ||
-                                 (src.contains(x, y + 1) && src.get(x, y + 1) != kKey);
+            const bool touches = (src.contains(x - 1, y) && src.get(x - 1, y) != Key) ||
+                                 (src.contains(x + 1, y) && src.get(x + 1, y) != Key) ||
+                                 (src.contains(x, y - 1) && src.get(x, y - 1) != Key) ||
+                                 (src.contains(x, y + 1) && src.get(x, y + 1) != Key);
             if (touches)
-                c.set(x, y, kInk);
+                c.set(x, y, Ink);
         }
 }
 
@@ -69,7 +69,7 @@ void shadeRight(Canvas& c, int x0, int y0, int x1, int y1, float from) {
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const Rgb p = c.get(x, y);
-            if (p == kKey || p == kInk)
+            if (p == Key || p == Ink)
                 continue;
             const float t = (x - x0) / float(std::max(1, x1 - x0));
             if (t > from)
@@ -104,7 +104,7 @@ void drawPersonFrontOrBack(Canvas& c, const Look& look, bool front) {
     } else {
         c.fillRect(7, 28, 11, 43, look.legs);
         c.fillRect(13, 28, 17, 45, look.legs);
-        c.fillRect(12, 30, 12, 45, kKey);
+        c.fillRect(12, 30, 12, 45, Key);
         solidPolygon(c, {7, 12, 17, 12, 17.5f, 29, 6.5f, 29}, look.top);
     }
     c.fillRect(6, 44, 11, 45, look.shoes);
@@ -124,8 +124,8 @@ void drawPersonFrontOrBack(Canvas& c, const Look& look, bool front) {
             c.fillRect(7, 3, 8, 11, look.hair);
             c.fillRect(16, 3, 17, 11, look.hair);
         }
-        c.set(10, 7, kInk);
-        c.set(14, 7, kInk);
+        c.set(10, 7, Ink);
+        c.set(14, 7, Ink);
         c.fillRect(11, 10, 13, 10, shadeRgb(look.skin, 0.75f));
     } else if (look.longHair) {
         c.fillRect(7, 5, 17, 13, look.hair);
@@ -174,7 +174,7 @@ void drawPersonSide(Canvas& c, const Look& look, int step) {
     solidEllipse(c, 10.5f, 4.0f, 4.2f, 3.4f, look.hair);
     if (look.longHair)
         c.fillRect(7, 4, 10, 13, look.hair);
-    c.set(14, 6, kInk);
+    c.set(14, 6, Ink);
     if (look.helmet) {
         solidEllipse(c, 12, 3.0f, 5.4f, 3.2f, Rgb{250, 212, 40});
         c.fillRect(8, 4, 19, 4, Rgb{220, 180, 30});
@@ -183,7 +183,7 @@ void drawPersonSide(Canvas& c, const Look& look, int step) {
 }
 
 Canvas person(const Look& look, View view, int step = 0) {
-    Canvas c(24, 48, kKey);
+    Canvas c(24, 48, Key);
     if (view == View::Side)
         drawPersonSide(c, look, step);
     else
@@ -194,7 +194,7 @@ Canvas person(const Look& look, View view, int step = 0) {
 // ---- Dog: 28 x 20 frames ----
 
 Canvas dog(View view, int step) {
-    Canvas c(28, 20, kKey);
+    Canvas c(28, 20, Key);
     const Rgb fur{176, 120, 64}, dark{120, 78, 40};
     if (view == View::Side) {
         // Facing right.
@@ -207,9 +207,9 @@ Canvas dog(View view, int step) {
         solidLine(c, 5, 9, 2, 4, 2.0f, fur);  // tail
         solidEllipse(c, 22, 6, 3.6f, 3.2f, fur);
         c.fillRect(24, 6, 26, 8, fur);
-        c.set(26, 6, kInk);
+        c.set(26, 6, Ink);
         solidEllipse(c, 20.5f, 4, 1.4f, 2.6f, dark);
-        c.set(22, 5, kInk);
+        c.set(22, 5, Ink);
     } else {
         const bool front = view == View::Front;
         solidEllipse(c, 14, 12, 6, 5, fur);
@@ -219,9 +219,9 @@ Canvas dog(View view, int step) {
         solidEllipse(c, 9.5f, 5, 1.6f, 3, dark);
         solidEllipse(c, 18.5f, 5, 1.6f, 3, dark);
         if (front) {
-            c.set(12, 6, kInk);
-            c.set(16, 6, kInk);
-            c.fillRect(13, 9, 15, 10, kInk);
+            c.set(12, 6, Ink);
+            c.set(16, 6, Ink);
+            c.fillRect(13, 9, 15, 10, Ink);
         } else {
             solidLine(c, 14, 14, 17, 8, 2.0f, fur);
         }
@@ -233,7 +233,7 @@ Canvas dog(View view, int step) {
 // ---- Static objects: the same look from every side unless noted ----
 
 Canvas tree(int variant) {
-    Canvas c(72, 112, kKey);
+    Canvas c(72, 112, Key);
     const Rgb bark{104, 74, 50};
     solidPolygon(c, {32, 111, 40, 111, 39, 66, 33, 66}, bark);
     solidLine(c, 36, 80, 24, 64, 3.0f, bark);
@@ -261,7 +261,7 @@ Canvas tree(int variant) {
 }
 
 Canvas streetLamp(View view) {
-    Canvas c(20, 88, kKey);
+    Canvas c(20, 88, Key);
     const Rgb iron{52, 58, 64};
     c.fillRect(9, 18, 11, 83, iron);
     c.fillRect(7, 80, 13, 87, iron);
@@ -281,7 +281,7 @@ Canvas streetLamp(View view) {
 }
 
 Canvas trafficLight(View view) {
-    Canvas c(16, 72, kKey);
+    Canvas c(16, 72, Key);
     const Rgb metal{60, 64, 70};
     c.fillRect(7, 30, 9, 69, metal);
     c.fillRect(5, 68, 11, 71, metal);
@@ -303,7 +303,7 @@ Canvas trafficLight(View view) {
 }
 
 Canvas bush() {
-    Canvas c(40, 32, kKey);
+    Canvas c(40, 32, Key);
     solidEllipse(c, 20, 19, 18, 12, Rgb{60, 124, 56});
     solidEllipse(c, 12, 14, 9, 8, Rgb{60, 124, 56});
     solidEllipse(c, 27, 13, 10, 9, Rgb{60, 124, 56});
@@ -328,7 +328,7 @@ struct CarLook {
 };
 
 Canvas carSide(const CarLook& look, int width, int height, bool bus) {
-    Canvas c(width, height, kKey);
+    Canvas c(width, height, Key);
     const Rgb glass{120, 170, 210}, tyre{30, 30, 34}, rim{180, 184, 190};
     const int wheelR = bus ? 9 : 7;
     const int groundY = height - 1;
@@ -357,7 +357,7 @@ Canvas carSide(const CarLook& look, int width, int height, bool bus) {
         if (look.taxi) {
             c.fillRect(42, 1, 56, 4, Rgb{250, 250, 240});
             for (int x = 2; x < width - 2; x += 6)
-                c.fillRect(x, 26, x + 2, 27, kInk);
+                c.fillRect(x, 26, x + 2, 27, Ink);
         }
     }
     const int frontWheel = bus ? width - 34 : width - 20;
@@ -371,7 +371,7 @@ Canvas carSide(const CarLook& look, int width, int height, bool bus) {
 }
 
 Canvas carEnd(const CarLook& look, int width, int height, bool front, bool bus) {
-    Canvas c(width, height, kKey);
+    Canvas c(width, height, Key);
     const Rgb glass{120, 170, 210}, tyre{30, 30, 34};
     const int w = width;
     if (bus) {
@@ -415,7 +415,7 @@ Canvas bench(View view) {
     const Rgb wood{168, 110, 60}, iron{50, 54, 60};
     if (view == View::Side) {
         // The sitter looks to the right: backrest on the left.
-        Canvas c(24, 24, kKey);
+        Canvas c(24, 24, Key);
         solidLine(c, 5, 2, 7, 13, 3, wood);
         c.fillRect(5, 12, 21, 14, wood);
         c.fillRect(7, 15, 8, 23, iron);
@@ -423,7 +423,7 @@ Canvas bench(View view) {
         outline(c);
         return c;
     }
-    Canvas c(60, 24, kKey);
+    Canvas c(60, 24, Key);
     c.fillRect(3, 16, 5, 23, iron);
     c.fillRect(54, 16, 56, 23, iron);
     if (view == View::Front) {
@@ -442,7 +442,7 @@ Canvas bench(View view) {
 }
 
 Canvas fountain() {
-    Canvas c(72, 56, kKey);
+    Canvas c(72, 56, Key);
     const Rgb stone{196, 190, 178}, water{90, 160, 220}, spray{220, 240, 252};
     solidEllipse(c, 36, 46, 34, 8, stone);
     solidEllipse(c, 36, 44, 30, 5, water);
@@ -474,7 +474,7 @@ std::vector<Canvas> personFrames(const Look& look) {
 }  // namespace
 
 Canvas makeWorldSprites() {
-    Canvas sheet(512, 512, kKey);
+    Canvas sheet(512, 512, Key);
     SheetPacker packer(sheet);
 
     Look man{{236, 190, 150}, {70, 50, 36}, {60, 110, 180}, {50, 56, 70}, {40, 34, 30}};
@@ -515,7 +515,7 @@ Canvas makeWorldSprites() {
 
     packer.newBand();
     addGroup(packer, {fountain(), fountain(), fountain()});
-    if (!packer.allPlaced() || packer.groupCount() != media_layout::kWorldGroupCount)
-        return Canvas(0, 0, kKey);
+    if (!packer.allPlaced() || packer.groupCount() != media_layout::WorldGroupCount)
+        return Canvas(0, 0, Key);
     return sheet;
 }

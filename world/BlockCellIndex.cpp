@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr size_t smallestTable = 16;
+constexpr size_t SmallestTable = 16;
 
 }  // namespace
 
@@ -38,7 +38,7 @@ int32_t BlockCellIndex::lookup(const DynArray<MapBlock>& blocks, int32_t x, int3
 }
 
 void BlockCellIndex::grow(const DynArray<MapBlock>& blocks) {
-    size_t size = smallestTable;
+    size_t size = SmallestTable;
     while (size < static_cast<size_t>(entries + 1) * 2)
         size *= 2;
     if (size <= slots.size())

@@ -11,7 +11,7 @@
 // grid point) finds equal points without hashing.
 class BlockGrid {
 public:
-    static constexpr int32_t largestIndex = 4096;
+    static constexpr int32_t LargestIndex = 4096;
 
     BlockGrid(int32_t blockWidth, int32_t blockHeight);
 
@@ -23,7 +23,7 @@ public:
     // checked exactly.
     int32_t index(float value, int axis) const {
         const float quotient = value * inverse[axis];
-        if (!(value >= 0.0f) || !(quotient < static_cast<float>(largestIndex)))
+        if (!(value >= 0.0f) || !(quotient < static_cast<float>(LargestIndex)))
             return -1;
         const int32_t i = static_cast<int32_t>(quotient + 0.5f);
         return static_cast<float>(i) * cell[axis] == value ? i : -1;

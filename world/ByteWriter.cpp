@@ -6,7 +6,7 @@
 #include "media/FileStream.h"
 
 ByteWriter::ByteWriter(FileStream& stream)
-        : stream(stream), buffer(new (std::nothrow) uint8_t[bufferBytes]) {
+        : stream(stream), buffer(new (std::nothrow) uint8_t[BufferBytes]) {
     failed = !buffer;
 }
 
@@ -22,7 +22,7 @@ bool ByteWriter::flush() {
 void ByteWriter::bytes(const void* data, size_t count) {
     const uint8_t* from = static_cast<const uint8_t*>(data);
     while (count > 0 && !failed) {
-        const size_t part = count < bufferBytes ? count : bufferBytes;
+        const size_t part = count < BufferBytes ? count : BufferBytes;
         if (uint8_t* room = reserve(part))
             std::copy(from, from + part, room);
         from += part;

@@ -33,7 +33,7 @@ public:
     // Room for count bytes (at most bufferBytes) that the caller fills in
     // order; null once a write has failed.
     uint8_t* reserve(size_t count) {
-        if (count > bufferBytes - used && !flush())
+        if (count > BufferBytes - used && !flush())
             return nullptr;
         uint8_t* room = buffer.get() + used;
         used += count;
@@ -42,7 +42,7 @@ public:
     // Writes what is buffered; true when every byte reached the stream.
     bool finish();
 
-    static constexpr size_t bufferBytes = 256 * 1024;
+    static constexpr size_t BufferBytes = 256 * 1024;
 
 private:
     bool flush();

@@ -19,11 +19,11 @@ using littleEndian::storeI32;
 
 // A stream's block records are read a chunk at a time (one stream call per
 // chunk rather than per field).
-constexpr int32_t blocksPerChunk = 4096;
+constexpr int32_t BlocksPerChunk = 4096;
 
 // World files are small (a full sector is under a megabyte); anything larger
 // than this is not one of ours and is refused before it is read into memory.
-constexpr int64_t largestReadableFile = 256 * 1024 * 1024;
+constexpr int64_t LargestReadableFile = 256 * 1024 * 1024;
 
 bool fail(std::string* why, const char* reason) {
     if (why)
@@ -44,7 +44,7 @@ bool parseHeader(const uint8_t* at, SectorHeader* header, std::string* why) {
     header->size = loadI32(at);
     header->origin = Vector3(loadF32(at + 4), loadF32(at + 8), loadF32(at + 12));
     header->blockCount = loadI32(at + 16);
-    if (header->size < 1 || header->size > maxSectorSize)
+    if (header->size < 1 || header->size > MaxSectorSize)
         return fail(why, "a sector has an impossible size");
     for (float value : {header->origin.x, header->origin.y, header->origin.z})
         if (!std::isfinite(value))
@@ -74,7 +74,7 @@ bool parseFace(const uint8_t* at, FaceMaterial& face, std::string* why) {
 // count block records laid end to end at at, appended to blocks (used).
 bool parseBlocks(const uint8_t* at, int32_t count, int32_t size, std::vector<MapBlock>& blocks,
                  std::string* why) {
-    for (int32_t i = 0; i < count; ++i, at += blockRecordBytes) {
+    for (int32_t i = 0; i < count; ++i, at += BlockRecordBytes) {
         MapBlock block;
         block.x = loadI32(at);
         block.y = loadI32(at + 4);
@@ -83,7 +83,7 @@ bool parseBlocks(const uint8_t* at, int32_t count, int32_t size, std::vector<Map
             if (index < 0 || index >= size)
                 return fail(why, "a block lies outside its sector");
         for (int32_t f = 0; f < BlockFaceCount; ++f)
-            if (!parseFace(at + 12 + faceRecordBytes * f, block.faces[f], why))
+            if (!parseFace(at + 12 + FaceRecordBytes * f, block.faces[f], why))
                 return false;
         block.used = true;
         blocks.push_back(block);
@@ -103,26 +103,26 @@ void storeBlock(uint8_t* at, const MapBlock& block) {
         at[12] = face.rotation;
         at[13] = static_cast<uint8_t>(face.scaleU);
         at[14] = static_cast<uint8_t>(face.scaleV);
-        at += faceRecordBytes;
+        at += FaceRecordBytes;
     }
 }
 
 }  // namespace
 
 bool parseSector(ByteReader& in, TamoSectorData* out, std::string* why) {
-    const uint8_t* head = in.take(sectorHeaderBytes);
+    const uint8_t* head = in.take(SectorHeaderBytes);
     if (!head)
         return fail(why, "the file ends inside a sector header");
     SectorHeader header;
     if (!parseHeader(head, &header, why))
         return false;
-    if (static_cast<size_t>(header.blockCount) > in.remaining() / blockRecordBytes)
+    if (static_cast<size_t>(header.blockCount) > in.remaining() / BlockRecordBytes)
         return fail(why, "a sector's block count does not fit in the file");
     TamoSectorData data;
     data.size = header.size;
     data.origin = header.origin;
     data.blocks.reserve(static_cast<size_t>(header.blockCount));
-    const uint8_t* body = in.take(static_cast<size_t>(header.blockCount) * blockRecordBytes);
+    const uint8_t* body = in.take(static_cast<size_t>(header.blockCount) * BlockRecordBytes);
     if (!parseBlocks(body, header.blockCount, header.size, data.blocks, why))
         return false;
     *out = std::move(data);
@@ -150,7 +150,7 @@ bool parseMapSection(ByteReader& in, std::vector<TamoSectorData>* sectors, std::
     int32_t count = 0;
     if (!in.i32(&count))
         return fail(why, "the file is too short to hold a sector count");
-    if (count < 0 || static_cast<size_t>(count) > in.remaining() / sectorHeaderBytes)
+    if (count < 0 || static_cast<size_t>(count) > in.remaining() / SectorHeaderBytes)
         return fail(why, "the sector count does not fit in the file");
     std::vector<TamoSectorData> parsed(static_cast<size_t>(count));
     for (TamoSectorData& record : parsed)
@@ -164,7 +164,7 @@ bool parseSpriteSection(ByteReader& in, std::vector<SpriteObject>* sprites, std:
     int32_t count = 0;
     if (!in.i32(&count))
         return fail(why, "the file ends before the sprite count");
-    if (count < 0 || static_cast<size_t>(count) > in.remaining() / (spriteFixedBytes + 1))
+    if (count < 0 || static_cast<size_t>(count) > in.remaining() / (SpriteFixedBytes + 1))
         return fail(why, "the sprite count does not fit in the file");
     std::vector<SpriteObject> parsed(static_cast<size_t>(count));
     for (SpriteObject& object : parsed)
@@ -193,14 +193,14 @@ bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string
 }
 
 bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
-    uint8_t head[sectorHeaderBytes];
-    if (!stream.readBytes(head, static_cast<int32_t>(sectorHeaderBytes)))
+    uint8_t head[SectorHeaderBytes];
+    if (!stream.readBytes(head, static_cast<int32_t>(SectorHeaderBytes)))
         return fail(why, "the file ends inside a sector header");
     SectorHeader header;
     if (!parseHeader(head, &header, why))
         return false;
     const int64_t remaining = stream.remaining();
-    if (remaining >= 0 && header.blockCount > remaining / static_cast<int64_t>(blockRecordBytes))
+    if (remaining >= 0 && header.blockCount > remaining / static_cast<int64_t>(BlockRecordBytes))
         return fail(why, "a sector's block count does not fit in the file");
     // Room is reserved only for blocks whose bytes the file holds, so a lying
     // count costs no more memory than the bytes actually present.
@@ -212,8 +212,8 @@ bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
             data.blocks.reserve(static_cast<size_t>(header.blockCount));
         std::vector<uint8_t> chunk;
         for (int32_t done = 0; done < header.blockCount;) {
-            const int32_t count = std::min(blocksPerChunk, header.blockCount - done);
-            chunk.resize(static_cast<size_t>(count) * blockRecordBytes);
+            const int32_t count = std::min(BlocksPerChunk, header.blockCount - done);
+            chunk.resize(static_cast<size_t>(count) * BlockRecordBytes);
             if (!stream.readBytes(chunk.data(), static_cast<int32_t>(chunk.size())))
                 return fail(why, "the file ends inside a block record");
             if (!parseBlocks(chunk.data(), count, header.size, data.blocks, why))
@@ -230,7 +230,7 @@ bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
 bool readRest(FileStream& stream, std::vector<uint8_t>* bytes) {
     const int64_t start = stream.position();
     const int64_t count = stream.remaining();
-    if (start < 0 || count < 0 || count > largestReadableFile)
+    if (start < 0 || count < 0 || count > LargestReadableFile)
         return false;
     std::vector<uint8_t> data;
     try {
@@ -267,7 +267,7 @@ void writeSector(ByteWriter& out, int32_t size, const Vector3& origin,
     for (const MapBlock& block : blocks) {
         if (!block.used)
             continue;
-        uint8_t* at = out.reserve(blockRecordBytes);
+        uint8_t* at = out.reserve(BlockRecordBytes);
         if (!at)
             return;  // the writer has failed and reports it
         storeBlock(at, block);

@@ -32,13 +32,13 @@ struct TamoSectorData {
 // (when given) and leaves its outputs alone.
 namespace MapFormat {
 
-constexpr size_t countBytes = 4;
-constexpr size_t sectorHeaderBytes = 20;
-constexpr size_t faceRecordBytes = 15;
-constexpr size_t blockRecordBytes = 12 + 6 * faceRecordBytes;
-constexpr size_t spriteFixedBytes = 32;
+constexpr size_t CountBytes = 4;
+constexpr size_t SectorHeaderBytes = 20;
+constexpr size_t FaceRecordBytes = 15;
+constexpr size_t BlockRecordBytes = 12 + 6 * FaceRecordBytes;
+constexpr size_t SpriteFixedBytes = 32;
 // Largest sector edge accepted from a file; the editor makes sectors of 20.
-constexpr int32_t maxSectorSize = 1000;
+constexpr int32_t MaxSectorSize = 1000;
 
 // Everything a world file holds.
 struct WorldRecords {

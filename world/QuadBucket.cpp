@@ -5,8 +5,8 @@
 #include <utility>
 
 bool QuadBucket::reserveInitial() {
-    storage.reset(new (std::nothrow) QuadRecord[initialCapacity]);
-    room = storage ? initialCapacity : 0;
+    storage.reset(new (std::nothrow) QuadRecord[InitialCapacity]);
+    room = storage ? InitialCapacity : 0;
     used = 0;
     return storage != nullptr;
 }
@@ -14,7 +14,7 @@ bool QuadBucket::reserveInitial() {
 bool QuadBucket::append(const QuadRecord& quad) {
     if (used == room) {
         // A bucket compacted down to nothing has capacity 0; start it afresh.
-        const int32_t grown = std::max(room * 2, initialCapacity);
+        const int32_t grown = std::max(room * 2, InitialCapacity);
         std::unique_ptr<QuadRecord[]> bigger(new (std::nothrow) QuadRecord[grown]);
         if (!bigger)
             return false;

@@ -9,7 +9,7 @@
 // records on compact; a failed allocation leaves the bucket as it was.
 class QuadBucket {
 public:
-    static constexpr int32_t initialCapacity = 32;
+    static constexpr int32_t InitialCapacity = 32;
 
     // Room for initialCapacity records; false when there was no memory.
     bool reserveInitial();

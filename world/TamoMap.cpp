@@ -296,21 +296,21 @@ bool TamoMap::setBlockAt(const Vector3& point, bool place) {
 void TamoMap::editBlockAtCursor(bool place) {
     Ray ray;
     BlockHit hit;
-    if (settings->view3D && cursorRay(&ray) && pick(ray, cursorRayLength, blockEditStep, &hit))
+    if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, BlockEditStep, &hit))
         editBlockAt(hit, ray, place);
 }
 
 void TamoMap::paintFaceAtCursor() {
     Ray ray;
     BlockHit hit;
-    if (settings->view3D && cursorRay(&ray) && pick(ray, cursorRayLength, faceEditStep, &hit))
+    if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, FaceEditStep, &hit))
         paintFaceAt(hit);
 }
 
 void TamoMap::pickMaterialAtCursor() {
     Ray ray;
     BlockHit hit;
-    if (settings->view3D && cursorRay(&ray) && pick(ray, cursorRayLength, faceEditStep, &hit))
+    if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, FaceEditStep, &hit))
         pickMaterialAt(hit);
 }
 

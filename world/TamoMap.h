@@ -26,11 +26,11 @@ struct WorldSettings;
 class TamoMap {
 public:
     // Cells along each edge of the sectors the map creates.
-    static constexpr int32_t defaultSectorSize = 20;
+    static constexpr int32_t DefaultSectorSize = 20;
     // How far the cursor operations look, and their ray steps.
-    static constexpr int32_t cursorRayLength = 1000;
-    static constexpr float blockEditStep = 1.0f;
-    static constexpr float faceEditStep = 0.1f;
+    static constexpr int32_t CursorRayLength = 1000;
+    static constexpr float BlockEditStep = 1.0f;
+    static constexpr float FaceEditStep = 0.1f;
 
     // Puts the eye at the start point (40000, 60000, 40000) and builds the
     // start sector there with one block in its cell (0, 0, 0).
@@ -117,7 +117,7 @@ private:
                             Vector3* hit, int32_t* sectorIndex) const;
 
     DynArray<TamoSector*> sectors;
-    int32_t sectorSize = defaultSectorSize;
+    int32_t sectorSize = DefaultSectorSize;
     WorldHost* host;
     WorldSettings* settings;  // the host's
 };

@@ -83,7 +83,7 @@ bool numberFaces(const DynArray<MapBlock>& blocks, FaceNumbers& numbers) {
 
 }  // namespace
 
-const TamoSector::FaceCorners TamoSector::faceTable[BlockFaceCount] = {
+const TamoSector::FaceCorners TamoSector::FaceTable[BlockFaceCount] = {
     {{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 1.0f}, 1}, {{0.0f, 1.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 0},
     {{0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 0}, {{1.0f, 1.0f, 1.0f}, {1.0f, 0.0f, 0.0f}, 1},
     {{0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, 0}, {{1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, 1},
@@ -247,7 +247,7 @@ bool TamoSector::appendRecord(const MapBlock& block) {
 }
 
 Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
-    const FaceCorners& corners = faceTable[face];
+    const FaceCorners& corners = FaceTable[face];
     const float w = static_cast<float>(settings->blockWidth);
     const float h = static_cast<float>(settings->blockHeight);
     return origin + Vector3((block.x + corners.p1.x + block.x + corners.p2.x) * w / 2.0f,
@@ -317,7 +317,7 @@ bool TamoSector::addEveryFace() {
         const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
                            static_cast<float>(block.z));
         for (int32_t f = 0; f < BlockFaceCount; ++f) {
-            const FaceCorners& corners = faceTable[f];
+            const FaceCorners& corners = FaceTable[f];
             const FaceMaterial& m = block.faces[f];
             complete = quadTable->addFace(corners.p1 + cell, corners.p2 + cell, corners.orientation,
                                           m.texture, m.offsetU, m.offsetV, m.rotation, m.scaleU,
@@ -400,7 +400,7 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
                         material[f])
                     continue;
             }
-            const FaceCorners& corners = faceTable[f];
+            const FaceCorners& corners = FaceTable[f];
             const FaceMaterial& m = block.faces[f];
             const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
                                static_cast<float>(block.z));

@@ -21,7 +21,7 @@ struct WorldSettings;
 class TamoSector {
 public:
     // Largest sector edge accepted from a file; the editor makes sectors of 20.
-    static constexpr int32_t maxSize = MapFormat::maxSectorSize;
+    static constexpr int32_t MaxSize = MapFormat::MaxSectorSize;
 
     TamoSector(Vector3 origin, int32_t size, WorldHost* host);
     // A sector holding the blocks of a record read from a map file (taken
@@ -83,7 +83,7 @@ protected:
         Vector3 p2;
         int32_t orientation;
     };
-    static const FaceCorners faceTable[BlockFaceCount];
+    static const FaceCorners FaceTable[BlockFaceCount];
 
     Vector3 faceCentre(const MapBlock& block, int32_t face) const;
     void compileDisplayList();

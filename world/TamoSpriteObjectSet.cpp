@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr float billboardScale = 0.5f;
-constexpr float labelHeightFactor = 1.2f;
-constexpr uint32_t animationPeriodMs = 250;
+constexpr float BillboardScale = 0.5f;
+constexpr float LabelHeightFactor = 1.2f;
+constexpr uint32_t AnimationPeriodMs = 250;
 
 struct Colour {
     uint8_t red, green, blue;
@@ -57,7 +57,7 @@ bool TamoSpriteObjectSet::cursorHit(Vector3* hit) const {
     if (!settings->view3D || !map)
         return false;
     int32_t sectorIndex = -1;
-    return map->pickAtCursor(TamoMap::cursorRayLength, TamoMap::blockEditStep, hit, &sectorIndex);
+    return map->pickAtCursor(TamoMap::CursorRayLength, TamoMap::BlockEditStep, hit, &sectorIndex);
 }
 
 bool TamoSpriteObjectSet::selectIfNear(SpriteObject& object, const Vector3& hit) const {
@@ -136,7 +136,7 @@ void TamoSpriteObjectSet::appendNameChar(char ch) {
     if (!settings->view3D)
         return;
     for (SpriteObject& object : objects)
-        if (object.selected && object.name.size() < maxTypedNameLength)
+        if (object.selected && object.name.size() < MaxTypedNameLength)
             object.name.push_back(ch);
 }
 
@@ -181,7 +181,7 @@ TamoSpriteObjectSet::FrameChoice TamoSpriteObjectSet::chooseFrame(float rel, int
 int32_t TamoSpriteObjectSet::animationStep(uint32_t tick, int32_t frameCount) {
     if (frameCount == 3)
         return 0;
-    return static_cast<int32_t>((tick / animationPeriodMs) % 2);
+    return static_cast<int32_t>((tick / AnimationPeriodMs) % 2);
 }
 
 void TamoSpriteObjectSet::drawSprites() {
@@ -197,7 +197,7 @@ void TamoSpriteObjectSet::drawSprites() {
             const FrameChoice choice = chooseFrame(relativeAngle(view, object.angle), step);
             settings->spriteSheet->selectFrame(object.type, choice.frame);
             gl.textures->drawBillboard(settings->spriteSheet->textureId(), object.position,
-                                       billboardScale, choice.mirrored);
+                                       BillboardScale, choice.mirrored);
         }
         if (object.selected)
             drawLabel(object);
@@ -207,7 +207,7 @@ void TamoSpriteObjectSet::drawSprites() {
 void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
     if (!settings->font)
         return;
-    const Vector3 top = object.position + Vector3(0.0f, labelHeightFactor * object.height, 0.0f);
+    const Vector3 top = object.position + Vector3(0.0f, LabelHeightFactor * object.height, 0.0f);
     const Vector3 screen = settings->glContext->project(top);
     if (!(screen.z < 0.0f))
         return;  // behind the eye (or at its depth): no meaningful position

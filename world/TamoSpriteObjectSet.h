@@ -18,9 +18,9 @@ struct WorldSettings;
 class TamoSpriteObjectSet {
 public:
     // Typed names stop growing at this many characters.
-    static constexpr size_t maxTypedNameLength = 199;
+    static constexpr size_t MaxTypedNameLength = 199;
     // Objects nearer than this to the cursor hit point are selected.
-    static constexpr int32_t defaultPickRadius = 8;
+    static constexpr int32_t DefaultPickRadius = 8;
 
     // The picture of one object for one frame.
     struct FrameChoice {
@@ -86,7 +86,7 @@ private:
 
     DynArray<SpriteObject> objects;
     int32_t nextId = 0;
-    int32_t pickRadius = defaultPickRadius;
+    int32_t pickRadius = DefaultPickRadius;
     WorldHost* host;
     WorldSettings* settings;  // the host's
 };

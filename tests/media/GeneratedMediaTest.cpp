@@ -29,7 +29,7 @@
 
 namespace {
 
-const std::string kBuildDir = TAMO_BUILD_DIR;
+const std::string BuildDir = TAMO_BUILD_DIR;
 
 struct Colour {
     int r = 0, g = 0, b = 0;
@@ -57,7 +57,7 @@ struct RawImage {
 
 RawImage loadMember(int index) {
     const ArchiveImage& m = MediaArchiveMembers[index];
-    std::string path = kBuildDir + "/" + m.name;
+    std::string path = BuildDir + "/" + m.name;
     std::replace(path.begin(), path.end(), '\\', '/');
     return {m.width, m.height, readFileBytes(path)};
 }
@@ -65,7 +65,7 @@ RawImage loadMember(int index) {
 // Panel corners as the main window draws them, and the button regions, at
 // W = 640, H = 480, from the program's interface layout.
 constexpr int W = 640, H = 480;
-const std::vector<ScreenPoint> kPanelCorners = [] {
+const std::vector<ScreenPoint> PanelCorners = [] {
     std::vector<ScreenPoint> corners;
     for (const PanelLayout& panel : Panels)
         corners.push_back(panel.corner(W, H));
@@ -75,7 +75,7 @@ const std::vector<ScreenPoint> kPanelCorners = [] {
 struct ButtonRect {
     int id, panel, left, top, right, bottom;
 };
-const std::vector<ButtonRect> kButtons = [] {
+const std::vector<ButtonRect> ButtonRects = [] {
     std::vector<ButtonRect> buttons;
     for (const ButtonLayout& b : Buttons) {
         const ScreenRect r = b.onScreen(W, H);
@@ -91,7 +91,7 @@ struct Loose {
 
 std::vector<Loose> listLooseTextures(std::vector<std::string>* unparsed = nullptr) {
     std::vector<Loose> found;
-    DIR* dir = opendir((kBuildDir + "/Textures").c_str());
+    DIR* dir = opendir((BuildDir + "/Textures").c_str());
     if (!dir)
         return found;
     while (const dirent* entry = readdir(dir)) {
@@ -111,7 +111,7 @@ std::vector<Loose> listLooseTextures(std::vector<std::string>* unparsed = nullpt
 }
 
 RawImage loadLoose(const Loose& t) {
-    return {t.width, t.height, readFileBytes(kBuildDir + "/Textures/" + t.name)};
+    return {t.width, t.height, readFileBytes(BuildDir + "/Textures/" + t.name)};
 }
 
 Colour meanColour(const RawImage& img, int x0, int y0, int x1, int y1) {
@@ -136,7 +136,7 @@ bool isPowerOfTwo(int v) {
 // ---- Archive ----
 
 TEST(GeneratedMedia, ArchiveHoldsTheSixMembersEndToEndAtTheirOffsets) {
-    const std::vector<uint8_t> archive = readFileBytes(kBuildDir + "/TamoData.arc");
+    const std::vector<uint8_t> archive = readFileBytes(BuildDir + "/TamoData.arc");
     ASSERT_EQ(archive.size(), 1328064u);
     const size_t expectedOffsets[6] = {0, 192, 960, 99264, 148416, 934848};
     const size_t expectedSizes[6] = {192, 768, 98304, 49152, 786432, 393216};
@@ -153,14 +153,14 @@ TEST(GeneratedMedia, RegeneratingGivesByteIdenticalFiles) {
     const ScratchFolder folder("tamo_media_again");
     ASSERT_TRUE(folder.made());
     const std::string command =
-        kBuildDir + "/tools/tamo_media_generator " + folder.path() + " > /dev/null 2>&1";
+        BuildDir + "/tools/tamo_media_generator " + folder.path() + " > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::vector<std::string> names = {"TamoData.arc", "pip.wav"};
     for (const Loose& t : listLooseTextures())
         names.push_back("Textures/" + t.name);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        const std::vector<uint8_t> original = readFileBytes(kBuildDir + "/" + name);
+        const std::vector<uint8_t> original = readFileBytes(BuildDir + "/" + name);
         ASSERT_FALSE(original.empty());
         EXPECT_EQ(original, readFileBytes(folder.path(name)));
     }
@@ -304,12 +304,12 @@ TEST_F(GeneratedSheetTest, WorldSheetHoldsTheIntendedGroupsAndFrames) {
     const RawImage image = loadMember(4);
     ASSERT_EQ(image.rgb.size(), 512u * 512 * 3);
     SpriteSheet sheet(gl, image.rgb.data(), 512, 512, 5, 0);
-    ASSERT_EQ(sheet.groupCount(), media_layout::kWorldGroupCount);
+    ASSERT_EQ(sheet.groupCount(), media_layout::WorldGroupCount);
     EXPECT_GE(sheet.groupCount(), 8);
     int animated = 0, fixed = 0;
     for (int g = 0; g < sheet.groupCount(); ++g) {
-        SCOPED_TRACE(media_layout::kWorldGroups[g].name);
-        ASSERT_EQ(sheet.frameCount(g), media_layout::kWorldGroups[g].frames);
+        SCOPED_TRACE(media_layout::WorldGroups[g].name);
+        ASSERT_EQ(sheet.frameCount(g), media_layout::WorldGroups[g].frames);
         (sheet.frameCount(g) == 4 ? animated : fixed)++;
         for (int f = 0; f < sheet.frameCount(g); ++f) {
             const SpriteFrame& frame = sheet.frameAt(g, f);
@@ -358,18 +358,18 @@ TEST_F(GeneratedSheetTest, InterfaceSheetHasFiveSingleFramePanelsThatFitTheScree
         EXPECT_EQ(width, Panels[g].width);
         EXPECT_EQ(height, Panels[g].height);
         // Drawn at its corner, the panel is flush with the edges it is anchored to.
-        EXPECT_EQ(kPanelCorners[g].x + width == W, Panels[g].alongRight);
-        EXPECT_EQ(kPanelCorners[g].y + height == H, Panels[g].alongBottom);
-        EXPECT_LE(kPanelCorners[g].x + width, W);
-        EXPECT_LE(kPanelCorners[g].y + height, H);
+        EXPECT_EQ(PanelCorners[g].x + width == W, Panels[g].alongRight);
+        EXPECT_EQ(PanelCorners[g].y + height == H, Panels[g].alongBottom);
+        EXPECT_LE(PanelCorners[g].x + width, W);
+        EXPECT_LE(PanelCorners[g].y + height, H);
         // Every button of the panel lies on it.
-        for (const ButtonRect& b : kButtons) {
+        for (const ButtonRect& b : ButtonRects) {
             if (b.panel != g)
                 continue;
-            EXPECT_GE(b.left, kPanelCorners[g].x) << "button " << b.id;
-            EXPECT_GE(b.top, kPanelCorners[g].y) << "button " << b.id;
-            EXPECT_LT(b.right, kPanelCorners[g].x + width) << "button " << b.id;
-            EXPECT_LT(b.bottom, kPanelCorners[g].y + height) << "button " << b.id;
+            EXPECT_GE(b.left, PanelCorners[g].x) << "button " << b.id;
+            EXPECT_GE(b.top, PanelCorners[g].y) << "button " << b.id;
+            EXPECT_LT(b.right, PanelCorners[g].x + width) << "button " << b.id;
+            EXPECT_LT(b.bottom, PanelCorners[g].y + height) << "button " << b.id;
         }
     }
 }
@@ -381,7 +381,7 @@ TEST_F(GeneratedSheetTest, InterfaceSheetHasFiveSingleFramePanelsThatFitTheScree
 TEST_F(GeneratedSheetTest, SideViewsFaceTheWayTheObjectHeads) {
     const RawImage image = loadMember(4);
     SpriteSheet sheet(gl, image.rgb.data(), 512, 512, 5, 0);
-    ASSERT_EQ(sheet.groupCount(), media_layout::kWorldGroupCount);
+    ASSERT_EQ(sheet.groupCount(), media_layout::WorldGroupCount);
     gl->eye = Vector3{0, 0, 0};
     gl->direction = Vector3{1, 0, 0};
     gl->up = Vector3{0, 1, 0};
@@ -389,8 +389,8 @@ TEST_F(GeneratedSheetTest, SideViewsFaceTheWayTheObjectHeads) {
     gl->enableAlphaTest();
     for (const char* name : {"car", "taxi"}) {
         int group = -1;
-        for (int g = 0; g < media_layout::kWorldGroupCount; ++g)
-            if (std::strcmp(media_layout::kWorldGroups[g].name, name) == 0)
+        for (int g = 0; g < media_layout::WorldGroupCount; ++g)
+            if (std::strcmp(media_layout::WorldGroups[g].name, name) == 0)
                 group = g;
         ASSERT_GE(group, 0);
         // Heading +z (90 degrees) is to the right of a view along +x; 270 is to the left.
@@ -468,11 +468,11 @@ protected:
 
     // Colour at a screen position on panel g.
     Colour onScreen(int g, int x, int y) const {
-        return panels[g].at(x - kPanelCorners[g].x, y - kPanelCorners[g].y);
+        return panels[g].at(x - PanelCorners[g].x, y - PanelCorners[g].y);
     }
 
     int buttonAt(int g, int x, int y) const {
-        for (const ButtonRect& b : kButtons)
+        for (const ButtonRect& b : ButtonRects)
             if (b.panel == g && x >= b.left && x <= b.right && y >= b.top && y <= b.bottom)
                 return b.id;
         return 0;
@@ -483,17 +483,16 @@ protected:
 };
 
 TEST_F(InterfacePanels, EveryButtonStandsOutFromThePanelAroundIt) {
-    for (const ButtonRect& b : kButtons) {
+    for (const ButtonRect& b : ButtonRects) {
         SCOPED_TRACE(b.id);
         const int g = b.panel;
-        Colour inside =
-            meanColour(panels[g], b.left - kPanelCorners[g].x, b.top - kPanelCorners[g].y,
-                       b.right - kPanelCorners[g].x, b.bottom - kPanelCorners[g].y);
+        Colour inside = meanColour(panels[g], b.left - PanelCorners[g].x, b.top - PanelCorners[g].y,
+                                   b.right - PanelCorners[g].x, b.bottom - PanelCorners[g].y);
         // The ring of panel pixels up to three pixels around the button, outside every button.
         long r = 0, gr = 0, bl = 0, n = 0;
         for (int y = b.top - 3; y <= b.bottom + 3; ++y)
             for (int x = b.left - 3; x <= b.right + 3; ++x) {
-                const int px = x - kPanelCorners[g].x, py = y - kPanelCorners[g].y;
+                const int px = x - PanelCorners[g].x, py = y - PanelCorners[g].y;
                 if (px < 0 || py < 0 || px >= panels[g].width || py >= panels[g].height)
                     continue;
                 if (insideAnyButton(g, x, y))
@@ -534,7 +533,7 @@ TEST_F(InterfacePanels, NumberFieldsAndPreviewsAreLeftClear) {
     struct NumberSpot {
         int x, y, characters, onButton;
     };
-    const int bx = kPanelCorners[PanelBlock].x, by = kPanelCorners[PanelBlock].y;
+    const int bx = PanelCorners[PanelBlock].x, by = PanelCorners[PanelBlock].y;
     auto spot = [&](ScreenPoint at, int characters, int onButton) {
         return NumberSpot{bx + at.x, by + at.y, characters, onButton};
     };
@@ -558,7 +557,7 @@ TEST_F(InterfacePanels, NumberFieldsAndPreviewsAreLeftClear) {
     for (int y = material.top; y <= material.bottom; ++y)
         for (int x = material.left; x <= material.right; ++x)
             ASSERT_FALSE(insideAnyButton(2, x, y));
-    const ScreenPoint sprites = kPanelCorners[PanelSprite];
+    const ScreenPoint sprites = PanelCorners[PanelSprite];
     const ScreenRect sprite = SpritePreview.movedBy(sprites.x, sprites.y);
     for (int y = sprite.top; y <= sprite.bottom; ++y)
         for (int x = sprite.left; x <= sprite.right; ++x)
@@ -575,11 +574,11 @@ TEST_F(InterfacePanels, PresetButtonsShowTheirOwnFacades) {
         facade[k] = meanColour(t, 0, 0, t.width - 1, t.height - 1);
     }
     for (int k = 0; k < 6; ++k) {
-        const ButtonRect& b = kButtons[16 + k];
+        const ButtonRect& b = ButtonRects[16 + k];
         ASSERT_EQ(b.id, 17 + k);
         const Colour shown =
-            meanColour(panels[2], b.left - kPanelCorners[2].x + 2, b.top - kPanelCorners[2].y + 2,
-                       b.right - kPanelCorners[2].x - 2, b.bottom - kPanelCorners[2].y - 2);
+            meanColour(panels[2], b.left - PanelCorners[2].x + 2, b.top - PanelCorners[2].y + 2,
+                       b.right - PanelCorners[2].x - 2, b.bottom - PanelCorners[2].y - 2);
         int best = 0;
         for (int j = 1; j < 6; ++j)
             if (distance(shown, facade[j]) < distance(shown, facade[best]))
@@ -644,7 +643,7 @@ TEST(GeneratedMedia, GroundTexturesTileWithoutSeams) {
 // ---- Click sound ----
 
 TEST(GeneratedMedia, ClickSoundIsAShortMono16BitPcmWave) {
-    const std::vector<uint8_t> wav = readFileBytes(kBuildDir + "/pip.wav");
+    const std::vector<uint8_t> wav = readFileBytes(BuildDir + "/pip.wav");
     ASSERT_GE(wav.size(), 44u);
     auto u16 = [&](size_t at) { return unsigned(wav[at] | (wav[at + 1] << 8)); };
     auto u32 = [&](size_t at) { return uint32_t(u16(at) | (u16(at + 2) << 16)); };

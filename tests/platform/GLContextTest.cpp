@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr float tolerance = 1e-3f;
+constexpr float Tolerance = 1e-3f;
 
-void expectNear(const Vector3& actual, const Vector3& expected, float within = tolerance) {
+void expectNear(const Vector3& actual, const Vector3& expected, float within = Tolerance) {
     EXPECT_NEAR(actual.x, expected.x, within);
     EXPECT_NEAR(actual.y, expected.y, within);
     EXPECT_NEAR(actual.z, expected.z, within);

@@ -80,7 +80,7 @@ TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
     EXPECT_EQ(records.sprites[0].team, -1);
     EXPECT_EQ(records.sprites[0].name, "ab");
 
-    sprite.name.assign(ByteWriter::bufferBytes + 1000, 'N');
+    sprite.name.assign(ByteWriter::BufferBytes + 1000, 'N');
     {
         FileStream stream(path.c_str(), "wb");
         ByteWriter out(stream);

@@ -16,7 +16,7 @@ using Material = TestFaceMaterial;
 void addFace(OptimizedQuadHashTable& table, int32_t x, int32_t y, int32_t z, int32_t face,
              const Material& m = Material()) {
     const Vector3 cell(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-    const TestFaceCorners& c = faceCorners[face];
+    const TestFaceCorners& c = FaceCorners[face];
     ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU,
                               m.offsetV, m.rotation, m.scaleU, m.scaleV));
 }

@@ -79,7 +79,7 @@ void addBlocks(OptimizedQuadHashTable& table, const std::vector<Block>& blocks) 
         const Vector3 cell(static_cast<float>(b.x), static_cast<float>(b.y),
                            static_cast<float>(b.z));
         for (int32_t f = 0; f < 6; ++f) {
-            const TestFaceCorners& c = faceCorners[f];
+            const TestFaceCorners& c = FaceCorners[f];
             const Material& m = b.faces[f];
             ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture, m.offsetU,
                                       m.offsetV, m.rotation, m.scaleU, m.scaleV));

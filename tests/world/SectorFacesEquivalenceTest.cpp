@@ -87,7 +87,7 @@ protected:
             const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
                                static_cast<float>(block.z));
             for (int32_t f = 0; f < 6; ++f) {
-                const TestFaceCorners& c = faceCorners[f];
+                const TestFaceCorners& c = FaceCorners[f];
                 const FaceMaterial& m = block.faces[f];
                 ASSERT_TRUE(table.addFace(c.p1 + cell, c.p2 + cell, c.orientation, m.texture,
                                           m.offsetU, m.offsetV, m.rotation, m.scaleU, m.scaleV));

@@ -421,8 +421,8 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
     const float inf = std::numeric_limits<float>::infinity();
     EXPECT_TRUE(refused(sectorRecord(0, {0, 0, 0}, {})));
     EXPECT_TRUE(refused(sectorRecord(-20, {0, 0, 0}, {})));
-    EXPECT_TRUE(refused(sectorRecord(TamoSector::maxSize + 1, {0, 0, 0}, {})));
-    EXPECT_FALSE(refused(sectorRecord(TamoSector::maxSize, {0, 0, 0}, {})));
+    EXPECT_TRUE(refused(sectorRecord(TamoSector::MaxSize + 1, {0, 0, 0}, {})));
+    EXPECT_FALSE(refused(sectorRecord(TamoSector::MaxSize, {0, 0, 0}, {})));
     EXPECT_TRUE(refused(sectorRecord(20, {nan, 0, 0}, {})));
     EXPECT_TRUE(refused(sectorRecord(20, {0, inf, 0}, {})));
     EXPECT_TRUE(refused(sectorRecord(20, {0, 0, 0}, {}, 0x7fffffff)));

@@ -12,7 +12,7 @@ struct TestFaceCorners {
     int32_t orientation;
 };
 
-inline const TestFaceCorners faceCorners[6] = {
+inline const TestFaceCorners FaceCorners[6] = {
     {{0, 0, 0}, {1, 0, 1}, 1}, {{0, 1, 0}, {1, 1, 1}, 0}, {{0, 1, 0}, {0, 0, 1}, 0},
     {{1, 1, 1}, {1, 0, 0}, 1}, {{0, 1, 0}, {1, 0, 0}, 0}, {{1, 1, 1}, {0, 0, 1}, 1},
 };
