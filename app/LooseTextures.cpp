@@ -70,7 +70,7 @@ AverageColour averageColour(const uint8_t* rgb, int32_t width, int32_t height) {
                          static_cast<int32_t>(sums[2] / pixels)};
 }
 
-int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour) {
+int32_t readLooseTextures(const LooseTextureVisitor& visit) {
     char** names = nullptr;
     const std::string pattern = mediaFolder().path("Textures\\*.raw");
     if (!findFiles(&names, pattern.c_str())) {
@@ -78,7 +78,7 @@ int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColou
         freeFileList(names);
         return 0;
     }
-    int32_t loaded = 0;
+    int32_t read = 0;
     std::vector<uint8_t> pixels;
     for (char** name = names; name != nullptr && *name != nullptr; ++name) {
         const std::string path = mediaFolder().path(std::string("Textures\\") + *name);
@@ -93,15 +93,21 @@ int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColou
             reportSkipped(path, why);
             continue;
         }
-        const int32_t id = FirstLooseTextureId + parsed.number;
+        visit(FirstLooseTextureId + parsed.number, parsed, pixels);
+        ++read;
+    }
+    freeFileList(names);
+    return read;
+}
+
+int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour) {
+    return readLooseTextures([&](int32_t id, const LooseTextureName& parsed,
+                                 const std::vector<uint8_t>& pixels) {
         if (addColour)
             addColour(id, averageColour(pixels.data(), parsed.width, parsed.height));
-        if (parsed.number <= LastColourKeyedTexture)
+        if (isColourKeyedLooseTexture(parsed))
             createColourKeyTexture(&table, pixels.data(), parsed.width, parsed.height, id);
         else
             createUniformAlphaTexture(&table, pixels.data(), parsed.width, parsed.height, id, 1.0f);
-        ++loaded;
-    }
-    freeFileList(names);
-    return loaded;
+    });
 }

@@ -13,6 +13,7 @@
 #include "app/MapFileCommands.h"
 #include "app/MediaFolder.h"
 #include "app/SpriteNameKeys.h"
+#include "app/TextureIds.h"
 #include "engine/MyTamoEngineCore.h"
 #include "platform/ScreenOverlay.h"
 #include "engine/TamoEditorUserAvatar.h"
@@ -34,13 +35,6 @@
 #include "world/TamoSpriteObjectSet.h"
 
 namespace {
-
-constexpr int32_t SkyTextureId = 1;
-constexpr int32_t FontTextureId = 2;
-constexpr int32_t PlanTileCurrentId = 3;
-constexpr int32_t PlanTileOtherId = 4;
-constexpr int32_t WorldSheetTextureId = 5;
-constexpr int32_t InterfaceSheetTextureId = 6;
 
 constexpr float FarPlane = 1000.0f;
 constexpr int32_t KeyPicture = VK_F1 + 11;  // F12

@@ -2,11 +2,35 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <ostream>
+#include <vector>
 
 #ifndef TAMO_VERSION
 #define TAMO_VERSION "0.0.0"
 #endif
+
+namespace {
+
+bool endsWith(const std::string& text, const char* tail) {
+    const std::string end(tail);
+    if (text.size() <= end.size())
+        return false;
+    for (size_t i = 0; i < end.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i])
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool exportFormatKnown(const std::string& path) {
+    return exportIsGlb(path) || endsWith(path, ".obj");
+}
+
+bool exportIsGlb(const std::string& path) {
+    return endsWith(path, ".glb");
+}
 
 const char* programVersion() {
     return TAMO_VERSION;
@@ -27,8 +51,24 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
         app.add_option("--scale", parsed.scale, "A window N times 640 x 480 (N from 1 to 4)")
             ->check(CLI::Range(1, 4))
             ->option_text("N");
+    std::vector<std::string> exportFiles;
+    CLI::Option* exporting =
+        app.add_option("--export", exportFiles,
+                       "Write the world file CITY as OUT.glb (binary glTF) or OUT.obj and exit")
+            ->expected(2)
+            ->option_text("CITY OUT");
+    CLI::Option* info =
+        app.add_option("--info", parsed.infoCity, "Print what the world file CITY holds and exit")
+            ->option_text("CITY");
+    exporting->excludes(info);
     try {
         app.parse(argc, argv);
+        if (exporting->count() > 0 && !exportFormatKnown(exportFiles[1]))
+            throw CLI::ValidationError("--export", "OUT must end in .glb or .obj");
+        if ((exporting->count() > 0 || info->count() > 0) && !parsed.cityFile.empty())
+            throw CLI::ValidationError(
+                parsed.cityFile, "a world to open does not go with " +
+                                     std::string(exporting->count() > 0 ? "--export" : "--info"));
     } catch (const CLI::CallForVersion&) {
         out << "tamotown " << programVersion() << "\n";
         return 0;
@@ -41,6 +81,10 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
     }
     if (scale->count() > 0)
         parsed.windowed = true;
+    if (exporting->count() > 0) {
+        parsed.exportCity = exportFiles[0];
+        parsed.exportFile = exportFiles[1];
+    }
     *options = parsed;
     return -1;
 }

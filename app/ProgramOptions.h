@@ -13,6 +13,12 @@ struct ProgramOptions {
     bool windowed = false;
     // The window's size in multiples of 640 x 480 (1 to 4).
     int32_t scale = 1;
+    // --export CITY OUT: the world file and the .glb or .obj file to write
+    // from it, without a window; empty when not asked for.
+    std::string exportCity;
+    std::string exportFile;
+    // --info CITY: the world file to describe, without a window.
+    std::string infoCity;
 
     // Reads the arguments (argv[0] is the program). Returns -1 when the
     // program is to start with *options; otherwise the exit code after
@@ -20,6 +26,11 @@ struct ProgramOptions {
     static int parse(int argc, const char* const* argv, ProgramOptions* options, std::ostream& out,
                      std::ostream& err);
 };
+
+// Whether an export file name ends in ".glb" or ".obj" (any case), and
+// which of the two.
+bool exportFormatKnown(const std::string& path);
+bool exportIsGlb(const std::string& path);
 
 // The program's version, "major.minor.patch".
 const char* programVersion();

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/ApplicationRunner.h"
+#include "app/CityCommands.h"
 #include "app/InitApplication.h"
 #include "app/ProgramOptions.h"
 #include "platform/Window.h"
@@ -38,6 +39,11 @@ int main(int argc, char** argv) {
     const int early = ProgramOptions::parse(argc, argv, &options, std::cout, std::cerr);
     if (early >= 0)
         return early;
+    // Commands on a world file end without a window.
+    if (!options.exportCity.empty())
+        return CityCommands::exportCity(options.exportCity, options.exportFile, std::cerr);
+    if (!options.infoCity.empty())
+        return CityCommands::printInfo(options.infoCity, std::cout, std::cerr);
     useProgramOptions(options);
     const std::string tail = commandTail(argc, argv);
     const int result = runApplication(tail.c_str(), initApplication, nullptr, nullptr);

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <new>
+
 #include "media/FileStream.h"
 
 namespace {
@@ -12,37 +14,73 @@ void writeToStream(png_structp png, png_bytep data, png_size_t length) {
     stream->writeBytes(data, static_cast<int32_t>(length));
 }
 
-void flushStream(png_structp) {}
+void writeToMemory(png_structp png, png_bytep data, png_size_t length) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    try {
+        bytes->insert(bytes->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        png_error(png, "out of memory");
+    }
+}
 
-}  // namespace
+void flushNothing(png_structp) {}
 
-bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height) {
-    if (rgb == nullptr || width <= 0 || height <= 0)
-        return false;
-    FileStream stream(path.c_str(), "wb", FileStream::ReplaceAtomically);
-    if (stream.hasFailed())
-        return false;
+// Encodes through write, which receives sink; false when libpng failed.
+bool encode(const uint8_t* pixels, int32_t width, int32_t height, int channels, void* sink,
+            png_rw_ptr write) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, nullptr);
-        stream.discard();
         return false;
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, sink, write, &flushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const size_t stride = static_cast<size_t>(width) * static_cast<size_t>(channels);
+    for (int32_t y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * stride));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool writeFile(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
+               int channels) {
+    if (pixels == nullptr || width <= 0 || height <= 0)
+        return false;
+    FileStream stream(path.c_str(), "wb", FileStream::ReplaceAtomically);
+    if (stream.hasFailed())
+        return false;
+    if (!encode(pixels, width, height, channels, &stream, &writeToStream)) {
         stream.discard();
         return false;
     }
-    png_set_write_fn(png, &stream, &writeToStream, &flushStream);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const size_t stride = static_cast<size_t>(width) * 3;
-    for (int32_t y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(rgb + static_cast<size_t>(y) * stride));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     return stream.commit();
+}
+
+}  // namespace
+
+bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height) {
+    return writeFile(path, rgb, width, height, 3);
+}
+
+bool writeRgbaPng(const std::string& path, const uint8_t* rgba, int32_t width, int32_t height) {
+    return writeFile(path, rgba, width, height, 4);
+}
+
+bool encodeRgbaPng(const uint8_t* rgba, int32_t width, int32_t height, std::vector<uint8_t>* out) {
+    if (rgba == nullptr || width <= 0 || height <= 0 || out == nullptr)
+        return false;
+    std::vector<uint8_t> bytes;
+    if (!encode(rgba, width, height, 4, &bytes, &writeToMemory))
+        return false;
+    out->swap(bytes);
+    return true;
 }

@@ -27,18 +27,23 @@ std::vector<uint8_t> rgbToRgba(const uint8_t* rgbPixels, int32_t width, int32_t 
     return rgba;
 }
 
-bool createColourKeyTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width,
-                            int32_t height, int32_t id) {
-    if (!table)
-        return false;
+std::vector<uint8_t> colourKeyedRgba(const uint8_t* rgbPixels, int32_t width, int32_t height) {
     std::vector<uint8_t> rgba = rgbToRgba(rgbPixels, width, height);
-    if (rgba.empty())
-        return false;
     for (size_t i = 0; i < rgba.size(); i += 4) {
         if (rgba[i] == ColourKeyRed && rgba[i + 1] == ColourKeyGreen &&
             rgba[i + 2] == ColourKeyBlue)
             rgba[i + 3] = 0;
     }
+    return rgba;
+}
+
+bool createColourKeyTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width,
+                            int32_t height, int32_t id) {
+    if (!table)
+        return false;
+    const std::vector<uint8_t> rgba = colourKeyedRgba(rgbPixels, width, height);
+    if (rgba.empty())
+        return false;
     return table->uploadTexture(rgba.data(), width, height, id, 0);
 }
 

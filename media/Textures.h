@@ -13,8 +13,11 @@ constexpr uint8_t ColourKeyBlue = 159;
 // Empty when the pixels are null or the size is not positive.
 std::vector<uint8_t> rgbToRgba(const uint8_t* rgbPixels, int32_t width, int32_t height);
 
-// Uploads an RGBA copy in which key-coloured pixels get alpha 0 (their colour
-// is kept) and all others alpha 255, with nearest filtering. False when
+// An RGBA copy in which key-coloured pixels get alpha 0 (their colour is
+// kept) and all others alpha 255; empty as rgbToRgba's.
+std::vector<uint8_t> colourKeyedRgba(const uint8_t* rgbPixels, int32_t width, int32_t height);
+
+// Uploads colourKeyedRgba's copy with nearest filtering. False when
 // nothing was uploaded (null pixels, size below 1, no table).
 bool createColourKeyTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width,
                             int32_t height, int32_t id);

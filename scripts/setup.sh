@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   g++ cmake pkg-config make
   libsdl2-dev libgl-dev libglu1-mesa-dev libgtk-3-dev
-  libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev
+  libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev libtinygltf-dev
   libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils python3 xxd clang-format clang-tidy desktop-file-utils
@@ -30,3 +30,9 @@ BUILD_DIR="${1:-build}"
 shift || true
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"
+
+# The Khronos glTF validator for the export test, from the npm registry,
+# into the build folder (once).
+if [ ! -f "$BUILD_DIR/node/node_modules/gltf-validator/package.json" ]; then
+  npm install --silent --no-audit --no-fund --prefix "$BUILD_DIR/node" gltf-validator@2.0.0-dev.3.10 >/dev/null
+fi

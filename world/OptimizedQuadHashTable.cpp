@@ -92,9 +92,13 @@ bool OptimizedQuadHashTable::faceQuad(const Vector3& p1, const Vector3& p2, int3
 }
 
 void OptimizedQuadHashTable::compile(GLContext& gl) {
+    mergeFaces();
+    drawQuads(gl);
+}
+
+void OptimizedQuadHashTable::mergeFaces() {
     removeHiddenPairs();
     mergeQuads();
-    drawQuads(gl);
 }
 
 bool OptimizedQuadHashTable::addBucket() {

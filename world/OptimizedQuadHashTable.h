@@ -44,6 +44,10 @@ public:
     // Drops hidden pairs, merges and draws through gl; called inside a
     // display list.
     virtual void compile(GLContext& gl);
+    // The part of compile that needs no GL: drops hidden pairs and merges,
+    // leaving the quads compile would draw (liveQuads, texCoord). Once per
+    // filling of the table: merged quads are not faces to pair again.
+    void mergeFaces();
     virtual bool addBucket();
     // A bucket index equal to bucketCount() first adds a bucket.
     virtual bool appendToBucket(const QuadRecord& quad, int32_t bucket);

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr float BillboardScale = 0.5f;
 constexpr float LabelHeightFactor = 1.2f;
 constexpr uint32_t AnimationPeriodMs = 250;
 

@@ -21,6 +21,8 @@ public:
     static constexpr size_t MaxTypedNameLength = 199;
     // Objects nearer than this to the cursor hit point are selected.
     static constexpr int32_t DefaultPickRadius = 8;
+    // World units per sprite-sheet texel of a drawn figure.
+    static constexpr float BillboardScale = 0.5f;
 
     // The picture of one object for one frame.
     struct FrameChoice {

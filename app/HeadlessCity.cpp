@@ -1,0 +1,74 @@
+#include "app/HeadlessCity.h"
+
+#include <cstdio>
+
+#include "app/LooseTextures.h"
+#include "app/MediaFolder.h"
+#include "app/TextureIds.h"
+#include "engine/MyTamoEngineCore.h"
+#include "media/Archive.h"
+#include "media/MediaArchive.h"
+#include "media/SpriteSheet.h"
+#include "media/Textures.h"
+#include "world/MapFile.h"
+#include "world/TamoMap.h"
+#include "world/TamoSpriteObjectSet.h"
+
+HeadlessCity::HeadlessCity()
+        : core(std::make_unique<MyTamoEngineCore>(nullptr, nullptr, nullptr, FirstLooseTextureId,
+                                                  PlanTileCurrentId, PlanTileOtherId)) {
+    core->sprites = new TamoSpriteObjectSet(core.get());
+    core->map = new TamoMap(core.get());
+}
+
+HeadlessCity::~HeadlessCity() = default;
+
+bool HeadlessCity::load(const std::string& path, std::string* why) {
+    return MapFile::loadWorld(path.c_str(), *core->map, *core->sprites, why);
+}
+
+TamoMap& HeadlessCity::map() const {
+    return *core->map;
+}
+
+WorldSettings& HeadlessCity::settings() const {
+    return core->settings;
+}
+
+TamoSpriteObjectSet& HeadlessCity::sprites() const {
+    return *core->sprites;
+}
+
+void HeadlessCity::loadMedia() {
+    setMediaFolder(MediaFolder::locate(MediaFolder::standardPlaces(), MediaArchiveFile));
+    const MediaFolder& media = mediaFolder();
+    if (!media.found()) {
+        std::fprintf(stderr, "tamotown: media missing (no %s); looked in %s\n", MediaArchiveFile,
+                     media.placesSearched().c_str());
+        return;
+    }
+    clearArchiveEntries();
+    declareMediaArchive(media.path(MediaArchiveFile).c_str());
+    const ArchiveImage& world = MediaArchiveMembers[MemberWorldSprites];
+    std::unique_ptr<uint8_t[]> pixels(loadArchiveEntry(world.name));
+    if (!lastArchiveLoadError().empty())
+        std::fprintf(stderr, "tamotown: media missing (%s)\n", lastArchiveLoadError().c_str());
+    spriteSheet = std::make_unique<SpriteSheet>(nullptr, pixels.get(), world.width, world.height,
+                                                WorldSheetTextureId, 0);
+    core->spriteSheet = spriteSheet.get();
+    if (!spriteSheet->pixels().empty())
+        textures[WorldSheetTextureId] =
+            Image{spriteSheet->pixels(), spriteSheet->width(), spriteSheet->height(), true};
+
+    readLooseTextures(
+        [this](int32_t id, const LooseTextureName& name, const std::vector<uint8_t>& rgb) {
+            Image image;
+            image.sharp = isColourKeyedLooseTexture(name);
+            image.rgba = image.sharp ? colourKeyedRgba(rgb.data(), name.width, name.height)
+                                     : rgbToRgba(rgb.data(), name.width, name.height);
+            image.width = name.width;
+            image.height = name.height;
+            if (!image.rgba.empty())
+                textures[id] = std::move(image);
+        });
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MyTamoEngineCore;
+class SpriteSheet;
+class TamoMap;
+class TamoSpriteObjectSet;
+struct WorldSettings;
+
+// A world file opened without a window or GL context, built of the classes
+// the program builds it of, with the world sprite sheet and the loose
+// textures from the media folder the program would find: for commands that
+// read a city and end (export, information).
+class HeadlessCity {
+public:
+    // One texture as the program uploads it: RGBA rows top down; sharp ones
+    // are colour keyed (nearest filtering, transparent where keyed).
+    struct Image {
+        std::vector<uint8_t> rgba;
+        int32_t width = 0;
+        int32_t height = 0;
+        bool sharp = false;
+    };
+
+    HeadlessCity();
+    ~HeadlessCity();
+    HeadlessCity(const HeadlessCity&) = delete;
+    HeadlessCity& operator=(const HeadlessCity&) = delete;
+
+    // Through the checked loader: false, *why naming the fault, for a file
+    // that is not a sound world (the world then stays the new one).
+    bool load(const std::string& path, std::string* why);
+    // Finds the media as the program does and reads the sheet and the loose
+    // textures; what is missing is named on standard error.
+    void loadMedia();
+
+    TamoMap& map() const;
+    // Block sizes and the rest of what the world reads.
+    WorldSettings& settings() const;
+    TamoSpriteObjectSet& sprites() const;
+    // Null before loadMedia.
+    const SpriteSheet* sheet() const { return spriteSheet.get(); }
+    // By texture id, after loadMedia.
+    const std::map<int32_t, Image>& images() const { return textures; }
+
+private:
+    std::unique_ptr<SpriteSheet> spriteSheet;
+    std::unique_ptr<MyTamoEngineCore> core;
+    std::map<int32_t, Image> textures;
+};

@@ -1,0 +1,122 @@
+#include "app/ObjExport.h"
+
+#include <cstdio>
+#include <set>
+
+#include "app/NameText.h"
+#include "media/FileStream.h"
+#include "media/PngWriter.h"
+#include "world/WorldMesh.h"
+
+namespace ObjExport {
+
+namespace {
+
+std::string stemOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash)
+               ? path.substr(0, dot)
+               : path;
+}
+
+std::string fileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string materialName(int32_t texture) {
+    return "texture_" + std::to_string(texture);
+}
+
+// An object name on one line without blanks.
+std::string objectName(const std::string& name) {
+    std::string text = nameAsUtf8(name);
+    for (char& ch : text)
+        if (ch == ' ')
+            ch = '_';
+    return text.empty() ? "sprite" : text;
+}
+
+bool writeText(const std::string& path, const std::string& text, std::string* why) {
+    FileStream out(path.c_str(), "wb", FileStream::ReplaceAtomically);
+    if (text.empty() || !out.writeBytes(text.data(), static_cast<int32_t>(text.size())) ||
+        !out.commit()) {
+        out.discard();
+        *why = fileName(path) + " cannot be written";
+        return false;
+    }
+    return true;
+}
+
+// Appends the part's corners, texture coordinates (v up the picture) and
+// triangles; vertices counts those written before.
+void appendPart(const WorldMesh::Part& part, size_t& vertices, std::string& text) {
+    char line[128];
+    text += "usemtl " + materialName(part.texture) + "\n";
+    for (const WorldMesh::Quad& quad : part.quads)
+        for (int v = 0; v < 4; ++v) {
+            std::snprintf(line, sizeof line, "v %.9g %.9g %.9g\nvt %.9g %.9g\n", quad.corner[v].x,
+                          quad.corner[v].y, quad.corner[v].z, quad.texCoord[v].x,
+                          1.0f - quad.texCoord[v].y);
+            text += line;
+        }
+    for (size_t q = 0; q < part.quads.size(); ++q) {
+        const size_t a = vertices + 1;
+        std::snprintf(line, sizeof line, "f %zu/%zu %zu/%zu %zu/%zu\nf %zu/%zu %zu/%zu %zu/%zu\n",
+                      a, a, a + 1, a + 1, a + 2, a + 2, a, a, a + 2, a + 2, a + 3, a + 3);
+        text += line;
+        vertices += 4;
+    }
+}
+
+}  // namespace
+
+std::string materialPath(const std::string& objPath) {
+    return stemOf(objPath) + ".mtl";
+}
+
+std::string picturePath(const std::string& objPath, int32_t texture) {
+    return stemOf(objPath) + "-" + std::to_string(texture) + ".png";
+}
+
+bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& images,
+           const std::string& path, std::string* why) {
+    std::set<int32_t> used;
+    for (const std::vector<WorldMesh::Part>* parts : {&mesh.blocks, &mesh.sprites})
+        for (const WorldMesh::Part& part : *parts)
+            used.insert(part.texture);
+
+    std::string materials = "# Tamotown city materials\n";
+    for (const int32_t texture : used) {
+        materials += "\nnewmtl " + materialName(texture) + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\n";
+        const auto image = images.find(texture);
+        if (image == images.end())
+            continue;
+        const std::string picture = picturePath(path, texture);
+        if (!writeRgbaPng(picture, image->second.rgba.data(), image->second.width,
+                          image->second.height)) {
+            *why = fileName(picture) + " cannot be written";
+            return false;
+        }
+        materials += "map_Kd " + fileName(picture) + "\n";
+        if (image->second.sharp)
+            materials += "map_d " + fileName(picture) + "\n";
+    }
+    if (!writeText(materialPath(path), materials, why))
+        return false;
+
+    std::string text = "# Tamotown city\nmtllib " + fileName(materialPath(path)) + "\n";
+    size_t vertices = 0;
+    if (!mesh.blocks.empty())
+        text += "o blocks\n";
+    for (const WorldMesh::Part& part : mesh.blocks)
+        appendPart(part, vertices, text);
+    for (const WorldMesh::Part& part : mesh.sprites) {
+        text += "o " + objectName(part.name) + "\n";
+        appendPart(part, vertices, text);
+    }
+    return writeText(path, text, why);
+}
+
+}  // namespace ObjExport
