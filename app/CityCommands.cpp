@@ -63,8 +63,8 @@ int printInfo(const std::string& city, std::ostream& out, std::ostream& err) {
         for (const MapBlock& block : sector.blocks) {
             if (!block.used)
                 continue;
-            const Vector3 corner = sector.origin + Vector3(block.x * cell.x, block.y * cell.y,
-                                                           block.z * cell.z);
+            const Vector3 corner =
+                sector.origin + Vector3(block.x * cell.x, block.y * cell.y, block.z * cell.z);
             low = blocks == 0 ? corner : componentMin(low, corner);
             high = blocks == 0 ? corner + cell : componentMax(high, corner + cell);
             ++blocks;

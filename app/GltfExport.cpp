@@ -159,8 +159,8 @@ private:
         model.images.push_back(picture);
         tinygltf::Sampler sampler;
         // As the program filters them: colour-keyed pictures sharp.
-        sampler.magFilter = image.sharp ? TINYGLTF_TEXTURE_FILTER_NEAREST
-                                        : TINYGLTF_TEXTURE_FILTER_LINEAR;
+        sampler.magFilter =
+            image.sharp ? TINYGLTF_TEXTURE_FILTER_NEAREST : TINYGLTF_TEXTURE_FILTER_LINEAR;
         sampler.minFilter = sampler.magFilter;
         model.samplers.push_back(sampler);
         tinygltf::Texture texture;

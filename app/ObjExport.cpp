@@ -89,7 +89,8 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
 
     std::string materials = "# Tamotown city materials\n";
     for (const int32_t texture : used) {
-        materials += "\nnewmtl " + materialName(texture) + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\n";
+        materials +=
+            "\nnewmtl " + materialName(texture) + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\n";
         const auto image = images.find(texture);
         if (image == images.end())
             continue;

@@ -61,7 +61,8 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
     Parsed help = parse({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* option : {"--help", "--version", "--windowed", "--scale", "CITY.map"})
+    for (const char* option :
+         {"--help", "--version", "--windowed", "--scale", "CITY.map", "--export", "--info"})
         EXPECT_EQ(listLinesHolding(help.out, option), 1) << option << " in\n" << help.out;
 
     Parsed version = parse({"--version"});
@@ -72,8 +73,20 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
 
 TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
     const std::vector<std::vector<const char*>> wrong = {
-        {"--fullscreen"},   {"-x"},      {"--scale", "5"},  {"--scale", "0"},
-        {"--scale", "two"}, {"--scale"}, {"a.map", "b.map"}};
+        {"--fullscreen"},
+        {"-x"},
+        {"--scale", "5"},
+        {"--scale", "0"},
+        {"--scale", "two"},
+        {"--scale"},
+        {"a.map", "b.map"},
+        {"--export", "a.map"},
+        {"--export", "a.map", "b.png"},
+        {"--export", "a.map", ".glb"},
+        {"--export", "a.map", "b.glb", "c.map"},
+        {"--info", "a.map", "b.map"},
+        {"--info", "a.map", "--export", "a.map", "b.obj"},
+        {"--info"}};
     for (const auto& words : wrong) {
         Parsed bad = parse(words);
         EXPECT_EQ(bad.code, 2) << words[0];
@@ -82,4 +95,21 @@ TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
         EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << bad.err;
         EXPECT_EQ(bad.err.rfind("tamotown: ", 0), 0u) << bad.err;
     }
+}
+
+TEST(ProgramOptions, ExportAndInfoNameTheirFiles) {
+    Parsed glb = parse({"--export", "my city.map", "out/City.GLB"});
+    EXPECT_EQ(glb.code, -1);
+    EXPECT_EQ(glb.options.exportCity, "my city.map");
+    EXPECT_EQ(glb.options.exportFile, "out/City.GLB");
+    EXPECT_TRUE(glb.options.cityFile.empty());
+    EXPECT_TRUE(exportIsGlb(glb.options.exportFile));
+    EXPECT_FALSE(exportIsGlb("city.obj"));
+    EXPECT_TRUE(exportFormatKnown("city.obj"));
+    EXPECT_FALSE(exportFormatKnown("city.glb.png"));
+
+    Parsed info = parse({"--info", "a.map"});
+    EXPECT_EQ(info.code, -1);
+    EXPECT_EQ(info.options.infoCity, "a.map");
+    EXPECT_TRUE(info.options.exportCity.empty());
 }
