@@ -123,7 +123,7 @@ TEST_F(WorldMeshTest, SpritesAreUprightQuadsFacingTheirHeading) {
         const Vector3 across = q.corner[1] - q.corner[0];
         const Vector3 up = q.corner[3] - q.corner[0];
         EXPECT_NEAR(std::sqrt(dot(across, across)), 4.0f, 1e-4f);  // 8 texels
-        EXPECT_NEAR(up.y, 5.0f, 1e-4f);                             // 10 texels
+        EXPECT_NEAR(up.y, 5.0f, 1e-4f);                            // 10 texels
         EXPECT_NEAR(std::abs(up.x) + std::abs(up.z), 0.0f, 1e-4f);
         EXPECT_NEAR(distance((q.corner[0] + q.corner[1]) * 0.5f, foot), 0.0f, 1e-3f);
         // Counter-clockwise seen from ahead: the normal is the heading.
