@@ -25,7 +25,9 @@ public:
     explicit ModelBuilder(const std::map<int32_t, HeadlessCity::Image>& images) : images(images) {
         model.asset.version = "2.0";
         model.asset.generator = "tamotown";
+        // Named, so that a scene without nodes is still an object.
         model.scenes.emplace_back();
+        model.scenes[0].name = "city";
         model.defaultScene = 0;
         model.buffers.emplace_back();
         model.extensionsUsed.push_back(Unlit);

@@ -38,6 +38,10 @@ validator.validateBytes(new Uint8Array(fs.readFileSync(process.argv[3])))
 JS
 result=$(node validate.js "$VALIDATOR" city.glb) || fail "the validator rejects city.glb: $result"
 log "city.glb passes the glTF validator: $result"
+printf '\0\0\0\0\0\0\0\0' >empty.map   # no sectors, no figures
+headless --export empty.map empty.glb || fail "--export of an empty world failed"
+result=$(node validate.js "$VALIDATOR" empty.glb) || fail "the validator rejects empty.glb: $result"
+log "so does the .glb of an empty world"
 
 headless --export city.map city.obj 2>stderr.txt || fail "--export .obj failed: $(cat stderr.txt)"
 for file in city.mtl city-118.png city-101.png city-5.png; do
