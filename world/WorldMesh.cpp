@@ -13,7 +13,7 @@
 namespace {
 
 // The frame showing a figure from the front (see chooseFrame).
-constexpr int32_t frontFrame = 0;
+constexpr int32_t FrontFrame = 0;
 
 }  // namespace
 
@@ -51,9 +51,9 @@ void WorldMesh::addSprites(const TamoSpriteObjectSet& set, const SpriteSheet* sh
     const float scale = TamoSpriteObjectSet::BillboardScale;
     for (int32_t i = 0; i < set.count(); ++i) {
         const SpriteObject& object = set.object(i);
-        if (!sheet->isValidFrame(object.type, frontFrame))
+        if (!sheet->isValidFrame(object.type, FrontFrame))
             continue;
-        const SpriteFrame& frame = sheet->frameAt(object.type, frontFrame);
+        const SpriteFrame& frame = sheet->frameAt(object.type, FrontFrame);
         // As the texture table maps a source rectangle: its texels' outer edges.
         const float s0 = static_cast<float>(frame.left) / w;
         const float s1 = static_cast<float>(frame.right + 1) / w;
