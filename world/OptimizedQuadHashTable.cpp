@@ -248,6 +248,14 @@ std::vector<QuadRecord> OptimizedQuadHashTable::liveQuads() const {
     return live;
 }
 
+int32_t OptimizedQuadHashTable::liveQuadCount() const {
+    int32_t live = 0;
+    for (const QuadBucket& bucket : buckets)
+        for (int32_t i = 0; i < bucket.count(); ++i)
+            live += bucket.records()[i].alive ? 1 : 0;
+    return live;
+}
+
 bool OptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
     return typeid(*this) == typeid(OptimizedQuadHashTable) && cornersExact(cells);
 }
