@@ -21,7 +21,8 @@ ViewFrustum::ViewFrustum(const double projection[16], const double modelView[16]
         double* plane = planes[p];
         for (int c = 0; c < 4; ++c)
             plane[c] = row(3, c) + sign * row(axis, c);
-        const double norm = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+        const double norm =
+            std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
         for (int c = 0; c < 4; ++c)
             plane[c] /= norm;
     }
