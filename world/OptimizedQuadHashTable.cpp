@@ -178,11 +178,18 @@ bool OptimizedQuadHashTable::canMerge(const QuadRecord& a, const QuadRecord& b) 
     return false;
 }
 
+// Texturing is switched on before the first bucket drawn and off after the
+// last, not around each: the same picture and the same state afterwards,
+// with fewer state changes for the driver to validate on every call of the
+// list.
 void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
+    bool texturing = false;
     for (const QuadBucket& bucket : buckets) {
         if (bucket.count() == 0)
             continue;
-        gl.setTexturing(true);
+        if (!texturing)
+            gl.setTexturing(true);
+        texturing = true;
         gl.bindTexture(bucket.records()[0].texture);
         glBegin(GL_QUADS);
         for (int32_t i = 0; i < bucket.count(); ++i) {
@@ -196,8 +203,9 @@ void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
             }
         }
         glEnd();
-        gl.setTexturing(false);
     }
+    if (texturing)
+        gl.setTexturing(false);
 }
 
 Vector2 OptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t vertex) const {

@@ -30,7 +30,8 @@ TEST(FrameStatistics, RatesCoverWholeSecondsAndCountsTheLastFrame) {
         counts.quadsTotal = 33678;
         counts.sectorsDrawn = 51;
         statistics.frameDone(start + 2500, 40, counts);
-        EXPECT_EQ(statistics.overlayText(), "FPS 25.0\nFRAME 40.0 MS\nQUADS 8546/33678\nSECTORS 51/200");
+        EXPECT_EQ(statistics.overlayText(),
+                  "FPS 25.0\nFRAME 40.0 MS\nQUADS 8546/33678\nSECTORS 51/200");
         EXPECT_EQ(statistics.reportLine(),
                   "tamotown: 25.0 fps, 40.0 ms a frame, 8546 of 33678 quads, 51 of 200 sectors");
     }
