@@ -115,7 +115,7 @@ struct Camera {
 
 // The start position and view; walked back to the city's edge, looking in;
 // high over one corner, looking down across it.
-const Camera cameras[3] = {{{40000, 60000, 40000}, {1, 0, 0}},
+const Camera Cameras[3] = {{{40000, 60000, 40000}, {1, 0, 0}},
                            {{38900, 60060, 40000}, {1, 0, 0}},
                            {{38800, 60600, 38800}, {1, -0.5f, 1}}};
 
@@ -123,7 +123,7 @@ const Camera cameras[3] = {{{40000, 60000, 40000}, {1, 0, 0}},
 // sectors is an empty map: what the frame costs without the world.
 void cityFrame(benchmark::State& state) {
     const int32_t sectors = static_cast<int32_t>(state.range(0));
-    const Camera& camera = cameras[state.range(1)];
+    const Camera& camera = Cameras[state.range(1)];
     const bool cull = state.range(2) != 0;
     loadCity(sectors);
     Stage& s = stage();
