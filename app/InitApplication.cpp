@@ -45,6 +45,7 @@ bool initApplication() {
         windowFailed = true;
         return false;
     }
+    window->reportStatistics(startOptions.stats);
     if (!startOptions.cityFile.empty())
         window->openMapFile(startOptions.cityFile.c_str());
     return true;

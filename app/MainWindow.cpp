@@ -24,6 +24,7 @@
 #include "media/SkyDome.h"
 #include "media/SpriteSheet.h"
 #include "media/Textures.h"
+#include "platform/FrameTime.h"
 #include "platform/GLContext.h"
 #include "platform/KeyState.h"
 #include "platform/ScreenSize.h"
@@ -37,7 +38,8 @@
 namespace {
 
 constexpr float FarPlane = 1000.0f;
-constexpr int32_t KeyPicture = VK_F1 + 11;  // F12
+constexpr int32_t KeyPicture = VK_F1 + 11;    // F12
+constexpr int32_t KeyStatistics = VK_F1 + 2;  // F3
 constexpr uint32_t PictureCaptionMilliseconds = 2000;
 constexpr int32_t SkySlices = 16;
 constexpr int32_t SkyStacks = 20;
@@ -182,6 +184,7 @@ void MainWindow::onFrame() {
         savePicture();
     }
     drawCaption();
+    countFrame();
     if (answerClick())
         return;
     runPendingFileCommand();
@@ -257,6 +260,18 @@ void MainWindow::drawCaption() {
     if (const char* detail = caption.detailAt(now))
         font->drawText(ScreenWidth / 2, ScreenHeight / 2 + 20, detail, 255, 40, 40, true, 0.5f,
                        false);
+}
+
+void MainWindow::countFrame() {
+    if (statistics.frameDone(getTickCount(), getFrameTime(), engineCore->map->lastDrawCounts()) &&
+        statisticsReported)
+        std::fprintf(stderr, "%s\n", statistics.reportLine().c_str());
+    if (!statisticsShown)
+        return;
+    const ScreenPoint area = StatisticsArea.corner(ScreenWidth, ScreenHeight);
+    ScreenOverlay overlay(*glContext);
+    font->drawText(area.x + StatisticsText.x, area.y + StatisticsText.y,
+                   statistics.overlayText().c_str(), 255, 255, 0, false, StatisticsTextScale, true);
 }
 
 bool MainWindow::savePicture() {
@@ -364,6 +379,10 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
     // While objects are selected, keys belong to their names.
     if (a == KeyPicture && !anySpriteSelected()) {
         pictureWanted = true;
+        return;
+    }
+    if (a == KeyStatistics && !anySpriteSelected()) {
+        statisticsShown = !statisticsShown;
         return;
     }
     char ch = 0;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/FrameStatistics.h"
 #include "app/InterfaceButtons.h"
 #include "app/MapFileCommands.h"
 #include "app/StatusCaption.h"
@@ -52,6 +53,12 @@ public:
     // Writes the frame drawn so far as a new picture file (F12) and shows
     // "SAVED" with its name; true when written.
     bool savePicture();
+    // Frame figures: shown over the picture (F3 toggles it while no sprite
+    // object is selected), printed on stderr once a second (--stats).
+    void showStatistics(bool on) { statisticsShown = on; }
+    bool statisticsShowing() const { return statisticsShown; }
+    void reportStatistics(bool on) { statisticsReported = on; }
+    const FrameStatistics& frameStatistics() const { return statistics; }
 
 private:
     // Loads an archive member, remembering the first failure for the report.
@@ -68,6 +75,8 @@ private:
     void drawBlockPanel(ScreenPoint corner);
     void drawSpritePanel(ScreenPoint corner);
     void drawCaption();
+    // Counts the frame, reports it when asked to and draws the overlay.
+    void countFrame();
     bool anySpriteSelected() const;
     // True when the window destroyed itself (quit).
     bool answerClick();
@@ -93,4 +102,7 @@ private:
     FileDialogFunction fileDialog = nullptr;
     FileCommand pendingFileCommand = FileCommand::None;
     bool pictureWanted = false;
+    FrameStatistics statistics;
+    bool statisticsShown = false;
+    bool statisticsReported = false;
 };

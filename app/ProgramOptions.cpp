@@ -47,6 +47,9 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
     app.add_option("CITY.map", parsed.cityFile, "World file to open at start")->option_text(" ");
     app.add_flag("--windowed", parsed.windowed,
                  "A 640 x 480 window on the desktop instead of full screen");
+    app.add_flag("--stats", parsed.stats,
+                 "Print frames per second, frame time, quads and sectors drawn on standard error "
+                 "once a second");
     CLI::Option* scale =
         app.add_option("--scale", parsed.scale, "A window N times 640 x 480 (N from 1 to 4)")
             ->check(CLI::Range(1, 4))

@@ -19,6 +19,8 @@ struct ProgramOptions {
     std::string exportFile;
     // --info CITY: the world file to describe, without a window.
     std::string infoCity;
+    // Frame figures on standard error once a second.
+    bool stats = false;
 
     // Reads the arguments (argv[0] is the program). Returns -1 when the
     // program is to start with *options; otherwise the exit code after

@@ -154,7 +154,13 @@ constexpr const ButtonLayout& buttonLayout(ButtonId id) {
 // the material's five numbers centred on their spots.
 constexpr ScreenRect MaterialPreview = {78, 25, 156, 104};  // on PanelBlock
 constexpr ScreenRect SpritePreview = {59, 34, 122, 100};    // on PanelSprite
-constexpr ScreenPoint RotationNumberSpot = {27, 27};        // inside ButtonRotate
+
+// The frame statistics (F3): four lines of half-size text in the bottom-left
+// corner, right of the level panel (the only panel there, in the plan view).
+constexpr PanelLayout StatisticsArea = {false, true, 180, 40};
+constexpr ScreenPoint StatisticsText = {Panels[PanelLevel].width + 4, 3};  // in the area
+constexpr float StatisticsTextScale = 0.5f;
+constexpr ScreenPoint RotationNumberSpot = {27, 27};  // inside ButtonRotate
 constexpr ScreenPoint ScaleUNumberSpot = {115, 12};
 constexpr ScreenPoint ScaleVNumberSpot = {65, 63};
 constexpr ScreenPoint OffsetUNumberSpot = {118, 118};

@@ -150,6 +150,15 @@ Vector3 GLContext::project(Vector3 point) const {
     return Vector3(screenX, screenY, p.z);
 }
 
+ViewFrustum GLContext::viewFrustum() const {
+    if (!renderingContext)
+        return ViewFrustum();
+    double projection[16], modelView[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    return ViewFrustum(projection, modelView);
+}
+
 void GLContext::makeCurrent() {
     if (renderingContext)
         SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window),

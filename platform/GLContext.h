@@ -6,6 +6,7 @@
 #include "platform/PictureFit.h"
 #include "platform/TextureTable.h"
 #include "platform/Vector3.h"
+#include "platform/ViewFrustum.h"
 
 // The program's one OpenGL rendering context, bound to the main window. It
 // holds the camera, the perspective frustum, the viewport size, the texture
@@ -67,6 +68,9 @@ public:
     // Window pixel (x, y) of a world point and its eye-space depth (negative
     // in front of the eye).
     Vector3 project(Vector3 point) const;
+    // The view volume of the projection and model-view matrices now in
+    // force: what is drawn next in world units shows only inside it.
+    ViewFrustum viewFrustum() const;
 
     // Render state.
     void makeCurrent();

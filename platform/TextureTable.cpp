@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "platform/GLContext.h"
@@ -167,6 +168,23 @@ void TextureTable::drawSprite3D(int32_t id, const Vector3& position, float scale
     glEnd();
     owner->setTexturing(false);
     glPopMatrix();
+}
+
+bool TextureTable::spriteBounds(int32_t id, const Vector3& position, float scale, Vector3* low,
+                                Vector3* high) const {
+    const int32_t index = findTexture(id);
+    if (index < 0)
+        return false;
+    const TexCoords c = getTexCoords(index);
+    // As drawSprite3D places the quad: half the width either side of the
+    // upright through position, the height above it.
+    const float halfWidth = std::fabs(scale * c.w * 0.5f);
+    const float height = scale * c.h;
+    *low = Vector3(position.x - halfWidth, position.y + std::min(height, 0.0f),
+                   position.z - halfWidth);
+    *high = Vector3(position.x + halfWidth, position.y + std::max(height, 0.0f),
+                    position.z + halfWidth);
+    return true;
 }
 
 float TextureTable::billboardAngle(const Vector3& position, const Vector3& eye) {

@@ -71,6 +71,11 @@ public:
     void drawSprite3D(int32_t id, const Vector3& position, float scale, float angle, bool mirrored);
     // drawSprite3D turned to face the owner's eye.
     void drawBillboard(int32_t id, const Vector3& position, float scale, bool mirrored);
+    // The box a sprite of id drawn at position with the current source
+    // rectangle covers however it is turned about y; false (box untouched)
+    // when there is no such texture and nothing would be drawn.
+    bool spriteBounds(int32_t id, const Vector3& position, float scale, Vector3* low,
+                      Vector3* high) const;
     // The turn drawBillboard gives a sprite at position seen from eye.
     static float billboardAngle(const Vector3& position, const Vector3& eye);
 

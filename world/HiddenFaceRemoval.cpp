@@ -72,7 +72,17 @@ bool HiddenFaceRemoval::removeOnGrid(QuadRecord* records, int32_t count) {
         if (!squarePoint(quad, &square) || !grid.place(square, index, high))
             return false;
     }
-    const int64_t squares = (high[0] + 1LL) * (high[1] + 1LL) * (high[2] + 1LL);
+    // Only the box the squares occupy: a small bucket fills a small table.
+    int32_t low[3] = {high[0], high[1], high[2]};
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t* index = &indices[static_cast<size_t>(i) * 3];
+        if (index[0] >= 0)
+            for (int axis = 0; axis < 3; ++axis)
+                low[axis] = std::min(low[axis], index[axis]);
+    }
+    const int64_t extent[3] = {high[0] - low[0] + 1LL, high[1] - low[1] + 1LL,
+                               high[2] - low[2] + 1LL};
+    const int64_t squares = extent[0] * extent[1] * extent[2];
     if (!BlockGrid::worthDense(squares, count))
         return false;
 
@@ -88,7 +98,7 @@ bool HiddenFaceRemoval::removeOnGrid(QuadRecord* records, int32_t count) {
         if (index[0] < 0)
             continue;
         const size_t g = static_cast<size_t>(
-            (static_cast<int64_t>(index[0]) * (high[1] + 1) + index[1]) * (high[2] + 1) + index[2]);
+            ((index[0] - low[0]) * extent[1] + index[1] - low[1]) * extent[2] + index[2] - low[2]);
         const int32_t first = head[g];
         next[static_cast<size_t>(i)] = -1;
         if (first < 0) {

@@ -182,11 +182,18 @@ bool OptimizedQuadHashTable::canMerge(const QuadRecord& a, const QuadRecord& b) 
     return false;
 }
 
+// Texturing is switched on before the first bucket drawn and off after the
+// last, not around each: the same picture and the same state afterwards,
+// with fewer state changes for the driver to validate on every call of the
+// list.
 void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
+    bool texturing = false;
     for (const QuadBucket& bucket : buckets) {
         if (bucket.count() == 0)
             continue;
-        gl.setTexturing(true);
+        if (!texturing)
+            gl.setTexturing(true);
+        texturing = true;
         gl.bindTexture(bucket.records()[0].texture);
         glBegin(GL_QUADS);
         for (int32_t i = 0; i < bucket.count(); ++i) {
@@ -200,8 +207,9 @@ void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
             }
         }
         glEnd();
-        gl.setTexturing(false);
     }
+    if (texturing)
+        gl.setTexturing(false);
 }
 
 Vector2 OptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t vertex) const {
@@ -249,6 +257,14 @@ std::vector<QuadRecord> OptimizedQuadHashTable::liveQuads() const {
         for (int32_t i = 0; i < bucket.count(); ++i)
             if (bucket.records()[i].alive)
                 live.push_back(bucket.records()[i]);
+    return live;
+}
+
+int32_t OptimizedQuadHashTable::liveQuadCount() const {
+    int32_t live = 0;
+    for (const QuadBucket& bucket : buckets)
+        for (int32_t i = 0; i < bucket.count(); ++i)
+            live += bucket.records()[i].alive ? 1 : 0;
     return live;
 }
 

@@ -81,8 +81,9 @@ public:
     const QuadRecord& record(int32_t bucket, int32_t index) const {
         return buckets[bucket].records()[index];
     }
-    // Every live quad, bucket by bucket, in storage order.
+    // Every live quad, bucket by bucket, in storage order, and their number.
     std::vector<QuadRecord> liveQuads() const;
+    int32_t liveQuadCount() const;
 
 protected:
     // Whether the corners of every face of such a sector are exact floats.

@@ -22,8 +22,10 @@ inline bool isComparablePoint(const Vector3& v) {
 }
 
 // Dense ids for points with an extra value of 0 or 1. When every point lies
-// on the block grid (as the corners of a sector's faces do) and the grid is
-// dense enough, the id is the grid position, computed without hashing;
+// on the block grid (as the corners of a sector's faces do) and the box of
+// their grid positions is dense enough, the id is the position in that box
+// (x, then y, then z: the order of ids follows the grid), computed without
+// hashing;
 // otherwise points are hashed. Two points get one id exactly when they
 // compare equal (with equal extras).
 class PointIndex {
@@ -49,8 +51,11 @@ public:
 
 private:
     int32_t gridId(const Vector3& point, uint32_t extra) const {
-        const int32_t x = grid.index(point.x, 0), y = grid.index(point.y, 1),
-                      z = grid.index(point.z, 2);
+        const int32_t gx = grid.index(point.x, 0), gy = grid.index(point.y, 1),
+                      gz = grid.index(point.z, 2);
+        if (gx < 0 || gy < 0 || gz < 0)
+            return -1;
+        const int32_t x = gx - low[0], y = gy - low[1], z = gz - low[2];
         if (x < 0 || y < 0 || z < 0 || x >= extent[0] || y >= extent[1] || z >= extent[2] ||
             extra > 1)
             return -1;
@@ -62,6 +67,8 @@ private:
     const BlockGrid grid;
     std::vector<int32_t>& gridIndices;
     bool useGrid = false;
+    // The grid in use: the box of the entries' grid positions, from low.
+    int32_t low[3] = {0, 0, 0};
     int32_t extent[3] = {0, 0, 0};
     int32_t gridSize = 0;
     std::unique_ptr<PointHashIds> hashed;

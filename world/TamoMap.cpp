@@ -10,6 +10,7 @@
 #include "media/FileStream.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
+#include "platform/ViewFrustum.h"
 #include "world/ByteWriter.h"
 #include "world/MapFormat.h"
 #include "world/CursorSource.h"
@@ -372,14 +373,45 @@ void TamoMap::walkLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
 }
 
 void TamoMap::draw() {
-    std::vector<std::pair<int32_t, float>> order;
-    order.reserve(static_cast<size_t>(sectors.count()));
+    const bool view3D = settings->view3D;
+    GLContext* gl = settings->glContext;
+    const ViewFrustum view =
+        view3D && settings->cullToView && gl ? gl->viewFrustum() : ViewFrustum();
+    DrawCounts counts;
+    counts.sectorsTotal = sectors.count();
+    for (int32_t i : sectorsByLevel()) {
+        TamoSector& sector = *sectors[i];
+        if (view3D) {
+            sector.rebuild();
+            counts.quadsTotal += sector.compiledQuads;
+            Vector3 low, high;
+            if (!sector.drawnBounds(&low, &high) || !view.mayShow(low, high))
+                continue;
+            counts.quadsDrawn += sector.compiledQuads;
+        }
+        ++counts.sectorsDrawn;
+        sector.drawSector();
+    }
+    drawCounts = counts;
+}
+
+// Sectors only join at the end or are all replaced, so the order of the
+// last draw usually holds: checking it costs one pass, sorting again only
+// when it does not.
+const std::vector<int32_t>& TamoMap::sectorsByLevel() {
+    const auto lower = [this](int32_t a, int32_t b) {
+        const float ya = sectors[a]->getOrigin().y;
+        const float yb = sectors[b]->getOrigin().y;
+        return ya < yb || (!(yb < ya) && a < b);
+    };
+    if (levelOrder.size() == static_cast<size_t>(sectors.count()) &&
+        std::is_sorted(levelOrder.begin(), levelOrder.end(), lower))
+        return levelOrder;
+    levelOrder.resize(static_cast<size_t>(sectors.count()));
     for (int32_t i = 0; i < sectors.count(); ++i)
-        order.emplace_back(i, sectors[i]->getOrigin().y);
-    std::sort(order.begin(), order.end(),
-              [](const auto& a, const auto& b) { return a.second < b.second; });
-    for (const auto& entry : order)
-        sectors[entry.first]->drawSector();
+        levelOrder[static_cast<size_t>(i)] = i;
+    std::sort(levelOrder.begin(), levelOrder.end(), lower);
+    return levelOrder;
 }
 
 bool TamoMap::save(FileStream& stream) const {

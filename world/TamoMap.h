@@ -6,6 +6,7 @@
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
+#include "world/DrawCounts.h"
 #include "world/Ray.h"
 
 class FileStream;
@@ -64,8 +65,13 @@ public:
     // case sectorIndex is left alone. A step that is not positive meets nothing.
     virtual void marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
                           int32_t* sectorIndex) const;
-    // Draws every sector, the lowest first.
+    // Draws the sectors, the lowest first (equal heights in list order); in
+    // the 3D view only those that may show in the view volume, when the
+    // settings ask for culling. Every sector marked for it rebuilds first,
+    // drawn or not.
     virtual void draw();
+    // What the last draw drew.
+    const DrawCounts& lastDrawCounts() const { return drawCounts; }
     // Writes the map section; false when a write failed.
     virtual bool save(FileStream& stream) const;
     // Reads the map section. The whole rest of the file (map and sprite
@@ -116,7 +122,12 @@ private:
     void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
                             Vector3* hit, int32_t* sectorIndex) const;
 
+    // The sectors' indices by origin height, then index; checked each draw.
+    const std::vector<int32_t>& sectorsByLevel();
+
     DynArray<TamoSector*> sectors;
+    std::vector<int32_t> levelOrder;
+    DrawCounts drawCounts;
     int32_t sectorSize = DefaultSectorSize;
     WorldHost* host;
     WorldSettings* settings;  // the host's

@@ -226,6 +226,24 @@ bool TamoSector::recordCellBounds(int32_t low[3], int32_t high[3]) const {
     return true;
 }
 
+bool TamoSector::drawnBounds(Vector3* low, Vector3* high) const {
+    int32_t cellLow[3], cellHigh[3];
+    if (!recordCellBounds(cellLow, cellHigh))
+        return false;
+    const float w = static_cast<float>(settings->blockWidth);
+    const float h = static_cast<float>(settings->blockHeight);
+    const auto at = [&](const int32_t cell[3], int32_t add) {
+        return origin + Vector3(static_cast<float>(cell[0] + add) * w,
+                                static_cast<float>(cell[1] + add) * h,
+                                static_cast<float>(cell[2] + add) * w);
+    };
+    // Block sizes of either sign: the box runs from the smaller corner.
+    const Vector3 a = at(cellLow, 0), b = at(cellHigh, 1);
+    *low = componentMin(a, b);
+    *high = componentMax(a, b);
+    return true;
+}
+
 void TamoSector::widenBounds(const MapBlock& block) const {
     const int32_t cell[3] = {block.x, block.y, block.z};
     for (int axis = 0; axis < 3; ++axis) {
@@ -425,6 +443,7 @@ void TamoSector::compileDisplayList() {
     glNewList(list, GL_COMPILE);
     quadTable->compile(*gl);
     glEndList();
+    compiledQuads = quadTable->liveQuadCount();
 }
 
 // The plan: the used blocks at and below the current level, lowest first, so

@@ -66,6 +66,9 @@ public:
     // (a superset of where used blocks are); false when there is no record.
     // Whatever order the records are in.
     bool recordCellBounds(int32_t low[3], int32_t high[3]) const;
+    // The box in world units that holds everything the sector's display
+    // list draws: the cells of all its records. False when it has none.
+    bool drawnBounds(Vector3* low, Vector3* high) const;
 
     DynArray<MapBlock> blocks;
     int32_t size = 0;
@@ -73,6 +76,8 @@ public:
     Vector3 origin;
     std::unique_ptr<OptimizedQuadHashTable> quadTable;
     bool needsRebuild = true;
+    // Quads in the display list as last compiled.
+    int32_t compiledQuads = 0;
     // The owner's values: block sizes, current material, plan view (not owned).
     WorldSettings* settings = nullptr;
 

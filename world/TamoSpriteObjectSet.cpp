@@ -7,6 +7,7 @@
 #include "media/FileStream.h"
 #include "media/SpriteSheet.h"
 #include "platform/GLContext.h"
+#include "platform/ViewFrustum.h"
 #include "platform/Geometry.h"
 #include "platform/SystemClock.h"
 #include "world/ByteReader.h"
@@ -189,14 +190,24 @@ void TamoSpriteObjectSet::drawSprites() {
     GLContext& gl = *settings->glContext;
     const Vector2 view(gl.direction.x, gl.direction.z);
     const uint32_t tick = getTickCount();
+    const ViewFrustum volume = settings->cullToView ? gl.viewFrustum() : ViewFrustum();
+    drawnCount = 0;
     for (const SpriteObject& object : objects) {
         if (settings->spriteSheet) {
             const int32_t step =
                 animationStep(tick, settings->spriteSheet->frameCount(object.type));
             const FrameChoice choice = chooseFrame(relativeAngle(view, object.angle), step);
+            // The frame is chosen for every object, so the sheet ends on the
+            // same frame whichever are drawn.
             settings->spriteSheet->selectFrame(object.type, choice.frame);
-            gl.textures->drawBillboard(settings->spriteSheet->textureId(), object.position,
-                                       BillboardScale, choice.mirrored);
+            const int32_t texture = settings->spriteSheet->textureId();
+            Vector3 low, high;
+            if (!gl.textures->spriteBounds(texture, object.position, BillboardScale, &low, &high) ||
+                volume.mayShow(low, high)) {
+                gl.textures->drawBillboard(texture, object.position, BillboardScale,
+                                           choice.mirrored);
+                ++drawnCount;
+            }
         }
         if (object.selected)
             drawLabel(object);

@@ -45,7 +45,12 @@ public:
     virtual void eraseLastNameChar();
     virtual void appendNameChar(char ch);
     virtual void clearAll();
+    // Billboards of the objects (in the 3D view only those that may show in
+    // the view volume, when the settings ask for culling) and the labels of
+    // the selected ones.
     virtual void drawSprites();
+    // Billboards the last drawSprites drew.
+    int32_t lastDrawnCount() const { return drawnCount; }
     // Writes the sprite section; false when a write failed.
     virtual bool save(FileStream& stream) const;
     // Reads the sprite section (and checks that nothing follows it). On any
@@ -87,6 +92,7 @@ private:
     void drawLabel(const SpriteObject& object) const;
 
     DynArray<SpriteObject> objects;
+    int32_t drawnCount = 0;
     int32_t nextId = 0;
     int32_t pickRadius = DefaultPickRadius;
     WorldHost* host;

@@ -30,6 +30,9 @@ struct WorldSettings {
     int32_t planTileCurrent = 3;
     int32_t planTileOther = 4;
     bool view3D = true;
+    // The 3D view draws only the sectors and sprite objects whose bounds meet
+    // the view volume; off, it draws them all (the same picture, slower).
+    bool cullToView = true;
     FaceMaterial material;  // what new blocks and painted faces receive
     float planScrollX = 0.0f;
     float planScrollY = 0.0f;

@@ -382,3 +382,27 @@ TEST_F(MainWindowTest, F12SavesTheFrameAsAPictureUnlessSpriteObjectsAreSelected)
     EXPECT_EQ(window->captionDetailAt(nowForTest()), names[0]);
     EXPECT_GT(fs::file_size(scratch / "pictures" / names[0]), 1000u);
 }
+
+TEST_F(MainWindowTest, F3TogglesTheFrameFiguresUnlessSpriteObjectsAreSelected) {
+    openWindow();
+    constexpr int32_t F3 = VK_F1 + 2;
+    EXPECT_FALSE(window->statisticsShowing());
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    core().sprites->object(0).selected = true;
+    window->onEvent(EventKeyDown, F3, 0);
+    EXPECT_FALSE(window->statisticsShowing());
+    core().sprites->object(0).selected = false;
+    window->onEvent(EventKeyDown, F3, 0);
+    EXPECT_TRUE(window->statisticsShowing());
+    // The avatar places the camera at the end of the first frame.
+    window->onFrame();
+    window->onFrame();
+    // The start world: one sector, its one block's six faces, all in view.
+    const DrawCounts& counts = window->frameStatistics().lastCounts();
+    EXPECT_EQ(counts.sectorsTotal, 1);
+    EXPECT_EQ(counts.sectorsDrawn, 1);
+    EXPECT_EQ(counts.quadsTotal, 6);
+    EXPECT_EQ(counts.quadsDrawn, 6);
+    window->onEvent(EventKeyDown, F3, 0);
+    EXPECT_FALSE(window->statisticsShowing());
+}

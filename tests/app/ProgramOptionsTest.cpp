@@ -42,10 +42,12 @@ TEST(ProgramOptions, StartOptionsAreReadAndTheDefaultsAreTheFullScreenProgram) {
     EXPECT_TRUE(none.options.cityFile.empty());
     EXPECT_FALSE(none.options.windowed);
     EXPECT_EQ(none.options.scale, 1);
+    EXPECT_FALSE(none.options.stats);
     EXPECT_EQ(none.out + none.err, "");
 
-    Parsed all = parse({"--windowed", "my city.map"});
+    Parsed all = parse({"--windowed", "--stats", "my city.map"});
     EXPECT_EQ(all.code, -1);
+    EXPECT_TRUE(all.options.stats);
     EXPECT_EQ(all.options.cityFile, "my city.map");
     EXPECT_TRUE(all.options.windowed);
     EXPECT_EQ(all.options.scale, 1);
@@ -61,8 +63,8 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
     Parsed help = parse({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* option :
-         {"--help", "--version", "--windowed", "--scale", "CITY.map", "--export", "--info"})
+    for (const char* option : {"--help", "--version", "--windowed", "--scale", "--stats",
+                               "CITY.map", "--export", "--info"})
         EXPECT_EQ(listLinesHolding(help.out, option), 1) << option << " in\n" << help.out;
 
     Parsed version = parse({"--version"});

@@ -204,6 +204,27 @@ TEST_F(GLContextTest, CameraAndProjectionDrawAPointAheadAtTheCentre) {
     EXPECT_NEAR(atScreen.z, -20.0f, 1e-3f);
 }
 
+// The view volume of the matrices in force: boxes behind the eye, beside a
+// side plane or beyond the far plane by more than the margin are out; a box
+// within the margin of the volume is in.
+TEST_F(GLContextTest, TheViewVolumeLeavesOutOnlyBoxesWhollyOutsideIt) {
+    gl->setProjection(-1.0f, 1.0f, -0.75f, 0.75f, 1.5f, 500.0f);
+    gl->eye = Vector3(100, 50, 100);
+    gl->direction = Vector3(0, 0, -1);
+    gl->applyCamera();
+    const ViewFrustum volume = gl->viewFrustum();
+    const auto shows = [&](Vector3 low, Vector3 high) { return volume.mayShow(low, high); };
+    EXPECT_TRUE(shows({99, 49, 80}, {101, 51, 81}));       // ahead
+    EXPECT_TRUE(shows({0, 0, 0}, {200, 100, 200}));        // around the eye
+    EXPECT_FALSE(shows({99, 49, 110}, {101, 51, 120}));    // behind
+    EXPECT_FALSE(shows({99, 49, -420}, {101, 51, -410}));  // beyond the far plane at z -400
+    EXPECT_TRUE(shows({99, 49, -400.5f}, {101, 51, -390}));
+    // Right edge at 20 ahead: x = 100 + 20 / 1.5.
+    EXPECT_TRUE(shows({113.9f, 50, 79}, {120, 51, 81}));
+    EXPECT_FALSE(shows({116, 50, 79}, {120, 51, 81}));
+    EXPECT_TRUE(ViewFrustum().mayShow({1e9f, 1e9f, 1e9f}, {1e9f, 1e9f, 1e9f}));
+}
+
 TEST_F(GLContextTest, ClearUsesTheClearColour) {
     gl->setClearColour(10, 20, 30);
     gl->clear();

@@ -1,6 +1,13 @@
+#include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
+#include <GL/gl.h>
+
+#include "media/SpriteSheet.h"
+#include "platform/SystemClock.h"
+#include "support/FakeTicks.h"
 #include "world/TestWorld.h"
 
 using namespace testworld;
@@ -293,6 +300,85 @@ TEST_F(TamoMapTest, DrawingShowsTheWorldFromTheLowestSectorUp) {
     // The start block straight ahead covers the middle of the picture.
     const Pixel centre = readPixel(320, 240);
     EXPECT_GT(int(centre.r) + centre.g + centre.b, 0);
+}
+
+// Culling leaves out only what cannot show: from random cameras in and
+// around a crafted city (sectors at three heights, blocks on sector edges,
+// sectors beyond the far plane, sprite objects), every frame drawn with
+// culling equals the frame drawn without it, pixel for pixel, and culling
+// leaves out sectors, quads and objects.
+TEST_F(TamoMapTest, CullingLeavesEveryFrameUnchanged) {
+    for (int32_t id = 100; id < 106; ++id) {
+        std::vector<uint8_t> rgba;
+        for (int32_t i = 0; i < 64; ++i)
+            rgba.insert(rgba.end(),
+                        {static_cast<uint8_t>(id * 23 + i * 5), static_cast<uint8_t>(i * 31),
+                         static_cast<uint8_t>(id + i), 255});
+        ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 8, 8, id, 0));
+    }
+    const std::vector<uint8_t> sheetRgb = sheetImage(64, 16);
+    SpriteSheet sheet(gl, sheetRgb.data(), 64, 16, 5, 0);
+    core->spriteSheet = &sheet;
+    // Both frames of a view show the same step of the objects' animation.
+    setTickSource(fakeTicks);
+    fakeNow = 1000;
+
+    std::mt19937 random(14);
+    const auto below = [&](int32_t n) { return static_cast<int32_t>(random() % n); };
+    const Vector3 centre(40000, 60000, 40000);
+    for (int32_t sx = -4; sx <= 4; ++sx)
+        for (int32_t sz = -4; sz <= 4; ++sz) {
+            const Vector3 origin =
+                centre + Vector3(sx * 200.0f, below(3) * 300.0f - 300.0f, sz * 200.0f);
+            for (int32_t n = 0; n < 12; ++n) {
+                core->material.texture = 100 + below(6);
+                // Half the blocks on a face of the sector's box.
+                int32_t cell[3] = {below(20), below(20), below(20)};
+                if (n % 2 == 0)
+                    cell[below(3)] = below(2) * 19;
+                map->setBlockAt(
+                    origin + Vector3(cell[0] * 10 + 5.0f, cell[1] * 15 + 7.5f, cell[2] * 10 + 5.0f),
+                    true);
+            }
+            sprites->addAt(origin + Vector3(below(200), below(300), below(200)));
+        }
+
+    const auto frame = [&](bool cull) {
+        core->cullToView = cull;
+        gl->applyCamera();
+        gl->clear();
+        map->draw();
+        sprites->drawSprites();
+        std::vector<uint8_t> pixels(static_cast<size_t>(gl->width * gl->height * 4));
+        glReadPixels(0, 0, gl->width, gl->height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    int32_t sectorsLeftOut = 0, objectsLeftOut = 0, framesShowingBlocks = 0;
+    for (int32_t view = 0; view < 24; ++view) {
+        const auto coordinate = [&](float spread) {
+            return (below(2001) - 1000) / 1000.0f * spread;
+        };
+        gl->eye = centre + Vector3(coordinate(1000), coordinate(400), coordinate(1000));
+        Vector3 direction(coordinate(1), coordinate(1), coordinate(1));
+        gl->direction = normalise(direction);
+        gl->up = std::abs(gl->direction.y) > 0.9f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
+        const std::vector<uint8_t> culled = frame(true);
+        const DrawCounts counts = map->lastDrawCounts();
+        const int32_t objectsDrawn = sprites->lastDrawnCount();
+        const std::vector<uint8_t> everything = frame(false);
+        ASSERT_TRUE(culled == everything) << "view " << view;
+        EXPECT_EQ(map->lastDrawCounts().sectorsDrawn, map->lastDrawCounts().sectorsTotal);
+        EXPECT_EQ(map->lastDrawCounts().quadsTotal, counts.quadsTotal);
+        sectorsLeftOut += counts.sectorsTotal - counts.sectorsDrawn;
+        objectsLeftOut += sprites->count() - objectsDrawn;
+        if (counts.quadsDrawn > 0 && culled != std::vector<uint8_t>(culled.size(), 0))
+            ++framesShowingBlocks;
+    }
+    core->spriteSheet = nullptr;
+    setTickSource(nullptr);
+    EXPECT_GT(sectorsLeftOut, 24 * 81 / 3);
+    EXPECT_GT(objectsLeftOut, 24 * 81 / 3);
+    EXPECT_GT(framesShowingBlocks, 12);
 }
 
 }  // namespace

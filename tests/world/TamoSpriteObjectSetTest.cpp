@@ -166,34 +166,6 @@ TEST_F(TamoSpriteObjectSetTest, AnimationAlternatesEvery250MsExceptForThreeFrame
         EXPECT_EQ(TamoSpriteObjectSet::animationStep(tick, 3), 0) << tick;
 }
 
-// A sheet with one group of four 8 x 8 frames: frame k has its left half in
-// colour k and its right half white.
-std::vector<uint8_t> sheetImage(int32_t width, int32_t height) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width * height * 3), 0);
-    auto put = [&](int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
-        uint8_t* p = &rgb[static_cast<size_t>((y * width + x) * 3)];
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
-    };
-    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
-    for (int32_t k = 0; k < 4; ++k) {
-        const int32_t x = k * 12;
-        const bool first = k == 0;
-        put(x, 0, first ? 239 : 79, first ? 79 : 171, first ? 100 : 79);
-        put(x + 9, 0, 79, 239, 239);
-        put(x + 9, 9, 79, 239, 239);
-        for (int32_t y = 1; y <= 8; ++y)
-            for (int32_t i = 1; i <= 8; ++i) {
-                if (i <= 4)
-                    put(x + i, y, colours[k][0], colours[k][1], colours[k][2]);
-                else
-                    put(x + i, y, 255, 255, 255);
-            }
-    }
-    return rgb;
-}
-
 class SpriteDrawingTest : public TamoSpriteObjectSetTest {
 protected:
     void SetUp() override {
