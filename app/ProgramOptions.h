@@ -13,6 +13,8 @@ struct ProgramOptions {
     bool windowed = false;
     // The window's size in multiples of 640 x 480 (1 to 4).
     int32_t scale = 1;
+    // Seconds between autosaves of unsaved work; 0 turns autosave off.
+    int32_t autosaveSeconds = 60;
 
     // Reads the arguments (argv[0] is the program). Returns -1 when the
     // program is to start with *options; otherwise the exit code after

@@ -38,7 +38,8 @@ size_t spriteBytes(const SpriteObject& object) {
 size_t sectorListBytes(const std::vector<TamoSector*>& list) {
     size_t bytes = 0;
     for (const TamoSector* sector : list)
-        bytes += sectorOverheadBytes + static_cast<size_t>(sector->blocks.count()) * sizeof(MapBlock);
+        bytes +=
+            sectorOverheadBytes + static_cast<size_t>(sector->blocks.count()) * sizeof(MapBlock);
     return bytes;
 }
 

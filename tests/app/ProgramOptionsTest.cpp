@@ -42,7 +42,10 @@ TEST(ProgramOptions, StartOptionsAreReadAndTheDefaultsAreTheFullScreenProgram) {
     EXPECT_TRUE(none.options.cityFile.empty());
     EXPECT_FALSE(none.options.windowed);
     EXPECT_EQ(none.options.scale, 1);
+    EXPECT_EQ(none.options.autosaveSeconds, 60);
     EXPECT_EQ(none.out + none.err, "");
+    EXPECT_EQ(parse({"--autosave", "0"}).options.autosaveSeconds, 0);
+    EXPECT_EQ(parse({"--autosave=5"}).options.autosaveSeconds, 5);
 
     Parsed all = parse({"--windowed", "my city.map"});
     EXPECT_EQ(all.code, -1);
@@ -61,7 +64,8 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
     Parsed help = parse({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* option : {"--help", "--version", "--windowed", "--scale", "CITY.map"})
+    for (const char* option :
+         {"--help", "--version", "--windowed", "--scale", "--autosave", "CITY.map"})
         EXPECT_EQ(listLinesHolding(help.out, option), 1) << option << " in\n" << help.out;
 
     Parsed version = parse({"--version"});
@@ -72,8 +76,8 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
 
 TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
     const std::vector<std::vector<const char*>> wrong = {
-        {"--fullscreen"},   {"-x"},      {"--scale", "5"},  {"--scale", "0"},
-        {"--scale", "two"}, {"--scale"}, {"a.map", "b.map"}};
+        {"--fullscreen"},   {"-x"},      {"--scale", "5"},   {"--scale", "0"},
+        {"--scale", "two"}, {"--scale"}, {"a.map", "b.map"}, {"--autosave", "-1"}};
     for (const auto& words : wrong) {
         Parsed bad = parse(words);
         EXPECT_EQ(bad.code, 2) << words[0];

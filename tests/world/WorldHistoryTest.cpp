@@ -45,9 +45,9 @@ protected:
         const auto pick = used[random() % used.size()];
         const MapBlock& block = map->sector(pick.first)->blocks[pick.second];
         hit->sector = pick.first;
-        hit->point = map->sector(pick.first)->origin +
-                     Vector3((block.x + 0.5f) * 10.0f, (block.y + 0.5f) * 15.0f,
-                             (block.z + 0.5f) * 10.0f);
+        hit->point =
+            map->sector(pick.first)->origin +
+            Vector3((block.x + 0.5f) * 10.0f, (block.y + 0.5f) * 15.0f, (block.z + 0.5f) * 10.0f);
         return true;
     }
 
