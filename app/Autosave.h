@@ -38,6 +38,9 @@ public:
     // Its modification time (seconds since the epoch) and recorded world name.
     int64_t pendingTime() const;
     std::string pendingName() const;
+    // The waiting autosave was recovered: it is this run's from now on (it
+    // goes once the work is saved, and is rewritten after the next change).
+    void adoptPending() { written = true; }
     // Moves a damaged autosave aside as "autosave.map.bad".
     void setAside();
     // Removes the autosave (and its name file), after what is queued.

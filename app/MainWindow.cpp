@@ -472,6 +472,7 @@ bool MainWindow::offerRecovery() {
     }
     // Nothing before it to undo, and nothing of it saved yet.
     engineCore->history->clear();
+    autosave->adoptPending();
     worldName = autosave->pendingName();
     caption.hide();
     return true;
