@@ -424,9 +424,9 @@ int32_t MainWindow::ask(const char* title, const char* text, const char* const* 
 bool MainWindow::confirmDiscard() {
     if (!hasUnsavedChanges())
         return true;
-    static const char* const answers[] = {"_Save", "_Discard", "_Cancel"};
+    static const char* const Answers[] = {"_Save", "_Discard", "_Cancel"};
     switch (ask("Unsaved changes", "The city has changes that are not saved. Save them first?",
-                answers, 3, 0, 2)) {
+                Answers, 3, 0, 2)) {
     case 0:
         return saveMapFile();
     case 1:
@@ -456,8 +456,8 @@ bool MainWindow::offerRecovery() {
         std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
     const std::string text =
         std::string("Work that was not saved was autosaved at ") + stamp + ". Recover it?";
-    static const char* const answers[] = {"_Recover", "_Discard"};
-    if (ask("Recover unsaved work", text.c_str(), answers, 2, 0, 1) != 0) {
+    static const char* const Answers[] = {"_Recover", "_Discard"};
+    if (ask("Recover unsaved work", text.c_str(), Answers, 2, 0, 1) != 0) {
         autosave->remove();
         return false;
     }

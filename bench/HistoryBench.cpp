@@ -17,7 +17,7 @@ using namespace bench;
 namespace {
 
 // A block in the middle of the million, removed by the edit undone.
-const Vector3 editPoint(40105.0f, 60307.0f, 40105.0f);
+const Vector3 EditPoint(40105.0f, 60307.0f, 40105.0f);
 
 // Undoing a one-block edit in a world of a million blocks: the CPU work of
 // the undo (the sector's rebuild at the next frame is not counted).
@@ -27,7 +27,7 @@ void BM_UndoOneBlockInMillion_History(benchmark::State& state) {
     WorldHistory history(*s.map, *s.core->sprites);
     for (auto _ : state) {
         state.PauseTiming();
-        s.map->setBlockAt(editPoint, false);
+        s.map->setBlockAt(EditPoint, false);
         history.closeAction();
         state.ResumeTiming();
         history.undo();
@@ -42,7 +42,7 @@ void BM_UndoOneBlockInMillion_Snapshot(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         const std::vector<uint8_t> before = MapFile::snapshotWorld(*s.map, *s.core->sprites);
-        s.map->setBlockAt(editPoint, false);
+        s.map->setBlockAt(EditPoint, false);
         state.ResumeTiming();
         MapFormat::WorldRecords records;
         MapFormat::parseWorld(before.data(), before.size(), &records, nullptr);

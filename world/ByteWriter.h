@@ -33,7 +33,7 @@ public:
             *field = value;
     }
     void bytes(const void* data, size_t count);
-    // Room for count bytes (at most bufferBytes) that the caller fills in
+    // Room for count bytes (at most BufferBytes) that the caller fills in
     // order; null once a write has failed.
     uint8_t* reserve(size_t count) {
         if (count > BufferBytes - used && !flush())

@@ -10,7 +10,7 @@ namespace {
 
 // Rough bookkeeping of what a sector costs beyond its records (quad table,
 // display list, index): enough to keep the cap honest for many small ones.
-constexpr size_t sectorOverheadBytes = 1024;
+constexpr size_t SectorOverheadBytes = 1024;
 
 bool sameBlock(const std::optional<MapBlock>& a, const std::optional<MapBlock>& b) {
     if (a.has_value() != b.has_value())
@@ -39,7 +39,7 @@ size_t sectorListBytes(const std::vector<TamoSector*>& list) {
     size_t bytes = 0;
     for (const TamoSector* sector : list)
         bytes +=
-            sectorOverheadBytes + static_cast<size_t>(sector->blocks.count()) * sizeof(MapBlock);
+            SectorOverheadBytes + static_cast<size_t>(sector->blocks.count()) * sizeof(MapBlock);
     return bytes;
 }
 
@@ -155,7 +155,7 @@ void WorldHistory::sectorAdded() {
     Action& action = openAction();
     action.steps.push_back({Step::SectorAdd, action.held.size()});
     action.held.emplace_back();
-    addBytes(action, sectorOverheadBytes + sizeof(Step));
+    addBytes(action, SectorOverheadBytes + sizeof(Step));
 }
 
 void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {

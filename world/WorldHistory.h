@@ -29,10 +29,10 @@ class TamoSpriteObjectSet;
 // more than its cap in bytes.
 class WorldHistory {
 public:
-    static constexpr size_t defaultCapBytes = size_t{64} << 20;
+    static constexpr size_t DefaultCapBytes = size_t{64} << 20;
 
     // Attaches itself to map and sprites; both must outlive it.
-    WorldHistory(TamoMap& map, TamoSpriteObjectSet& sprites, size_t capBytes = defaultCapBytes);
+    WorldHistory(TamoMap& map, TamoSpriteObjectSet& sprites, size_t capBytes = DefaultCapBytes);
     ~WorldHistory();
     WorldHistory(const WorldHistory&) = delete;
     WorldHistory& operator=(const WorldHistory&) = delete;

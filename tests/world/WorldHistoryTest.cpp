@@ -175,7 +175,7 @@ protected:
     std::mt19937 random;
     int runs = 0;
     size_t undoStoppedAt = 0;
-    size_t cap = WorldHistory::defaultCapBytes;
+    size_t cap = WorldHistory::DefaultCapBytes;
 };
 
 TEST_F(WorldHistoryTest, RandomEditsUndoAndRedoToTheSavedBytesOfEachState) {
