@@ -125,16 +125,16 @@ void Autosave::tick(uint32_t now, const WorldHistory& history, const TamoMap& ma
     }
     if (now - lastWrite < interval || (written && history.currentState() == writtenState))
         return;
+    Job job;
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (busy || !jobs.empty())
             return;  // the worker is still at the last one; try next frame
+        job.bytes.swap(spare);
     }
     lastWrite = now;
-    Job job;
-    job.bytes = MapFile::snapshotWorld(map, sprites);
     job.name = worldName;
-    if (job.bytes.empty())
+    if (!MapFile::snapshotWorld(map, sprites, &job.bytes))
         return;
     writtenState = history.currentState();
     written = true;
@@ -182,6 +182,8 @@ void Autosave::work() {
         lock.unlock();
         perform(job);
         lock.lock();
+        if (!job.remove)
+            spare.swap(job.bytes);
         busy = false;
         idle.notify_all();
     }

@@ -81,6 +81,8 @@ private:
     std::condition_variable wake;
     std::condition_variable idle;
     std::vector<Job> jobs;
+    // The last snapshot's memory, back from the worker for the next one.
+    std::vector<uint8_t> spare;
     bool busy = false;
     bool stopping = false;
     std::thread worker;

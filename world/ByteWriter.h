@@ -10,7 +10,7 @@ class FileStream;
 
 // Writes little-endian fields to a stream through a buffer, so that a record
 // of many fields costs one stream call per buffer rather than one per field;
-// or appends them to bytes in memory. Remembers the first failure; finish
+// or appends them to bytes in memory (a buffer at a time). Remembers the first failure; finish
 // writes what is left and reports.
 class ByteWriter {
 public:

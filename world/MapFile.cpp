@@ -73,13 +73,21 @@ bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& 
     });
 }
 
-std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites) {
-    std::vector<uint8_t> bytes;
-    ByteWriter out(bytes);
+bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
+                   std::vector<uint8_t>* bytes) {
+    bytes->clear();  // keeps its memory
+    ByteWriter out(*bytes);
     map.write(out);
     sprites.write(out);
-    if (!out.finish())
-        bytes.clear();
+    if (out.finish())
+        return true;
+    bytes->clear();
+    return false;
+}
+
+std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites) {
+    std::vector<uint8_t> bytes;
+    snapshotWorld(map, sprites, &bytes);
     return bytes;
 }
 
