@@ -111,7 +111,8 @@ void TamoSpriteObjectSet::addAt(const Vector3& hit) {
 }
 
 void TamoSpriteObjectSet::insertObject(int32_t index, SpriteObject object) {
-    std::vector<SpriteObject> list(objects.begin(), objects.end());
+    std::vector<SpriteObject> list(std::make_move_iterator(objects.begin()),
+                                   std::make_move_iterator(objects.end()));
     if (index < 0 || index > static_cast<int32_t>(list.size()))
         index = static_cast<int32_t>(list.size());
     list.insert(list.begin() + index, std::move(object));
