@@ -1,5 +1,10 @@
 #include "app/InitApplication.h"
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/Autosave.h"
 #include "app/MainWindow.h"
 #include "app/MediaFolder.h"
 #include "media/MediaArchive.h"
@@ -46,7 +51,18 @@ bool initApplication() {
         return false;
     }
     window->reportStatistics(startOptions.stats);
-    if (!startOptions.cityFile.empty())
+    if (startOptions.autosaveSeconds > 0) {
+        auto autosave =
+            std::make_unique<Autosave>(Autosave::standardFolder(),
+                                       static_cast<uint32_t>(startOptions.autosaveSeconds) * 1000u);
+        std::string why;
+        if (autosave->start(&why))
+            window->useAutosave(std::move(autosave));
+        else
+            std::fprintf(stderr, "tamotown: this run does not autosave: %s\n", why.c_str());
+    }
+    // Recovered work wins over the file named: it is that file's later state.
+    if (!window->offerRecovery() && !startOptions.cityFile.empty())
         window->openMapFile(startOptions.cityFile.c_str());
     return true;
 }

@@ -12,8 +12,9 @@ void useProgramOptions(const ProgramOptions& options);
 
 // The start-up callback: finds the media folder, declares the media archive
 // and its members, fixes the
-// screen size and creates the main window, then opens the world file the
-// command line named, if any. False only when the window could not be
+// screen size and creates the main window, starts the autosave (unless
+// --autosave 0) and offers to recover an earlier run's autosave, then opens
+// the world file the command line named, if any and nothing was recovered. False only when the window could not be
 // opened (no display); mainWindowFailed() then tells so.
 bool initApplication();
 bool mainWindowFailed();

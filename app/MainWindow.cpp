@@ -7,6 +7,7 @@
 
 #include <GL/gl.h>
 
+#include "app/Autosave.h"
 #include "app/ButtonActions.h"
 #include "app/FramePicture.h"
 #include "app/LooseTextures.h"
@@ -27,6 +28,7 @@
 #include "platform/FrameTime.h"
 #include "platform/GLContext.h"
 #include "platform/KeyState.h"
+#include "platform/QuestionDialog.h"
 #include "platform/ScreenSize.h"
 #include "platform/Sound.h"
 #include "platform/SystemClock.h"
@@ -34,6 +36,7 @@
 #include "world/MapFile.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/WorldHistory.h"
 
 namespace {
 
@@ -139,11 +142,20 @@ void MainWindow::createWorld() {
     engineCore->avatar = new TamoEditorUserAvatar(this, engineCore);
     engineCore->sprites = new TamoSpriteObjectSet(engineCore);
     engineCore->map = new TamoMap(engineCore);
+    engineCore->history = new WorldHistory(*engineCore->map, *engineCore->sprites);
     engineCore->centrePlanView();
     engineCore->textureCount = 0;
 }
 
 MainWindow::~MainWindow() {
+    if (autosave) {
+        // A run that ends without the user's word (a signal) keeps its work.
+        if (hasUnsavedChanges() && !exitConfirmed)
+            autosave->writeNow(*engineCore->map, *engineCore->sprites, worldName);
+        else
+            autosave->remove();
+        autosave.reset();  // waits for the worker
+    }
     delete engineCore;
     engineCore = nullptr;
     setDisplayMode(ModeShuttingDown);
@@ -187,8 +199,12 @@ void MainWindow::onFrame() {
     countFrame();
     if (answerClick())
         return;
-    runPendingFileCommand();
+    if (runPendingFileCommand())
+        return;
     engineCore->avatar->update();
+    if (autosave)
+        autosave->tick(getTickCount(), *engineCore->history, *engineCore->map, *engineCore->sprites,
+                       worldName);
     glContext->present();
     glContext->clear();
 }
@@ -304,6 +320,11 @@ bool MainWindow::answerClick() {
     playSound(mediaFolder().path("pip.wav").c_str(), true);
     switch (performButtonAction(*engineCore, id)) {
     case ButtonFollowUp::Quit:
+        if (hasUnsavedChanges()) {
+            pendingFileCommand = FileCommand::Quit;  // asked once the button is up
+            break;
+        }
+        exitConfirmed = true;
         delete this;
         return true;
     case ButtonFollowUp::SaveMapFile:
@@ -318,37 +339,62 @@ bool MainWindow::answerClick() {
     return false;
 }
 
-void MainWindow::runPendingFileCommand() {
+bool MainWindow::runPendingFileCommand() {
     // The dialog waits for the button's release: a release that went to the
     // dialog would leave the window believing the button still held, and the
     // next click on it would be lost.
     if (pendingFileCommand == FileCommand::None || isKeyDown(VK_LBUTTON))
-        return;
+        return false;
     const FileCommand command = pendingFileCommand;
     pendingFileCommand = FileCommand::None;
-    if (command == FileCommand::Save)
+    if (command == FileCommand::Save) {
         saveMapFile();
-    else
+    } else if (command == FileCommand::Load) {
         loadMapFile();
+    } else if (confirmDiscard()) {
+        exitConfirmed = true;
+        delete this;
+        return true;
+    }
+    return false;
 }
 
-void MainWindow::saveMapFile() {
-    std::string why;
+bool MainWindow::saveMapFile() {
+    std::string why, chosen;
+    MapFileCommands commands = mapFileCommands();
+    commands.proposedName = worldName;
     const MapFileOutcome outcome =
-        mapFileCommands().save(*engineCore->map, *engineCore->sprites, &why);
+        commands.save(*engineCore->map, *engineCore->sprites, &why, &chosen);
     reportMapFileOutcome(outcome, "saving", why, "SAVE FAILED");
+    if (outcome != MapFileOutcome::Done)
+        return false;
+    worldName = chosen;
+    engineCore->history->markSaved();
+    return true;
 }
 
 void MainWindow::loadMapFile() {
-    std::string why;
+    if (!confirmDiscard())
+        return;
+    std::string why, chosen;
+    WorldHistory& history = *engineCore->history;
+    history.closeAction();  // the load is an action of its own
     const MapFileOutcome outcome =
-        mapFileCommands().load(*engineCore->map, *engineCore->sprites, &why);
+        mapFileCommands().load(*engineCore->map, *engineCore->sprites, &why, &chosen);
     reportMapFileOutcome(outcome, "loading", why, "LOAD FAILED");
+    if (outcome != MapFileOutcome::Done)
+        return;
+    worldName = chosen;
+    history.markSaved();
 }
 
 void MainWindow::openMapFile(const char* path) {
     std::string why;
     if (MapFile::loadWorld(path, *engineCore->map, *engineCore->sprites, &why)) {
+        // The world starts as this file: nothing before it to undo.
+        engineCore->history->clear();
+        engineCore->history->markSaved();
+        worldName = path;
         caption.hide();
         return;
     }
@@ -373,9 +419,109 @@ void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, const char* action
     }
 }
 
-void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
+bool MainWindow::hasUnsavedChanges() const {
+    return engineCore && engineCore->history && engineCore->history->isModified();
+}
+
+int32_t MainWindow::ask(const char* title, const char* text, const char* const* buttons,
+                        int32_t count, int32_t defaultButton, int32_t cancelButton) const {
+    const QuestionDialogFunction show = questionDialog ? questionDialog : &askQuestion;
+    return show(getHandle("WindowHandler"), title, text, buttons, count, defaultButton,
+                cancelButton);
+}
+
+bool MainWindow::confirmDiscard() {
+    if (!hasUnsavedChanges())
+        return true;
+    static const char* const Answers[] = {"_Save", "_Discard", "_Cancel"};
+    switch (ask("Unsaved changes", "The city has changes that are not saved. Save them first?",
+                Answers, 3, 0, 2)) {
+    case 0:
+        return saveMapFile();
+    case 1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::allowClose() {
+    if (!confirmDiscard())
+        return false;
+    exitConfirmed = true;
+    return true;
+}
+
+void MainWindow::useAutosave(std::unique_ptr<Autosave> saver) {
+    autosave = std::move(saver);
+}
+
+bool MainWindow::offerRecovery() {
+    if (!autosave || !autosave->pending())
+        return false;
+    const std::time_t when = static_cast<std::time_t>(autosave->pendingTime());
+    char stamp[64] = "an unknown time";
+    if (const std::tm* local = std::localtime(&when))
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+    const std::string text =
+        std::string("Work that was not saved was autosaved at ") + stamp + ". Recover it?";
+    static const char* const Answers[] = {"_Recover", "_Discard"};
+    if (ask("Recover unsaved work", text.c_str(), Answers, 2, 0, 1) != 0) {
+        autosave->remove();
+        return false;
+    }
+    std::string why;
+    const std::string path = autosave->path();
+    if (!MapFile::loadWorld(path.c_str(), *engineCore->map, *engineCore->sprites, &why)) {
+        std::fprintf(stderr, "tamotown: the autosave %s cannot be recovered (%s); kept as %s.bad\n",
+                     path.c_str(), why.c_str(), path.c_str());
+        autosave->setAside();
+        caption.show("LOAD FAILED", getTickCount());
+        return false;
+    }
+    // Nothing before it to undo, and nothing of it saved yet.
+    engineCore->history->clear();
+    autosave->adoptPending();
+    worldName = autosave->pendingName();
+    caption.hide();
+    return true;
+}
+
+void MainWindow::undo() {
+    const bool done = engineCore->history->undo();
+    caption.show(done ? "UNDO" : "NOTHING TO UNDO", getTickCount(), UndoCaptionMilliseconds);
+}
+
+void MainWindow::redo() {
+    const bool done = engineCore->history->redo();
+    caption.show(done ? "REDO" : "NOTHING TO REDO", getTickCount(), UndoCaptionMilliseconds);
+}
+
+void MainWindow::answerControlKey(int32_t key, bool shift) {
+    if (key == 'Z' && !shift)
+        undo();
+    else if (key == 'Y' || (key == 'Z' && shift))
+        redo();
+}
+
+std::string MainWindow::nameRunTag() const {
+    std::string tag = "names";
+    const TamoSpriteObjectSet& sprites = *engineCore->sprites;
+    for (int32_t i = 0; i < sprites.count(); ++i)
+        if (sprites.object(i).selected)
+            tag += " " + std::to_string(i) + ":" + std::to_string(sprites.object(i).id);
+    return tag;
+}
+
+void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
     if (type != EventKeyDown || engineCore == nullptr || engineCore->sprites == nullptr)
         return;
+    // With Ctrl held keys are commands: they never type into names nor
+    // delete objects.
+    if (b & KeyModifierControl) {
+        answerControlKey(a, (b & KeyModifierShift) != 0);
+        return;
+    }
     // While objects are selected, keys belong to their names.
     if (a == KeyPicture && !anySpriteSelected()) {
         pictureWanted = true;
@@ -386,15 +532,22 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
         return;
     }
     char ch = 0;
+    WorldHistory& history = *engineCore->history;
     switch (nameKeyAction(a, &ch)) {
     case NameKeyAction::AppendChar:
+        history.continueAction(nameRunTag());
         engineCore->sprites->appendNameChar(ch);
+        history.closeAction();
         break;
     case NameKeyAction::EraseLastChar:
+        history.continueAction(nameRunTag());
         engineCore->sprites->eraseLastNameChar();
+        history.closeAction();
         break;
     case NameKeyAction::DeleteSelected:
+        history.closeAction();
         engineCore->sprites->deleteSelected();
+        history.closeAction();
         break;
     case NameKeyAction::None:
         break;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/FrameStatistics.h"
@@ -10,6 +11,7 @@
 #include "media/MediaArchive.h"
 #include "platform/Window.h"
 
+class Autosave;
 class BitmapFont;
 class GLContext;
 class SkyDome;
@@ -20,8 +22,16 @@ class TamoEngineCore;
 // the sky dome, the engine core (and through it the world) and the panel
 // buttons. Each frame it draws the world and the panels, answers a click on a
 // panel button, lets the avatar move and edit, and presents the picture.
+// Work is never dropped unasked: quit, close and load first ask about unsaved
+// changes; Ctrl+Z and Ctrl+Y undo and redo; unsaved work is autosaved.
 class MainWindow : public Window {
 public:
+    // The question dialog's contract (the platform's askQuestion).
+    using QuestionDialogFunction = int32_t (*)(uintptr_t owner, const char* title, const char* text,
+                                               const char* const* buttons, int32_t count,
+                                               int32_t defaultButton, int32_t cancelButton);
+    static constexpr uint32_t UndoCaptionMilliseconds = 2000;
+
     // Display modes: building (0), shutting down (1), running (2).
     static constexpr int32_t ModeBuilding = 0;
     static constexpr int32_t ModeShuttingDown = 1;
@@ -32,17 +42,39 @@ public:
 
     void onEvent(int32_t type, int32_t a, int32_t b) override;
     void onFrame() override;
+    // A close from the window system: asks about unsaved changes first.
+    bool allowClose() override;
 
     void setDisplayMode(int32_t mode);
     int32_t getDisplayMode() const { return displayMode; }
-    void saveMapFile();
+    // True when the world was saved.
+    bool saveMapFile();
     void loadMapFile();
     // Loads the world file at path without asking, as loadMapFile does
-    // with the name chosen.
+    // with the name chosen; the world then counts as saved in that file.
     void openMapFile(const char* path);
+    // Undoes or redoes one action and says so in the caption.
+    void undo();
+    void redo();
+    // With unsaved changes, asks "Unsaved changes": Save (true once saved),
+    // Discard (true) or Cancel (false). True at once without changes.
+    bool confirmDiscard();
+    bool hasUnsavedChanges() const;
+    // The world file the work belongs to (the save dialog proposes it); empty
+    // for a new world.
+    const std::string& worldFileName() const { return worldName; }
+
+    // Autosaves unsaved work from now on (an autosave that has started).
+    void useAutosave(std::unique_ptr<Autosave> saver);
+    Autosave* getAutosave() const { return autosave.get(); }
+    // When an earlier run left an autosave, asks "Recover unsaved work";
+    // true when it was recovered (the world is then unsaved).
+    bool offerRecovery();
 
     // The dialog the map-file commands ask for a name (the platform's when null).
     void setFileDialog(FileDialogFunction dialog) { fileDialog = dialog; }
+    // The dialog that asks questions (the platform's when null).
+    void setQuestionDialog(QuestionDialogFunction dialog) { questionDialog = dialog; }
 
     TamoEngineCore* getEngineCore() const { return engineCore; }
     GLContext* getGLContext() const { return glContext; }
@@ -80,14 +112,21 @@ private:
     bool anySpriteSelected() const;
     // True when the window destroyed itself (quit).
     bool answerClick();
-    // Runs a save or load asked for by a button once the mouse button is up.
-    void runPendingFileCommand();
+    // Runs a save, load or quit asked for by a button once the mouse button
+    // is up; true when the window destroyed itself (quit).
+    bool runPendingFileCommand();
+    // Ctrl with a key: undo and redo.
+    void answerControlKey(int32_t key, bool shift);
+    // Names the selection typed into: keys typed into one selection are one action.
+    std::string nameRunTag() const;
+    int32_t ask(const char* title, const char* text, const char* const* buttons, int32_t count,
+                int32_t defaultButton, int32_t cancelButton) const;
     MapFileCommands mapFileCommands() const;
     // A failure goes to stderr and the caption; success clears the caption.
     void reportMapFileOutcome(MapFileOutcome outcome, const char* action, const std::string& why,
                               const char* failureCaption);
 
-    enum class FileCommand { None, Save, Load };
+    enum class FileCommand { None, Save, Load, Quit };
 
     GLContext* glContext = nullptr;
     SpriteSheet* interfaceSheet = nullptr;
@@ -100,6 +139,12 @@ private:
     StatusCaption caption;
     std::string mediaError;
     FileDialogFunction fileDialog = nullptr;
+    QuestionDialogFunction questionDialog = nullptr;
+    std::string worldName;
+    std::unique_ptr<Autosave> autosave;
+    // The user chose to end the run (after the question, if any): the
+    // autosave goes with the run.
+    bool exitConfirmed = false;
     FileCommand pendingFileCommand = FileCommand::None;
     bool pictureWanted = false;
     FrameStatistics statistics;

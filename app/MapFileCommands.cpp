@@ -11,7 +11,9 @@ const char MapFileFilter[] = "TamoMap Files (*.map)\0*.map\0All Files (*.*)\0*.*
 
 bool MapFileCommands::chooseFile(bool saving, char* buffer) const {
     std::memset(buffer, 0, MapFileNameBufferSize);
-    std::strcpy(buffer, MapFileDefaultName);
+    const bool proposeCurrent =
+        saving && !proposedName.empty() && proposedName.size() < MapFileNameBufferSize;
+    std::strcpy(buffer, proposeCurrent ? proposedName.c_str() : MapFileDefaultName);
     const FileDialogFunction show = dialog != nullptr ? dialog : &fileDialog;
     if (!show(owner, saving, buffer, MapFileNameBufferSize, MapFileFilter, MapFileExtension))
         return false;
@@ -19,20 +21,24 @@ bool MapFileCommands::chooseFile(bool saving, char* buffer) const {
     return buffer[0] != '\0';
 }
 
-MapFileOutcome MapFileCommands::save(TamoMap& map, TamoSpriteObjectSet& sprites,
-                                     std::string* why) const {
+MapFileOutcome MapFileCommands::save(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,
+                                     std::string* chosen) const {
     char name[MapFileNameBufferSize];
     if (!chooseFile(true, name))
         return MapFileOutcome::Cancelled;
+    if (chosen)
+        *chosen = name;
     return MapFile::saveWorld(name, map, sprites, why) ? MapFileOutcome::Done
                                                        : MapFileOutcome::Failed;
 }
 
-MapFileOutcome MapFileCommands::load(TamoMap& map, TamoSpriteObjectSet& sprites,
-                                     std::string* why) const {
+MapFileOutcome MapFileCommands::load(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,
+                                     std::string* chosen) const {
     char name[MapFileNameBufferSize];
     if (!chooseFile(false, name))
         return MapFileOutcome::Cancelled;
+    if (chosen)
+        *chosen = name;
     return MapFile::loadWorld(name, map, sprites, why) ? MapFileOutcome::Done
                                                        : MapFileOutcome::Failed;
 }

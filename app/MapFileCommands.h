@@ -26,16 +26,22 @@ enum class MapFileOutcome { Cancelled, Done, Failed };
 struct MapFileCommands {
     uintptr_t owner = 0;
     FileDialogFunction dialog = nullptr;  // the platform's file dialog when null
+    // The name the save dialog proposes instead of "default.map" (the
+    // current world file's), when there is one that fits the buffer.
+    std::string proposedName;
 
     // Asks for a name and writes the world there; an earlier file of that name
-    // survives a failed write. *why names a failure.
-    MapFileOutcome save(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why) const;
+    // survives a failed write. *why names a failure; *chosen (when given)
+    // receives the path chosen.
+    MapFileOutcome save(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,
+                        std::string* chosen = nullptr) const;
     // Asks for a file and replaces the world by its contents; a file that is
     // unreadable or not a sound world file leaves the world as it was.
-    MapFileOutcome load(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why) const;
+    MapFileOutcome load(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,
+                        std::string* chosen = nullptr) const;
 
-    // Shows the dialog with "default.map" proposed in a zeroed buffer of
-    // MapFileNameBufferSize bytes; true with a non-empty, terminated path in
-    // buffer when the user chose a file.
+    // Shows the dialog with "default.map" (saving: the proposed name) in a
+    // zeroed buffer of MapFileNameBufferSize bytes; true with a non-empty,
+    // terminated path in buffer when the user chose a file.
     bool chooseFile(bool save, char* buffer) const;
 };

@@ -54,6 +54,10 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
         app.add_option("--scale", parsed.scale, "A window N times 640 x 480 (N from 1 to 4)")
             ->check(CLI::Range(1, 4))
             ->option_text("N");
+    app.add_option("--autosave", parsed.autosaveSeconds,
+                   "Write unsaved work every SECONDS seconds (default 60, 0: never)")
+        ->check(CLI::Range(0, 86400))
+        ->option_text("SECONDS");
     std::vector<std::string> exportFiles;
     CLI::Option* exporting =
         app.add_option("--export", exportFiles,

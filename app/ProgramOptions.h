@@ -21,6 +21,8 @@ struct ProgramOptions {
     std::string infoCity;
     // Frame figures on standard error once a second.
     bool stats = false;
+    // Seconds between autosaves of unsaved work; 0 turns autosave off.
+    int32_t autosaveSeconds = 60;
 
     // Reads the arguments (argv[0] is the program). Returns -1 when the
     // program is to start with *options; otherwise the exit code after

@@ -83,14 +83,14 @@ void placeBlocks(TamoSector& sector, const std::vector<MapBlock>& blocks) {
     core.material = saved;
 }
 
-void buildCity(Vector3* eye, Vector3* direction) {
+void buildCity(Vector3* eye, Vector3* direction, int32_t columns) {
     resetMap();
     Stage& s = stage();
     std::mt19937 random(7);
     const Vector3 corner(40000, 60000, 40000);
     FaceMaterial ground;
     ground.texture = 100;
-    for (int32_t sx = 0; sx < 10; ++sx)
+    for (int32_t sx = 0; sx < columns; ++sx)
         for (int32_t sz = 0; sz < 10; ++sz) {
             const Vector3 origin = corner + Vector3(sx * 200.0f, 0, sz * 200.0f);
             TamoSector* sector =
@@ -118,6 +118,21 @@ void buildCity(Vector3* eye, Vector3* direction) {
     *eye = corner + Vector3(300.0f, 400.0f, 300.0f);
     Vector3 towards = corner + Vector3(940.0f, 10.0f, 940.0f) - *eye;
     *direction = normalise(towards);
+}
+
+void buildMillion() {
+    resetMap();
+    Stage& s = stage();
+    for (int32_t n = 0; n < 125; ++n) {
+        const Vector3 origin(40000.0f + (n % 5) * 200.0f, 60000.0f + (n / 25) * 300.0f,
+                             40000.0f + (n / 5 % 5) * 200.0f);
+        TamoSector* sector = s.map->sector(s.map->findOrCreateSector(origin + Vector3(1, 1, 1)));
+        s.core->material = FaceMaterial{100 + 2 * (n % 4), 0, 0, 0, 1, 1};
+        for (int32_t x = 0; x < 20; ++x)
+            for (int32_t y = 0; y < 20; ++y)
+                for (int32_t z = 0; z < 20; ++z)
+                    sector->setBlock(x, y, z, true);
+    }
 }
 
 }  // namespace bench

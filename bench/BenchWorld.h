@@ -34,9 +34,11 @@ std::vector<MapBlock> sectorBlocks(Fill fill, uint32_t seed = 1);
 // own material.
 void placeBlocks(TamoSector& sector, const std::vector<MapBlock>& blocks);
 
-// A city of 10 x 10 grid sectors at one level: a ground floor and towers of
-// random heights with building textures. Returns the map's eye and a ray
-// direction that meets a tower after crossing the city.
-void buildCity(Vector3* eye, Vector3* direction);
+// A city of 10 x 10 grid sectors (columns x 10) at one level: a ground floor
+// and towers of random heights with building textures. Returns the map's eye
+// and a ray direction that meets a tower after crossing the city.
+void buildCity(Vector3* eye, Vector3* direction, int32_t columns = 10);
+// A million blocks: 125 solid sectors of 20 x 20 x 20.
+void buildMillion();
 
 }  // namespace bench

@@ -219,21 +219,6 @@ namespace {
 // materials, saved once to a file the loading benchmarks read.
 const char* millionFile = "/tmp/tamo-bench-million.map";
 
-void buildMillion() {
-    resetMap();
-    Stage& s = stage();
-    for (int32_t n = 0; n < 125; ++n) {
-        const Vector3 origin(40000.0f + (n % 5) * 200.0f, 60000.0f + (n / 25) * 300.0f,
-                             40000.0f + (n / 5 % 5) * 200.0f);
-        TamoSector* sector = s.map->sector(s.map->findOrCreateSector(origin + Vector3(1, 1, 1)));
-        s.core->material = FaceMaterial{100 + 2 * (n % 4), 0, 0, 0, 1, 1};
-        for (int32_t x = 0; x < 20; ++x)
-            for (int32_t y = 0; y < 20; ++y)
-                for (int32_t z = 0; z < 20; ++z)
-                    sector->setBlock(x, y, z, true);
-    }
-}
-
 void BM_SaveMillionBlocks(benchmark::State& state) {
     buildMillion();
     for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include "platform/Window.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/WorldHistory.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ void TamoEditorUserAvatar::updateWith(const AvatarInput& frameInput) {
         edit3D();
     else
         editPlan();
+    // An action lasts while a button is held: one click, one press of
+    // painting, one stroke, drag or turn. A click's flag is consumed at once.
+    if (!window->leftButtonDown && !window->rightButtonDown)
+        closeAction();
     lastCursorX = window->mouseX;
     lastCursorY = window->mouseY;
 }
@@ -102,7 +107,9 @@ void TamoEditorUserAvatar::edit3D() {
     else if (window->rightButtonDown)
         sprites.turnSelectedToCursor();
     if (window->rightDoubleClick) {
+        closeAction();  // an object added is an action of its own
         sprites.addAtCursor();
+        closeAction();
         window->rightDoubleClick = false;
     }
     if (!window->leftButtonDown && !window->rightButtonDown)
@@ -120,6 +127,11 @@ void TamoEditorUserAvatar::editPlan() {
         core->map->editBlockLine(window->mouseX, window->mouseY, lastCursorX, lastCursorY, true);
     if (window->rightButtonDown)
         core->map->editBlockLine(window->mouseX, window->mouseY, lastCursorX, lastCursorY, false);
+}
+
+void TamoEditorUserAvatar::closeAction() {
+    if (core->history)
+        core->history->closeAction();
 }
 
 void TamoEditorUserAvatar::aimCamera() {

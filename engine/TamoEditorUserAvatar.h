@@ -69,6 +69,8 @@ public:
     bool isMouseLookActive() const { return mouseLookActive; }
 
 private:
+    // Ends the history's open action: the next edit starts a new one.
+    void closeAction();
     // Rebuilds the camera's direction and up from yaw and pitch.
     void aimCamera();
     // Cursor position relative to the window's client area.

@@ -16,6 +16,7 @@
 #include "world/OptimizedQuadHashTable.h"
 #include "world/QuadScratch.h"
 #include "world/TamoSector.h"
+#include "world/WorldHistory.h"
 
 // Owned world objects, deleted by the destructor.
 #include "engine/TamoEditorUserAvatar.h"
@@ -57,6 +58,8 @@ TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_,
 
 TamoEngineCore::~TamoEngineCore() {
     textureColours.clear();
+    delete history;  // first: it reports to the map and the sprites
+    history = nullptr;
     delete sprites;
     sprites = nullptr;
     delete map;

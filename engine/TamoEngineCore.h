@@ -19,6 +19,7 @@ class TamoEditorUserAvatar;
 class TamoMap;
 class TamoSector;
 class TamoSpriteObjectSet;
+class WorldHistory;
 
 // The hub of the world: shared constants, the user's editing state, the
 // texture colour table, the owner of the map, the sprite objects and the
@@ -99,6 +100,8 @@ public:
     TamoSpriteObjectSet* sprites = nullptr;
     TamoMap* map = nullptr;
     TamoEditorUserAvatar* avatar = nullptr;
+    // The undo history of the map and the sprites; null while there is none.
+    WorldHistory* history = nullptr;
     int32_t& materialShownAt = settings.materialShownAt;
     int32_t modeShownAt = 0;
     DynArray<TextureColour>& textureColours = settings.textureColours;

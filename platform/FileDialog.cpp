@@ -1,13 +1,8 @@
 #include "platform/FileDialog.h"
 
-// GTK, GDK and X11 headers stay in this file: X11 defines macros that clash
-// with ordinary names elsewhere.
+// GTK headers stay in the dialog sources.
 #include <SDL.h>
-#include <SDL_syswm.h>
 #include <gtk/gtk.h>
-#ifdef GDK_WINDOWING_X11
-#include <gdk/gdkx.h>
-#endif
 
 #include <cctype>
 #include <cstdlib>
@@ -15,8 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/KeyState.h"
-#include "platform/MessagePump.h"
+#include "platform/GtkDialogSupport.h"
 #include "platform/PathName.h"
 
 // ---- display-independent rules -------------------------------------------
@@ -103,90 +97,6 @@ bool copyPathToBuffer(const std::string& path, char* buffer, int32_t bufferSize)
 
 namespace {
 
-bool gtkReady() {
-    static int state = 0;  // 0 untried, 1 ready, -1 unavailable
-    if (state == 0) {
-        // The dialog must live on the X display the SDL window uses.
-        setenv("GDK_BACKEND", "x11", 0);
-        gtk_disable_setlocale();  // keep "C" number formatting for the map files
-        state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
-    }
-    return state == 1;
-}
-
-void drainGtk() {
-    while (gtk_events_pending())
-        gtk_main_iteration_do(FALSE);
-}
-
-gboolean pumpSdl(gpointer) {
-    if (SDL_WasInit(SDL_INIT_EVENTS))
-        SDL_PumpEvents();
-    return G_SOURCE_CONTINUE;
-}
-
-// Fits the window into the monitor and centres it: the chooser's natural size
-// is larger than a 640 x 480 screen.
-void clampAndCentre(GtkWidget* widget, gpointer) {
-    GtkWindow* window = GTK_WINDOW(widget);
-    GdkDisplay* display = gtk_widget_get_display(widget);
-    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
-    GdkMonitor* monitor =
-        gdkWindow ? gdk_display_get_monitor_at_window(display, gdkWindow) : nullptr;
-    if (!monitor)
-        monitor = gdk_display_get_monitor(display, 0);
-    if (!monitor)
-        return;
-    GdkRectangle area;
-    gdk_monitor_get_workarea(monitor, &area);
-    int width = 0, height = 0;
-    gtk_window_get_size(window, &width, &height);
-    const int maxWidth = area.width > 40 ? area.width - 20 : area.width;
-    const int maxHeight = area.height > 40 ? area.height - 20 : area.height;
-    if (width > maxWidth)
-        width = maxWidth;
-    if (height > maxHeight)
-        height = maxHeight;
-    gtk_window_resize(window, width, height);
-    gtk_window_move(window, area.x + (area.width - width) / 2, area.y + (area.height - height) / 2);
-}
-
-// Without a window manager a new window gets no focus; take it explicitly.
-gboolean focusOnMap(GtkWidget* widget, GdkEvent*, gpointer) {
-    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
-    if (gdkWindow)
-        gdk_window_focus(gdkWindow, GDK_CURRENT_TIME);
-    return FALSE;
-}
-
-void prepareWindow(GtkWidget* dialog) {
-    g_signal_connect(dialog, "map", G_CALLBACK(clampAndCentre), nullptr);
-    g_signal_connect(dialog, "map-event", G_CALLBACK(focusOnMap), nullptr);
-}
-
-void makeTransientFor(GtkWidget* dialog, SDL_Window* owner) {
-#ifdef GDK_WINDOWING_X11
-    if (!owner)
-        return;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(owner, &info) || info.subsystem != SDL_SYSWM_X11)
-        return;
-    GdkDisplay* display = gtk_widget_get_display(dialog);
-    if (!GDK_IS_X11_DISPLAY(display))
-        return;
-    GdkWindow* foreign = gdk_x11_window_foreign_new_for_display(display, info.info.x11.window);
-    if (!foreign)
-        return;
-    gtk_widget_realize(dialog);
-    gdk_window_set_transient_for(gtk_widget_get_window(dialog), foreign);
-    g_object_set_data_full(G_OBJECT(dialog), "tamo-owner", foreign, g_object_unref);
-#else
-    (void)dialog;
-    (void)owner;
-#endif
-}
-
 // Runs a message box over parent; true when the user chose the accepting button.
 bool askUser(GtkWidget* parent, GtkMessageType type, const std::string& text,
              const char* acceptLabel) {
@@ -200,11 +110,11 @@ bool askUser(GtkWidget* parent, GtkMessageType type, const std::string& text,
     } else {
         gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_ACCEPT);
     }
-    prepareWindow(box);
+    prepareDialogWindow(box);
     const bool accepted = gtk_dialog_run(GTK_DIALOG(box)) == GTK_RESPONSE_ACCEPT;
     gtk_widget_destroy(box);
     drainGtk();
-    focusOnMap(parent, nullptr, nullptr);  // the chooser takes the keyboard back
+    focusDialog(parent);  // the chooser takes the keyboard back
     return accepted;
 }
 
@@ -315,18 +225,6 @@ Verdict checkChoice(GtkWidget* dialog, bool save, std::string* path, int32_t buf
     return Verdict::Accept;
 }
 
-// Gives the SDL window back its focus and forgets what was typed meanwhile.
-void returnToOwner(SDL_Window* owner) {
-    if (!SDL_WasInit(SDL_INIT_VIDEO))
-        return;
-    if (owner) {
-        SDL_RaiseWindow(owner);
-        SDL_SetWindowInputFocus(owner);  // without a window manager raising does not focus
-    }
-    discardQueuedInput();
-    flushKeyStates();
-}
-
 }  // namespace
 
 bool fileDialog(uintptr_t ownerWindow, bool save, char* buffer, int32_t bufferSize,
@@ -349,10 +247,10 @@ bool fileDialog(uintptr_t ownerWindow, bool save, char* buffer, int32_t bufferSi
     addFilters(chooser, filter);
     proposeName(chooser, save,
                 std::string(buffer, strnlen(buffer, static_cast<size_t>(bufferSize))));
-    prepareWindow(dialog);
+    prepareDialogWindow(dialog);
     makeTransientFor(dialog, owner);
 
-    const guint pump = g_timeout_add(50, pumpSdl, nullptr);
+    const guint pump = startSdlPump();
     bool accepted = false;
     std::string path;
     while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
@@ -366,7 +264,7 @@ bool fileDialog(uintptr_t ownerWindow, bool save, char* buffer, int32_t bufferSi
             break;
         }
     }
-    g_source_remove(pump);
+    stopSdlPump(pump);
     gtk_widget_destroy(dialog);
     drainGtk();
     returnToOwner(owner);

@@ -51,6 +51,16 @@ void activateForInput(uint32_t windowId) {
         broadcast(MsgActivateApp, 1);
 }
 
+// The modifiers held with a key, as they were when it went down.
+intptr_t keyModifiersOf(uint16_t mod) {
+    intptr_t modifiers = 0;
+    if (mod & KMOD_CTRL)
+        modifiers |= KeyModifierControl;
+    if (mod & KMOD_SHIFT)
+        modifiers |= KeyModifierShift;
+    return modifiers;
+}
+
 // Mouse positions arrive in window pixels and go on in client pixels.
 intptr_t clientPoint(uint32_t windowId, int32_t x, int32_t y) {
     if (const Window* window = windowFromId(windowId)) {
@@ -98,8 +108,9 @@ uint32_t buttonMessage(const SDL_MouseButtonEvent& event) {
 void routeEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
-        // The session or a signal asks the program to end: close every window.
-        broadcast(MsgClose, 0);
+        // The session or a signal asks the program to end: close every window
+        // without asking, as nobody may be there to answer.
+        broadcast(MsgQuit, 0);
         break;
     case SDL_WINDOWEVENT:
         routeWindowEvent(event.window);
@@ -108,7 +119,8 @@ void routeEvent(const SDL_Event& event) {
         activateForInput(event.key.windowID);
         const int32_t key = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
         if (key != 0)
-            dispatchWindowMessage(event.key.windowID, MsgKeyDown, static_cast<uintptr_t>(key), 0);
+            dispatchWindowMessage(event.key.windowID, MsgKeyDown, static_cast<uintptr_t>(key),
+                                  keyModifiersOf(event.key.keysym.mod));
         break;
     }
     case SDL_MOUSEMOTION:

@@ -270,8 +270,11 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
             deliverControlCommand(static_cast<uintptr_t>(lParam), id);
         break;
     }
-    case MsgDestroy:
     case MsgClose:
+        if (!allowClose() || gone())
+            return;
+        [[fallthrough]];
+    case MsgDestroy:
     case MsgQuit:
         active = false;
         delete this;
@@ -289,7 +292,7 @@ void Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         break;
     case MsgKeyDown:
         if (isAlive())
-            onEvent(EventKeyDown, static_cast<int32_t>(wParam), 0);
+            onEvent(EventKeyDown, static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
         break;
     default:
         recordMouse(message, lParam);

@@ -11,9 +11,14 @@ class WindowMenu;
 enum WindowEvent : int32_t {
     EventPushButton = 0,  // a: the control's id
     EventMenuItem = 1,    // a: pop-up index, b: item index
-    EventKeyDown = 2,     // a: virtual-key code
+    EventKeyDown = 2,     // a: virtual-key code, b: the KeyModifier bits held
     EventSize = 3,        // a: client width, b: client height
     EventMouse = 4,       // a: one of the mouse codes below
+};
+
+enum KeyModifier : int32_t {
+    KeyModifierControl = 1,
+    KeyModifierShift = 2,
 };
 
 enum MouseCode : int32_t {
@@ -64,6 +69,9 @@ public:
     virtual void drawText(int32_t x, int32_t y, const char* text, uint8_t red, uint8_t green,
                           uint8_t blue, bool transparent);
     virtual void onEvent(int32_t type, int32_t a, int32_t b);
+    // Asked before a close message from the window system deletes the
+    // window; false keeps it open. A quit message does not ask.
+    virtual bool allowClose() { return true; }
     virtual void onMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     virtual void onFrame();
     virtual void onPaint();

@@ -6,15 +6,27 @@
 #include "media/FileStream.h"
 
 ByteWriter::ByteWriter(FileStream& stream)
-        : stream(stream), buffer(new (std::nothrow) uint8_t[BufferBytes]) {
+        : stream(&stream), buffer(new (std::nothrow) uint8_t[BufferBytes]) {
+    failed = !buffer;
+}
+
+ByteWriter::ByteWriter(std::vector<uint8_t>& memory)
+        : memory(&memory), buffer(new (std::nothrow) uint8_t[BufferBytes]) {
     failed = !buffer;
 }
 
 bool ByteWriter::flush() {
     if (failed)
         return false;
-    if (used > 0 && !stream.writeBytes(buffer.get(), static_cast<int32_t>(used)))
+    if (used > 0 && stream && !stream->writeBytes(buffer.get(), static_cast<int32_t>(used)))
         failed = true;
+    if (used > 0 && memory) {
+        try {
+            memory->insert(memory->end(), buffer.get(), buffer.get() + used);
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+    }
     used = 0;
     return !failed;
 }

@@ -2,18 +2,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "media/LittleEndian.h"
 
 class FileStream;
 
 // Writes little-endian fields to a stream through a buffer, so that a record
-// of many fields costs one stream call per buffer rather than one per field.
-// Remembers the first failure; finish writes what is left and reports.
+// of many fields costs one stream call per buffer rather than one per field;
+// or appends them to bytes in memory (a buffer at a time). Remembers the first failure; finish
+// writes what is left and reports.
 class ByteWriter {
 public:
     // What is still buffered when the writer goes without finish is dropped.
     explicit ByteWriter(FileStream& stream);
+    explicit ByteWriter(std::vector<uint8_t>& memory);
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
 
@@ -30,7 +33,7 @@ public:
             *field = value;
     }
     void bytes(const void* data, size_t count);
-    // Room for count bytes (at most bufferBytes) that the caller fills in
+    // Room for count bytes (at most BufferBytes) that the caller fills in
     // order; null once a write has failed.
     uint8_t* reserve(size_t count) {
         if (count > BufferBytes - used && !flush())
@@ -47,7 +50,8 @@ public:
 private:
     bool flush();
 
-    FileStream& stream;
+    FileStream* stream = nullptr;
+    std::vector<uint8_t>* memory = nullptr;
     std::unique_ptr<uint8_t[]> buffer;
     size_t used = 0;
     bool failed = false;

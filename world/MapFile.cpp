@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "media/FileStream.h"
+#include "world/ByteWriter.h"
 #include "world/MapFormat.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
@@ -40,22 +41,60 @@ bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
     return true;
 }
 
-bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& sprites,
-               std::string* why) {
+namespace {
+
+// Opens an atomic replacement of path, lets write fill it, and commits it
+// only when every byte was written.
+template <class Write>
+bool replaceFile(const char* path, std::string* why, Write write) {
     FileStream stream(path, "wb", FileStream::ReplaceAtomically);
     if (stream.openFailed()) {
         stream.discard();
         return fail(why, "the file cannot be created");
     }
-    const bool mapWritten = map.save(stream);
-    const bool spritesWritten = sprites.save(stream);
-    if (!mapWritten || !spritesWritten) {
+    if (!write(stream)) {
         stream.discard();
         return fail(why, "the file could not be written");
     }
     if (!stream.commit())
         return fail(why, "the file could not be written");
     return true;
+}
+
+}  // namespace
+
+bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& sprites,
+               std::string* why) {
+    return replaceFile(path, why, [&](FileStream& stream) {
+        ByteWriter out(stream);
+        map.write(out);
+        sprites.write(out);
+        return out.finish();
+    });
+}
+
+bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
+                   std::vector<uint8_t>* bytes) {
+    bytes->clear();  // keeps its memory
+    ByteWriter out(*bytes);
+    map.write(out);
+    sprites.write(out);
+    if (out.finish())
+        return true;
+    bytes->clear();
+    return false;
+}
+
+std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites) {
+    std::vector<uint8_t> bytes;
+    snapshotWorld(map, sprites, &bytes);
+    return bytes;
+}
+
+bool saveBytes(const char* path, const std::vector<uint8_t>& bytes, std::string* why) {
+    return replaceFile(path, why, [&](FileStream& stream) {
+        return bytes.empty() || stream.writeBytes(bytes.data(), static_cast<int32_t>(bytes.size()));
+    });
 }
 
 }  // namespace MapFile

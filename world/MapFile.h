@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class TamoMap;
 class TamoSpriteObjectSet;
@@ -15,5 +17,14 @@ namespace MapFile {
 bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why);
 bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& sprites,
                std::string* why);
+// The bytes saveWorld would write, in place of *bytes (whose memory is used
+// again: a snapshot taken often costs no new memory); false, and *bytes
+// empty, when there was no memory for them.
+bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
+                   std::vector<uint8_t>* bytes);
+std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites);
+// Writes such bytes to path with the same atomic replacement as saveWorld;
+// safe on any thread (it touches no world object).
+bool saveBytes(const char* path, const std::vector<uint8_t>& bytes, std::string* why);
 
 }  // namespace MapFile

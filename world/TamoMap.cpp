@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "media/FileStream.h"
@@ -15,6 +16,7 @@
 #include "world/MapFormat.h"
 #include "world/CursorSource.h"
 #include "world/TamoSector.h"
+#include "world/WorldHistory.h"
 #include "world/WorldHost.h"
 #include "world/WorldSettings.h"
 
@@ -24,6 +26,11 @@ bool fail(std::string* why, const char* reason) {
     if (why)
         *why = reason;
     return false;
+}
+
+std::optional<MapBlock> cellState(const TamoSector& sector, int32_t x, int32_t y, int32_t z) {
+    const MapBlock* block = sector.findBlock(x, y, z);
+    return block ? std::optional<MapBlock>(*block) : std::nullopt;
 }
 
 // Integer division rounding towards minus infinity.
@@ -171,7 +178,37 @@ int32_t TamoMap::findOrCreateSector(const Vector3& point) {
         delete sector;
         return -1;
     }
+    if (history)
+        history->sectorAdded();
     return sectors.count() - 1;
+}
+
+void TamoMap::appendSector(TamoSector* sector) {
+    if (!sectors.append(sector))
+        delete sector;
+}
+
+TamoSector* TamoMap::takeLastSector() {
+    TamoSector* last = nullptr;
+    if (!sectors.removeAt(sectors.count() - 1, &last))
+        return nullptr;
+    return last;
+}
+
+void TamoMap::swapSectors(std::vector<TamoSector*>& list) {
+    std::vector<TamoSector*> mine(sectors.begin(), sectors.end());
+    sectors.assign(std::move(list));
+    list = std::move(mine);
+}
+
+bool TamoMap::setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place) {
+    TamoSector& sector = *sectors[i];
+    if (!history)
+        return sector.setBlock(x, y, z, place);
+    const std::optional<MapBlock> before = cellState(sector, x, y, z);
+    const bool done = sector.setBlock(x, y, z, place);
+    history->cellChanged(i, x, y, z, before, cellState(sector, x, y, z));
+    return done;
 }
 
 // The fixed-step march: the points start + k steps, accumulated, each tested
@@ -271,12 +308,25 @@ void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place) {
         if (i < 0)
             return;
     }
-    sectors[i]->setBlockAt(p, place);
+    int32_t x = 0, y = 0, z = 0;
+    if (sectors[i]->cellOf(p, x, y, z))
+        setCell(i, x, y, z, place);
 }
 
 void TamoMap::paintFaceAt(const BlockHit& hit) {
-    if (hit.sector >= 0 && hit.sector < sectors.count())
-        sectors[hit.sector]->paintFaceAt(hit.point);
+    if (hit.sector < 0 || hit.sector >= sectors.count())
+        return;
+    TamoSector& sector = *sectors[hit.sector];
+    MapBlock* block = nullptr;
+    int32_t face = 0;
+    if (!history || !sector.nearestFace(hit.point, block, face)) {
+        sector.paintFaceAt(hit.point);
+        return;
+    }
+    const int32_t x = block->x, y = block->y, z = block->z;
+    const std::optional<MapBlock> before = *block;
+    sector.paintFaceAt(hit.point);
+    history->cellChanged(hit.sector, x, y, z, before, cellState(sector, x, y, z));
 }
 
 void TamoMap::pickMaterialAt(const BlockHit& hit) {
@@ -291,7 +341,7 @@ bool TamoMap::setBlockAt(const Vector3& point, bool place) {
     int32_t x = 0, y = 0, z = 0;
     if (!sectors[i]->cellOf(point, x, y, z))
         return false;
-    return sectors[i]->setBlock(x, y, z, place);
+    return setCell(i, x, y, z, place);
 }
 
 void TamoMap::editBlockAtCursor(bool place) {
@@ -416,11 +466,14 @@ const std::vector<int32_t>& TamoMap::sectorsByLevel() {
 
 bool TamoMap::save(FileStream& stream) const {
     ByteWriter out(stream);
+    write(out);
+    return out.finish();
+}
+
+void TamoMap::write(ByteWriter& out) const {
     MapFormat::writeCount(out, sectors.count());
-    bool written = out.finish();
-    for (TamoSector* sector : sectors)
-        written = sector->saveSector(stream) && written;
-    return written;
+    for (const TamoSector* sector : sectors)
+        MapFormat::writeSector(out, sector->size, sector->origin, sector->blocks);
 }
 
 bool TamoMap::load(FileStream& stream, std::string* why) {
@@ -455,7 +508,13 @@ bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string*
     } catch (const std::bad_alloc&) {
         return fail(why, "there is not enough memory for the sectors");
     }
-    destroySectors();
+    if (history) {
+        std::vector<TamoSector*> previous(sectors.begin(), sectors.end());
+        sectors.clear();
+        history->sectorsReplaced(std::move(previous));
+    } else {
+        destroySectors();
+    }
     for (std::unique_ptr<TamoSector>& sector : built)
         if (sectors.append(sector.get()))
             sector.release();

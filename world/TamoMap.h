@@ -9,8 +9,10 @@
 #include "world/DrawCounts.h"
 #include "world/Ray.h"
 
+class ByteWriter;
 class FileStream;
 class TamoSector;
+class WorldHistory;
 class WorldHost;
 struct TamoSectorData;
 struct WorldSettings;
@@ -24,6 +26,9 @@ struct WorldSettings;
 // paintFaceAt, pickMaterialAt, setBlockAt), which know nothing of the mouse,
 // and the cursor operations, which cast the cursor ray (from the host's
 // cursor source through the GL context) and hand its hit to the former.
+//
+// Every change to a block cell, every sector added and every replacement of
+// all sectors is reported to the history, when one is attached.
 class TamoMap {
 public:
     // Cells along each edge of the sectors the map creates.
@@ -74,6 +79,7 @@ public:
     const DrawCounts& lastDrawCounts() const { return drawCounts; }
     // Writes the map section; false when a write failed.
     virtual bool save(FileStream& stream) const;
+    void write(ByteWriter& out) const;
     // Reads the map section. The whole rest of the file (map and sprite
     // sections, nothing after) is checked before any sector is replaced; on a
     // fault the map is unchanged, the stream is where it was, *why names the
@@ -105,6 +111,15 @@ public:
     // sector that holds it or a new sector cannot be stored.
     bool setBlockAt(const Vector3& point, bool place);
 
+    // The history told of every change (null: none); not owned.
+    void setHistory(WorldHistory* recorder) { history = recorder; }
+    // For the history's undo and redo; these are not reported. The sector
+    // appended is taken over; the one taken is the caller's.
+    void appendSector(TamoSector* sector);
+    TamoSector* takeLastSector();
+    // Exchanges the whole list of sectors with list.
+    void swapSectors(std::vector<TamoSector*>& list);
+
     int32_t sectorCount() const { return sectors.count(); }
     // Valid for 0 <= index < sectorCount().
     TamoSector* sector(int32_t index) const { return sectors[index]; }
@@ -117,6 +132,8 @@ public:
                          const std::function<bool(int32_t, int32_t)>& visit);
 
 private:
+    // Places or removes a block of sector i's cell and reports the change.
+    bool setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place);
     int32_t planCellOf(int32_t windowPixel, float scroll) const;
     void destroySectors();
     void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
@@ -131,4 +148,5 @@ private:
     int32_t sectorSize = DefaultSectorSize;
     WorldHost* host;
     WorldSettings* settings;  // the host's
+    WorldHistory* history = nullptr;
 };

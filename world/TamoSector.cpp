@@ -164,6 +164,27 @@ bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
     return true;
 }
 
+void TamoSector::restoreCell(int32_t x, int32_t y, int32_t z, const MapBlock* state) {
+    if (x < 0 || x >= size || y < 0 || y >= size || z < 0 || z >= size)
+        return;
+    MapBlock* block = findBlock(x, y, z);
+    if (!state) {
+        if (block)
+            block->used = false;
+    } else if (block) {
+        block->used = state->used;
+        std::copy(std::begin(state->faces), std::end(state->faces), std::begin(block->faces));
+    } else {
+        MapBlock fresh = *state;
+        fresh.x = x;
+        fresh.y = y;
+        fresh.z = z;
+        if (!appendRecord(fresh))
+            return;
+    }
+    needsRebuild = true;
+}
+
 void TamoSector::paintFaceAt(const Vector3& p) {
     MapBlock* block = nullptr;
     int32_t face = 0;

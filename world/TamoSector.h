@@ -42,6 +42,10 @@ public:
     // block of a cell. False when the cell is outside the sector or a new
     // record could not be stored (nothing changes then).
     virtual bool setBlock(int32_t x, int32_t y, int32_t z, bool place);
+    // Puts a cell back as the history recorded it: state's used flag and
+    // faces (its record appended when the cell has none), or, for a null
+    // state, no block (the record stays, unused). Cells outside are ignored.
+    void restoreCell(int32_t x, int32_t y, int32_t z, const MapBlock* state);
     virtual void paintFaceAt(const Vector3& p);
     virtual void pickMaterialAt(const Vector3& p);
     virtual Vector3 getOrigin() const;

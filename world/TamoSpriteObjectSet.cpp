@@ -1,7 +1,9 @@
 #include "world/TamoSpriteObjectSet.h"
 
 #include <cmath>
+#include <iterator>
 #include <new>
+#include <utility>
 
 #include "media/BitmapFont.h"
 #include "media/FileStream.h"
@@ -14,6 +16,7 @@
 #include "world/ByteWriter.h"
 #include "world/MapFormat.h"
 #include "world/TamoMap.h"
+#include "world/WorldHistory.h"
 #include "world/WorldHost.h"
 #include "world/WorldSettings.h"
 
@@ -60,6 +63,18 @@ bool TamoSpriteObjectSet::cursorHit(Vector3* hit) const {
     return map->pickAtCursor(TamoMap::CursorRayLength, TamoMap::BlockEditStep, hit, &sectorIndex);
 }
 
+template <class Change>
+void TamoSpriteObjectSet::edit(int32_t index, Change change) {
+    SpriteObject& object = objects[index];
+    if (!history) {
+        change(object);
+        return;
+    }
+    const SpriteObject before = object;
+    change(object);
+    history->spriteChanged(index, before, object);
+}
+
 bool TamoSpriteObjectSet::selectIfNear(SpriteObject& object, const Vector3& hit) const {
     if (distance(object.position, hit) < static_cast<float>(pickRadius))
         object.selected = true;
@@ -67,16 +82,18 @@ bool TamoSpriteObjectSet::selectIfNear(SpriteObject& object, const Vector3& hit)
 }
 
 void TamoSpriteObjectSet::moveSelectedTo(const Vector3& hit) {
-    for (SpriteObject& object : objects)
-        if (selectIfNear(object, hit))
-            object.position = hit;
+    for (int32_t i = 0; i < objects.count(); ++i)
+        if (selectIfNear(objects[i], hit))
+            edit(i, [&](SpriteObject& object) { object.position = hit; });
 }
 
 void TamoSpriteObjectSet::turnSelectedTowards(const Vector3& hit) {
-    for (SpriteObject& object : objects)
-        if (selectIfNear(object, hit))
-            object.angle =
-                headingDegrees(Vector2(hit.x - object.position.x, hit.z - object.position.z));
+    for (int32_t i = 0; i < objects.count(); ++i)
+        if (selectIfNear(objects[i], hit))
+            edit(i, [&](SpriteObject& object) {
+                object.angle =
+                    headingDegrees(Vector2(hit.x - object.position.x, hit.z - object.position.z));
+            });
 }
 
 void TamoSpriteObjectSet::addAt(const Vector3& hit) {
@@ -85,8 +102,29 @@ void TamoSpriteObjectSet::addAt(const Vector3& hit) {
     object.position = hit;
     object.type = settings->spriteType;
     object.team = settings->spriteTeam;
-    if (objects.append(std::move(object)))
-        nextId = nextIdAfter(nextId);
+    const int32_t idBefore = nextId;
+    if (!objects.append(std::move(object)))
+        return;
+    nextId = nextIdAfter(nextId);
+    if (history)
+        history->spriteAdded(objects.count() - 1, idBefore);
+}
+
+void TamoSpriteObjectSet::insertObject(int32_t index, SpriteObject object) {
+    std::vector<SpriteObject> list(std::make_move_iterator(objects.begin()),
+                                   std::make_move_iterator(objects.end()));
+    if (index < 0 || index > static_cast<int32_t>(list.size()))
+        index = static_cast<int32_t>(list.size());
+    list.insert(list.begin() + index, std::move(object));
+    objects.assign(std::move(list));
+}
+
+void TamoSpriteObjectSet::swapContents(std::vector<SpriteObject>& list, int32_t& otherNextId) {
+    std::vector<SpriteObject> mine(std::make_move_iterator(objects.begin()),
+                                   std::make_move_iterator(objects.end()));
+    objects.assign(std::move(list));
+    list = std::move(mine);
+    std::swap(nextId, otherNextId);
 }
 
 void TamoSpriteObjectSet::moveSelectedToCursor() {
@@ -129,23 +167,28 @@ void TamoSpriteObjectSet::deleteSelected() {
 }
 
 bool TamoSpriteObjectSet::removeObject(int32_t index) {
-    return objects.removeAt(index);
+    SpriteObject removed;
+    if (!objects.removeAt(index, &removed))
+        return false;
+    if (history)
+        history->spriteRemoved(index, removed);
+    return true;
 }
 
 void TamoSpriteObjectSet::appendNameChar(char ch) {
     if (!settings->view3D)
         return;
-    for (SpriteObject& object : objects)
-        if (object.selected && object.name.size() < MaxTypedNameLength)
-            object.name.push_back(ch);
+    for (int32_t i = 0; i < objects.count(); ++i)
+        if (objects[i].selected && objects[i].name.size() < MaxTypedNameLength)
+            edit(i, [ch](SpriteObject& object) { object.name.push_back(ch); });
 }
 
 void TamoSpriteObjectSet::eraseLastNameChar() {
     if (!settings->view3D)
         return;
-    for (SpriteObject& object : objects)
-        if (object.selected && !object.name.empty())
-            object.name.pop_back();
+    for (int32_t i = 0; i < objects.count(); ++i)
+        if (objects[i].selected && !objects[i].name.empty())
+            edit(i, [](SpriteObject& object) { object.name.pop_back(); });
 }
 
 void TamoSpriteObjectSet::clearAll() {
@@ -154,6 +197,11 @@ void TamoSpriteObjectSet::clearAll() {
 }
 
 void TamoSpriteObjectSet::replaceAll(std::vector<SpriteObject>&& loaded) {
+    if (history) {
+        std::vector<SpriteObject> previous(std::make_move_iterator(objects.begin()),
+                                           std::make_move_iterator(objects.end()));
+        history->spritesReplaced(std::move(previous), nextId);
+    }
     clearAll();
     for (SpriteObject& object : loaded) {
         object.selected = false;
@@ -232,10 +280,14 @@ void TamoSpriteObjectSet::drawLabel(const SpriteObject& object) const {
 
 bool TamoSpriteObjectSet::save(FileStream& stream) const {
     ByteWriter out(stream);
+    write(out);
+    return out.finish();
+}
+
+void TamoSpriteObjectSet::write(ByteWriter& out) const {
     MapFormat::writeCount(out, objects.count());
     for (const SpriteObject& object : objects)
         MapFormat::writeSprite(out, object);
-    return out.finish();
 }
 
 bool TamoSpriteObjectSet::load(FileStream& stream, std::string* why) {

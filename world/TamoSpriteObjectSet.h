@@ -8,13 +8,16 @@
 #include "platform/Vector3.h"
 #include "world/SpriteObject.h"
 
+class ByteWriter;
 class FileStream;
+class WorldHistory;
 class WorldHost;
 struct WorldSettings;
 
 // Every sprite object of the world, and the editing of them: placing at the
 // cursor, selecting near it, dragging, turning, naming and deleting. Drawn as
 // camera-facing billboards in the 3D view, selected ones with a label.
+// Every change to an object is reported to the history, when one is attached.
 class TamoSpriteObjectSet {
 public:
     // Typed names stop growing at this many characters.
@@ -53,6 +56,7 @@ public:
     int32_t lastDrawnCount() const { return drawnCount; }
     // Writes the sprite section; false when a write failed.
     virtual bool save(FileStream& stream) const;
+    void write(ByteWriter& out) const;
     // Reads the sprite section (and checks that nothing follows it). On any
     // fault the set stays as it was, *why names the fault and the result is
     // false.
@@ -70,6 +74,15 @@ public:
     // Replaces every object (all loaded unselected); nextId becomes the largest
     // id plus one, or 0 for none.
     void replaceAll(std::vector<SpriteObject>&& loaded);
+
+    // The history told of every change (null: none); not owned.
+    void setHistory(WorldHistory* recorder) { history = recorder; }
+    // For the history's undo and redo (not reported): puts an object at
+    // index (0 to count()), sets the next id, exchanges every object and the
+    // next id with the given ones.
+    void insertObject(int32_t index, SpriteObject object);
+    void setNextId(int32_t id) { nextId = id; }
+    void swapContents(std::vector<SpriteObject>& list, int32_t& otherNextId);
 
     int32_t count() const { return objects.count(); }
     // Valid for 0 <= index < count().
@@ -90,6 +103,9 @@ private:
     bool cursorHit(Vector3* hit) const;
     bool selectIfNear(SpriteObject& object, const Vector3& hit) const;
     void drawLabel(const SpriteObject& object) const;
+    // Runs change on object index and reports what it changed.
+    template <class Change>
+    void edit(int32_t index, Change change);
 
     DynArray<SpriteObject> objects;
     int32_t drawnCount = 0;
@@ -97,4 +113,5 @@ private:
     int32_t pickRadius = DefaultPickRadius;
     WorldHost* host;
     WorldSettings* settings;  // the host's
+    WorldHistory* history = nullptr;
 };

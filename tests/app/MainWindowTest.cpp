@@ -24,7 +24,9 @@
 #include "support/GLTestFixture.h"
 #include "support/ScratchFolder.h"
 #include "world/TamoMap.h"
+#include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/WorldHistory.h"
 
 namespace fs = std::filesystem;
 
@@ -47,12 +49,26 @@ std::string dialogAnswer;
 bool dialogAccepts = true;
 int32_t dialogCalls = 0;
 
+// The "Unsaved changes" and recovery questions: answered with questionAnswer
+// (the index of the button), their titles recorded.
+int32_t questionAnswer = 1;
+std::vector<std::string> questionsAsked;
+
+int32_t fakeQuestion(uintptr_t, const char* title, const char*, const char* const*, int32_t,
+                     int32_t, int32_t) {
+    questionsAsked.push_back(title);
+    return questionAnswer;
+}
+
 uint32_t nowForTest() {
     return getTickCount();
 }
 
+std::string dialogProposed;
+
 bool fakeDialog(uintptr_t, bool, char* buffer, int32_t size, const char*, const char*) {
     ++dialogCalls;
+    dialogProposed = buffer;
     if (!dialogAccepts)
         return false;
     std::snprintf(buffer, static_cast<size_t>(size), "%s", dialogAnswer.c_str());
@@ -83,6 +99,11 @@ protected:
 
     MainWindow* openWindow() {
         window = new MainWindow(mainWindowDescription());
+        // Questions about unsaved work never open a real dialog in a test:
+        // the answer is Discard unless a test says otherwise.
+        questionAnswer = 1;
+        questionsAsked.clear();
+        window->setQuestionDialog(&fakeQuestion);
         return window;
     }
 
@@ -405,4 +426,97 @@ TEST_F(MainWindowTest, F3TogglesTheFrameFiguresUnlessSpriteObjectsAreSelected) {
     EXPECT_EQ(counts.quadsDrawn, 6);
     window->onEvent(EventKeyDown, F3, 0);
     EXPECT_FALSE(window->statisticsShowing());
+}
+
+TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoWithCaptionsAndCtrlKeysNeverEditNames) {
+    openWindow();
+    TamoEngineCore& c = core();
+    const Vector3 cell{40015.0f, 60007.0f, 40005.0f};
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    c.map->setBlockAt(cell, true);
+    c.history->closeAction();
+    c.sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    c.history->closeAction();
+    c.sprites->object(0).selected = true;
+    window->onEvent(EventKeyDown, 'A', 0);
+    window->onEvent(EventKeyDown, 'B', 0);
+    // With Ctrl held: commands only, never a name character nor a deletion.
+    window->onEvent(EventKeyDown, 'C', KeyModifierControl);
+    window->onEvent(EventKeyDown, VK_DELETE, KeyModifierControl);
+    window->onEvent(EventKeyDown, VK_BACK, KeyModifierControl);
+    EXPECT_EQ(c.sprites->object(0).name, "AB");
+    EXPECT_EQ(c.sprites->count(), 1);
+    EXPECT_TRUE(window->hasUnsavedChanges());
+
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl);  // the typing run
+    EXPECT_STREQ(window->captionAt(nowForTest()), "UNDO");
+    EXPECT_EQ(c.sprites->object(0).name, "");
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl);
+    EXPECT_EQ(c.sprites->count(), 0);
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl);
+    const int32_t s = c.map->findSector(cell);
+    ASSERT_GE(s, 0);
+    EXPECT_FALSE(c.map->sector(s)->hasBlockAt(cell));
+    EXPECT_FALSE(window->hasUnsavedChanges());  // back at the start
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "NOTHING TO UNDO");
+    EXPECT_EQ(window->captionAt(nowForTest() + MainWindow::UndoCaptionMilliseconds), nullptr);
+
+    window->onEvent(EventKeyDown, 'Y', KeyModifierControl);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "REDO");
+    EXPECT_TRUE(c.map->sector(s)->hasBlockAt(cell));
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl | KeyModifierShift);
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl | KeyModifierShift);
+    EXPECT_EQ(c.sprites->object(0).name, "AB");
+    window->onEvent(EventKeyDown, 'Y', KeyModifierControl);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "NOTHING TO REDO");
+    EXPECT_TRUE(questionsAsked.empty());
+}
+
+TEST_F(MainWindowTest, UnsavedChangesAreAskedAboutBeforeQuitCloseAndLoad) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "kept.map").string();
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    core().history->closeAction();
+
+    // Cancel: the window stays and nothing is saved or loaded.
+    questionAnswer = 2;
+    EXPECT_FALSE(window->allowClose());
+    dialogCalls = 0;
+    window->loadMapFile();
+    EXPECT_EQ(dialogCalls, 0);
+    window->mouseX = 8;  // quit, asked once the button is up
+    window->mouseY = 2;
+    window->leftButtonDown = true;
+    window->onFrame();
+    EXPECT_TRUE(anyWindowRegistered());
+    EXPECT_EQ(questionsAsked, std::vector<std::string>(3, "Unsaved changes"));
+
+    // Save whose chooser is cancelled: nothing goes on.
+    questionAnswer = 0;
+    dialogAccepts = false;
+    EXPECT_FALSE(window->allowClose());
+    EXPECT_TRUE(window->hasUnsavedChanges());
+
+    // Save proposes the current file's name and goes on once saved.
+    window->openMapFile((scratch / "missing.map").string().c_str());  // fails, name unchanged
+    dialogAccepts = true;
+    EXPECT_TRUE(window->allowClose());
+    EXPECT_TRUE(fs::exists(scratch / "kept.map"));
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    EXPECT_EQ(window->worldFileName(), (scratch / "kept.map").string());
+
+    // Discard, then quit: the window goes. The next save proposes kept.map.
+    core().sprites->addAt(Vector3{40006.0f, 60015.0f, 40005.0f});
+    core().history->closeAction();
+    dialogAccepts = false;
+    window->saveMapFile();
+    EXPECT_EQ(dialogProposed, (scratch / "kept.map").string());
+    questionAnswer = 1;
+    window->leftButtonDown = true;
+    window->onFrame();  // asked and gone in the same frame: the button is up
+    EXPECT_FALSE(anyWindowRegistered());
+    window = nullptr;
 }

@@ -43,7 +43,10 @@ TEST(ProgramOptions, StartOptionsAreReadAndTheDefaultsAreTheFullScreenProgram) {
     EXPECT_FALSE(none.options.windowed);
     EXPECT_EQ(none.options.scale, 1);
     EXPECT_FALSE(none.options.stats);
+    EXPECT_EQ(none.options.autosaveSeconds, 60);
     EXPECT_EQ(none.out + none.err, "");
+    EXPECT_EQ(parse({"--autosave", "0"}).options.autosaveSeconds, 0);
+    EXPECT_EQ(parse({"--autosave=5"}).options.autosaveSeconds, 5);
 
     Parsed all = parse({"--windowed", "--stats", "my city.map"});
     EXPECT_EQ(all.code, -1);
@@ -64,7 +67,7 @@ TEST(ProgramOptions, HelpAndVersionPrintAndEndWithZero) {
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.err, "");
     for (const char* option : {"--help", "--version", "--windowed", "--scale", "--stats",
-                               "CITY.map", "--export", "--info"})
+                               "--autosave", "CITY.map", "--export", "--info"})
         EXPECT_EQ(listLinesHolding(help.out, option), 1) << option << " in\n" << help.out;
 
     Parsed version = parse({"--version"});
@@ -88,7 +91,8 @@ TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
         {"--export", "a.map", "b.glb", "c.map"},
         {"--info", "a.map", "b.map"},
         {"--info", "a.map", "--export", "a.map", "b.obj"},
-        {"--info"}};
+        {"--info"},
+        {"--autosave", "-1"}};
     for (const auto& words : wrong) {
         Parsed bad = parse(words);
         EXPECT_EQ(bad.code, 2) << words[0];

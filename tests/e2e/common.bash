@@ -23,6 +23,8 @@ IMPORT=/usr/bin/import
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy GSETTINGS_BACKEND=memory
 
 SCRATCH=$(mktemp -d /tmp/tamo-e2e.XXXXXX)
+# The program's autosave folder lies in the scratch folder, never the user's.
+export XDG_STATE_HOME="$SCRATCH/state"
 
 # Under the leak checker, the file chooser's GIO library keeps a few small
 # blocks to the end; they are not ours. Extend the suite's suppressions.

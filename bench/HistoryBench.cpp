@@ -1,0 +1,85 @@
+// Undo and autosave beside the plain way of doing the same: undo through the
+// history against putting back a whole snapshot of the world, and the
+// autosave's snapshot in memory against writing the file on the frame.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "BenchWorld.h"
+#include "world/MapFile.h"
+#include "world/MapFormat.h"
+#include "world/TamoSpriteObjectSet.h"
+#include "world/WorldHistory.h"
+
+using namespace bench;
+
+namespace {
+
+// A block in the middle of the million, removed by the edit undone.
+const Vector3 EditPoint(40105.0f, 60307.0f, 40105.0f);
+
+// Undoing a one-block edit in a world of a million blocks: the CPU work of
+// the undo (the sector's rebuild at the next frame is not counted).
+void BM_UndoOneBlockInMillion_History(benchmark::State& state) {
+    buildMillion();
+    Stage& s = stage();
+    WorldHistory history(*s.map, *s.core->sprites);
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.map->setBlockAt(EditPoint, false);
+        history.closeAction();
+        state.ResumeTiming();
+        history.undo();
+    }
+}
+
+// The same undo from a snapshot of the world taken before the edit: the
+// world's bytes parsed and every sector replaced.
+void BM_UndoOneBlockInMillion_Snapshot(benchmark::State& state) {
+    buildMillion();
+    Stage& s = stage();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::vector<uint8_t> before = MapFile::snapshotWorld(*s.map, *s.core->sprites);
+        s.map->setBlockAt(EditPoint, false);
+        state.ResumeTiming();
+        MapFormat::WorldRecords records;
+        MapFormat::parseWorld(before.data(), before.size(), &records, nullptr);
+        s.map->replaceSectors(std::move(records.sectors));
+        s.core->sprites->replaceAll(std::move(records.sprites));
+    }
+}
+
+BENCHMARK(BM_UndoOneBlockInMillion_History)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_UndoOneBlockInMillion_Snapshot)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The frame's share of an autosave of a 200-sector city: its bytes in memory
+// (the worker writes them) against writing the file on the frame.
+void BM_AutosaveSnapshotCity200_Memory(benchmark::State& state) {
+    Vector3 eye, direction;
+    buildCity(&eye, &direction, 20);
+    Stage& s = stage();
+    // The autosave keeps the memory of one snapshot for the next.
+    std::vector<uint8_t> bytes;
+    for (auto _ : state)
+        MapFile::snapshotWorld(*s.map, *s.core->sprites, &bytes);
+    state.counters["sectors"] = s.map->sectorCount();
+    state.counters["MB"] = static_cast<double>(bytes.size()) / 1e6;
+}
+
+void BM_AutosaveSnapshotCity200_File(benchmark::State& state) {
+    Vector3 eye, direction;
+    buildCity(&eye, &direction, 20);
+    Stage& s = stage();
+    for (auto _ : state) {
+        std::string why;
+        if (!MapFile::saveWorld("/tmp/tamo-bench-autosave.map", *s.map, *s.core->sprites, &why))
+            state.SkipWithError(why.c_str());
+    }
+}
+
+BENCHMARK(BM_AutosaveSnapshotCity200_Memory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AutosaveSnapshotCity200_File)->Unit(benchmark::kMillisecond);
+
+}  // namespace
