@@ -115,12 +115,13 @@ hold_key() {
 }
 
 # Steps back from the start position so that the start block shows, and sets
-# BLOCK_X and BLOCK_Y to the centre of its picture on screen.
+# BLOCK_X and BLOCK_Y to the centre of its picture on screen. $1 names the key
+# held to step back (default: the Down arrow).
 step_back_to_start_block() {
     xdotool mousemove 320 300
     sleep 0.3
     shot "$SCRATCH/before-step.ppm"
-    hold_key Down 0.2
+    hold_key "${1:-Down}" 0.2
     shot "$SCRATCH/one-block.ppm"
     read -r BLOCK_X BLOCK_Y < <(changed_centre "$SCRATCH/before-step.ppm" "$SCRATCH/one-block.ppm" 150 60 490 340)
     [ "$BLOCK_X" != none ] || fail "the start block is not visible after stepping back"
