@@ -108,6 +108,27 @@ TEST_F(EngineCoreTest, OffsetsTakeAnySignAndTouchTheMaterial) {
     EXPECT_EQ(core.materialShownAt, 5000);
 }
 
+// A picked face of a loaded file can carry any 32-bit texture id and offset.
+TEST_F(EngineCoreTest, TextureAndOffsetStepsAtTheInt32LimitsDoNotOverflow) {
+    core.textureCount = 12;
+    core.material.texture = INT32_MAX;
+    core.stepTexture(1);
+    EXPECT_EQ(core.material.texture, 100);
+    core.material.texture = INT32_MIN;
+    core.stepTexture(-1);
+    EXPECT_EQ(core.material.texture, 111);
+    core.material.offsetU = INT32_MAX;
+    core.material.offsetV = INT32_MIN;
+    core.changeOffset(1, true);
+    core.changeOffset(-1, false);
+    EXPECT_EQ(core.material.offsetU, INT32_MAX);
+    EXPECT_EQ(core.material.offsetV, INT32_MIN);
+    core.changeOffset(-1, true);
+    core.changeOffset(1, false);
+    EXPECT_EQ(core.material.offsetU, INT32_MAX - 1);
+    EXPECT_EQ(core.material.offsetV, INT32_MIN + 1);
+}
+
 TEST_F(EngineCoreTest, TogglesReturnAndStampTheMode) {
     core.toggleEditMode();
     EXPECT_EQ(core.editMode, 1);
