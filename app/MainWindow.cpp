@@ -372,18 +372,5 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t) {
         pictureWanted = true;
         return;
     }
-    char ch = 0;
-    switch (nameKeyAction(a, &ch)) {
-    case NameKeyAction::AppendChar:
-        engineCore->sprites->appendNameChar(ch);
-        break;
-    case NameKeyAction::EraseLastChar:
-        engineCore->sprites->eraseLastNameChar();
-        break;
-    case NameKeyAction::DeleteSelected:
-        engineCore->sprites->deleteSelected();
-        break;
-    case NameKeyAction::None:
-        break;
-    }
+    applyNameKey(a, *engineCore->sprites);
 }

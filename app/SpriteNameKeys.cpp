@@ -1,5 +1,7 @@
 #include "app/SpriteNameKeys.h"
 
+#include "world/TamoSpriteObjectSet.h"
+
 namespace {
 
 // The C locale's alphanumeric codes; codes outside 0..255 are never characters.
@@ -21,4 +23,21 @@ NameKeyAction nameKeyAction(int32_t keyCode, char* ch) {
     if (keyCode == KeyDelete)
         return NameKeyAction::DeleteSelected;
     return NameKeyAction::None;
+}
+
+void applyNameKey(int32_t keyCode, TamoSpriteObjectSet& sprites) {
+    char ch = 0;
+    switch (nameKeyAction(keyCode, &ch)) {
+    case NameKeyAction::AppendChar:
+        sprites.appendNameChar(ch);
+        break;
+    case NameKeyAction::EraseLastChar:
+        sprites.eraseLastNameChar();
+        break;
+    case NameKeyAction::DeleteSelected:
+        sprites.deleteSelected();
+        break;
+    case NameKeyAction::None:
+        break;
+    }
 }

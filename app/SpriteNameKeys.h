@@ -12,3 +12,8 @@ constexpr int32_t KeyDelete = 46;
 
 // For AppendChar, *ch receives the character.
 NameKeyAction nameKeyAction(int32_t keyCode, char* ch);
+
+class TamoSpriteObjectSet;
+
+// Does to the selected sprite objects what a press of the key does.
+void applyNameKey(int32_t keyCode, TamoSpriteObjectSet& sprites);

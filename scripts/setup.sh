@@ -12,6 +12,7 @@ PACKAGES=(
   libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils python3 xxd clang-format clang-tidy desktop-file-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

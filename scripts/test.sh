@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole suite twice: a normal build, and one
-# with AddressSanitizer and UndefinedBehaviorSanitizer. Tests that need a
-# display run under Xvfb with Mesa's software OpenGL.
+# with AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz
+# target briefly (scripts/fuzz.sh). Tests that need a display run under Xvfb
+# with Mesa's software OpenGL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,3 +30,5 @@ run_suite build
 
 scripts/setup.sh build-sanitize -DTAMO_SANITIZE=ON
 run_suite build-sanitize
+
+scripts/fuzz.sh 20
