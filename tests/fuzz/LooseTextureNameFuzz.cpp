@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fuzz::finding("a refused name wrote the output");
         return 0;
     }
-    if (parsed.number != expected[0] || parsed.width != expected[1] ||
-        parsed.height != expected[2])
+    if (parsed.number != expected[0] || parsed.width != expected[1] || parsed.height != expected[2])
         fuzz::finding("the name parser and the reference read different numbers");
     return 0;
 }
