@@ -5,10 +5,16 @@
 # as there are cores. A finding fails the run; its input is kept in
 # build-fuzz/findings/ and each target's log in build-fuzz/logs/.
 # Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
+#        scripts/fuzz.sh --build-only
 #   targets: Archive LooseTextureName MapFile SectorRecord SpriteNameKeys
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
+BUILD_ONLY=""
+if [ "${1:-}" = "--build-only" ]; then
+    BUILD_ONLY=1
+    shift
+fi
 SECONDS_EACH=${1:-20}
 shift || true
 FUZZ=build-fuzz
@@ -19,6 +25,7 @@ scripts/setup.sh build
 cmake -S . -B "$FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DTAMO_FUZZ=ON -DTAMO_TESTS=OFF >/dev/null
 cmake --build "$FUZZ" --target fuzz_targets -j"$(nproc)"
+[ -z "$BUILD_ONLY" ] || exit 0
 
 # Seeds: every map file and sector record the world tests craft or save, and
 # the sector records inside the map files (after the 4-byte sector count).

@@ -24,11 +24,26 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
 }
 
-scripts/setup.sh build
-scripts/check-format.sh
-run_suite build
+# Each stage's wall time, printed at the end (also when a stage fails) so
+# that a slow stage shows in the CI log.
+stage_times=()
+print_stage_times() {
+  echo "== Stage times =="
+  printf '%s\n' "${stage_times[@]}"
+  printf '%-22s %5d s\n' total "$SECONDS"
+}
+trap print_stage_times EXIT
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@"
+  stage_times+=("$(printf '%-22s %5d s' "$name" $((SECONDS - start)))")
+}
 
-scripts/setup.sh build-sanitize -DTAMO_SANITIZE=ON
-run_suite build-sanitize
-
-scripts/fuzz.sh 20
+stage "setup and build" scripts/setup.sh build
+stage "format check" scripts/check-format.sh
+stage "tests" run_suite build
+stage "sanitizer build" scripts/setup.sh build-sanitize -DTAMO_SANITIZE=ON
+stage "sanitizer tests" run_suite build-sanitize
+stage "fuzz build" scripts/fuzz.sh --build-only
+stage "fuzz runs" scripts/fuzz.sh 20
