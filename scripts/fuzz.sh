@@ -1,47 +1,39 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of tests/fuzz with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-fuzz/, seeds them with the world files
-# the unit tests craft, and runs every target for a while, as many at a time
-# as there are cores. A finding fails the run; its input is kept in
-# build-fuzz/findings/ and each target's log in build-fuzz/logs/.
+# Runs every libFuzzer target of tests/fuzz for a while, as many at a time as
+# there are cores. The targets live in the sanitizer build (clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer), which this builds first;
+# the world tests of that build write the seeds. A finding fails the run; its
+# input is kept in build-sanitize/fuzz/findings/ and each target's log in
+# build-sanitize/fuzz/logs/.
 # Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
-#        scripts/fuzz.sh --build-only
 #   targets: Archive LooseTextureName MapFile SectorRecord SpriteNameKeys
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-BUILD_ONLY=""
-if [ "${1:-}" = "--build-only" ]; then
-    BUILD_ONLY=1
-    shift
-fi
 SECONDS_EACH=${1:-20}
 shift || true
-FUZZ=build-fuzz
+BUILD=build-sanitize
+FUZZ=$BUILD/fuzz
 
-# Packages (clang, its libFuzzer runtime) and the normal build, whose world
-# tests write the seeds.
-scripts/setup.sh build
-cmake -S . -B "$FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-    -DCMAKE_CXX_COMPILER=clang++ -DTAMO_FUZZ=ON -DTAMO_TESTS=OFF >/dev/null
-cmake --build "$FUZZ" --target fuzz_targets -j"$(nproc)"
-[ -z "$BUILD_ONLY" ] || exit 0
+scripts/setup.sh "$BUILD"
+[ -d "$BUILD/tests/fuzz" ] || { echo "no fuzz targets in $BUILD: it must be built with clang"; exit 1; }
 
 # Seeds: every map file and sector record the world tests craft or save, and
 # the sector records inside the map files (after the 4-byte sector count).
 SEEDS=$FUZZ/seeds
-if [ ! -f "$SEEDS/stamp" ] || [ build/tests/test_world -nt "$SEEDS/stamp" ]; then
+if [ ! -f "$SEEDS/stamp" ] || [ "$BUILD/tests/test_world" -nt "$SEEDS/stamp" ]; then
     rm -rf "$SEEDS"
     mkdir -p "$SEEDS/world" "$SEEDS/sector" "$SEEDS/names"
-    (cd build/tests && TAMO_FUZZ_SEEDS="$ROOT/$SEEDS/world" SDL_VIDEODRIVER=x11 \
-        xvfb-run -a -s "-screen 0 640x480x24 -nolisten tcp -noreset" ./test_world \
+    (cd "$BUILD/tests" && TAMO_FUZZ_SEEDS="$ROOT/$SEEDS/world" SDL_VIDEODRIVER=x11 \
+        ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 640x480x24 -nolisten tcp -noreset" \
+        ./test_world \
         --gtest_filter='MapFileTest.*:SectorFileEquivalenceTest.*:RayMarchEquivalenceTest.SectorsReadFromAFile*' \
         >/dev/null)
     for seed in "$SEEDS"/world/*; do
         tail -c +5 "$seed" >"$SEEDS/sector/$(basename "$seed")"
     done
     # The loose texture names the media generator writes.
-    for texture in build/Textures/*; do
+    for texture in "$BUILD"/Textures/*; do
         basename "$texture" | tr -d '\n' >"$SEEDS/names/$(basename "$texture")"
     done
     touch "$SEEDS/stamp"
@@ -56,12 +48,12 @@ seeds_of() {
     esac
 }
 
-# Runs one target; its corpus grows across runs in build-fuzz/corpus/<target>.
+# Runs one target; its corpus grows across runs in $FUZZ/corpus/<target>.
 run_target() {
     local name=$1
     mkdir -p "$FUZZ/corpus/$name" "$FUZZ/findings" "$FUZZ/logs"
     # shellcheck disable=SC2046
-    scripts/sanitizer-launcher.sh "$FUZZ/tests/fuzz/fuzz_$name" -max_total_time="$SECONDS_EACH" \
+    scripts/sanitizer-launcher.sh "$BUILD/tests/fuzz/fuzz_$name" -max_total_time="$SECONDS_EACH" \
         -max_len=32768 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$FUZZ/findings/$name-" "$FUZZ/corpus/$name" $(seeds_of "$name") \
         >"$FUZZ/logs/$name.log" 2>&1
@@ -69,7 +61,7 @@ run_target() {
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    for program in "$FUZZ"/tests/fuzz/fuzz_*; do
+    for program in "$BUILD"/tests/fuzz/fuzz_*; do
         targets+=("${program##*/fuzz_}")
     done
 fi
