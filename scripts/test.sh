@@ -52,6 +52,7 @@ stage() {
   "$@"
   cpu_seconds
   stage_times+=("$(printf '%-22s %5d s %6d s' "$name" $((SECONDS - start)) $((CPU - cpu)))")
+  echo "== Stage done: ${stage_times[-1]}"
 }
 
 stage "setup and build" scripts/setup.sh build

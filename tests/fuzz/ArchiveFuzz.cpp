@@ -16,8 +16,8 @@
 namespace {
 
 // Names live as long as the registry: literals only. Pairs differ only in case.
-const char* const names[] = {"Media\\Block0_8.raw", "MEDIA\\BLOCK0_8.RAW", "sky", "SKY",
-                             "Media\\Font.raw",     "media\\font.raw",     "",    ""};
+const char* const MemberNames[] = {"Media\\Block0_8.raw", "MEDIA\\BLOCK0_8.RAW", "sky", "SKY",
+                                   "Media\\Font.raw",     "media\\font.raw",     "",    ""};
 
 std::string lowered(const char* name) {
     std::string text(name);
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Declared> accepted;
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* at = data + 1 + 3 * i;
-        const char* name = names[at[0] & 7];
+        const char* name = MemberNames[at[0] & 7];
         int32_t memberSize = at[1] | ((at[2] & 0x0F) << 8);
         if (at[0] & 0x40)
             memberSize = -1 - memberSize;
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int64_t fileSize = static_cast<int64_t>(size - 1 - 3 * count);
     archive.write(file, static_cast<size_t>(fileSize));
 
-    for (const char* name : names) {
+    for (const char* name : MemberNames) {
         // The first declaration of the name, ignoring case, and its offset.
         int64_t offset = 0;
         const Declared* member = nullptr;

@@ -1,4 +1,4 @@
-// Whole map files through the checker and the loader. A file the checker
+// Whole map files through the parser and the loader. A file the parser
 // accepts loads, and saving the world then gives back the very bytes that
 // were loaded; a file it refuses fails to load with a reason and leaves the
 // world (the last one loaded) exactly as it was.
@@ -10,6 +10,7 @@
 #include "fuzz/ScratchFile.h"
 #include "media/FileStream.h"
 #include "world/MapFile.h"
+#include "world/MapFormat.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 
@@ -45,16 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::vector<uint8_t> current = savedBytes(*world);
     input.write(data, size);
 
-    bool checked = false;
-    {
-        FileStream stream(input.c_str(), "rb");
-        checked = MapFile::checkWorld(stream, nullptr);
-    }
+    MapFormat::WorldRecords records;
+    const bool parsed = MapFormat::parseWorld(data, size, &records, nullptr);
     std::string why;
     const bool loaded =
         MapFile::loadWorld(input.c_str(), *world->core.map, *world->core.sprites, &why);
-    if (loaded != checked)
-        fuzz::finding("the checker and the loader disagree");
+    if (loaded != parsed)
+        fuzz::finding("the parser and the loader disagree");
     if (loaded) {
         current.assign(data, data + size);
         if (savedBytes(*world) != current)

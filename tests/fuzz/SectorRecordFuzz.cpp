@@ -1,15 +1,19 @@
-// One sector record (20-byte header, 102-byte blocks) through the sector's
-// chunked reader. A refused record leaves the output untouched; an accepted
-// one uses exactly its header and blocks, holds the blocks the literal
-// field-by-field reader finds, and writes back to the bytes it was read from.
+// One sector record (20-byte header, 102-byte blocks) through the map format's
+// parser and its stream reader. A refused record names its fault and leaves
+// the output untouched; an accepted one uses exactly its header and blocks,
+// holds the blocks the literal field-by-field reader finds, and writes back to
+// the bytes it was read from. The stream reader agrees with the parser and
+// reads no further than the record.
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "fuzz/ScratchFile.h"
 #include "media/FileStream.h"
+#include "world/ByteReader.h"
 #include "world/LiteralSectorFile.h"
-#include "world/TamoSector.h"
+#include "world/MapFormat.h"
 
 namespace {
 
@@ -22,28 +26,53 @@ bool sameBlock(const MapBlock& a, const MapBlock& b) {
     return true;
 }
 
+bool sameRecord(const TamoSectorData& a, const TamoSectorData& b) {
+    if (a.size != b.size || a.blocks.size() != b.blocks.size() ||
+        std::memcmp(&a.origin, &b.origin, sizeof a.origin) != 0)
+        return false;
+    for (size_t i = 0; i < a.blocks.size(); ++i)
+        if (!sameBlock(a.blocks[i], b.blocks[i]))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ByteReader in(data, size);
+    TamoSectorData read;
+    read.size = -7;  // marks an output nobody wrote
+    std::string why;
+    const bool parsed = MapFormat::parseSector(in, &read, &why);
+
     static const fuzz::ScratchFile input;
     input.write(data, size);
     FileStream stream(input.c_str(), "rb");
-    TamoSectorData read;
-    read.size = -7;  // marks an output nobody wrote
-    if (!TamoSector::readSectorData(stream, read)) {
-        if (read.size != -7 || !read.blocks.empty())
+    TamoSectorData streamed;
+    streamed.size = -7;
+    const bool readFromStream = MapFormat::readSector(stream, &streamed);
+    if (readFromStream != parsed)
+        fuzz::finding("the stream reader and the parser disagree on a record");
+
+    if (!parsed) {
+        if (read.size != -7 || !read.blocks.empty() || streamed.size != -7)
             fuzz::finding("a refused record wrote the output");
+        if (why.empty())
+            fuzz::finding("a refused record gives no reason");
         return 0;
     }
-    const size_t headerBytes = 20;
-    const size_t used = headerBytes + read.blocks.size() * (12 + 6 * 15);
-    if (stream.position() != static_cast<int64_t>(used) || used > size)
-        fuzz::finding("the reader used a different number of bytes than the record holds");
+    const size_t used =
+        MapFormat::SectorHeaderBytes + read.blocks.size() * MapFormat::BlockRecordBytes;
+    if (in.position() != used || stream.position() != static_cast<int64_t>(used) || used > size)
+        fuzz::finding("a reader used a different number of bytes than the record holds");
+    if (!sameRecord(read, streamed))
+        fuzz::finding("the stream reader read a different record");
 
     int32_t count = 0;
     std::memcpy(&count, data + 16, 4);
     std::vector<MapBlock> literalBlocks;
-    if (!literal::readBlocks(data + headerBytes, size - headerBytes, read.size, count,
+    if (!literal::readBlocks(data + MapFormat::SectorHeaderBytes,
+                             size - MapFormat::SectorHeaderBytes, read.size, count,
                              &literalBlocks) ||
         literalBlocks.size() != read.blocks.size())
         fuzz::finding("the literal reader does not find the same blocks");

@@ -34,7 +34,7 @@ bool keypadDigitOrDecimal(int32_t scancode) {
 void applyToModel(int32_t key, std::vector<ModelObject>& model) {
     if (typesCharacter(key)) {
         for (ModelObject& object : model)
-            if (object.selected && object.name.size() < TamoSpriteObjectSet::maxTypedNameLength)
+            if (object.selected && object.name.size() < TamoSpriteObjectSet::MaxTypedNameLength)
                 object.name.push_back(static_cast<char>(key));
     } else if (key == VK_BACK) {
         for (ModelObject& object : model)
