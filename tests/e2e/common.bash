@@ -76,13 +76,14 @@ start_app() {
     kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
 }
 
-# Waits up to 20 seconds until the Tamotown window shows, has input focus and
-# holds a drawn frame: its area differs from the screenshot $1, taken before
-# the program started, and two screenshots in a row agree. A mapped window is
-# not yet a drawn one, least of all on a busy machine.
+# Waits until the Tamotown window shows, has input focus and holds a drawn
+# frame: its area differs from the screenshot $1, taken before the program
+# started, and two screenshots in a row agree. A mapped window is not yet a
+# drawn one, least of all on a busy machine, where a sanitizer build may take
+# most of a minute to start; the limit only matters when something is wrong.
 wait_for_first_frame() {
-    local id X Y WIDTH HEIGHT SCREEN WINDOW deadline=$((SECONDS + 20))
-    id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1)
+    local id X Y WIDTH HEIGHT SCREEN WINDOW deadline=$((SECONDS + 60))
+    id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1)
     [ -n "$id" ] || fail "the Tamotown window did not appear"
     eval "$(xdotool getwindowgeometry --shell "$id")"
     local area=("$X" "$Y" $((X + WIDTH - 1)) $((Y + HEIGHT - 1)))
