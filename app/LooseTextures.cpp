@@ -1,5 +1,6 @@
 #include "app/LooseTextures.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -37,20 +38,50 @@ bool readExactly(const std::string& path, std::vector<uint8_t>& pixels, size_t s
     return complete;
 }
 
+// Reads what "%d" reads (white space, an optional sign, digits) at *at and
+// moves *at past it; false when there are no digits or the value does not
+// fit in 32 bits.
+bool readDecimal(const char** at, int32_t* value) {
+    const char* p = *at;
+    while (std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    if (!std::isdigit(static_cast<unsigned char>(*p)))
+        return false;
+    const int64_t limit = negative ? -int64_t{INT32_MIN} : INT32_MAX;
+    int64_t magnitude = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) {
+        magnitude = magnitude * 10 + (*p - '0');
+        if (magnitude > limit)
+            return false;
+    }
+    *value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    *at = p;
+    return true;
+}
+
 }  // namespace
 
 bool parseLooseTextureName(const char* name, LooseTextureName* out) {
     if (name == nullptr)
         return false;
     LooseTextureName parsed{};
-    int consumed = -1;
-    if (std::sscanf(name, "%d_%d_%d.raw%n", &parsed.number, &parsed.width, &parsed.height,
-                    &consumed) != 3)
+    const char* at = name;
+    if (!readDecimal(&at, &parsed.number) || *at++ != '_' || !readDecimal(&at, &parsed.width) ||
+        *at++ != '_' || !readDecimal(&at, &parsed.height))
         return false;
-    if (consumed < 0 || name[consumed] != '\0')
+    // The folder search ignores letter case, so ".RAW" is as good as ".raw".
+    const char extension[] = ".raw";
+    for (const char* e = extension; *e != '\0'; ++e, ++at)
+        if (std::tolower(static_cast<unsigned char>(*at)) != *e)
+            return false;
+    if (*at != '\0')
         return false;
-    if (parsed.number < 0 || parsed.width < 1 || parsed.height < 1 ||
-        parsed.width > MaxTextureSide || parsed.height > MaxTextureSide)
+    // The texture id 100 + n must fit in 32 bits.
+    if (parsed.number < 0 || parsed.number > INT32_MAX - FirstLooseTextureId || parsed.width < 1 ||
+        parsed.height < 1 || parsed.width > MaxTextureSide || parsed.height > MaxTextureSide)
         return false;
     *out = parsed;
     return true;

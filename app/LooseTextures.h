@@ -15,7 +15,9 @@ struct LooseTextureName {
 };
 
 // Reads n, width and height from a file name of the form "%d_%d_%d.raw" with
-// nothing after ".raw". Refuses negative numbers, empty or huge sizes.
+// nothing after the extension, whose letters may be of either case. Refuses
+// numbers that do not fit in 32 bits, negative numbers, numbers whose texture
+// id 100 + n would not fit, and empty or huge sizes.
 bool parseLooseTextureName(const char* name, LooseTextureName* out);
 
 // Colour keyed (transparent key colour, nearest filtering) up to this number,

@@ -504,15 +504,6 @@ void MainWindow::answerControlKey(int32_t key, bool shift) {
         redo();
 }
 
-std::string MainWindow::nameRunTag() const {
-    std::string tag = "names";
-    const TamoSpriteObjectSet& sprites = *engineCore->sprites;
-    for (int32_t i = 0; i < sprites.count(); ++i)
-        if (sprites.object(i).selected)
-            tag += " " + std::to_string(i) + ":" + std::to_string(sprites.object(i).id);
-    return tag;
-}
-
 void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
     if (type != EventKeyDown || engineCore == nullptr || engineCore->sprites == nullptr)
         return;
@@ -531,25 +522,5 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
         statisticsShown = !statisticsShown;
         return;
     }
-    char ch = 0;
-    WorldHistory& history = *engineCore->history;
-    switch (nameKeyAction(a, &ch)) {
-    case NameKeyAction::AppendChar:
-        history.continueAction(nameRunTag());
-        engineCore->sprites->appendNameChar(ch);
-        history.closeAction();
-        break;
-    case NameKeyAction::EraseLastChar:
-        history.continueAction(nameRunTag());
-        engineCore->sprites->eraseLastNameChar();
-        history.closeAction();
-        break;
-    case NameKeyAction::DeleteSelected:
-        history.closeAction();
-        engineCore->sprites->deleteSelected();
-        history.closeAction();
-        break;
-    case NameKeyAction::None:
-        break;
-    }
+    applyNameKey(a, *engineCore->sprites, engineCore->history);
 }

@@ -117,8 +117,6 @@ private:
     bool runPendingFileCommand();
     // Ctrl with a key: undo and redo.
     void answerControlKey(int32_t key, bool shift);
-    // Names the selection typed into: keys typed into one selection are one action.
-    std::string nameRunTag() const;
     int32_t ask(const char* title, const char* text, const char* const* buttons, int32_t count,
                 int32_t defaultButton, int32_t cancelButton) const;
     MapFileCommands mapFileCommands() const;

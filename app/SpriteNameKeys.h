@@ -12,3 +12,11 @@ constexpr int32_t KeyDelete = 46;
 
 // For AppendChar, *ch receives the character.
 NameKeyAction nameKeyAction(int32_t keyCode, char* ch);
+
+class TamoSpriteObjectSet;
+class WorldHistory;
+
+// Does to the selected sprite objects what a press of the key does. With a
+// history, the characters typed into one selection are one action and a
+// deletion is an action of its own.
+void applyNameKey(int32_t keyCode, TamoSpriteObjectSet& sprites, WorldHistory* history = nullptr);

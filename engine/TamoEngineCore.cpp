@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -132,6 +133,16 @@ void TamoEngineCore::levelDown() {
     --currentLevel;
 }
 
+namespace {
+
+// Texture ids and offsets come from files too and may sit at the int32 limits.
+int32_t saturatingAdd(int32_t value, int32_t delta) {
+    const int64_t sum = int64_t{value} + delta;
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 void TamoEngineCore::stepTexture(int32_t delta) {
     // With nothing loaded there is no texture to step to; stepping would
     // leave an id below the first texture that nothing can draw.
@@ -139,7 +150,7 @@ void TamoEngineCore::stepTexture(int32_t delta) {
         touchMaterial();
         return;
     }
-    int32_t id = material.texture + delta;
+    int32_t id = saturatingAdd(material.texture, delta);
     if (id < firstTextureId)
         id = firstTextureId + textureCount - 1;
     if (id >= firstTextureId + textureCount)
@@ -164,10 +175,8 @@ void TamoEngineCore::changeScale(int32_t delta, bool alongU) {
 }
 
 void TamoEngineCore::changeOffset(int32_t delta, bool alongU) {
-    if (alongU)
-        material.offsetU += delta;
-    else
-        material.offsetV += delta;
+    int32_t& offset = alongU ? material.offsetU : material.offsetV;
+    offset = saturatingAdd(offset, delta);
     touchMaterial();
 }
 

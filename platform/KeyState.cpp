@@ -34,7 +34,8 @@ int32_t mouseButtonKey(Uint8 button) {
 // one pump still leave their mark.
 int SDLCALL watchPresses(void*, SDL_Event* event) {
     if (event->type == SDL_KEYDOWN && !event->key.repeat) {
-        latch(virtualKeyFromSdl(event->key.keysym.scancode, event->key.keysym.sym));
+        latch(virtualKeyFromSdl(event->key.keysym.scancode, event->key.keysym.sym,
+                                (event->key.keysym.mod & KMOD_NUM) != 0));
         latch(sidedVirtualKeyFromSdl(event->key.keysym.scancode));
     } else if (event->type == SDL_MOUSEBUTTONDOWN) {
         latch(mouseButtonKey(event->button.button));

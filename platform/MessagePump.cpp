@@ -117,7 +117,8 @@ void routeEvent(const SDL_Event& event) {
         break;
     case SDL_KEYDOWN: {
         activateForInput(event.key.windowID);
-        const int32_t key = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
+        const int32_t key = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym,
+                                              (event.key.keysym.mod & KMOD_NUM) != 0);
         if (key != 0)
             dispatchWindowMessage(event.key.windowID, MsgKeyDown, static_cast<uintptr_t>(key),
                                   keyModifiersOf(event.key.keysym.mod));

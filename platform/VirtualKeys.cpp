@@ -10,7 +10,7 @@ struct KeyPair {
 };
 
 // Every key but the letters, by position. Shift, Ctrl and Alt are listed with
-// their side-neutral codes; sidedKeys below gives the side-specific ones.
+// their side-neutral codes; SidedKeys below gives the side-specific ones.
 const KeyPair PositionalKeys[] = {
     {SDL_SCANCODE_0, '0'},
     {SDL_SCANCODE_1, '1'},
@@ -37,6 +37,7 @@ const KeyPair PositionalKeys[] = {
     {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT},
     {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL},
     {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE},
+    {SDL_SCANCODE_KP_COMMA, VK_SEPARATOR},
     {SDL_SCANCODE_KP_ENTER, VK_RETURN},
     {SDL_SCANCODE_F1, VK_F1},
     {SDL_SCANCODE_F2, VK_F1 + 1},
@@ -107,6 +108,23 @@ const KeyPair PositionalKeys[] = {
     {SDL_SCANCODE_NONUSBACKSLASH, VK_OEM_102},
 };
 
+// What the keypad's digit and decimal keys are while Num Lock is off.
+const KeyPair KeypadNavigationKeys[] = {
+    {SDL_SCANCODE_KP_0, VK_INSERT},      {SDL_SCANCODE_KP_1, VK_END},
+    {SDL_SCANCODE_KP_2, VK_DOWN},        {SDL_SCANCODE_KP_3, VK_NEXT},
+    {SDL_SCANCODE_KP_4, VK_LEFT},        {SDL_SCANCODE_KP_5, VK_CLEAR},
+    {SDL_SCANCODE_KP_6, VK_RIGHT},       {SDL_SCANCODE_KP_7, VK_HOME},
+    {SDL_SCANCODE_KP_8, VK_UP},          {SDL_SCANCODE_KP_9, VK_PRIOR},
+    {SDL_SCANCODE_KP_PERIOD, VK_DELETE},
+};
+
+bool isKeypadNavigation(int32_t scancode) {
+    for (const KeyPair& pair : KeypadNavigationKeys)
+        if (pair.scancode == scancode)
+            return true;
+    return false;
+}
+
 const KeyPair SidedKeys[] = {
     {SDL_SCANCODE_LSHIFT, VK_LSHIFT},  {SDL_SCANCODE_RSHIFT, VK_RSHIFT},
     {SDL_SCANCODE_LCTRL, VK_LCONTROL}, {SDL_SCANCODE_RCTRL, VK_RCONTROL},
@@ -137,9 +155,13 @@ bool mouseButtonHeld(int32_t virtualKey) {
 
 }  // namespace
 
-int32_t virtualKeyFromSdl(int32_t scancode, int32_t keycode) {
+int32_t virtualKeyFromSdl(int32_t scancode, int32_t keycode, bool numLock) {
     if (keycode >= SDLK_a && keycode <= SDLK_z)
         return 'A' + (keycode - SDLK_a);
+    if (!numLock)
+        for (const KeyPair& pair : KeypadNavigationKeys)
+            if (pair.scancode == scancode)
+                return pair.virtualKey;
     for (const KeyPair& pair : PositionalKeys)
         if (pair.scancode == scancode)
             return pair.virtualKey;
@@ -166,9 +188,16 @@ bool virtualKeyHeld(int32_t virtualKey) {
         const SDL_Keycode letter = SDLK_a + (virtualKey - 'A');
         return scancodeHeld(keys, count, SDL_GetScancodeFromKey(letter));
     }
+    // A keypad key held counts for the code it has under the current Num Lock.
+    const bool numLock = (SDL_GetModState() & KMOD_NUM) != 0;
     for (const KeyPair& pair : PositionalKeys)
-        if (pair.virtualKey == virtualKey && scancodeHeld(keys, count, pair.scancode))
+        if (pair.virtualKey == virtualKey && (numLock || !isKeypadNavigation(pair.scancode)) &&
+            scancodeHeld(keys, count, pair.scancode))
             return true;
+    if (!numLock)
+        for (const KeyPair& pair : KeypadNavigationKeys)
+            if (pair.virtualKey == virtualKey && scancodeHeld(keys, count, pair.scancode))
+                return true;
     for (const KeyPair& pair : SidedKeys)
         if (pair.virtualKey == virtualKey && scancodeHeld(keys, count, pair.scancode))
             return true;

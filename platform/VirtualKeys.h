@@ -34,6 +34,7 @@ constexpr int32_t VK_APPS = 93;
 constexpr int32_t VK_NUMPAD0 = 96;  // to VK_NUMPAD0 + 9
 constexpr int32_t VK_MULTIPLY = 106;
 constexpr int32_t VK_ADD = 107;
+constexpr int32_t VK_SEPARATOR = 108;
 constexpr int32_t VK_SUBTRACT = 109;
 constexpr int32_t VK_DECIMAL = 110;
 constexpr int32_t VK_DIVIDE = 111;
@@ -62,7 +63,9 @@ constexpr int32_t VK_OEM_102 = 226;  // the extra key beside left Shift
 // The virtual-key code of an SDL key (scancode and keycode as SDL reports
 // them), or 0 for a key without one. Letters follow the keyboard layout; the
 // other keys their position. Shift, Ctrl and Alt give the side-neutral codes.
-int32_t virtualKeyFromSdl(int32_t scancode, int32_t keycode);
+// With Num Lock off the keypad's digit and decimal keys are navigation keys
+// (8 is Up, 7 Home, 0 Insert, the decimal key Delete, ...), as on a desktop.
+int32_t virtualKeyFromSdl(int32_t scancode, int32_t keycode, bool numLock);
 // The side-specific code for Shift, Ctrl and Alt (VK_LSHIFT ...), otherwise 0.
 int32_t sidedVirtualKeyFromSdl(int32_t scancode);
 // True while the key (or mouse button) with that code is held.

@@ -2,6 +2,9 @@
 # Installs the Debian packages that are missing (quiet when all are there),
 # then configures and builds the program, its media and its tests.
 # Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
+#        scripts/setup.sh build-sanitize
+# The second form is the sanitizer build as the test command makes it: clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +15,7 @@ PACKAGES=(
   libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils python3 xxd clang-format clang-tidy desktop-file-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()
@@ -28,6 +32,9 @@ fi
 
 BUILD_DIR="${1:-build}"
 shift || true
+if [ "$BUILD_DIR" = build-sanitize ] && [ $# -eq 0 ]; then
+  set -- -DTAMO_SANITIZE=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+fi
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole suite twice: a normal build, and one
-# with AddressSanitizer and UndefinedBehaviorSanitizer. Tests that need a
-# display run under Xvfb with Mesa's software OpenGL.
+# built with clang, AddressSanitizer and UndefinedBehaviorSanitizer, which
+# also holds the fuzz targets; then runs each fuzz target briefly
+# (scripts/fuzz.sh). Tests that need a display run under Xvfb with Mesa's
+# software OpenGL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,9 +25,39 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
 }
 
-scripts/setup.sh build
-scripts/check-format.sh
-run_suite build
+# Each stage's wall time and the processor time its programs used, printed
+# at the end (also when a stage fails) so that a slow stage shows in the CI
+# log; on a busy machine the processor time is the steadier figure.
+stage_times=()
+times_file=$(mktemp)
+# Processor seconds of the finished child processes; `times` runs in this
+# shell (not in a subshell, which would count its own children only).
+cpu_seconds() {
+  times >"$times_file"
+  CPU=$(awk 'NR == 2 { for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += p[1] * 60 + p[2] } printf "%d", t }' "$times_file")
+}
+print_stage_times() {
+  cpu_seconds
+  rm -f "$times_file"
+  echo "== Stage times (wall, processor) =="
+  printf '%s\n' "${stage_times[@]}"
+  printf '%-22s %5d s %6d s\n' total "$SECONDS" "$CPU"
+}
+trap print_stage_times EXIT
+stage() {
+  local name=$1 start=$SECONDS cpu
+  cpu_seconds
+  cpu=$CPU
+  shift
+  "$@"
+  cpu_seconds
+  stage_times+=("$(printf '%-22s %5d s %6d s' "$name" $((SECONDS - start)) $((CPU - cpu)))")
+  echo "== Stage done: ${stage_times[-1]}"
+}
 
-scripts/setup.sh build-sanitize -DTAMO_SANITIZE=ON
-run_suite build-sanitize
+stage "setup and build" scripts/setup.sh build
+stage "format check" scripts/check-format.sh
+stage "tests" run_suite build
+stage "sanitizer build" scripts/setup.sh build-sanitize
+stage "sanitizer tests" run_suite build-sanitize
+stage "fuzz runs" scripts/fuzz.sh 20

@@ -22,10 +22,10 @@ log "installed: program, media, desktop entry and icon"
 # The same first frame, with the pointer resting in the same place.
 xdotool mousemove 320 300
 TAMOTOWN_BUILT="$TAMOTOWN"
+shot "$SCRATCH/before-built.ppm"
 (cd "$BUILD_DIR" && exec "$TAMOTOWN_BUILT" >"$SCRATCH/built-out.txt" 2>"$SCRATCH/built-err.txt") &
 APP_PID=$!
-timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null 2>&1 || fail "the built program showed no window"
-sleep 1.5
+wait_for_first_frame "$SCRATCH/before-built.ppm"
 shot "$SCRATCH/built.ppm"
 kill -TERM "$APP_PID"
 wait_for_exit 10 || fail "the built program did not end"
@@ -35,7 +35,6 @@ SCRATCH_ROOT="$SCRATCH"
 SCRATCH="$SCRATCH_ROOT/empty"
 TAMOTOWN="$PREFIX/bin/tamotown"
 start_app
-sleep 0.5
 shot "$SCRATCH_ROOT/installed.ppm"
 [ ! -s "$SCRATCH/stderr.txt" ] || fail "the installed program complained: $(head -n 2 "$SCRATCH/stderr.txt")"
 kill -TERM "$APP_PID"
@@ -49,10 +48,10 @@ log "the installed program, started from an empty folder, draws the same first f
 printf 'not a world' > "$SCRATCH/opened.map"
 command=$(sed -n 's/^Exec=//p' "$ENTRY")
 command=${command/\%[fF]/$SCRATCH/opened.map}
+shot "$SCRATCH/before-entry.ppm"
 (cd "$SCRATCH/empty" && PATH="$PREFIX/bin:$PATH" exec $command >/dev/null 2>"$SCRATCH/entry-err.txt") &
 APP_PID=$!
-timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null 2>&1 || fail "the desktop command showed no window"
-sleep 0.5
+wait_for_first_frame "$SCRATCH/before-entry.ppm"
 grep -qF "$SCRATCH/opened.map" "$SCRATCH/entry-err.txt" || fail "the desktop command did not hand over its file"
 kill -TERM "$APP_PID"
 wait_for_exit 10 || fail "the program started by the desktop command did not end"

@@ -3,7 +3,8 @@
 # program says so in one line naming the archive and every place it looked
 # in, and still runs; a loose texture that cannot be used is named too. The
 # quit message (SIGTERM) ends it with exit code 0. Without a display it ends
-# at once with a failure code.
+# at once with a failure code, also when SDL could fall back to a driver that
+# shows nothing.
 source "$(dirname "$0")/common.bash"
 
 # A copy of the program away from the build folder, whose media it would find.
@@ -45,4 +46,17 @@ status=$?
 [ "$status" != 0 ] || fail "without a display the program ended with exit code 0"
 grep -q "Tamotown" "$SCRATCH/nodisplay.txt" || fail "without a display nothing was said on standard error"
 log "without a display: exit code $status, $(head -n 1 "$SCRATCH/nodisplay.txt")"
+
+# With no display and no driver asked for, SDL would fall back to a driver
+# that shows nothing; the program refuses it, says how to get a display and
+# ends with exit code 1.
+(cd "$SCRATCH" && exec env -u DISPLAY -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY \
+    timeout -s KILL 20 "$TAMOTOWN" >/dev/null 2>"$SCRATCH/unseen.txt")
+status=$?
+[ "$status" = 1 ] || fail "with no display and no driver asked for the exit code is $status, expected 1"
+lines=$(grep -c "no display found" "$SCRATCH/unseen.txt")
+[ "$lines" = 1 ] || fail "expected one line saying no display was found, got $lines: $(cat "$SCRATCH/unseen.txt")"
+grep "no display found" "$SCRATCH/unseen.txt" | grep -q "DISPLAY" ||
+    fail "the no-display line does not say how to get a display"
+log "no driver asked for: exit code $status, $(grep "no display found" "$SCRATCH/unseen.txt")"
 echo "PASS"

@@ -2,12 +2,15 @@
 # In sprite mode a right double click on a block adds a sprite object; keys
 # typed while it is held selected name it (letter keys upper case, F1 gives
 # p, numeric-pad 0 nothing, backspace erases); the name is saved with it.
+# Num Lock is off (as Xvfb starts): the keypad is a second set of navigation
+# keys, so its Down arrow walks and its End key types nothing. (To type KP_0
+# xdotool switches Num Lock on, so that key comes last.)
 source "$(dirname "$0")/common.bash"
 
 copy_media
 start_app
 
-step_back_to_start_block
+step_back_to_start_block KP_Down
 
 click_at 580 14   # edit mode: sprite objects
 # A right double click held long enough for a frame to see it.
@@ -25,7 +28,7 @@ sleep 0.5
 # Hold the left button on the object to keep it selected while typing.
 xdotool mousedown 1
 sleep 0.4
-xdotool key a b F1 KP_0 c BackSpace
+xdotool key a b F1 KP_End KP_0 c BackSpace
 sleep 0.5
 xdotool mouseup 1
 sleep 0.3

@@ -69,16 +69,38 @@ copy_media() {
 }
 
 # Starts tamotown in the scratch folder with the arguments given and waits
-# until its window shows.
+# until its window shows its first frame and has input focus.
 start_app() {
+    shot "$SCRATCH/before-start.ppm"
     (cd "$SCRATCH" && exec "$TAMOTOWN" "$@" >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
     APP_PID=$!
-    if ! timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null 2>&1; then
-        fail "the Tamotown window did not appear"
-    fi
-    # Input focus arrives a little after the window is mapped.
-    sleep 1
+    wait_for_first_frame "$SCRATCH/before-start.ppm"
     kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
+}
+
+# Waits until the Tamotown window shows, has input focus and holds a drawn
+# frame: its area differs from the screenshot $1, taken before the program
+# started, and two screenshots in a row agree. A mapped window is not yet a
+# drawn one, least of all on a busy machine, where a sanitizer build may take
+# most of a minute to start; the limit only matters when something is wrong.
+wait_for_first_frame() {
+    local id X Y WIDTH HEIGHT SCREEN WINDOW deadline=$((SECONDS + 60))
+    id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1)
+    [ -n "$id" ] || fail "the Tamotown window did not appear"
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    local area=("$X" "$Y" $((X + WIDTH - 1)) $((Y + HEIGHT - 1)))
+    shot "$SCRATCH/frame-a.ppm"
+    while :; do
+        shot "$SCRATCH/frame-b.ppm"
+        if [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] &&
+            [ "$(probe same "$1" "$SCRATCH/frame-b.ppm" "${area[@]}")" = 0 ] &&
+            [ "$(probe same "$SCRATCH/frame-a.ppm" "$SCRATCH/frame-b.ppm" "${area[@]}")" = 1 ]; then
+            return 0
+        fi
+        ((SECONDS < deadline)) || fail "the Tamotown window showed no steady frame with focus"
+        mv "$SCRATCH/frame-b.ppm" "$SCRATCH/frame-a.ppm"
+        sleep 0.1
+    done
 }
 
 # Waits up to $1 seconds for the program to end; sets APP_STATUS.
@@ -117,12 +139,13 @@ hold_key() {
 }
 
 # Steps back from the start position so that the start block shows, and sets
-# BLOCK_X and BLOCK_Y to the centre of its picture on screen.
+# BLOCK_X and BLOCK_Y to the centre of its picture on screen. $1 names the key
+# held to step back (default: the Down arrow).
 step_back_to_start_block() {
     xdotool mousemove 320 300
     sleep 0.3
     shot "$SCRATCH/before-step.ppm"
-    hold_key Down 0.2
+    hold_key "${1:-Down}" 0.2
     shot "$SCRATCH/one-block.ppm"
     read -r BLOCK_X BLOCK_Y < <(changed_centre "$SCRATCH/before-step.ppm" "$SCRATCH/one-block.ppm" 150 60 490 340)
     [ "$BLOCK_X" != none ] || fail "the start block is not visible after stepping back"

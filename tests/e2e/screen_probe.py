@@ -5,7 +5,8 @@
   screen_probe.py count SHOT X1 Y1 X2 Y2 R G B        -> pixels within 40 of (R, G, B)
   screen_probe.py distinct SHOT X1 Y1 X2 Y2           -> number of distinct colours
   screen_probe.py centre SHOT_A SHOT_B X1 Y1 X2 Y2    -> "x y" centre of the changed pixels, or "none"
-Rectangles are inclusive.
+  screen_probe.py same SHOT_A SHOT_B X1 Y1 X2 Y2      -> 1 when every pixel is equal, else 0
+Rectangles are inclusive; "same" clips its rectangle to the screen.
 """
 import sys
 from pathlib import Path
@@ -76,6 +77,14 @@ def main(argv):
             print('none')
         else:
             print((min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2)
+    elif command == 'same':
+        # Row by row as byte strings: fast enough to poll a whole screen.
+        width, height, a = load(argv[2])
+        _, _, b = load(argv[3])
+        x1, y1 = max(int(argv[4]), 0), max(int(argv[5]), 0)
+        x2, y2 = min(int(argv[6]), width - 1), min(int(argv[7]), height - 1)
+        rows = (slice((y * width + x1) * 3, (y * width + x2 + 1) * 3) for y in range(y1, y2 + 1))
+        print(int(all(a[row] == b[row] for row in rows)))
     else:
         sys.exit(f"unknown command {command}")
 

@@ -38,8 +38,9 @@ start_probe() {
     timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null 2>&1 ||
         fail "the Tamotown window did not appear"
     wait_for_line '^first frame$' 10
-    # Input focus arrives a little after the window is mapped.
-    sleep 0.5
+    # Input focus arrives a little after the window is mapped; the program
+    # reports it as the window turning active.
+    wait_for_line '^active 1$' 10
 }
 
 # Waits up to $2 seconds for a line matching $1 in the probe's output.

@@ -88,13 +88,15 @@ void pushButton(uint32_t windowId, uint32_t type, uint8_t button, uint8_t clicks
     ASSERT_EQ(SDL_PushEvent(&e), 1);
 }
 
-void pushKey(uint32_t windowId, SDL_Scancode scancode, SDL_Keycode keycode) {
+void pushKey(uint32_t windowId, SDL_Scancode scancode, SDL_Keycode keycode,
+             uint16_t modifiers = KMOD_NONE) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
     e.key.windowID = windowId;
     e.key.state = SDL_PRESSED;
     e.key.keysym.scancode = scancode;
     e.key.keysym.sym = keycode;
+    e.key.keysym.mod = modifiers;
     ASSERT_EQ(SDL_PushEvent(&e), 1);
 }
 
@@ -381,7 +383,8 @@ TEST(Window, KeysArriveAsVirtualKeyCodes) {
     const uint32_t id = window->windowId();
     pushKey(id, SDL_SCANCODE_A, SDLK_a);
     pushKey(id, SDL_SCANCODE_7, SDLK_7);
-    pushKey(id, SDL_SCANCODE_KP_3, SDLK_KP_3);
+    pushKey(id, SDL_SCANCODE_KP_3, SDLK_KP_3, KMOD_NUM);
+    pushKey(id, SDL_SCANCODE_KP_8, SDLK_KP_8);
     pushKey(id, SDL_SCANCODE_F5, SDLK_F5);
     pushKey(id, SDL_SCANCODE_LEFT, SDLK_LEFT);
     pushKey(id, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE);
@@ -393,9 +396,10 @@ TEST(Window, KeysArriveAsVirtualKeyCodes) {
     for (const Event& e : window->events)
         if (e.type == 2)
             keys.push_back(e);
-    const std::vector<Event> expected = {{2, 'A', 0},       {2, '7', 0},     {2, VK_NUMPAD0 + 3, 0},
-                                         {2, VK_F1 + 4, 0}, {2, VK_LEFT, 0}, {2, VK_BACK, 0},
-                                         {2, VK_DELETE, 0}, {2, VK_SHIFT, 0}};
+    // The keypad gives digits with Num Lock on and navigation keys with it off.
+    const std::vector<Event> expected = {{2, 'A', 0},     {2, '7', 0},       {2, VK_NUMPAD0 + 3, 0},
+                                         {2, VK_UP, 0},   {2, VK_F1 + 4, 0}, {2, VK_LEFT, 0},
+                                         {2, VK_BACK, 0}, {2, VK_DELETE, 0}, {2, VK_SHIFT, 0}};
     EXPECT_EQ(keys, expected);
     delete window;
 }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,8 +73,22 @@ inline std::vector<uint8_t> readFile(const std::string& path) {
     return readFileBytes(path);
 }
 
+// With TAMO_FUZZ_SEEDS naming a folder, the files these tests craft and save
+// are kept there too, named by their content: scripts/fuzz.sh seeds the map
+// file and sector record fuzz targets with them.
+inline void keepAsFuzzSeed(const std::vector<uint8_t>& bytes) {
+    const char* folder = std::getenv("TAMO_FUZZ_SEEDS");
+    if (folder == nullptr || *folder == '\0')
+        return;
+    const size_t hash = std::hash<std::string>()(std::string(bytes.begin(), bytes.end()));
+    char name[32];
+    std::snprintf(name, sizeof name, "/%016zx", hash);
+    writeFileBytes(folder + std::string(name), bytes);  // a seed less is no fault
+}
+
 // Writes the file or fails the test.
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    keepAsFuzzSeed(bytes);
     ASSERT_TRUE(writeFileBytes(path, bytes)) << path;
 }
 
@@ -163,7 +178,9 @@ protected:
             EXPECT_TRUE(map->save(stream));
             EXPECT_TRUE(sprites->save(stream));
         }
-        return readFile(path(name));
+        const std::vector<uint8_t> bytes = readFile(path(name));
+        keepAsFuzzSeed(bytes);
+        return bytes;
     }
 
     // Points the camera at target from eye, the cursor at the window centre.
