@@ -69,11 +69,17 @@ copy_media() {
 # Starts tamotown in the scratch folder with the arguments given and waits
 # until its window shows its first frame and has input focus.
 start_app() {
+    launch_app "$@"
+    wait_for_first_frame "$SCRATCH/before-start.ppm"
+    kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
+}
+
+# Starts tamotown as start_app does without waiting for anything; the screen
+# before the start is in $SCRATCH/before-start.ppm.
+launch_app() {
     shot "$SCRATCH/before-start.ppm"
     (cd "$SCRATCH" && exec "$TAMOTOWN" "$@" >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
     APP_PID=$!
-    wait_for_first_frame "$SCRATCH/before-start.ppm"
-    kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
 }
 
 # Waits until the Tamotown window shows, has input focus and holds a drawn
