@@ -71,11 +71,17 @@ copy_media() {
 # Starts tamotown in the scratch folder with the arguments given and waits
 # until its window shows its first frame and has input focus.
 start_app() {
+    launch_app "$@"
+    wait_for_first_frame "$SCRATCH/before-start.ppm"
+    kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
+}
+
+# Starts tamotown as start_app does without waiting for anything; the screen
+# before the start is in $SCRATCH/before-start.ppm.
+launch_app() {
     shot "$SCRATCH/before-start.ppm"
     (cd "$SCRATCH" && exec "$TAMOTOWN" "$@" >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
     APP_PID=$!
-    wait_for_first_frame "$SCRATCH/before-start.ppm"
-    kill -0 "$APP_PID" 2>/dev/null || fail "tamotown ended right after start"
 }
 
 # Waits until the Tamotown window shows, has input focus and holds a drawn
@@ -83,17 +89,20 @@ start_app() {
 # started, and two screenshots in a row agree. A mapped window is not yet a
 # drawn one, least of all on a busy machine, where a sanitizer build may take
 # most of a minute to start; the limit only matters when something is wrong.
+# A frame that looks like the screen before (black, without media) counts
+# once it has held for five seconds.
 wait_for_first_frame() {
     local id X Y WIDTH HEIGHT SCREEN WINDOW deadline=$((SECONDS + 60))
     id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1)
     [ -n "$id" ] || fail "the Tamotown window did not appear"
     eval "$(xdotool getwindowgeometry --shell "$id")"
-    local area=("$X" "$Y" $((X + WIDTH - 1)) $((Y + HEIGHT - 1)))
+    local area=("$X" "$Y" $((X + WIDTH - 1)) $((Y + HEIGHT - 1))) unchanged_until=$((SECONDS + 5))
     shot "$SCRATCH/frame-a.ppm"
     while :; do
         shot "$SCRATCH/frame-b.ppm"
         if [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] &&
-            [ "$(probe same "$1" "$SCRATCH/frame-b.ppm" "${area[@]}")" = 0 ] &&
+            { ((SECONDS >= unchanged_until)) ||
+                [ "$(probe same "$1" "$SCRATCH/frame-b.ppm" "${area[@]}")" = 0 ]; } &&
             [ "$(probe same "$SCRATCH/frame-a.ppm" "$SCRATCH/frame-b.ppm" "${area[@]}")" = 1 ]; then
             return 0
         fi
