@@ -16,10 +16,15 @@ if [ -n "$climbing" ]; then
   echo "$climbing"
   exit 1
 fi
-bad=()
-for f in "${files[@]}"; do
-  clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || bad+=("$f")
-done
+# One clang-format run over all files; it names each file that differs and
+# fails when any does (or when it cannot read one).
+status=0
+report=$(clang-format --dry-run -Werror "${files[@]}" 2>&1) || status=$?
+mapfile -t bad < <(sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' <<<"$report" | sort -u)
+if [ "$status" -ne 0 ] && [ ${#bad[@]} -eq 0 ]; then
+  echo "$report"
+  exit 1
+fi
 if [ ${#bad[@]} -gt 0 ]; then
   echo "Not formatted (run scripts/check-format.sh --fix):"
   printf '  %s\n' "${bad[@]}"
