@@ -105,7 +105,6 @@ private:
     uint64_t nextActionId = 1;
     uint64_t floorId = 0;
     uint64_t savedId = 0;
-    bool savedStateLost = false;
     // Within the open action: where each cell's and object's step is, so
     // repeated changes update one step.
     std::unordered_map<uint64_t, size_t> cellSteps;
