@@ -174,10 +174,14 @@ wait_for_window() {
     sleep 0.2
 }
 
-# Waits until no visible window's title matches $1.
+# Waits until no visible window's title matches $1. With $2 (a key), the key
+# is pressed once more when the window is still there after four seconds:
+# the file chooser's location field may take the first Return to accept its
+# completion of the typed path, as a user sees it do.
 wait_window_gone() {
     for ((i = 0; i < 100; i++)); do
         xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || { sleep 0.5; return 0; }
+        if [ "$i" -eq 40 ] && [ -n "${2:-}" ]; then xdotool key "$2"; fi
         sleep 0.1
     done
     fail "the window titled like '$1' did not close"
@@ -190,7 +194,7 @@ save_world_as() {
     xdotool key ctrl+a
     xdotool type --delay 20 "$1"
     xdotool key Return
-    wait_window_gone '^Save'
+    wait_window_gone '^Save' Return
 }
 
 # Loads the world file $1 through the load button and the file chooser.
@@ -201,7 +205,7 @@ load_world_from() {
     sleep 0.3
     xdotool type --delay 20 "$1"
     xdotool key Return
-    wait_window_gone '^Open'
+    wait_window_gone '^Open' Return
 }
 
 # Prints "sectors N blocks B sprites S" of a world file.
