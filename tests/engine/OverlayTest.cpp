@@ -6,6 +6,7 @@
 
 #include "support/FakeTicks.h"
 #include "support/GLTestFixture.h"
+#include "support/QuadrantTextureTest.h"
 #include "engine/Overlay.h"
 #include "engine/TamoEngineCore.h"
 #include "media/BitmapFont.h"
@@ -14,33 +15,7 @@
 
 namespace {
 
-const uint8_t Red[3] = {255, 0, 0};
-const uint8_t Green[3] = {0, 255, 0};
-const uint8_t Blue[3] = {0, 0, 255};
-const uint8_t White[3] = {255, 255, 255};
-
-class OverlayTest : public GLTestFixture {
-protected:
-    void SetUp() override {
-        GLTestFixture::SetUp();
-        // 2 x 2 texels: red, green on the top row; blue, white below.
-        const std::vector<const uint8_t*> texels = {Red, Green, Blue, White};
-        std::vector<uint8_t> rgba;
-        for (const uint8_t* t : texels)
-            rgba.insert(rgba.end(), {t[0], t[1], t[2], 255});
-        ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 2, 2, 7, 0));
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glClearColor(0, 0, 0, 1);
-        gl->clear();
-        glColor4f(1, 1, 1, 1);
-    }
-};
-
-void expectColour(const Pixel& p, const uint8_t* c) {
-    EXPECT_EQ(p.r, c[0]);
-    EXPECT_EQ(p.g, c[1]);
-    EXPECT_EQ(p.b, c[2]);
-}
+using OverlayTest = QuadrantTextureTest;
 
 TEST(HudLinesTest, ValuesAreFormattedAsSignedNumbers) {
     const auto lines = materialHudLines(FaceMaterial{100, -1, 4, 2, 3, 1});

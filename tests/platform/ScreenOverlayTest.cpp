@@ -5,38 +5,13 @@
 #include <vector>
 
 #include "support/GLTestFixture.h"
+#include "support/QuadrantTextureTest.h"
 #include "platform/GLContext.h"
 #include "platform/ScreenOverlay.h"
 
 namespace {
 
-const uint8_t Red[3] = {255, 0, 0};
-const uint8_t Green[3] = {0, 255, 0};
-const uint8_t Blue[3] = {0, 0, 255};
-const uint8_t White[3] = {255, 255, 255};
-
-class OverlayTest : public GLTestFixture {
-protected:
-    void SetUp() override {
-        GLTestFixture::SetUp();
-        // 2 x 2 texels: red, green on the top row; blue, white below.
-        const std::vector<const uint8_t*> texels = {Red, Green, Blue, White};
-        std::vector<uint8_t> rgba;
-        for (const uint8_t* t : texels)
-            rgba.insert(rgba.end(), {t[0], t[1], t[2], 255});
-        ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 2, 2, 7, 0));
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glClearColor(0, 0, 0, 1);
-        gl->clear();
-        glColor4f(1, 1, 1, 1);
-    }
-};
-
-void expectColour(const Pixel& p, const uint8_t* c) {
-    EXPECT_EQ(p.r, c[0]);
-    EXPECT_EQ(p.g, c[1]);
-    EXPECT_EQ(p.b, c[2]);
-}
+using OverlayTest = QuadrantTextureTest;
 
 TEST_F(OverlayTest, StretchesTheTextureOnceOverTheRectangle) {
     fillRectWithTexture(10, 20, 110, 120, 7, false, 1.0f);
