@@ -33,5 +33,5 @@ wait_until 50 hidden || fail "a second F3 leaves the figures ($(yellow) yellow p
 log "F3 shows and hides the figures"
 
 click_at 20 14
-wait_for_exit 10 || fail "the quit button did not end the program"
+wait_for_exit 30 || fail "the quit button did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after quit"

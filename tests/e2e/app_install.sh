@@ -28,7 +28,7 @@ APP_PID=$!
 wait_for_first_frame "$SCRATCH/before-built.ppm"
 shot "$SCRATCH/built.ppm"
 kill -TERM "$APP_PID"
-wait_for_exit 10 || fail "the built program did not end"
+wait_for_exit 30 || fail "the built program did not end"
 
 mkdir -p "$SCRATCH/empty"
 SCRATCH_ROOT="$SCRATCH"
@@ -38,7 +38,7 @@ start_app
 shot "$SCRATCH_ROOT/installed.ppm"
 [ ! -s "$SCRATCH/stderr.txt" ] || fail "the installed program complained: $(head -n 2 "$SCRATCH/stderr.txt")"
 kill -TERM "$APP_PID"
-wait_for_exit 10 || fail "the installed program did not end"
+wait_for_exit 30 || fail "the installed program did not end"
 SCRATCH="$SCRATCH_ROOT"
 differ=$(changed_pixels "$SCRATCH/built.ppm" "$SCRATCH/installed.ppm" 0 0 639 479)
 [ "$differ" -lt 20 ] || fail "the installed program's first frame differs in $differ pixels"
@@ -54,6 +54,6 @@ APP_PID=$!
 wait_for_first_frame "$SCRATCH/before-entry.ppm"
 grep -qF "$SCRATCH/opened.map" "$SCRATCH/entry-err.txt" || fail "the desktop command did not hand over its file"
 kill -TERM "$APP_PID"
-wait_for_exit 10 || fail "the program started by the desktop command did not end"
+wait_for_exit 30 || fail "the program started by the desktop command did not end"
 log "the desktop command opens the file it is given"
 echo "PASS"

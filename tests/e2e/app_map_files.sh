@@ -80,7 +80,7 @@ cmp -s "$SCRATCH/after-noise.map" "$SCRATCH/two.map" || fail "loading random byt
 log "random bytes leave the world and show the caption ($red red pixels)"
 
 click_at 20 14
-wait_for_exit 10 || fail "the quit button did not end the program"
+wait_for_exit 30 || fail "the quit button did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after quit"
 
 # A world file named on the command line opens at start; a bad one starts
@@ -89,7 +89,7 @@ start_app two.map
 save_world_as "$SCRATCH/opened.map"
 cmp -s "$SCRATCH/opened.map" "$SCRATCH/two.map" || fail "'tamotown two.map' did not open two.map"
 click_at 20 14
-wait_for_exit 10 || fail "the quit button did not end the program"
+wait_for_exit 30 || fail "the quit button did not end the program"
 # The caption shows for three seconds from the failed load: look for it from
 # the window's first frame on, not only once the frame has settled.
 launch_app "$SCRATCH/noise.map"
@@ -105,5 +105,5 @@ save_world_as "$SCRATCH/new-world.map"
 cmp -s "$SCRATCH/new-world.map" "$SCRATCH/expected-start.map" || fail "a bad file at start did not leave the new world"
 log "a world named on the command line opens; a bad one shows the caption"
 click_at 20 14
-wait_for_exit 10 || fail "the quit button did not end the program"
+wait_for_exit 30 || fail "the quit button did not end the program"
 echo "PASS"

@@ -34,7 +34,7 @@ hold_key Down 0.1
 kill -0 "$APP_PID" 2>/dev/null || fail "the program ended without its media"
 
 kill -TERM "$APP_PID"
-wait_for_exit 10 || fail "SIGTERM did not end the program"
+wait_for_exit 30 || fail "SIGTERM did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after SIGTERM"
 log "the quit message ends the program with exit code 0"
 

@@ -40,6 +40,6 @@ info=$(map_info "$SCRATCH/sprites.map")
 log "typed name saved: $info"
 
 click_at 20 14
-wait_for_exit 10 || fail "the quit button did not end the program"
+wait_for_exit 30 || fail "the quit button did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after quit"
 echo "PASS"

@@ -66,7 +66,7 @@ level_panel=$(count_colour "$SCRATCH/back3d.ppm" 0 400 38 479 $DARK)
 [ "$level_panel" -lt 20 ] || fail "the level panel stays in the 3D view"
 
 click_at 20 14    # quit
-wait_for_exit 10 || fail "the quit button did not end the program"
+wait_for_exit 30 || fail "the quit button did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "the program ended with exit code $APP_STATUS after quit"
 log "quit ends the program with exit code 0"
 echo "PASS"

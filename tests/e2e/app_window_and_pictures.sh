@@ -107,7 +107,7 @@ crop "$SCRATCH/wide-plan-screen.ppm" "$SCRATCH/wide-plan.ppm"
 level_panel=$(count_colour "$SCRATCH/wide-plan.ppm" 160 800 236 959 $DARK)
 [ "$level_panel" -gt 400 ] || fail "a click on the view button beside a bar shows no level panel ($level_panel)"
 click_at $(( WIN_X + 160 + 40 )) $(( WIN_Y + 28 ))     # quit
-wait_for_exit 10 || fail "a click on the quit button beside a bar did not end the program"
+wait_for_exit 30 || fail "a click on the quit button beside a bar did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after quit"
 log "a wider window: the picture between black bars, buttons where they show"
 
@@ -118,6 +118,6 @@ window_geometry
 xdpyinfo >"$SCRATCH/display.txt" 2>&1
 grep -q 'dimensions: *1920x1200' "$SCRATCH/display.txt" || fail "--windowed changed the screen"
 click_at $(( WIN_X + 20 )) $(( WIN_Y + 14 ))
-wait_for_exit 10 || fail "the quit button of the window did not end the program"
+wait_for_exit 30 || fail "the quit button of the window did not end the program"
 log "--windowed: a 640 x 480 window, the screen unchanged"
 echo "PASS"

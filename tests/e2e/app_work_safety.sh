@@ -61,7 +61,7 @@ wait_for_window '^Save'
 xdotool key ctrl+a
 xdotool type --delay 20 "$SCRATCH/saved.map"
 xdotool key Return
-wait_for_exit 10 || fail "quit did not go on after the save"
+wait_for_exit 30 || fail "quit did not go on after the save"
 [ "$APP_STATUS" = 0 ] || fail "exit code $APP_STATUS after the save and quit"
 [[ "$(map_info "$SCRATCH/saved.map")" == *"blocks 2 sprites 0" ]] || fail "the redone block was not saved: $(map_info "$SCRATCH/saved.map")"
 [ ! -e "$AUTOSAVE" ] || fail "a quit after saving left the autosave"
@@ -118,7 +118,7 @@ wait_for_window '^Save'
 xdotool key Return
 wait_for_window '^Replace File$'
 xdotool key alt+r
-wait_for_exit 10 || fail "quit did not go on after saving under the current name"
+wait_for_exit 30 || fail "quit did not go on after saving under the current name"
 [[ "$(map_info "$SCRATCH/saved.map")" == *"blocks 3 sprites 0" ]] || fail "the recovered world, saved, holds $(map_info "$SCRATCH/saved.map")"
 [ ! -e "$AUTOSAVE" ] || fail "a clean exit left the autosave"
 log "recovered after SIGKILL with every edit; load asks; undo of a load; Return saves"

@@ -166,7 +166,7 @@ step_back_to_start_block() {
 # raise and focus it as a window manager would before typing into it.
 wait_for_window() {
     local id
-    id=$(timeout 15 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1) ||
+    id=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1) ||
         fail "no window titled like '$1' appeared"
     [ -n "$id" ] || fail "no window titled like '$1' appeared"
     sleep 0.5
@@ -177,11 +177,17 @@ wait_for_window() {
 # Waits until no visible window's title matches $1. With $2 (a key), the key
 # is pressed once more when the window is still there after four seconds:
 # the file chooser's location field may take the first Return to accept its
-# completion of the typed path, as a user sees it do.
+# completion of the typed path, as a user sees it do. Under the sanitizers on
+# a busy machine a chooser can take more than ten seconds to go; the limit
+# only matters when something is wrong.
 wait_window_gone() {
-    for ((i = 0; i < 100; i++)); do
+    local again=$((SECONDS + 4)) deadline=$((SECONDS + 60))
+    while ((SECONDS < deadline)); do
         xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || { sleep 0.5; return 0; }
-        if [ "$i" -eq 40 ] && [ -n "${2:-}" ]; then xdotool key "$2"; fi
+        if ((again > 0 && SECONDS >= again)) && [ -n "${2:-}" ]; then
+            xdotool key "$2"
+            again=0
+        fi
         sleep 0.1
     done
     fail "the window titled like '$1' did not close"

@@ -106,14 +106,14 @@ MOUSE=$(grep -E '^mouse [1256] ' "$SCRATCH/out.txt" | cut -d' ' -f2 | tr -d '\n'
 [ "$MOUSE" = 2151 ] || fail "left clicks gave mouse codes $MOUSE, expected 2151"
 
 xdotool key q
-wait_for_exit 10
+wait_for_exit 30
 [ "$STATUS" = 7 ] || fail "Q should end the run loop with quit code 7, got $STATUS"
 expect_line '^exit 7$' "runApplication did not return the quit code"
 
 # 2. Escape deletes the window; the empty registry ends the loop with 0.
 start_probe
 xdotool key Escape
-wait_for_exit 10
+wait_for_exit 30
 [ "$STATUS" = 0 ] || fail "closing the last window should end with 0, got $STATUS"
 [ "$(grep -c '^destroyed$' "$SCRATCH/out.txt")" = 1 ] || fail "Escape did not destroy the window once"
 
@@ -121,7 +121,7 @@ wait_for_exit 10
 start_probe fullscreen
 expect_line '^opened client 0 0$' "the full-screen window is not at the screen origin"
 kill -TERM "$PROBE_PID"
-wait_for_exit 10
+wait_for_exit 30
 [ "$STATUS" = 0 ] || fail "SIGTERM should close the window and end with 0, got $STATUS"
 [ "$(grep -c '^destroyed$' "$SCRATCH/out.txt")" = 1 ] || fail "SIGTERM did not destroy the window exactly once"
 
