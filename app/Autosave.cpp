@@ -15,6 +15,10 @@
 
 namespace {
 
+// Records written ahead per quiet frame: a 200-sector city is ready within a
+// few seconds, at well under a millisecond a frame.
+constexpr int32_t WarmSectorsPerFrame = 1;
+
 // Makes every missing folder of path with mode 0700.
 bool makeFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
@@ -123,18 +127,23 @@ void Autosave::tick(uint32_t now, const WorldHistory& history, const TamoMap& ma
         lastWrite = now;
         return;
     }
-    if (now - lastWrite < interval || (written && history.currentState() == writtenState))
+    if (written && history.currentState() == writtenState)
         return;
-    Job job;
+    if (now - lastWrite < interval) {
+        // A record or two written on a quiet frame, so that the snapshot's
+        // frame finds them ready (after a load, none is).
+        snapshots.warm(map, WarmSectorsPerFrame);
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (busy || !jobs.empty())
             return;  // the worker is still at the last one; try next frame
-        job.bytes.swap(spare);
     }
     lastWrite = now;
+    Job job;
     job.name = worldName;
-    if (!MapFile::snapshotWorld(map, sprites, &job.bytes))
+    if (!snapshots.take(map, sprites, &job.bytes))
         return;
     writtenState = history.currentState();
     written = true;
@@ -147,9 +156,8 @@ bool Autosave::writeNow(const TamoMap& map, const TamoSpriteObjectSet& sprites,
         return false;
     waitIdle();
     Job job;
-    job.bytes = MapFile::snapshotWorld(map, sprites);
     job.name = worldName;
-    if (job.bytes.empty())
+    if (!snapshots.take(map, sprites, &job.bytes))
         return false;
     perform(job);
     return true;
@@ -181,9 +189,8 @@ void Autosave::work() {
         busy = true;
         lock.unlock();
         perform(job);
+        job = Job();  // lets go of the parts the snapshots do not keep
         lock.lock();
-        if (!job.remove)
-            spare.swap(job.bytes);
         busy = false;
         idle.notify_all();
     }

@@ -6,6 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "world/SnapshotCache.h"
+#include "world/WorldBytes.h"
+
 class TamoMap;
 class TamoSpriteObjectSet;
 class WorldHistory;
@@ -13,7 +16,8 @@ class WorldHistory;
 // Unsaved work written aside every few seconds, so that a crash loses little:
 // "autosave.map" in the program's state folder, in the map-file format,
 // through the same atomic replacement as a save. The frame only takes the
-// snapshot (the world's bytes in memory); a worker thread writes it. The
+// snapshot (the world's bytes in memory, each sector's record kept from the
+// last snapshot unless it changed); a worker thread writes it. The
 // file beside it, "autosave.name", holds the name of the world file the work
 // belongs to. An advisory lock on "autosave.lock" keeps a second program from
 // using the same files: it then autosaves nowhere.
@@ -47,7 +51,8 @@ public:
     void remove();
 
     // The per-frame step: when the world has changes not yet written and the
-    // interval since the last write has passed, snapshots it for the worker.
+    // interval since the last write has passed, snapshots it for the worker;
+    // before that, writes a changed sector's record ahead now and then.
     // Removes the autosave when the world is unchanged again (saved).
     void tick(uint32_t now, const WorldHistory& history, const TamoMap& map,
               const TamoSpriteObjectSet& sprites, const std::string& worldName);
@@ -61,7 +66,7 @@ public:
 private:
     struct Job {
         bool remove = false;
-        std::vector<uint8_t> bytes;
+        WorldBytes bytes;
         std::string name;
     };
     void queue(Job job);
@@ -76,13 +81,12 @@ private:
     uint32_t lastWrite = 0;
     uint64_t writtenState = 0;
     bool written = false;
+    SnapshotCache snapshots;  // main thread only; the worker sees only parts
 
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable idle;
     std::vector<Job> jobs;
-    // The last snapshot's memory, back from the worker for the next one.
-    std::vector<uint8_t> spare;
     bool busy = false;
     bool stopping = false;
     std::thread worker;

@@ -97,4 +97,14 @@ bool saveBytes(const char* path, const std::vector<uint8_t>& bytes, std::string*
     });
 }
 
+bool saveBytes(const char* path, const WorldBytes& bytes, std::string* why) {
+    return replaceFile(path, why, [&](FileStream& stream) {
+        for (const WorldBytes::Part& part : bytes.parts)
+            if (!part->empty() &&
+                !stream.writeBytes(part->data(), static_cast<int32_t>(part->size())))
+                return false;
+        return true;
+    });
+}
+
 }  // namespace MapFile

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "world/WorldBytes.h"
+
 class TamoMap;
 class TamoSpriteObjectSet;
 
@@ -26,5 +28,6 @@ std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet
 // Writes such bytes to path with the same atomic replacement as saveWorld;
 // safe on any thread (it touches no world object).
 bool saveBytes(const char* path, const std::vector<uint8_t>& bytes, std::string* why);
+bool saveBytes(const char* path, const WorldBytes& bytes, std::string* why);
 
 }  // namespace MapFile

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 #include <optional>
@@ -29,6 +30,13 @@ int32_t cellIndexOf(float offset, float cellSize, int32_t size) {
     if (!(quotient >= 0.0f) || quotient >= static_cast<float>(size))
         return -1;
     return static_cast<int32_t>(quotient);
+}
+
+// Stamps of record states, unique among all sectors of the program: a sector
+// made where a deleted one lay never takes over its stamp.
+uint64_t newRecordsStamp() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
 }
 
 // Working storage of a sector's rebuild, kept from one rebuild to the next:
@@ -91,7 +99,7 @@ const TamoSector::FaceCorners TamoSector::FaceTable[BlockFaceCount] = {
 
 TamoSector::TamoSector(Vector3 origin_, int32_t size_, WorldHost* host)
         : size(size_), origin(origin_), quadTable(host->createQuadTable()),
-          settings(&host->worldSettings()) {
+          settings(&host->worldSettings()), stamp(newRecordsStamp()) {
     displayList = nextDisplayListId();
     needsRebuild = true;
     TamoSector::rebuild();
@@ -99,7 +107,7 @@ TamoSector::TamoSector(Vector3 origin_, int32_t size_, WorldHost* host)
 
 TamoSector::TamoSector(TamoSectorData data, WorldHost* host)
         : size(data.size), origin(data.origin), quadTable(host->createQuadTable()),
-          settings(&host->worldSettings()) {
+          settings(&host->worldSettings()), stamp(newRecordsStamp()) {
     for (MapBlock& block : data.blocks)
         block.used = true;
     blocks.assign(std::move(data.blocks));
@@ -160,7 +168,7 @@ bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
         if (!appendRecord(fresh))
             return false;
     }
-    needsRebuild = true;
+    recordsChanged();
     return true;
 }
 
@@ -182,7 +190,7 @@ void TamoSector::restoreCell(int32_t x, int32_t y, int32_t z, const MapBlock* st
         if (!appendRecord(fresh))
             return;
     }
-    needsRebuild = true;
+    recordsChanged();
 }
 
 void TamoSector::paintFaceAt(const Vector3& p) {
@@ -194,7 +202,7 @@ void TamoSector::paintFaceAt(const Vector3& p) {
     // must not drop a rebuild that an earlier edit asked for.
     if (block->faces[face] != settings->material) {
         block->faces[face] = settings->material;
-        needsRebuild = true;
+        recordsChanged();
     }
 }
 
@@ -283,6 +291,12 @@ bool TamoSector::appendRecord(const MapBlock& block) {
     if (boundsCurrent)
         widenBounds(block);
     return true;
+}
+
+void TamoSector::recordsChanged(bool redraw) {
+    stamp = newRecordsStamp();
+    if (redraw)
+        needsRebuild = true;
 }
 
 Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
@@ -500,6 +514,7 @@ void TamoSector::sortByLevel() {
     if (!std::is_sorted(sortedEnd, blocks.end(), byLevel)) {
         std::stable_sort(blocks.begin(), blocks.end(), byLevel);
         cellIndex.invalidate();
+        recordsChanged(false);  // saved in the new order
     }
     levelSortedCount = blocks.count();
 }

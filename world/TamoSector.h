@@ -74,6 +74,14 @@ public:
     // list draws: the cells of all its records. False when it has none.
     bool drawnBounds(Vector3* low, Vector3* high) const;
 
+    // Names the state of what saveSector writes (the records, their order,
+    // size and origin): it changes whenever that changes, and no two states
+    // of any two sectors share one, so a cache of saved bytes may keep a
+    // sector's record for as long as its stamp stays.
+    uint64_t recordsStamp() const { return stamp; }
+
+    // Changed only by the sector's own operations, which all end in
+    // recordsChanged: a write from outside would leave the stamp stale.
     DynArray<MapBlock> blocks;
     int32_t size = 0;
     int32_t displayList = 0;
@@ -94,6 +102,9 @@ protected:
     };
     static const FaceCorners FaceTable[BlockFaceCount];
 
+    // The one place a change to the records is marked: a new stamp, and a
+    // rebuild when the change shows (reordering records does not).
+    void recordsChanged(bool redraw = true);
     Vector3 faceCentre(const MapBlock& block, int32_t face) const;
     void compileDisplayList();
     void sortByLevel();
@@ -114,6 +125,7 @@ private:
     // Record lookup by cell, kept in step with the block array as lookups
     // come (so lookups that change nothing else may update it).
     mutable BlockCellIndex cellIndex;
+    uint64_t stamp;
     // Records 0 to levelSortedCount - 1 are in level order.
     int32_t levelSortedCount = 0;
     // Cell bounds of boundedCount records; they cover every record when that

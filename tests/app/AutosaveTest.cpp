@@ -65,6 +65,12 @@ TEST_F(AutosaveTest, UnsavedWorkIsWrittenAfterTheIntervalAndRemovedOnceSaved) {
     ASSERT_TRUE(fs::exists(saver.path()));
     EXPECT_EQ(readFileBytes(saver.path()), MapFile::snapshotWorld(*core->map, *core->sprites));
     EXPECT_EQ(saver.pendingName(), "city.map");
+    // The next one keeps the unchanged sector's record and writes the new one's.
+    core->map->setBlockAt(Vector3(40305.0f, 60007.0f, 40005.0f), true);
+    core->history->closeAction();
+    tick(saver, 6500);
+    tick(saver, 7000);
+    EXPECT_EQ(readFileBytes(saver.path()), MapFile::snapshotWorld(*core->map, *core->sprites));
 
     // A second program on the same folder autosaves nowhere.
     Autosave second(folder, 1000);

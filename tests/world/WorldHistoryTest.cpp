@@ -2,6 +2,7 @@
 #include <random>
 
 #include "world/MapFile.h"
+#include "world/SnapshotCache.h"
 #include "world/TestWorld.h"
 #include "world/WorldHistory.h"
 
@@ -122,8 +123,17 @@ protected:
         history->closeAction();
     }
 
+    // The autosave's snapshot, which keeps the records of unchanged sectors
+    // from the one before, against the whole world written anew.
+    void expectCachedSnapshot(int step) {
+        WorldBytes bytes;
+        ASSERT_TRUE(snapshots.take(*map, *sprites, &bytes));
+        ASSERT_EQ(bytes.joined(), MapFile::snapshotWorld(*map, *sprites)) << "step " << step;
+    }
+
     // Random actions, undos, redos and saves against the saved bytes after
-    // every action; the history is checked against a model of its timeline.
+    // every action; the history is checked against a model of its timeline,
+    // the cached snapshot against the whole world before every step.
     // Sets undoStoppedAt: 0 unless the cap dropped actions.
     void runRandomSequence(uint32_t seed, int steps) {
         random.seed(seed);
@@ -132,6 +142,7 @@ protected:
         long savedAt = 0;
         history->markSaved();
         for (int step = 0; step < steps; ++step) {
+            expectCachedSnapshot(step);
             const int choice = static_cast<int>(random() % 10);
             if (choice < 5) {
                 const uint64_t before = history->currentState();
@@ -166,12 +177,15 @@ protected:
             ASSERT_EQ(history->isModified(), savedAt != static_cast<long>(at)) << "step " << step;
         }
         // Everything still held undoes back to the oldest state kept.
-        while (history->undo())
+        while (history->undo()) {
             EXPECT_EQ(savedBytes(), states[--at]);
+            expectCachedSnapshot(steps);
+        }
         undoStoppedAt = at;
     }
 
     std::unique_ptr<WorldHistory> history;
+    SnapshotCache snapshots;
     std::mt19937 random;
     int runs = 0;
     size_t undoStoppedAt = 0;
@@ -188,6 +202,66 @@ TEST_F(WorldHistoryTest, TheCapDropsTheOldestActionsAndUndoStopsAtTheOldestKept)
     history->setCapBytes(cap);
     runRandomSequence(7, 160);
     EXPECT_GT(undoStoppedAt, 0u);
+}
+
+// Besides the edits, undos, redos and loads, the draws change what is saved
+// without an action: the plan view sorts records by level, a rebuild gives
+// facades their roofs. Records written ahead between snapshots too; and the
+// history let go, so that the sectors it held free their memory for those of
+// later loads (a record kept for a freed sector must not serve the one made
+// at its address).
+TEST_F(WorldHistoryTest, TheCachedSnapshotIsTheWholeWorldAfterEveryKindOfChange) {
+    random.seed(20261209);
+    std::vector<std::vector<uint8_t>> earlier{savedBytes()};
+    for (int step = 0; step < 300; ++step) {
+        switch (random() % 8) {
+        case 7:
+            history->clear();
+            break;
+        case 0:
+        case 1:
+            randomAction(earlier);
+            break;
+        case 2:
+            history->undo();
+            break;
+        case 3:
+            history->redo();
+            break;
+        case 4:
+        case 5:
+            core->view3D = random() % 2 == 0;
+            map->draw();
+            break;
+        default:
+            snapshots.warm(*map, 1 + static_cast<int32_t>(random() % 3));
+            break;
+        }
+        if (random() % 10 == 0)
+            earlier.push_back(savedBytes());
+        // Snapshots a few steps apart, as the autosave takes them: sectors
+        // made and freed between two.
+        if (random() % 4 == 0)
+            expectCachedSnapshot(step);
+    }
+}
+
+// Loads one after another, the history let go between: the sectors built
+// for a load may lie where those of two loads before lay, and must not take
+// over the records kept for them.
+TEST_F(WorldHistoryTest, ASectorMadeWhereAFreedOneLayIsWrittenAnew) {
+    for (int32_t texture = 100; texture < 106; ++texture) {
+        expectCachedSnapshot(texture);
+        Bytes world;
+        world.i32(2);
+        for (int32_t s = 0; s < 2; ++s)
+            world.sectorHeader(20, 40000.0f + 200.0f * s, 60000.0f, 40000.0f, 1)
+                .block(s, texture % 20, 0, texture);
+        writeFile(path("world.map"), world.i32(0).data());
+        ASSERT_TRUE(MapFile::loadWorld(path("world.map").c_str(), *map, *sprites, nullptr));
+        history->clear();
+    }
+    expectCachedSnapshot(0);
 }
 
 TEST_F(WorldHistoryTest, APressIsOneActionAndATypingRunIntoOneSelectionIsAnother) {
