@@ -13,7 +13,9 @@ start_app
 step_back_to_start_block KP_Down
 
 click_at 580 14   # edit mode: sprite objects
-# A right double click held long enough for a frame to see it.
+# A right double click held long enough for a frame to see it: the second
+# press is the double click only until its release, and under the sanitizers
+# on a busy machine a frame can take longer than half a second.
 xdotool mousemove "$BLOCK_X" "$BLOCK_Y"
 sleep 0.3
 xdotool mousedown 3
@@ -21,7 +23,7 @@ sleep 0.05
 xdotool mouseup 3
 sleep 0.05
 xdotool mousedown 3
-sleep 0.4
+sleep 1
 xdotool mouseup 3
 sleep 0.5
 

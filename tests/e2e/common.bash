@@ -134,7 +134,7 @@ click_at() {
     xdotool mousemove "$1" "$2"
     sleep 0.2
     xdotool mousedown "${3:-1}"
-    sleep 0.25
+    sleep 0.4
     xdotool mouseup "${3:-1}"
     sleep 0.5
 }
