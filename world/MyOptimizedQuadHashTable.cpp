@@ -44,3 +44,7 @@ Vector2 MyOptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t verte
 bool MyOptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
     return typeid(*this) == typeid(MyOptimizedQuadHashTable) && cornersExact(cells);
 }
+
+bool MyOptimizedQuadHashTable::mergesByCorners() const {
+    return typeid(*this) == typeid(MyOptimizedQuadHashTable);
+}

@@ -9,4 +9,6 @@ public:
     Vector2 texCoord(const QuadRecord& quad, int32_t vertex) const override;
     // Faces are added and paired as the base class does it.
     bool acceptsVisibleFacesOnly(int32_t cells) const override;
+    // Quads are merged as the base class merges them.
+    bool mergesByCorners() const override;
 };

@@ -272,6 +272,10 @@ bool OptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
     return typeid(*this) == typeid(OptimizedQuadHashTable) && cornersExact(cells);
 }
 
+bool OptimizedQuadHashTable::mergesByCorners() const {
+    return typeid(*this) == typeid(OptimizedQuadHashTable);
+}
+
 // Corners are whole block indices from 0 to cells times the block size; all
 // exact below 2^24.
 bool OptimizedQuadHashTable::cornersExact(int32_t cells) const {

@@ -72,6 +72,10 @@ public:
     // answers for itself only: a subclass that changes how faces are added
     // or paired is handed every face unless it answers too.
     virtual bool acceptsVisibleFacesOnly(int32_t cells) const;
+    // Whether canMerge is this class's own (same orientation, two corners
+    // shared), so that merging may find a quad's partners by its corners.
+    // Each class answers for itself only, as above.
+    virtual bool mergesByCorners() const;
 
     // Inspection of the buckets: records of a bucket in storage order, live
     // and dead.

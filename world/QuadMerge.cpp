@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "world/GridMerge.h"
+#include "world/OptimizedQuadHashTable.h"
 #include "world/QuadScratch.h"
 #include "world/VertexIndex.h"
 
@@ -25,6 +27,8 @@ QuadMerge::QuadMerge(const OptimizedQuadHashTable& table_, const BlockGrid& grid
 // as they were; intermediate compaction is left out, since it never changes
 // which quads merge.
 void QuadMerge::mergeBucket(QuadRecord* records, int32_t count) {
+    if (table.mergesByCorners() && GridMerge(grid, scratch).mergeBucket(records, count))
+        return;
     VertexIndex index(grid, scratch);
     std::vector<int32_t> turns;  // records that take a turn this pass, in order
     std::vector<int32_t> grew;   // records that absorbed something last pass

@@ -16,6 +16,9 @@ struct QuadScratch {
     std::vector<int32_t> gridIndices;
     std::vector<int32_t> tails;
     std::vector<int32_t> nexts;
-    RecordGroups squares;   // records by square, for hidden faces
-    RecordGroups vertices;  // records by vertex, for merging
+    RecordGroups squares;          // records by square, for hidden faces
+    RecordGroups vertices;         // records by vertex, for merging
+    std::vector<int32_t> rects;    // grid squares of records, for merging on the grid
+    std::vector<int32_t> corners;  // quads by corner; empty (-1) between uses
+    std::vector<int32_t> planes;   // table of each plane the quads lie on
 };

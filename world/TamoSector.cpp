@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
 #include <new>
 #include <optional>
 
@@ -48,11 +51,13 @@ std::vector<int32_t>& usedCellScratch() {
 
 // Faces as small material numbers: the distinct materials in order of first
 // appearance, each used block's six numbers, and the bucket made for each
-// material and axis.
+// material and axis. Record i's numbers are ofFace[(i + 1) x 6 + face]; the
+// six before them, -1, stand for an empty cell, whose faces equal none.
 struct FaceNumbers {
     std::vector<FaceMaterial> materials;
-    std::vector<int32_t> ofFace;    // record index x 6 + face
-    std::vector<int32_t> bucketOf;  // material x 3 + axis; -1 before its first face
+    std::vector<int32_t> ofFace;
+    std::vector<int32_t> bucketOf;        // material x 3 + axis; -1 before its first face
+    std::vector<uint8_t> allBucketsMade;  // per material: those of all three axes exist
 };
 
 FaceNumbers& faceNumberScratch() {
@@ -60,27 +65,47 @@ FaceNumbers& faceNumberScratch() {
     return numbers;
 }
 
+// Materials compare as their 15 stored bytes: one comparison instead of six.
+static_assert(std::is_standard_layout<FaceMaterial>::value &&
+                  offsetof(FaceMaterial, offsetV) == 8 && offsetof(FaceMaterial, rotation) == 12 &&
+                  offsetof(FaceMaterial, scaleV) == 14,
+              "FaceMaterial's fields lie in 15 bytes in stored order");
+bool sameMaterial(const FaceMaterial& a, const FaceMaterial& b) {
+    return std::memcmp(&a, &b, 15) == 0;
+}
+
 // Numbers the faces of the used blocks; false when there was no memory for it.
 bool numberFaces(const DynArray<MapBlock>& blocks, FaceNumbers& numbers) {
     try {
         numbers.materials.clear();
-        numbers.ofFace.resize(static_cast<size_t>(blocks.count()) * BlockFaceCount);
+        numbers.ofFace.resize(static_cast<size_t>(blocks.count() + 1) * BlockFaceCount);
+        std::fill_n(numbers.ofFace.begin(), BlockFaceCount, -1);
         int32_t last = -1;
         const auto numberOf = [&](const FaceMaterial& m) {
-            if (last >= 0 && numbers.materials[static_cast<size_t>(last)] == m)
+            if (last >= 0 && sameMaterial(numbers.materials[static_cast<size_t>(last)], m))
                 return last;
             for (size_t k = 0; k < numbers.materials.size(); ++k)
-                if (numbers.materials[k] == m)
+                if (sameMaterial(numbers.materials[k], m))
                     return last = static_cast<int32_t>(k);
             numbers.materials.push_back(m);
             return last = static_cast<int32_t>(numbers.materials.size()) - 1;
         };
-        for (int32_t i = 0; i < blocks.count(); ++i) {
-            const MapBlock& block = blocks[i];
-            if (block.used)
-                for (int32_t f = 0; f < BlockFaceCount; ++f)
-                    numbers.ofFace[static_cast<size_t>(i * BlockFaceCount + f)] =
-                        numberOf(block.faces[f]);
+        int32_t* number = numbers.ofFace.data() + BlockFaceCount;
+        const MapBlock* previous = nullptr;
+        const int32_t* previousNumbers = nullptr;
+        for (const MapBlock& block : blocks) {
+            if (block.used) {
+                // Neighbouring records mostly look alike: a block whose faces
+                // are byte for byte the previous block's takes its numbers.
+                if (previous && std::memcmp(block.faces, previous->faces, sizeof block.faces) == 0)
+                    std::copy(previousNumbers, previousNumbers + BlockFaceCount, number);
+                else
+                    for (int32_t f = 0; f < BlockFaceCount; ++f)
+                        number[f] = numberOf(block.faces[f]);
+                previous = &block;
+                previousNumbers = number;
+            }
+            number += BlockFaceCount;
         }
         numbers.bucketOf.assign(numbers.materials.size() * 3, -1);
     } catch (const std::bad_alloc&) {
@@ -382,7 +407,7 @@ bool TamoSector::addEveryFace() {
 }
 
 // Whether the faces may be handed over without the hidden ones, and if so
-// the record index of the used block in each cell (-1 for none) in cells.
+// which used block lies in each cell, in cells.
 //
 // The table drops a face and the first later face of its bucket on the same
 // square facing the other way. When no two used blocks share a cell, a
@@ -392,14 +417,19 @@ bool TamoSector::addEveryFace() {
 // an equal material. The table says whether that holds for it (face corners
 // that compare equal exactly when they are the same grid point, faces stored
 // as the table itself stores them).
+//
+// cells is the sector's box with a border of empty cells around it, so that
+// every block has six neighbours to look at: each holds the record index of
+// its used block plus one, 0 when empty.
 bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
     if (!quadTable->acceptsVisibleFacesOnly(size))
         return false;
-    const int64_t cellCount = static_cast<int64_t>(size) * size * size;
+    const int64_t side = static_cast<int64_t>(size) + 2;
+    const int64_t cellCount = side * side * side;
     if (!BlockGrid::worthDense(cellCount, blocks.count()) || cellCount > INT32_MAX)
         return false;  // a sparse, wide sector: every face costs less than the grid
     try {
-        cells.assign(static_cast<size_t>(cellCount), -1);
+        cells.assign(static_cast<size_t>(cellCount), 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -410,12 +440,17 @@ bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
         if (block.x < 0 || block.x >= size || block.y < 0 || block.y >= size || block.z < 0 ||
             block.z >= size)
             return false;
-        int32_t& cell = cells[static_cast<size_t>((block.x * size + block.y) * size + block.z)];
-        if (cell >= 0)
+        int32_t& cell = cells[static_cast<size_t>(paddedCell(block))];
+        if (cell > 0)
             return false;  // two used blocks in one cell pair up as the table walks them
-        cell = i;
+        cell = i + 1;
     }
     return true;
+}
+
+int32_t TamoSector::paddedCell(const MapBlock& block) const {
+    const int32_t side = size + 2;
+    return ((block.x + 1) * side + block.y + 1) * side + block.z + 1;
 }
 
 // The faces of the used blocks in block and face order, leaving out each face
@@ -426,33 +461,47 @@ bool TamoSector::mapUsedCells(std::vector<int32_t>& cells) const {
 // that the many comparisons of neighbouring faces compare numbers.
 bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
     const FaceNumbers& numbers = faceNumberScratch();
-    std::vector<int32_t>& bucketOf = faceNumberScratch().bucketOf;
+    const int32_t* ofFace = numbers.ofFace.data();
+    int32_t* bucketOf = faceNumberScratch().bucketOf.data();
     int32_t bucketCount = 0;
+    // Materials whose buckets of all three axes exist.
+    std::vector<uint8_t>& made = faceNumberScratch().allBucketsMade;
+    made.assign(numbers.materials.size(), 0);
 
-    const int32_t step[BlockFaceCount] = {-size, size, -size * size, size * size, -1, 1};
+    const int32_t side = size + 2;
+    const int32_t step[BlockFaceCount] = {-side, side, -side * side, side * side, -1, 1};
     bool complete = true;
     for (int32_t i = 0; i < blocks.count(); ++i) {
         const MapBlock& block = blocks[i];
         if (!block.used)
             continue;
-        const int32_t at = (block.x * size + block.y) * size + block.z;
-        const bool inside[BlockFaceCount] = {block.y > 0, block.y<size - 1, block.x> 0,
-                                             block.x<size - 1, block.z> 0, block.z < size - 1};
-        const int32_t* material = &numbers.ofFace[static_cast<size_t>(i * BlockFaceCount)];
-        for (int32_t f = 0; f < BlockFaceCount; ++f) {
-            int32_t& bucket = bucketOf[static_cast<size_t>(material[f] * 3 + f / 2)];
-            if (bucket < 0) {
+        const int32_t* at = cells.data() + paddedCell(block);
+        const int32_t* material = ofFace + static_cast<size_t>(i + 1) * BlockFaceCount;
+        const bool uniform = std::all_of(material + 1, material + BlockFaceCount,
+                                         [&](int32_t m) { return m == material[0]; });
+        if (!uniform || !made[static_cast<size_t>(material[0])]) {
+            for (int32_t f = 0; f < BlockFaceCount; ++f) {
+                int32_t& bucket = bucketOf[material[f] * 3 + f / 2];
+                if (bucket >= 0)
+                    continue;
                 if (!quadTable->addBucket())
                     return false;  // later faces would land in the wrong buckets
                 bucket = bucketCount++;
             }
-            if (inside[f]) {
-                const int32_t neighbour = cells[static_cast<size_t>(at + step[f])];
-                if (neighbour >= 0 &&
-                    numbers.ofFace[static_cast<size_t>(neighbour * BlockFaceCount + (f ^ 1))] ==
-                        material[f])
-                    continue;
-            }
+            if (uniform)
+                made[static_cast<size_t>(material[0])] = 1;
+        }
+        // A face shows unless the neighbour's touching face has its material;
+        // an empty neighbour's numbers are -1, equal to none.
+        const auto shows = [&](int32_t f) {
+            return static_cast<uint32_t>(
+                       ofFace[static_cast<size_t>(at[step[f]]) * BlockFaceCount + (f ^ 1)] !=
+                       material[f])
+                   << f;
+        };
+        uint32_t visible = shows(0) | shows(1) | shows(2) | shows(3) | shows(4) | shows(5);
+        for (; visible != 0; visible &= visible - 1) {
+            const int32_t f = __builtin_ctz(visible);
             const FaceCorners& corners = FaceTable[f];
             const FaceMaterial& m = block.faces[f];
             const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
@@ -461,7 +510,8 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
             complete = quadTable->faceQuad(corners.p1 + cell, corners.p2 + cell,
                                            corners.orientation, m.texture, m.offsetU, m.offsetV,
                                            m.rotation, m.scaleU, m.scaleV, quad) &&
-                       quadTable->appendToBucket(quad, bucket) && complete;
+                       quadTable->appendToBucket(quad, bucketOf[material[f] * 3 + f / 2]) &&
+                       complete;
         }
     }
     return complete;

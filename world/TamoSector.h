@@ -117,6 +117,8 @@ protected:
 private:
     bool mapUsedCells(std::vector<int32_t>& cells) const;
     bool addVisibleFaces(const std::vector<int32_t>& cells);
+    // A block's place in the grid of mapUsedCells.
+    int32_t paddedCell(const MapBlock& block) const;
     bool addEveryFace();
     // Appends a record and widens the cell bounds by it.
     bool appendRecord(const MapBlock& block);

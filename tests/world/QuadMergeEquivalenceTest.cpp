@@ -233,38 +233,48 @@ TEST_F(QuadMergeEquivalenceTest, ThreeDimensionalCheckerboardOfTwoMaterials) {
 
 // Records handed to a bucket directly, as a caller may: odd sizes, rectangles
 // of different sizes sharing edges, negative zero, not-a-number corners,
-// degenerate quads and a bucket whose records lie on different axes.
+// degenerate quads and a bucket whose records lie on different axes. Some
+// rounds hand over unit squares on the grid, as a sector does, with now and
+// then a square twice, vertices that are not its corners or wider bounds.
 TEST_F(QuadMergeEquivalenceTest, RecordsAppendedDirectlyWithOddValues) {
     std::mt19937 random(11);
     const float values[] = {0.0f,  -0.0f, 10.0f, 20.0f,
                             15.0f, 30.0f, 5.0f,  std::numeric_limits<float>::quiet_NaN()};
-    for (int round = 0; round < 80; ++round) {
+    for (int round = 0; round < 120; ++round) {
         OptimizedQuadHashTable table(core.blockWidth, core.blockHeight);
         const int32_t count = 20 + static_cast<int32_t>(random() % 60);
+        const bool unitSquares = round >= 80;
         for (int32_t n = 0; n < count; ++n) {
             QuadRecord quad;
             // Every other round keeps to the block grid (multiples of 10 across,
             // 15 up, two orientations), where points are indexed by grid position.
-            const bool onGrid = round % 2 == 1;
+            const bool onGrid = round % 2 == 1 || unitSquares;
             quad.axis = static_cast<uint8_t>(round % 4 == 0 ? random() % 3 : 0);
             quad.orientation = static_cast<uint8_t>(random() % (onGrid ? 2 : 3));
             quad.alive = static_cast<uint8_t>(random() % 10 != 0);
             const float plane =
                 onGrid ? 15.0f * static_cast<float>(random() % 3) : values[random() % 3];
             auto pick = [&] {
-                return onGrid ? 10.0f * static_cast<float>(random() % 5)
+                return onGrid ? 10.0f * static_cast<float>(random() % (unitSquares ? 8 : 5))
                               : values[random() % (round % 5 == 0 ? 8 : 7)];
             };
-            const float a0 = pick(), a1 = pick(), b0 = pick(), b1 = pick();
+            float a0 = pick(), a1 = pick(), b0 = pick(), b1 = pick();
+            if (unitSquares) {
+                a1 = a0 + (random() % 2 ? 10.0f : -10.0f);
+                b1 = b0 + (random() % 2 ? 10.0f : -10.0f);
+            }
             const Vector3 c[4] = {
                 {a0, plane, b0}, {a0, plane, b1}, {a1, plane, b1}, {a1, plane, b0}};
-            for (int v = 0; v < 4; ++v)
-                quad.q[v] = c[(v + random() % 2) % 4];
+            const bool odd = !unitSquares || random() % 40 == 0;
+            const uint32_t turn = unitSquares ? random() % 4 : 0;
+            const uint32_t way = unitSquares && random() % 2 ? 3 : 1;
+            for (uint32_t v = 0; v < 4; ++v)
+                quad.q[v] = odd ? c[(v + random() % 2) % 4] : c[(turn + v * way) % 4];
             quad.min = {std::min(a0, a1), plane, std::min(b0, b1)};
             quad.max = {std::max(a0, a1), plane, std::max(b0, b1)};
             // Bounds wider than the corners: merged quads reach points that
             // no record had before.
-            if (random() % 6 == 0)
+            if (random() % (unitSquares ? 60 : 6) == 0)
                 quad.max.x = onGrid ? 90.0f : 45.0f;
             ASSERT_TRUE(table.appendToBucket(quad, 0));
         }
