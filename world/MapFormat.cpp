@@ -72,21 +72,43 @@ bool parseFace(const uint8_t* at, FaceMaterial& face, std::string* why) {
 }
 
 // count block records laid end to end at at, appended to blocks (used).
+// Each record is taken in one sweep with its checks folded together; only a
+// record that fails one is gone through again to name the fault.
 bool parseBlocks(const uint8_t* at, int32_t count, int32_t size, std::vector<MapBlock>& blocks,
                  std::string* why) {
+    const uint32_t cells = static_cast<uint32_t>(size);
     for (int32_t i = 0; i < count; ++i, at += BlockRecordBytes) {
-        MapBlock block;
+        MapBlock& block = blocks.emplace_back();
         block.x = loadI32(at);
         block.y = loadI32(at + 4);
         block.z = loadI32(at + 8);
-        for (int32_t index : {block.x, block.y, block.z})
-            if (index < 0 || index >= size)
-                return fail(why, "a block lies outside its sector");
-        for (int32_t f = 0; f < BlockFaceCount; ++f)
-            if (!parseFace(at + 12 + FaceRecordBytes * f, block.faces[f], why))
-                return false;
+        // Negative indices wrap to values above any size.
+        bool bad = static_cast<uint32_t>(block.x) >= cells ||
+                   static_cast<uint32_t>(block.y) >= cells ||
+                   static_cast<uint32_t>(block.z) >= cells;
+        const uint8_t* field = at + 12;
+        for (FaceMaterial& face : block.faces) {
+            face.texture = loadI32(field);
+            face.offsetU = loadI32(field + 4);
+            face.offsetV = loadI32(field + 8);
+            face.rotation = field[12];
+            face.scaleU = static_cast<int8_t>(field[13]);
+            face.scaleV = static_cast<int8_t>(field[14]);
+            bad |= (face.rotation > 3) | (face.scaleU < 1) | (face.scaleV < 1);
+            field += FaceRecordBytes;
+        }
         block.used = true;
-        blocks.push_back(block);
+        if (bad) {
+            blocks.pop_back();
+            for (int32_t index : {loadI32(at), loadI32(at + 4), loadI32(at + 8)})
+                if (index < 0 || index >= size)
+                    return fail(why, "a block lies outside its sector");
+            FaceMaterial face;
+            for (int32_t f = 0; f < BlockFaceCount; ++f)
+                if (!parseFace(at + 12 + FaceRecordBytes * f, face, why))
+                    return false;
+            return fail(why, "a block record cannot be read");
+        }
     }
     return true;
 }

@@ -95,4 +95,46 @@ TEST(MapFormatTest, EveryFieldIsLittleEndianBothWays) {
     EXPECT_EQ(records.sprites[0].name, sprite.name);
 }
 
+// A fault in any field of any block record is named, and the records already
+// parsed are left alone.
+TEST(MapFormatTest, EachFaultyBlockFieldIsNamed) {
+    DynArray<MapBlock> blocks;
+    for (int32_t i = 0; i < 5; ++i) {
+        MapBlock block;
+        block.x = i, block.y = 4 - i, block.z = 2, block.used = true;
+        blocks.append(block);
+    }
+    std::vector<uint8_t> good;
+    {
+        ByteWriter out(good);
+        MapFormat::writeCount(out, 1);
+        MapFormat::writeSector(out, 5, Vector3(), blocks);
+        MapFormat::writeCount(out, 0);
+        ASSERT_TRUE(out.finish());
+    }
+    struct Fault {
+        size_t offset;  // within a block record
+        uint8_t value;
+        const char* why;
+    };
+    const Fault faults[] = {{0, 5, "a block lies outside its sector"},
+                            {7, 0x80, "a block lies outside its sector"},
+                            {8, 9, "a block lies outside its sector"},
+                            {12 + 15 * 5 + 12, 4, "a block face has a rotation above 3"},
+                            {12 + 13, 0, "a block face has a texture scale below 1"},
+                            {12 + 15 * 3 + 14, 0x90, "a block face has a texture scale below 1"}};
+    for (size_t block = 0; block < 5; block += 2) {
+        for (const Fault& fault : faults) {
+            std::vector<uint8_t> bytes = good;
+            bytes[4 + 20 + block * 102 + fault.offset] = fault.value;
+            MapFormat::WorldRecords records;
+            records.mapSectionBytes = 77;
+            std::string why;
+            EXPECT_FALSE(MapFormat::parseWorld(bytes.data(), bytes.size(), &records, &why));
+            EXPECT_EQ(why, fault.why) << "block " << block << " offset " << fault.offset;
+            EXPECT_EQ(records.mapSectionBytes, 77u);
+        }
+    }
+}
+
 }  // namespace
