@@ -155,11 +155,13 @@ bool GridMerge::enterCorners(int32_t count) {
 
 void GridMerge::setCorners(int32_t r, int32_t value) {
     const int32_t* s = rect(r);
-    std::vector<int32_t>& corners = scratch.corners;
-    corners[slot(s, s[0], s[1], LowLow)] = value;
-    corners[slot(s, s[2], s[1], HighLow)] = value;
-    corners[slot(s, s[0], s[3], LowHigh)] = value;
-    corners[slot(s, s[2], s[3], HighHigh)] = value;
+    int32_t* low = &scratch.corners[slot(s, s[0], s[1], LowLow)];
+    const size_t across = static_cast<size_t>(s[2] - s[0]) * static_cast<size_t>(height) * 4;
+    const size_t up = static_cast<size_t>(s[3] - s[1]) * 4;
+    low[0] = value;
+    low[across + HighLow] = value;
+    low[up + LowHigh] = value;
+    low[across + up + HighHigh] = value;
 }
 
 // The lowest record after `after` that shares a whole edge with r: the one

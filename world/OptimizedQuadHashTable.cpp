@@ -21,6 +21,7 @@ OptimizedQuadHashTable::~OptimizedQuadHashTable() = default;
 
 void OptimizedQuadHashTable::clear() {
     std::vector<QuadBucket>().swap(buckets);
+    noHiddenPairs = false;
 }
 
 bool OptimizedQuadHashTable::addFace(const Vector3& p1, const Vector3& p2, int32_t orientation,
@@ -118,7 +119,13 @@ bool OptimizedQuadHashTable::appendToBucket(const QuadRecord& quad, int32_t buck
         return false;
     if (bucketIndex == bucketCount() && !addBucket())
         return false;
+    noHiddenPairs = false;
     return buckets[bucketIndex].append(quad);
+}
+
+bool OptimizedQuadHashTable::reserveInBucket(int32_t bucketIndex, int32_t records) {
+    return bucketIndex >= 0 && bucketIndex < bucketCount() && records >= 0 &&
+           buckets[bucketIndex].reserve(records);
 }
 
 bool OptimizedQuadHashTable::addQuad(const QuadRecord& quad) {
@@ -136,6 +143,8 @@ bool OptimizedQuadHashTable::sameKey(const QuadRecord& a, const QuadRecord& b) c
 }
 
 void OptimizedQuadHashTable::removeHiddenPairs() {
+    if (noHiddenPairs)
+        return;
     HiddenFaceRemoval removal(*this, grid, *scratch);
     for (QuadBucket& bucket : buckets)
         removal.removeFrom(bucket.records(), bucket.count());

@@ -48,11 +48,19 @@ public:
     // leaving the quads compile would draw (liveQuads, texCoord). Once per
     // filling of the table: merged quads are not faces to pair again.
     void mergeFaces();
+    // The caller vouches that no two faces of a bucket coincide (a sector
+    // that left out the faces its neighbours hide), so removeHiddenPairs has
+    // nothing to drop. Adding a record or clearing withdraws it.
+    void markNoHiddenPairs() { noHiddenPairs = true; }
     virtual bool addBucket();
+    // Room for records more records in a bucket; false (bucket unchanged)
+    // without memory. Saves the bucket growing step by step.
+    bool reserveInBucket(int32_t bucket, int32_t records);
     // A bucket index equal to bucketCount() first adds a bucket.
     virtual bool appendToBucket(const QuadRecord& quad, int32_t bucket);
     virtual bool addQuad(const QuadRecord& quad);
     virtual bool sameKey(const QuadRecord& a, const QuadRecord& b) const;
+    // Does nothing after markNoHiddenPairs.
     virtual void removeHiddenPairs();
     virtual bool coincide(const QuadRecord& a, const QuadRecord& b) const;
     virtual void mergeQuads();
@@ -100,4 +108,5 @@ private:
     const BlockGrid grid;
     std::shared_ptr<QuadScratch> scratch;
     std::vector<QuadBucket> buckets;
+    bool noHiddenPairs = false;
 };

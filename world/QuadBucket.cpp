@@ -1,6 +1,7 @@
 #include "world/QuadBucket.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -12,18 +13,27 @@ bool QuadBucket::reserveInitial() {
 }
 
 bool QuadBucket::append(const QuadRecord& quad) {
-    if (used == room) {
-        // A bucket compacted down to nothing has capacity 0; start it afresh.
-        const int32_t grown = std::max(room * 2, InitialCapacity);
-        std::unique_ptr<QuadRecord[]> bigger(new (std::nothrow) QuadRecord[grown]);
-        if (!bigger)
-            return false;
-        std::copy(storage.get(), storage.get() + used, bigger.get());
-        storage = std::move(bigger);
-        room = grown;
-    }
+    // A bucket compacted down to nothing has capacity 0; start it afresh.
+    if (used == room && !resize(std::max(room * 2, InitialCapacity)))
+        return false;
     storage[used] = quad;
     ++used;
+    return true;
+}
+
+bool QuadBucket::reserve(int32_t extra) {
+    if (extra <= room - used)
+        return true;
+    return extra <= INT32_MAX - used && resize(used + extra);
+}
+
+bool QuadBucket::resize(int32_t capacity) {
+    std::unique_ptr<QuadRecord[]> bigger(new (std::nothrow) QuadRecord[capacity]);
+    if (!bigger)
+        return false;
+    std::copy(storage.get(), storage.get() + used, bigger.get());
+    storage = std::move(bigger);
+    room = capacity;
     return true;
 }
 

@@ -14,6 +14,8 @@ public:
     // Room for initialCapacity records; false when there was no memory.
     bool reserveInitial();
     bool append(const QuadRecord& quad);
+    // Room for extra more records; false (bucket unchanged) without memory.
+    bool reserve(int32_t extra);
     // Drops the dead records. False (bucket unchanged) without memory for
     // the smaller storage: compaction is only a speed-up.
     bool compact();
@@ -24,6 +26,9 @@ public:
     int32_t capacity() const { return room; }
 
 private:
+    // Moves the records to storage for capacity records (at least used).
+    bool resize(int32_t capacity);
+
     std::unique_ptr<QuadRecord[]> storage;
     int32_t used = 0;
     int32_t room = 0;

@@ -58,6 +58,8 @@ struct FaceNumbers {
     std::vector<int32_t> ofFace;
     std::vector<int32_t> bucketOf;        // material x 3 + axis; -1 before its first face
     std::vector<uint8_t> allBucketsMade;  // per material: those of all three axes exist
+    std::vector<uint8_t> visibleOf;       // per record: bit f set when face f shows
+    std::vector<int32_t> facesOfBucket;   // visible faces per bucket
 };
 
 FaceNumbers& faceNumberScratch() {
@@ -108,6 +110,10 @@ bool numberFaces(const DynArray<MapBlock>& blocks, FaceNumbers& numbers) {
             number += BlockFaceCount;
         }
         numbers.bucketOf.assign(numbers.materials.size() * 3, -1);
+        numbers.allBucketsMade.assign(numbers.materials.size(), 0);
+        numbers.visibleOf.assign(static_cast<size_t>(blocks.count()), 0);
+        numbers.facesOfBucket.clear();
+        numbers.facesOfBucket.reserve(numbers.materials.size() * 3);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -460,17 +466,19 @@ int32_t TamoSector::paddedCell(const MapBlock& block) const {
 // all hidden stays empty. The faces' materials are numbered beforehand, so
 // that the many comparisons of neighbouring faces compare numbers.
 bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
-    const FaceNumbers& numbers = faceNumberScratch();
+    FaceNumbers& numbers = faceNumberScratch();
     const int32_t* ofFace = numbers.ofFace.data();
-    int32_t* bucketOf = faceNumberScratch().bucketOf.data();
+    int32_t* bucketOf = numbers.bucketOf.data();
     int32_t bucketCount = 0;
     // Materials whose buckets of all three axes exist.
-    std::vector<uint8_t>& made = faceNumberScratch().allBucketsMade;
-    made.assign(numbers.materials.size(), 0);
+    std::vector<uint8_t>& made = numbers.allBucketsMade;
+    // Per record the faces that show, and per bucket how many: the buckets
+    // get their room at once before the faces go in. numberFaces made room.
+    std::vector<uint8_t>& visibleOf = numbers.visibleOf;
+    std::vector<int32_t>& facesOf = numbers.facesOfBucket;
 
     const int32_t side = size + 2;
     const int32_t step[BlockFaceCount] = {-side, side, -side * side, side * side, -1, 1};
-    bool complete = true;
     for (int32_t i = 0; i < blocks.count(); ++i) {
         const MapBlock& block = blocks[i];
         if (!block.used)
@@ -487,6 +495,7 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
                 if (!quadTable->addBucket())
                     return false;  // later faces would land in the wrong buckets
                 bucket = bucketCount++;
+                facesOf.push_back(0);
             }
             if (uniform)
                 made[static_cast<size_t>(material[0])] = 1;
@@ -499,13 +508,30 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
                        material[f])
                    << f;
         };
-        uint32_t visible = shows(0) | shows(1) | shows(2) | shows(3) | shows(4) | shows(5);
+        const uint32_t visible = shows(0) | shows(1) | shows(2) | shows(3) | shows(4) | shows(5);
+        visibleOf[static_cast<size_t>(i)] = static_cast<uint8_t>(visible);
+        for (uint32_t left = visible; left != 0; left &= left - 1) {
+            const int32_t f = __builtin_ctz(left);
+            ++facesOf[static_cast<size_t>(bucketOf[material[f] * 3 + f / 2])];
+        }
+    }
+    // Without room the faces still go in, the buckets growing as they fill.
+    for (int32_t b = 0; b < bucketCount; ++b)
+        quadTable->reserveInBucket(b, facesOf[static_cast<size_t>(b)]);
+
+    bool complete = true;
+    for (int32_t i = 0; i < blocks.count(); ++i) {
+        uint32_t visible = visibleOf[static_cast<size_t>(i)];
+        if (visible == 0)
+            continue;
+        const MapBlock& block = blocks[i];
+        const int32_t* material = ofFace + static_cast<size_t>(i + 1) * BlockFaceCount;
+        const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
+                           static_cast<float>(block.z));
         for (; visible != 0; visible &= visible - 1) {
             const int32_t f = __builtin_ctz(visible);
             const FaceCorners& corners = FaceTable[f];
             const FaceMaterial& m = block.faces[f];
-            const Vector3 cell(static_cast<float>(block.x), static_cast<float>(block.y),
-                               static_cast<float>(block.z));
             QuadRecord quad;
             complete = quadTable->faceQuad(corners.p1 + cell, corners.p2 + cell,
                                            corners.orientation, m.texture, m.offsetU, m.offsetV,
@@ -514,6 +540,9 @@ bool TamoSector::addVisibleFaces(const std::vector<int32_t>& cells) {
                        complete;
         }
     }
+    // Each face left out took its twin on the neighbour with it, so no two
+    // faces left coincide.
+    quadTable->markNoHiddenPairs();
     return complete;
 }
 
