@@ -27,12 +27,9 @@ bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
         FileStream stream(path, "rb");
         if (stream.openFailed())
             return fail(why, "the file cannot be opened");
-        std::vector<uint8_t> bytes;
-        if (!MapFormat::readRest(stream, &bytes))
-            return fail(why, "the file cannot be read");
-        if (!MapFormat::parseWorld(bytes.data(), bytes.size(), &records, why))
+        if (!MapFormat::readWorld(stream, &records, why))
             return false;
-    }  // the file's bytes go before the sectors are built
+    }
     // The sprites are already records, so once the map has taken its sectors
     // nothing can fail any more.
     if (!map.replaceSectors(std::move(records.sectors), why))

@@ -214,6 +214,40 @@ bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string
     return true;
 }
 
+bool readWorld(FileStream& stream, WorldRecords* out, std::string* why) {
+    const int64_t start = stream.position();
+    const int64_t size = stream.remaining();
+    if (start < 0 || size < 0 || size > LargestReadableFile)
+        return fail(why, "the file cannot be read");
+    WorldRecords records;
+    try {
+        uint8_t field[CountBytes];
+        if (size < static_cast<int64_t>(CountBytes) || !stream.readBytes(field, CountBytes))
+            return fail(why, "the file is too short to hold a sector count");
+        const int32_t count = loadI32(field);
+        if (count < 0 || count > (size - static_cast<int64_t>(CountBytes)) /
+                                     static_cast<int64_t>(SectorHeaderBytes))
+            return fail(why, "the sector count does not fit in the file");
+        records.sectors.resize(static_cast<size_t>(count));
+        for (TamoSectorData& record : records.sectors)
+            if (!readSector(stream, &record, why))
+                return false;
+        records.mapSectionBytes = static_cast<size_t>(stream.position() - start);
+        FileContents rest;
+        if (!readRest(stream, &rest))
+            return fail(why, "the file cannot be read");
+        ByteReader in(rest.data(), rest.size);
+        if (!parseSpriteSection(in, &records.sprites, why))
+            return false;
+        if (in.remaining() != 0)
+            return fail(why, "the file holds unexpected bytes after the sprite section");
+    } catch (const std::bad_alloc&) {
+        return fail(why, "there is not enough memory for the world");
+    }
+    *out = std::move(records);
+    return true;
+}
+
 bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
     uint8_t head[SectorHeaderBytes];
     if (!stream.readBytes(head, static_cast<int32_t>(SectorHeaderBytes)))
@@ -249,26 +283,25 @@ bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
     return true;
 }
 
-bool readRest(FileStream& stream, std::vector<uint8_t>* bytes) {
+bool readRest(FileStream& stream, FileContents* contents) {
     const int64_t start = stream.position();
     const int64_t count = stream.remaining();
     if (start < 0 || count < 0 || count > LargestReadableFile)
         return false;
-    std::vector<uint8_t> data;
-    try {
-        data.resize(static_cast<size_t>(count));
-    } catch (const std::bad_alloc&) {
+    FileContents read;
+    read.bytes.reset(new (std::nothrow) uint8_t[static_cast<size_t>(count)]);
+    if (!read.bytes)
         return false;
-    }
+    read.size = static_cast<size_t>(count);
     if (count > 0) {
-        if (!stream.readBytes(data.data(), static_cast<int32_t>(count))) {
+        if (!stream.readBytes(read.bytes.get(), static_cast<int32_t>(count))) {
             stream.seek(static_cast<int32_t>(start), 0);
             return false;
         }
         if (!stream.seek(static_cast<int32_t>(start), 0))
             return false;
     }
-    bytes->swap(data);
+    *contents = std::move(read);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,12 +55,26 @@ bool parseSpriteSection(ByteReader& in, std::vector<SpriteObject>* sprites, std:
 // A whole world file: map section, sprite section, nothing after.
 bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string* why);
 
+// A whole world file from the stream's position, with the checks of
+// parseWorld: the sector records are read a chunk at a time rather than the
+// file's bytes held whole beside the blocks made from them. The stream is
+// left wherever reading stopped.
+bool readWorld(FileStream& stream, WorldRecords* out, std::string* why);
+
 // One sector record from the stream's position, reading no further than the
 // record; the stream is left wherever a failed read stopped.
 bool readSector(FileStream& stream, TamoSectorData* out, std::string* why = nullptr);
+// Bytes read from a file. The storage is not cleared before the read fills
+// it: for a world of a million blocks that is 100 MB written once, not twice.
+struct FileContents {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+    const uint8_t* data() const { return bytes.get(); }
+};
+
 // Everything from the stream's position to its end (the position is put back
 // where it was); false when the stream cannot be read or is not one of ours.
-bool readRest(FileStream& stream, std::vector<uint8_t>* bytes);
+bool readRest(FileStream& stream, FileContents* contents);
 
 void writeCount(ByteWriter& out, int32_t count);
 // A sector record holding the used blocks among blocks, in their order.

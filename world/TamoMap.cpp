@@ -478,12 +478,13 @@ void TamoMap::write(ByteWriter& out) const {
 
 bool TamoMap::load(FileStream& stream, std::string* why) {
     const int64_t start = stream.position();
-    std::vector<uint8_t> bytes;
-    if (start < 0 || !MapFormat::readRest(stream, &bytes))
-        return fail(why, "the file cannot be read");
     MapFormat::WorldRecords records;
-    if (!MapFormat::parseWorld(bytes.data(), bytes.size(), &records, why))
+    if (start < 0)
+        return fail(why, "the file cannot be read");
+    if (!MapFormat::readWorld(stream, &records, why)) {
+        stream.seek(static_cast<int32_t>(start), 0);
         return false;
+    }
     const int64_t spriteSection = start + static_cast<int64_t>(records.mapSectionBytes);
     if (!stream.seek(static_cast<int32_t>(spriteSection), 0))
         return fail(why, "the file cannot be read");

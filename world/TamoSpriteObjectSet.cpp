@@ -291,13 +291,13 @@ void TamoSpriteObjectSet::write(ByteWriter& out) const {
 }
 
 bool TamoSpriteObjectSet::load(FileStream& stream, std::string* why) {
-    std::vector<uint8_t> bytes;
-    if (!MapFormat::readRest(stream, &bytes)) {
+    MapFormat::FileContents contents;
+    if (!MapFormat::readRest(stream, &contents)) {
         if (why)
             *why = "the file cannot be read";
         return false;
     }
-    ByteReader in(bytes.data(), bytes.size());
+    ByteReader in(contents.data(), contents.size);
     std::vector<SpriteObject> loaded;
     try {
         if (!MapFormat::parseSpriteSection(in, &loaded, why))

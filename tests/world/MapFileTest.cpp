@@ -5,6 +5,7 @@
 
 #include "media/FileStream.h"
 #include "world/MapFile.h"
+#include "world/MapFormat.h"
 #include "world/TestWorld.h"
 
 using namespace testworld;
@@ -38,6 +39,11 @@ protected:
         EXPECT_FALSE(MapFile::loadWorld(path("bad.map").c_str(), *map, *sprites, &why)) << label;
         EXPECT_FALSE(why.empty()) << label;
         EXPECT_EQ(savedBytes(), before) << label;
+        // The file read a chunk at a time and held whole fail alike.
+        MapFormat::WorldRecords records;
+        std::string whole;
+        EXPECT_FALSE(MapFormat::parseWorld(file.data(), file.size(), &records, &whole)) << label;
+        EXPECT_EQ(why, whole) << label;
     }
 };
 
