@@ -108,7 +108,7 @@ xdotool key ctrl+l
 sleep 0.3
 xdotool type --delay 20 "$SCRATCH/saved.map"
 xdotool key Return
-wait_window_gone '^Open'
+wait_window_gone '^Open' Return
 xdotool key ctrl+z
 sleep 0.3
 click_at 20 14

@@ -175,16 +175,21 @@ wait_for_window() {
 }
 
 # Waits until no visible window's title matches $1. With $2 (a key), the key
-# is pressed once more when the window is still there after four seconds:
-# the file chooser's location field may take the first Return to accept its
-# completion of the typed path, as a user sees it do. Under the sanitizers on
-# a busy machine a chooser can take more than ten seconds to go; the limit
-# only matters when something is wrong.
+# is pressed once more when the window is still there after four seconds,
+# the window raised and focused first: the file chooser's location field may
+# take the first Return to accept its completion of the typed path, as a
+# user sees it do, and without a window manager nothing keeps a dialog above
+# the program's window. Under the sanitizers on a busy machine a chooser can
+# take more than ten seconds to go; the limit only matters when something is
+# wrong.
 wait_window_gone() {
-    local again=$((SECONDS + 4)) deadline=$((SECONDS + 60))
+    local id again=$((SECONDS + 4)) deadline=$((SECONDS + 60))
     while ((SECONDS < deadline)); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || { sleep 0.5; return 0; }
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] || { sleep 0.5; return 0; }
         if ((again > 0 && SECONDS >= again)) && [ -n "${2:-}" ]; then
+            log "'$1' still open after four seconds: $2 once more"
+            xdotool windowraise "$id" windowfocus --sync "$id" >/dev/null 2>&1
             xdotool key "$2"
             again=0
         fi

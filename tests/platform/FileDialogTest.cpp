@@ -177,6 +177,12 @@ protected:
         const bool result = fileDialog(owner, save, buffer, size, MapFilter, "map");
         dialogReturned = true;
         driver.join();
+        // Once the call has returned, no chooser or question of it may stay
+        // on the screen (its removal must have reached the X server).
+        EXPECT_NE(std::system("xdotool search --onlyvisible --name "
+                              "'^(Save As|Open|Replace File)' >/dev/null 2>&1"),
+                  0)
+            << "a dialog window stayed on the screen after the call returned";
         return result;
     }
 
