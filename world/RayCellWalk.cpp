@@ -12,8 +12,7 @@ constexpr int64_t Never = SampleSequence::Never;
 
 }  // namespace
 
-RayCellWalk::RayCellWalk(const DynArray<TamoSector*>& sectors, float blockWidth,
-                         float blockHeight)
+RayCellWalk::RayCellWalk(const DynArray<TamoSector*>& sectors, float blockWidth, float blockHeight)
         : sectors(sectors), cellSize{blockWidth, blockHeight, blockWidth} {}
 
 bool RayCellWalk::walk(const Vector3& start, const Vector3& advance, float step, float length,
@@ -21,7 +20,8 @@ bool RayCellWalk::walk(const Vector3& start, const Vector3& advance, float step,
     SampleSequence distance(0.0f, step);
     const int64_t count =
         distance.firstWhere(0, Never, length, [length](float t) { return !(t <= length); });
-    SampleSequence axes[3] = {SampleSequence(start.x, advance.x), SampleSequence(start.y, advance.y),
+    SampleSequence axes[3] = {SampleSequence(start.x, advance.x),
+                              SampleSequence(start.y, advance.y),
                               SampleSequence(start.z, advance.z)};
     findCandidates(axes, count);
     int64_t k = Never;

@@ -29,16 +29,34 @@ TEST(SampleSequenceTest, EveryValueAndSearchMatchesTheAccumulatingLoop) {
         const float ulp = std::ldexp(1.0f, std::ilogb(border) - 23);
         float first = 0.0f, increment = 0.1f * unit(random);
         switch (round % 8) {
-        case 0: first = 70000.0f * unit(random); break;
-        case 1: first = (random() % 2 ? border : -border) + ulp * static_cast<float>(random() % 9 - 4); break;
-        case 2: first = 0.3f * unit(random); break;
+        case 0:
+            first = 70000.0f * unit(random);
+            break;
+        case 1:  // sums landing on every quarter of a grid step around the border
+            first = (random() % 2 ? border : -border) + ulp * static_cast<float>(random() % 9 - 4);
+            if (random() % 2)
+                increment = ulp * 0.25f * static_cast<float>(static_cast<int>(random() % 81) - 40);
+            break;
+        case 2:
+            first = 0.3f * unit(random);
+            break;
         case 3:  // half-way increments at the start's grid
             first = 40000.0f + 0.00390625f * static_cast<float>(random() % 5);
-            increment = (static_cast<float>(random() % 7) + 0.5f) * 0.00390625f * (random() % 2 ? 1.0f : -1.0f);
+            increment = (static_cast<float>(random() % 7) + 0.5f) * 0.00390625f *
+                        (random() % 2 ? 1.0f : -1.0f);
             break;
-        case 4: first = border * unit(random); increment = ulp * 0.25f * unit(random); break;
-        case 5: first = 5e-39f * unit(random); increment = 1e-40f * unit(random); break;
-        case 6: first = 3e38f * unit(random); increment = 3e37f * unit(random); break;
+        case 4:
+            first = border * unit(random);
+            increment = ulp * 0.25f * unit(random);
+            break;
+        case 5:
+            first = 5e-39f * unit(random);
+            increment = 1e-40f * unit(random);
+            break;
+        case 6:
+            first = 3e38f * unit(random);
+            increment = 3e37f * unit(random);
+            break;
         default:
             first = 1000.0f * unit(random);
             increment = random() % 3 == 0 ? 0.0f : random() % 2 ? inf : -inf;
@@ -53,7 +71,8 @@ TEST(SampleSequenceTest, EveryValueAndSearchMatchesTheAccumulatingLoop) {
         for (int32_t n = 0; n < 600; ++n) {
             const int64_t k = static_cast<int64_t>(random() % loop.size());
             ASSERT_TRUE(sameBits(sequence.at(k), loop[static_cast<size_t>(k)]))
-                << "round " << round << " first " << first << " increment " << increment << " k " << k;
+                << "round " << round << " first " << first << " increment " << increment << " k "
+                << k;
         }
         for (int32_t n = 0; n < 60 && sequence.direction() != 0; ++n) {
             const float threshold = loop[random() % loop.size()] + unit(random) * 0.01f;
