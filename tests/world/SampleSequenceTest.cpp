@@ -32,10 +32,11 @@ TEST(SampleSequenceTest, EveryValueAndSearchMatchesTheAccumulatingLoop) {
         case 0:
             first = 70000.0f * unit(random);
             break;
-        case 1:  // sums landing on every quarter of a grid step around the border
+        case 1:  // sums landing on every eighth of a grid step around the border
             first = (random() % 2 ? border : -border) + ulp * static_cast<float>(random() % 9 - 4);
             if (random() % 2)
-                increment = ulp * 0.25f * static_cast<float>(static_cast<int>(random() % 81) - 40);
+                increment =
+                    ulp * 0.125f * static_cast<float>(static_cast<int>(random() % 161) - 80);
             break;
         case 2:
             first = 0.3f * unit(random);
