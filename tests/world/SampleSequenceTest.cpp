@@ -88,6 +88,19 @@ TEST(SampleSequenceTest, EveryValueAndSearchMatchesTheAccumulatingLoop) {
                 << "round " << round << " first " << first << " increment " << increment;
         }
     }
+    // Every start a few grid steps from a border with every increment of
+    // eighths of a grid step: sums landing just inside or outside the binade.
+    for (const float border : {1.0f, -1.0f, 65536.0f, -0.125f})
+        for (int32_t start = -4; start <= 4; ++start)
+            for (int32_t eighths = -40; eighths <= 40; ++eighths) {
+                const float ulp = std::ldexp(std::fabs(border), -23);
+                const float increment = ulp * 0.125f * static_cast<float>(eighths);
+                float value = border + ulp * static_cast<float>(start);
+                SampleSequence sequence(value, increment);
+                for (int64_t k = 0; k < 24; ++k, value += increment)
+                    ASSERT_TRUE(sameBits(sequence.at(k), value))
+                        << "border " << border << " start " << start << " eighths " << eighths;
+            }
 }
 
 }  // namespace
