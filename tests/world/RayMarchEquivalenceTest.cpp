@@ -259,6 +259,33 @@ TEST_F(RayMarchEquivalenceTest, RaysThatCannotAdvanceOrMissEverything) {
             EXPECT_EQ(hitFast, hitLiteral);
         }
     }
+    // A step too small for the distance to add up to the end (its sum stops
+    // at 65536): the samples never end. From 20 units before a block the ray
+    // meets it where the literal march does; rising above every block it
+    // meets nothing, and the march still ends.
+    const TamoSector& s = *map->sector(0);
+    const MapBlock* b = &*std::find_if(s.blocks.begin(), s.blocks.end(),
+                                       [](const MapBlock& block) { return block.used; });
+    const Vector3 inside =
+        s.origin + Vector3((b->x + 0.5f) * w(), (b->y + 0.5f) * h(), (b->z + 0.5f) * w());
+    const Vector3 before = inside - Vector3(0, 0, 20);
+    for (const Vector3& end : {before + Vector3(0, 0, 1e5f), before + Vector3(0, 1e5f, 0)}) {
+        Vector3 hitFast;
+        int32_t indexFast = -7;
+        map->marchRay(before + Vector3(0, end.y > before.y ? 600 : 0, 0), end, 0.004f, &hitFast,
+                      &indexFast);
+        if (end.y > before.y) {
+            EXPECT_EQ(hitFast, end);
+            EXPECT_EQ(indexFast, -7);
+            continue;
+        }
+        Vector3 hitLiteral;
+        int32_t indexLiteral = -7;
+        literal::marchRay(*map, w(), h(), before, end, 0.004f, &hitLiteral, &indexLiteral);
+        EXPECT_GE(indexLiteral, 0);
+        EXPECT_EQ(indexFast, indexLiteral);
+        EXPECT_EQ(hitFast, hitLiteral);
+    }
     // Far from every sector: nothing is met and the end comes back.
     Vector3 hit;
     int32_t index = -7;
