@@ -49,18 +49,20 @@ int64_t SampleSequence::runLength(float v, float next) const {
         const bool stays = std::isnan(v) ? std::isnan(next) : next == v;
         return stays ? Never : 1;
     }
-    const double m = std::fabs(static_cast<double>(v));
-    if (m < FLT_MIN || !std::isfinite(next))
-        return 1;  // zero and subnormals step one value at a time
+    if (!std::isfinite(next))
+        return 1;
     if (increment == 0.0f)
         return Never;
+    const double m = std::fabs(static_cast<double>(v));
+    const double a = std::fabs(static_cast<double>(increment));
+    if (m < 2.0 * FLT_MIN)
+        return tinyRunLength(v, a);
     int exponent = 0;
     std::frexp(m, &exponent);
     const double low = std::ldexp(1.0, exponent - 1);
     // In the top binade sums from the largest float up round to infinity.
     const double high = std::min(2.0 * low, static_cast<double>(FLT_MAX));
     const double grid = std::ldexp(1.0, exponent - FLT_MANT_DIG);
-    const double a = std::fabs(static_cast<double>(increment));
     const double d = std::fabs(static_cast<double>(next) - static_cast<double>(v));
     // An increment half-way between grid points rounds to even: the
     // increment is then the same at every step once v is even on the grid.
@@ -85,5 +87,23 @@ int64_t SampleSequence::runLength(float v, float next) const {
     while (inBinade(steps + 1))
         ++steps;
     // Steps 0 to steps stay in the binade: values 0 to steps + 1 are on the run.
+    return steps + 2;
+}
+
+// Below twice the smallest normal float, floats of either sign are all the
+// multiples of the smallest subnormal: sums that stay there are exact.
+int64_t SampleSequence::tinyRunLength(float v, double a) const {
+    const double limit = 2.0 * FLT_MIN;
+    if (a >= limit)
+        return 1;
+    const double from = (increment > 0.0f ? 1.0 : -1.0) * static_cast<double>(v);
+    const auto stays = [&](int64_t j) { return from + static_cast<double>(j + 1) * a < limit; };
+    int64_t steps = static_cast<int64_t>(std::max(0.0, std::floor((limit - from) / a) - 1.0));
+    while (steps > 0 && !stays(steps))
+        --steps;
+    if (!stays(steps))
+        return 1;
+    while (stays(steps + 1))
+        ++steps;
     return steps + 2;
 }

@@ -65,6 +65,7 @@ private:
     void addRun(int64_t start, float v);
     // How many values from v on share the increment d = (v + a) - v.
     int64_t runLength(float v, float next) const;
+    int64_t tinyRunLength(float v, double a) const;
 
     // The first value passing test in [from, end) of run; the last passes.
     template <class Test>
