@@ -105,6 +105,7 @@ void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
     slotOf.assign(static_cast<size_t>(n), -1);
     candidates.clear();
     std::vector<int32_t> held;
+    held.reserve(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) {
         const TamoSector& sector = *sectors[i];
         Reach& r = reach[static_cast<size_t>(i)];
