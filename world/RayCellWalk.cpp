@@ -42,22 +42,21 @@ bool RayCellWalk::walk(const Vector3& start, const Vector3& advance, float step,
             const TamoSector& sector = *sectors[c.index];
             const float origin[3] = {sector.origin.x, sector.origin.y, sector.origin.z};
             bool moved = !c.entered;
-            bool inside = true;
             for (int32_t a = 0; a < 3; ++a) {
-                if (c.entered && c.change[a] > k) {
-                    inside = inside && c.cell[a] >= static_cast<float>(reach[c.index].low[a]) &&
-                             c.cell[a] <= static_cast<float>(reach[c.index].high[a]);
+                if (c.entered && c.change[a] > k)
                     continue;
-                }
                 const float cell =
                     std::floor(TamoSector::cellCoordinate(at[a] - origin[a], cellSize[a]));
                 moved = moved || cell != c.cell[a];
                 c.cell[a] = cell;
                 c.change[a] = nextChange(axes[a], a, c, k, count);
-                inside = inside && cell >= static_cast<float>(reach[c.index].low[a]) &&
-                         cell <= static_cast<float>(reach[c.index].high[a]);
             }
             c.entered = true;
+            const Reach& r = reach[static_cast<size_t>(c.index)];
+            bool inside = true;
+            for (int32_t a = 0; a < 3; ++a)
+                inside = inside && static_cast<float>(r.low[a]) <= c.cell[a] &&
+                         c.cell[a] <= static_cast<float>(r.high[a]);
             // A cell asked before holds what it held then.
             if (moved && inside && sector.hasBlockAt(p)) {
                 *hit = p;
