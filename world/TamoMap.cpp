@@ -14,6 +14,7 @@
 #include "platform/ViewFrustum.h"
 #include "world/ByteWriter.h"
 #include "world/MapFormat.h"
+#include "world/RayCellWalk.h"
 #include "world/CursorSource.h"
 #include "world/TamoSector.h"
 #include "world/WorldHistory.h"
@@ -39,94 +40,6 @@ int32_t floorDiv(int32_t value, int32_t divisor) {
     if ((value % divisor != 0) && ((value < 0) != (divisor < 0)))
         --quotient;
     return quotient;
-}
-
-// Where a sector can answer hasBlockAt: the box, one cell wider on every
-// side, around the cells of all its records. A point whose cell holds a
-// record lies in that cell up to float rounding (far below a cell), so it
-// lies in this box; the bounds are rounded in double, which keeps that order.
-struct ReachBox {
-    double low[3];
-    double high[3];
-
-    bool holds(const Vector3& p) const {
-        return low[0] <= p.x && p.x <= high[0] && low[1] <= p.y && p.y <= high[1] &&
-               low[2] <= p.z && p.z <= high[2];
-    }
-};
-
-// The sectors whose reach meets one cube of space, found when the ray enters
-// the cube; the cube is a few blocks wide, so a ray enters few of them.
-class ReachRegion {
-public:
-    ReachRegion(const std::vector<ReachBox>& boxes, float w, float h)
-            : boxes(boxes), edge{5.0 * w, 5.0 * h, 5.0 * w} {}
-
-    // Sectors, in list order, whose reach may hold p; only those can have a
-    // block at p. Empty when p is not a number.
-    const std::vector<int32_t>& candidatesAt(const Vector3& p) {
-        if (valid && inside(p))
-            return members;
-        members.clear();
-        valid = locate(p);
-        for (size_t i = 0; i < boxes.size(); ++i) {
-            const ReachBox& box = boxes[i];
-            if (valid ? meets(box) : box.holds(p))
-                members.push_back(static_cast<int32_t>(i));
-        }
-        return members;
-    }
-
-private:
-    bool inside(const Vector3& p) const {
-        return low[0] <= p.x && p.x < high[0] && low[1] <= p.y && p.y < high[1] && low[2] <= p.z &&
-               p.z < high[2];
-    }
-
-    bool meets(const ReachBox& box) const {
-        for (int axis = 0; axis < 3; ++axis)
-            if (box.high[axis] < low[axis] || box.low[axis] > high[axis])
-                return false;
-        return true;
-    }
-
-    // The cube around p; false when none can be formed (p not finite or so
-    // far out that the cube edges round away), and candidates are then
-    // looked up for p alone.
-    bool locate(const Vector3& p) {
-        const double at[3] = {p.x, p.y, p.z};
-        for (int axis = 0; axis < 3; ++axis) {
-            const double cell = std::floor(at[axis] / edge[axis]);
-            if (!(std::fabs(cell) < 1e12))
-                return false;
-            low[axis] = cell * edge[axis];
-            high[axis] = (cell + 1.0) * edge[axis];
-        }
-        return inside(p);
-    }
-
-    const std::vector<ReachBox>& boxes;
-    const double edge[3];
-    double low[3] = {0, 0, 0};
-    double high[3] = {0, 0, 0};
-    bool valid = false;
-    std::vector<int32_t> members;
-};
-
-// A sector without records can hold no block: its reach is empty.
-ReachBox reachOf(const TamoSector& sector, float w, float h) {
-    int32_t low[3], high[3];
-    if (!sector.recordCellBounds(low, high))
-        return {{1.0, 1.0, 1.0}, {0.0, 0.0, 0.0}};
-    const Vector3 origin = sector.origin;
-    const double o[3] = {origin.x, origin.y, origin.z};
-    const double cell[3] = {w, h, w};
-    ReachBox box;
-    for (int axis = 0; axis < 3; ++axis) {
-        box.low[axis] = o[axis] + (low[axis] - 1.0) * cell[axis];
-        box.high[axis] = o[axis] + (high[axis] + 2.0) * cell[axis];
-    }
-    return box;
 }
 
 }  // namespace
@@ -212,8 +125,8 @@ bool TamoMap::setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place) {
 }
 
 // The fixed-step march: the points start + k steps, accumulated, each tested
-// against the sectors in list order. Every point is still visited, but only
-// the few sectors whose records lie within a cell of it are asked.
+// against the sectors in list order. The walk visits only the points where
+// the cell of a sector near the ray changes.
 void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
                        int32_t* sectorIndex) const {
     Vector3 offset = end - start;
@@ -228,21 +141,12 @@ void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vec
         marchRayThroughAll(start, len, n, step, hit, sectorIndex);
         return;
     }
-    std::vector<ReachBox> boxes(static_cast<size_t>(sectors.count()));
-    for (int32_t i = 0; i < sectors.count(); ++i)
-        boxes[static_cast<size_t>(i)] = reachOf(*sectors[i], w, h);
-    ReachRegion region(boxes, w, h);
-    Vector3 p = start;
-    const Vector3 advance = n * step;
-    for (float t = 0.0f; t <= len; t += step) {
-        for (int32_t i : region.candidatesAt(p)) {
-            if (boxes[static_cast<size_t>(i)].holds(p) && sectors[i]->hasBlockAt(p)) {
-                *hit = p;
-                *sectorIndex = i;
-                return;
-            }
-        }
-        p = p + advance;
+    RayCellWalk walk(sectors, w, h);
+    Vector3 met;
+    int32_t index = -1;
+    if (walk.walk(start, n * step, step, len, &met, &index)) {
+        *hit = met;
+        *sectorIndex = index;
     }
 }
 

@@ -68,6 +68,9 @@ public:
     // Steps from start towards end; hit becomes the first point inside a used
     // block (and sectorIndex its sector), or end when none is met, in which
     // case sectorIndex is left alone. A step that is not positive meets nothing.
+    // With block sizes above zero, a step too small for the distance to add
+    // up to the end leaves the points without end; they are all considered
+    // and the march still ends.
     virtual void marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
                           int32_t* sectorIndex) const;
     // Draws the sectors, the lowest first (equal heights in list order); in

@@ -29,7 +29,7 @@ namespace {
 // exactly when the quotient is, so the range is checked on the quotient and
 // truncation then gives the floor; this is on the cursor ray's hot path.
 int32_t cellIndexOf(float offset, float cellSize, int32_t size) {
-    const float quotient = offset / cellSize;
+    const float quotient = TamoSector::cellCoordinate(offset, cellSize);
     if (!(quotient >= 0.0f) || quotient >= static_cast<float>(size))
         return -1;
     return static_cast<int32_t>(quotient);

@@ -49,6 +49,9 @@ public:
     virtual void paintFaceAt(const Vector3& p);
     virtual void pickMaterialAt(const Vector3& p);
     virtual Vector3 getOrigin() const;
+    // The position of an offset from the origin along one axis, in cells of
+    // cellSize; its floor is the cell. Rounded as every cell lookup rounds it.
+    static float cellCoordinate(float offset, float cellSize) { return offset / cellSize; }
     // The cell holding p; false when p is in no cell (the far faces of the box
     // belong to no cell).
     virtual bool cellOf(const Vector3& p, int32_t& x, int32_t& y, int32_t& z) const;

@@ -16,10 +16,12 @@ protected:
     float w() const { return static_cast<float>(core->blockWidth); }
     float h() const { return static_cast<float>(core->blockHeight); }
 
-    // Fills grid sectors around a corner with random blocks, through the map
-    // as the editor does.
-    void fillGridSectors(std::mt19937& random, const Vector3& corner, int32_t blocks) {
-        std::uniform_real_distribution<float> x(0.0f, 600.0f), y(0.0f, 600.0f), z(0.0f, 600.0f);
+    // Fills grid sectors in a box from a corner with random blocks, through
+    // the map as the editor does.
+    void fillGridSectors(std::mt19937& random, const Vector3& corner, int32_t blocks,
+                         const Vector3& extent = Vector3(600, 600, 600)) {
+        std::uniform_real_distribution<float> x(0.0f, extent.x), y(0.0f, extent.y),
+            z(0.0f, extent.z);
         for (int32_t n = 0; n < blocks; ++n) {
             const Vector3 p = corner + Vector3(x(random), y(random), z(random));
             const int32_t i = map->findOrCreateSector(p);
@@ -87,9 +89,14 @@ protected:
 
     // Rays towards each target from random directions and distances (some
     // starting inside blocks), marched both ways with several steps.
+    // Along borders, the rays are often parallel to an axis or a diagonal of
+    // the cells and start a whole number of units from the target, so that
+    // samples fall exactly on cell borders, and often end just at the
+    // target or a quarter unit short, so that the last sample decides.
     // Returns how many marches met a block.
     size_t expectSameHits(std::mt19937& random, const std::vector<Vector3>& points, size_t rays,
-                          const std::vector<float>& steps, float farthest = 900.0f) {
+                          const std::vector<float>& steps, float farthest = 900.0f,
+                          bool alongBorders = false) {
         size_t met = 0;
         std::normal_distribution<float> gauss(0.0f, 1.0f);
         std::uniform_real_distribution<float> distance(-20.0f, farthest);
@@ -98,9 +105,22 @@ protected:
             Vector3 direction(gauss(random), gauss(random), gauss(random));
             if (random() % 5 == 0)
                 direction = Vector3(static_cast<float>(random() % 3) - 1.0f, 0.0f, 1.0f);
+            float away = distance(random), reach = 1000.0f;
+            if (alongBorders) {
+                const auto sign = [&] { return random() % 2 ? 1.0f : -1.0f; };
+                const int32_t axis = static_cast<int32_t>(random() % 4);
+                if (axis < 3)
+                    direction = Vector3(axis == 0 ? sign() : 0, axis == 1 ? sign() : 0,
+                                        axis == 2 ? sign() : 0);
+                if (random() % 4 == 0)
+                    direction = Vector3(sign(), 0, sign());
+                away = std::round(away);
+                if (random() % 2 == 0)
+                    reach = std::max(0.0f, away - (random() % 2 ? 0.25f : 0.0f));
+            }
             direction = normalise(direction);
-            const Vector3 start = target - direction * distance(random);
-            const Vector3 end = start + direction * 1000.0f;
+            const Vector3 start = target - direction * away;
+            const Vector3 end = start + direction * reach;
             for (float step : steps) {
                 Vector3 hitFast, hitLiteral;
                 int32_t indexFast = -7, indexLiteral = -7;
@@ -211,6 +231,20 @@ TEST_F(RayMarchEquivalenceTest, EditsPlanSortsLoadsAndRaysInterleaved) {
     EXPECT_GT(met, 150u);
 }
 
+// A flat city of a hundred sectors with few blocks, so that long rays cross
+// many sectors before they meet one, and blocks around the world origin (all
+// signs, coordinates in many binades) and across the binade borders at 32768
+// and 65536 (the samples' rounding changes along the ray).
+TEST_F(RayMarchEquivalenceTest, RaysAlongBordersAcrossManySectorsAndBinades) {
+    std::mt19937 random(61);
+    fillGridSectors(random, Vector3(39000, 59990, 39000), 1200, Vector3(2000, 20, 2000));
+    fillGridSectors(random, Vector3(-300, -300, -300), 500);
+    fillGridSectors(random, Vector3(65236, 32468, -65836), 500);
+    ASSERT_GT(map->sectorCount(), 150);
+    EXPECT_GT(expectSameHits(random, targets(random), 400, {1.0f, 2.5f}, 900.0f, true), 400u);
+    EXPECT_GT(expectSameHits(random, targets(random), 30, {0.1f}, 900.0f, true), 15u);
+}
+
 TEST_F(RayMarchEquivalenceTest, RaysThatCannotAdvanceOrMissEverything) {
     std::mt19937 random(3);
     fillGridSectors(random, Vector3(39800, 59800, 39800), 300);
@@ -224,6 +258,33 @@ TEST_F(RayMarchEquivalenceTest, RaysThatCannotAdvanceOrMissEverything) {
             EXPECT_EQ(indexFast, indexLiteral);
             EXPECT_EQ(hitFast, hitLiteral);
         }
+    }
+    // A step too small for the distance to add up to the end (its sum stops
+    // at 65536): the samples never end. From 20 units before a block the ray
+    // meets it where the literal march does; rising above every block it
+    // meets nothing, and the march still ends.
+    const TamoSector& s = *map->sector(0);
+    const MapBlock* b = &*std::find_if(s.blocks.begin(), s.blocks.end(),
+                                       [](const MapBlock& block) { return block.used; });
+    const Vector3 inside =
+        s.origin + Vector3((b->x + 0.5f) * w(), (b->y + 0.5f) * h(), (b->z + 0.5f) * w());
+    const Vector3 before = inside - Vector3(0, 0, 20);
+    for (const Vector3& end : {before + Vector3(0, 0, 1e5f), before + Vector3(0, 1e5f, 0)}) {
+        Vector3 hitFast;
+        int32_t indexFast = -7;
+        map->marchRay(before + Vector3(0, end.y > before.y ? 600 : 0, 0), end, 0.004f, &hitFast,
+                      &indexFast);
+        if (end.y > before.y) {
+            EXPECT_EQ(hitFast, end);
+            EXPECT_EQ(indexFast, -7);
+            continue;
+        }
+        Vector3 hitLiteral;
+        int32_t indexLiteral = -7;
+        literal::marchRay(*map, w(), h(), before, end, 0.004f, &hitLiteral, &indexLiteral);
+        EXPECT_GE(indexLiteral, 0);
+        EXPECT_EQ(indexFast, indexLiteral);
+        EXPECT_EQ(hitFast, hitLiteral);
     }
     // Far from every sector: nothing is met and the end comes back.
     Vector3 hit;
