@@ -7,6 +7,8 @@
 # build-sanitize/fuzz/logs/.
 # Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
 #   targets: Archive LooseTextureName MapFile SectorRecord SpriteNameKeys
+# FUZZ_JOBS sets how many run at a time: a number, or "all" (default: the
+# number of cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -66,11 +68,13 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 
-echo "== Fuzzing ${targets[*]}: ${SECONDS_EACH} s each, $(nproc) at a time =="
+JOBS=${FUZZ_JOBS:-$(nproc)}
+[ "$JOBS" = all ] && JOBS=${#targets[@]}
+echo "== Fuzzing ${targets[*]}: ${SECONDS_EACH} s each, $JOBS at a time =="
 declare -A pid_of
 failed=0
 for name in "${targets[@]}"; do
-    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do
+    while [ "$(jobs -rp | wc -l)" -ge "$JOBS" ]; do
         wait -n || true
     done
     run_target "$name" &
