@@ -57,13 +57,18 @@ bool parseHeader(const uint8_t* at, SectorHeader* header, std::string* why) {
     return true;
 }
 
-bool parseFace(const uint8_t* at, FaceMaterial& face, std::string* why) {
+// The fields of one face record, unchecked.
+inline void loadFace(const uint8_t* at, FaceMaterial& face) {
     face.texture = loadI32(at);
     face.offsetU = loadI32(at + 4);
     face.offsetV = loadI32(at + 8);
     face.rotation = at[12];
     face.scaleU = static_cast<int8_t>(at[13]);
     face.scaleV = static_cast<int8_t>(at[14]);
+}
+
+bool parseFace(const uint8_t* at, FaceMaterial& face, std::string* why) {
+    loadFace(at, face);
     if (face.rotation > 3)
         return fail(why, "a block face has a rotation above 3");
     if (face.scaleU < 1 || face.scaleV < 1)
@@ -88,12 +93,7 @@ bool parseBlocks(const uint8_t* at, int32_t count, int32_t size, std::vector<Map
                    static_cast<uint32_t>(block.z) >= cells;
         const uint8_t* field = at + 12;
         for (FaceMaterial& face : block.faces) {
-            face.texture = loadI32(field);
-            face.offsetU = loadI32(field + 4);
-            face.offsetV = loadI32(field + 8);
-            face.rotation = field[12];
-            face.scaleU = static_cast<int8_t>(field[13]);
-            face.scaleV = static_cast<int8_t>(field[14]);
+            loadFace(field, face);
             bad |= (face.rotation > 3) | (face.scaleU < 1) | (face.scaleV < 1);
             field += FaceRecordBytes;
         }
