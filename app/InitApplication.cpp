@@ -8,8 +8,10 @@
 #include "app/MainWindow.h"
 #include "app/MediaFolder.h"
 #include "media/MediaArchive.h"
+#include "platform/DisplayLoss.h"
 #include "platform/ScreenSize.h"
 #include "platform/WindowDescription.h"
+#include "platform/WindowRegistry.h"
 
 WindowDescription mainWindowDescription(const ProgramOptions& options) {
     WindowDescription description;
@@ -28,6 +30,16 @@ WindowDescription mainWindowDescription(const ProgramOptions& options) {
 namespace {
 bool windowFailed = false;
 ProgramOptions startOptions;
+
+// The X server went away: the window cannot close normally, but its unsaved
+// work can still be written.
+void keepWorkOfLostDisplay() {
+    std::fprintf(stderr, "tamotown: the connection to the display was lost\n");
+    for (int32_t i = 0; i < windowRegistryCapacity(); ++i)
+        if (auto* window = dynamic_cast<MainWindow*>(windowRegistrySlot(i)))
+            window->keepUnsavedWork();
+}
+
 }  // namespace
 
 void useProgramOptions(const ProgramOptions& options) {
@@ -51,16 +63,20 @@ bool initApplication() {
         return false;
     }
     window->reportStatistics(startOptions.stats);
-    if (startOptions.autosaveSeconds > 0) {
-        auto autosave =
-            std::make_unique<Autosave>(Autosave::standardFolder(),
-                                       static_cast<uint32_t>(startOptions.autosaveSeconds) * 1000u);
-        std::string why;
-        if (autosave->start(&why))
-            window->useAutosave(std::move(autosave));
-        else
-            std::fprintf(stderr, "tamotown: this run does not autosave: %s\n", why.c_str());
+    // Also with --autosave 0: an earlier run's autosave is still offered.
+    auto autosave = std::make_unique<Autosave>(
+        Autosave::standardFolder(), static_cast<uint32_t>(startOptions.autosaveSeconds) * 1000u);
+    std::string why;
+    if (autosave->start(&why)) {
+        if (autosave->slot() > 1 && autosave->writes())
+            std::fprintf(stderr,
+                         "tamotown: another Tamotown is running: this run autosaves to %s\n",
+                         autosave->path().c_str());
+        window->useAutosave(std::move(autosave));
+    } else if (startOptions.autosaveSeconds > 0) {
+        std::fprintf(stderr, "tamotown: this run does not autosave: %s\n", why.c_str());
     }
+    onDisplayLost(&keepWorkOfLostDisplay);
     // Recovered work wins over the file named: it is that file's later state.
     if (!window->offerRecovery() && !startOptions.cityFile.empty())
         window->openMapFile(startOptions.cityFile.c_str());

@@ -28,6 +28,7 @@
 #include "platform/FrameTime.h"
 #include "platform/GLContext.h"
 #include "platform/KeyState.h"
+#include "platform/MessagePump.h"
 #include "platform/QuestionDialog.h"
 #include "platform/ScreenSize.h"
 #include "platform/Sound.h"
@@ -151,7 +152,7 @@ MainWindow::~MainWindow() {
     if (autosave) {
         // A run that ends without the user's word (a signal) keeps its work.
         if (hasUnsavedChanges() && !exitConfirmed)
-            autosave->writeNow(*engineCore->map, *engineCore->sprites, worldName);
+            keepUnsavedWork();
         else
             autosave->remove();
         autosave.reset();  // waits for the worker
@@ -202,9 +203,13 @@ void MainWindow::onFrame() {
     if (runPendingFileCommand())
         return;
     engineCore->avatar->update();
-    if (autosave)
+    if (autosave) {
         autosave->tick(getTickCount(), *engineCore->history, *engineCore->map, *engineCore->sprites,
-                       worldName);
+                       worldFileName());
+        std::string notice, detail;
+        if (autosave->takeNotice(&notice, &detail))
+            caption.show(notice.c_str(), getTickCount(), StatusCaption::ShowMilliseconds, detail);
+    }
     glContext->present();
     glContext->clear();
 }
@@ -362,14 +367,14 @@ bool MainWindow::runPendingFileCommand() {
 bool MainWindow::saveMapFile() {
     std::string why, chosen;
     MapFileCommands commands = mapFileCommands();
-    commands.proposedName = worldName;
+    commands.proposedName = worldFileName();
     const MapFileOutcome outcome =
         commands.save(*engineCore->map, *engineCore->sprites, &why, &chosen);
     reportMapFileOutcome(outcome, "saving", why, "SAVE FAILED");
     if (outcome != MapFileOutcome::Done)
         return false;
-    worldName = chosen;
     engineCore->history->markSaved();
+    engineCore->history->setWorldFile(WorldFileStamp::of(chosen));
     return true;
 }
 
@@ -384,7 +389,7 @@ void MainWindow::loadMapFile() {
     reportMapFileOutcome(outcome, "loading", why, "LOAD FAILED");
     if (outcome != MapFileOutcome::Done)
         return;
-    worldName = chosen;
+    history.setWorldFile(WorldFileStamp::of(chosen));  // part of the load: undone with it
     history.markSaved();
 }
 
@@ -393,8 +398,8 @@ void MainWindow::openMapFile(const char* path) {
     if (MapFile::loadWorld(path, *engineCore->map, *engineCore->sprites, &why)) {
         // The world starts as this file: nothing before it to undo.
         engineCore->history->clear();
+        engineCore->history->setWorldFile(WorldFileStamp::of(path));
         engineCore->history->markSaved();
-        worldName = path;
         caption.hide();
         return;
     }
@@ -406,6 +411,8 @@ MapFileCommands MainWindow::mapFileCommands() const {
     MapFileCommands commands;
     commands.owner = getHandle("WindowHandler");
     commands.dialog = fileDialog;
+    commands.question = questionDialog;
+    commands.current = engineCore->history->worldFile();
     return commands;
 }
 
@@ -457,34 +464,55 @@ void MainWindow::useAutosave(std::unique_ptr<Autosave> saver) {
 }
 
 bool MainWindow::offerRecovery() {
-    if (!autosave || !autosave->pending())
-        return false;
-    const std::time_t when = static_cast<std::time_t>(autosave->pendingTime());
-    char stamp[64] = "an unknown time";
-    if (const std::tm* local = std::localtime(&when))
-        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
-    const std::string text =
-        std::string("Work that was not saved was autosaved at ") + stamp + ". Recover it?";
-    static const char* const Answers[] = {"_Recover", "_Discard"};
-    if (ask("Recover unsaved work", text.c_str(), Answers, 2, 0, 1) != 0) {
-        autosave->remove();
-        return false;
+    while (autosave && autosave->pending()) {
+        const std::time_t when = static_cast<std::time_t>(autosave->pendingTime());
+        char stamp[64] = "an unknown time";
+        if (const std::tm* local = std::localtime(&when))
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+        const std::string text =
+            std::string("Work that was not saved was autosaved at ") + stamp + ". Recover it?";
+        static const char* const Answers[] = {"_Recover", "_Discard"};
+        const int32_t answer = ask("Recover unsaved work", text.c_str(), Answers, 2, 0, 1);
+        if (quitRequested())
+            return false;  // nobody answered: every autosave waits for the next start
+        if (answer != 0) {
+            autosave->discardPending();
+            continue;
+        }
+        std::string why;
+        const std::string path = autosave->pendingPath();
+        if (!MapFile::loadWorld(path.c_str(), *engineCore->map, *engineCore->sprites, &why)) {
+            std::fprintf(stderr, "tamotown: the autosave %s cannot be recovered (%s); kept as %s\n",
+                         path.c_str(), why.c_str(), autosave->setAside().c_str());
+            caption.show("LOAD FAILED", getTickCount());
+            continue;
+        }
+        // Nothing before it to undo, and nothing of it saved yet.
+        engineCore->history->clear();
+        engineCore->history->setWorldFile(WorldFileStamp::of(autosave->pendingName()));
+        autosave->adoptPending();
+        caption.hide();
+        return true;
     }
+    return false;
+}
+
+bool MainWindow::keepUnsavedWork() {
+    if (!autosave || !autosave->writes() || !hasUnsavedChanges())
+        return true;
     std::string why;
-    const std::string path = autosave->path();
-    if (!MapFile::loadWorld(path.c_str(), *engineCore->map, *engineCore->sprites, &why)) {
-        std::fprintf(stderr, "tamotown: the autosave %s cannot be recovered (%s); kept as %s.bad\n",
-                     path.c_str(), why.c_str(), path.c_str());
-        autosave->setAside();
-        caption.show("LOAD FAILED", getTickCount());
-        return false;
+    if (autosave->writeNow(*engineCore->map, *engineCore->sprites, worldFileName(), &why)) {
+        std::fprintf(stderr, "tamotown: the unsaved work is autosaved in %s\n",
+                     autosave->path().c_str());
+        return true;
     }
-    // Nothing before it to undo, and nothing of it saved yet.
-    engineCore->history->clear();
-    autosave->adoptPending();
-    worldName = autosave->pendingName();
-    caption.hide();
-    return true;
+    std::fprintf(stderr, "tamotown: the unsaved work could not be autosaved to %s: %s\n",
+                 autosave->path().c_str(), why.c_str());
+    return false;
+}
+
+const std::string& MainWindow::worldFileName() const {
+    return engineCore->history->worldFile().name;
 }
 
 void MainWindow::undo() {

@@ -27,9 +27,7 @@ class TamoEngineCore;
 class MainWindow : public Window {
 public:
     // The question dialog's contract (the platform's askQuestion).
-    using QuestionDialogFunction = int32_t (*)(uintptr_t owner, const char* title, const char* text,
-                                               const char* const* buttons, int32_t count,
-                                               int32_t defaultButton, int32_t cancelButton);
+    using QuestionDialogFunction = QuestionFunction;
     static constexpr uint32_t UndoCaptionMilliseconds = 2000;
 
     // Display modes: building (0), shutting down (1), running (2).
@@ -62,14 +60,19 @@ public:
     bool hasUnsavedChanges() const;
     // The world file the work belongs to (the save dialog proposes it); empty
     // for a new world.
-    const std::string& worldFileName() const { return worldName; }
+    const std::string& worldFileName() const;
 
     // Autosaves unsaved work from now on (an autosave that has started).
     void useAutosave(std::unique_ptr<Autosave> saver);
     Autosave* getAutosave() const { return autosave.get(); }
-    // When an earlier run left an autosave, asks "Recover unsaved work";
-    // true when it was recovered (the world is then unsaved).
+    // For each autosave that an ended run left, the newest first, asks
+    // "Recover unsaved work" until one is recovered (true: the world is then
+    // unsaved); one not recovered is kept aside. A quit asked for meanwhile
+    // leaves them all for the next start.
     bool offerRecovery();
+    // Writes unsaved work to the autosave now (a run that ends unasked);
+    // false, said on stderr, when it could not be written.
+    bool keepUnsavedWork();
 
     // The dialog the map-file commands ask for a name (the platform's when null).
     void setFileDialog(FileDialogFunction dialog) { fileDialog = dialog; }
@@ -138,7 +141,6 @@ private:
     std::string mediaError;
     FileDialogFunction fileDialog = nullptr;
     QuestionDialogFunction questionDialog = nullptr;
-    std::string worldName;
     std::unique_ptr<Autosave> autosave;
     // The user chose to end the run (after the question, if any): the
     // autosave goes with the run.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/FileDialog.h"
+#include "platform/QuestionDialog.h"
 #include "world/MapFile.h"
 
 const char MapFileDefaultName[] = "default.map";
@@ -24,8 +25,23 @@ bool MapFileCommands::chooseFile(bool saving, char* buffer) const {
 MapFileOutcome MapFileCommands::save(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,
                                      std::string* chosen) const {
     char name[MapFileNameBufferSize];
-    if (!chooseFile(true, name))
-        return MapFileOutcome::Cancelled;
+    for (;;) {
+        if (!chooseFile(true, name))
+            return MapFileOutcome::Cancelled;
+        if (!current.names(name) || !current.changedOnDisk())
+            break;
+        static const char* const Answers[] = {"Save _anyway", "Save _as", "_Cancel"};
+        const QuestionFunction ask = question ? question : &askQuestion;
+        const int32_t answer =
+            ask(owner, "The file was changed by another program",
+                "The file was changed by another program since this city was loaded or saved. "
+                "Saving replaces those changes.",
+                Answers, 3, 2, 2);
+        if (answer == 0)
+            break;
+        if (answer != 1)
+            return MapFileOutcome::Cancelled;
+    }
     if (chosen)
         *chosen = name;
     return MapFile::saveWorld(name, map, sprites, why) ? MapFileOutcome::Done

@@ -2,13 +2,17 @@
 #include <cstdint>
 #include <string>
 
+#include "world/WorldFileStamp.h"
+
 class TamoMap;
 class TamoSpriteObjectSet;
 
 // Saving and loading the whole world through the file dialogs: one file name
 // chosen by the user, then the map section and the sprite section.
 
-constexpr int32_t MapFileNameBufferSize = 300;
+// Room for any path the system can name (a longer one used to fall back to
+// "default.map" in the working folder).
+constexpr int32_t MapFileNameBufferSize = 4096;
 extern const char MapFileDefaultName[];  // "default.map"
 extern const char MapFileExtension[];    // "map"
 // Description and pattern pairs, each zero-terminated, the list ending in an
@@ -21,6 +25,12 @@ extern const char MapFileFilter[];
 using FileDialogFunction = bool (*)(uintptr_t owner, bool save, char* buffer, int32_t size,
                                     const char* filter, const char* defaultExtension);
 
+// The question dialog's contract (the platform's askQuestion): owner, title,
+// text, button labels and count, default and cancel button; the index chosen.
+using QuestionFunction = int32_t (*)(uintptr_t owner, const char* title, const char* text,
+                                     const char* const* buttons, int32_t count,
+                                     int32_t defaultButton, int32_t cancelButton);
+
 enum class MapFileOutcome { Cancelled, Done, Failed };
 
 struct MapFileCommands {
@@ -29,9 +39,14 @@ struct MapFileCommands {
     // The name the save dialog proposes instead of "default.map" (the
     // current world file's), when there is one that fits the buffer.
     std::string proposedName;
+    // The world's file as last loaded or saved: saving under its name once
+    // another program changed it asks "Save anyway", "Save as" or "Cancel".
+    WorldFileStamp current;
+    QuestionFunction question = nullptr;  // the platform's when null
 
-    // Asks for a name and writes the world there; an earlier file of that name
-    // survives a failed write. *why names a failure; *chosen (when given)
+    // Asks for a name (and, for the world's own file changed by another
+    // program, whether to replace it) and writes the world there; an earlier
+    // file of that name survives a failed write. *why names a failure; *chosen (when given)
     // receives the path chosen.
     MapFileOutcome save(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,
                         std::string* chosen = nullptr) const;

@@ -1,7 +1,10 @@
 #include "app/ObjExport.h"
 
+#include <climits>
 #include <cstdio>
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "app/NameText.h"
 #include "media/FileStream.h"
@@ -38,16 +41,34 @@ std::string objectName(const std::string& name) {
     return text.empty() ? "sprite" : text;
 }
 
-bool writeText(const std::string& path, const std::string& text, std::string* why) {
-    FileStream out(path.c_str(), "wb", FileStream::ReplaceAtomically);
-    if (text.empty() || !out.writeBytes(text.data(), static_cast<int32_t>(text.size())) ||
-        !out.commit()) {
-        out.discard();
-        *why = fileName(path) + " cannot be written";
-        return false;
+// The files of one export, written under temporary names and renamed into
+// place only once every one of them is written: a failure leaves no part of
+// the set, and an earlier set stays whole.
+class FileSet {
+public:
+    bool add(const std::string& path, const void* data, size_t size, std::string* why) {
+        files.push_back(
+            std::make_unique<FileStream>(path.c_str(), "wb", FileStream::ReplaceAtomically));
+        FileStream& out = *files.back();
+        if (size == 0 || size > INT32_MAX || !out.writeBytes(data, static_cast<int32_t>(size)) ||
+            !out.prepare()) {
+            *why = fileName(path) + " cannot be written";
+            return false;
+        }
+        return true;
     }
-    return true;
-}
+    bool publish(std::string* why) {
+        for (const std::unique_ptr<FileStream>& file : files)
+            if (!file->publish()) {
+                *why = fileName(file->path()) + " cannot be written";
+                return false;
+            }
+        return true;
+    }
+
+private:
+    std::vector<std::unique_ptr<FileStream>> files;
+};
 
 // Appends the part's corners, texture coordinates (v up the picture) and
 // triangles; vertices counts those written before.
@@ -87,6 +108,7 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         for (const WorldMesh::Part& part : *parts)
             used.insert(part.texture);
 
+    FileSet files;
     std::string materials = "# Tamotown city materials\n";
     for (const int32_t texture : used) {
         materials +=
@@ -95,8 +117,10 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         if (image == images.end())
             continue;
         const std::string picture = picturePath(path, texture);
-        if (!writeRgbaPng(picture, image->second.rgba.data(), image->second.width,
-                          image->second.height)) {
+        std::vector<uint8_t> png;
+        if (!encodeRgbaPng(image->second.rgba.data(), image->second.width, image->second.height,
+                           &png) ||
+            !files.add(picture, png.data(), png.size(), why)) {
             *why = fileName(picture) + " cannot be written";
             return false;
         }
@@ -104,7 +128,7 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         if (image->second.sharp)
             materials += "map_d " + fileName(picture) + "\n";
     }
-    if (!writeText(materialPath(path), materials, why))
+    if (!files.add(materialPath(path), materials.data(), materials.size(), why))
         return false;
 
     std::string text = "# Tamotown city\nmtllib " + fileName(materialPath(path)) + "\n";
@@ -117,7 +141,7 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         text += "o " + objectName(part.name) + "\n";
         appendPart(part, vertices, text);
     }
-    return writeText(path, text, why);
+    return files.add(path, text.data(), text.size(), why) && files.publish(why);
 }
 
 }  // namespace ObjExport

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/ApplicationRunner.h"
+#include "app/Autosave.h"
 #include "app/CityCommands.h"
 #include "app/InitApplication.h"
 #include "app/ProgramOptions.h"
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
     const std::string tail = commandTail(argc, argv);
     const int result = runApplication(tail.c_str(), initApplication, nullptr, nullptr);
     closeRemainingWindows();
-    if (mainWindowFailed())
+    // A run that could not keep its unsaved work must not look successful.
+    if (mainWindowFailed() || Autosave::finalWriteFailed())
         return 1;
     return result;
 }

@@ -1,8 +1,12 @@
 #include "media/FileStream.h"
 
+#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,23 +21,38 @@ std::string baseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Replacing a symbolic link replaces the file it points to, not the link.
+// Replacing a symbolic link replaces the file it points to, not the link;
+// a link to a file not there yet (dangling) makes that file.
 std::string resolvedTarget(const std::string& path) {
-    char resolved[PATH_MAX];
+    std::string target = path;
     struct stat info;
-    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
-        realpath(path.c_str(), resolved))
-        return resolved;
-    return path;
+    for (int hops = 0; hops < 40 && lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+         ++hops) {
+        char resolved[PATH_MAX];
+        if (realpath(target.c_str(), resolved))
+            return resolved;
+        const ssize_t length = readlink(target.c_str(), resolved, sizeof resolved - 1);
+        if (length <= 0)
+            return target;
+        const std::string link(resolved, static_cast<size_t>(length));
+        target = link[0] == '/' ? link : folderOfPath(target) + "/" + link;
+    }
+    return target;
 }
+
+// Read once, before any thread starts: reading the mask means setting it, and
+// a file made meanwhile on another thread would get mask 0.
+const mode_t StartUmask = [] {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}();
 
 mode_t modeForNewFile(const std::string& target) {
     struct stat info;
     if (stat(target.c_str(), &info) == 0)
         return info.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~StartUmask;
 }
 
 bool syncFolder(const std::string& folder) {
@@ -65,7 +84,7 @@ FileStream::~FileStream() {
 }
 
 void FileStream::openDirect(const char* mode) {
-    handle = openFile(targetPath.c_str(), mode);
+    handle = openFile(targetPath.c_str(), mode, &problem);
 }
 
 void FileStream::openReplacement(const char* mode) {
@@ -73,12 +92,16 @@ void FileStream::openReplacement(const char* mode) {
         return;  // only plain writing makes sense for a file built from scratch
     targetPath = resolvedTarget(targetPath);
     struct stat info;
-    if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        problem = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
         return;  // never rename over a folder or a device
+    }
     std::string pattern = folderOfPath(targetPath) + "/." + baseNameOf(targetPath) + ".XXXXXX";
     const int fd = mkstemp(&pattern[0]);
-    if (fd < 0)
+    if (fd < 0) {
+        problem = std::string("no file can be made there (") + std::strerror(errno) + ")";
         return;
+    }
     fchmod(fd, modeForNewFile(targetPath));
     handle = fdopen(fd, "wb");
     if (!handle) {
@@ -204,6 +227,7 @@ bool FileStream::finishReplacement() {
     if (ok && std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0) {
         syncFolder(folderOfPath(targetPath));
         temporaryPath.clear();
+        removeStaleTemporaries(targetPath, StaleTemporarySeconds);
         return true;
     }
     unlink(temporaryPath.c_str());
@@ -211,11 +235,44 @@ bool FileStream::finishReplacement() {
     return false;
 }
 
+bool FileStream::prepare() {
+    if (kind != ReplaceAtomically || closed || prepared || !handle)
+        return false;
+    bool ok = !anyFailure;
+    ok = (std::fflush(handle) == 0) && ok;
+    ok = ok && fsync(fileno(handle)) == 0;
+    ok = (std::fclose(handle) == 0) && ok;
+    handle = nullptr;
+    prepared = true;
+    if (!ok) {
+        anyFailure = true;
+        close();
+    }
+    return ok;
+}
+
+bool FileStream::publish() {
+    if (!prepared || closed)
+        return false;
+    closed = true;
+    closeResult = std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0;
+    if (!closeResult) {
+        anyFailure = true;
+        unlink(temporaryPath.c_str());
+    } else {
+        syncFolder(folderOfPath(targetPath));
+    }
+    temporaryPath.clear();
+    return closeResult;
+}
+
 bool FileStream::close() {
     if (closed)
         return closeResult;
     closed = true;
     if (!handle) {
+        if (prepared)
+            unlink(temporaryPath.c_str());  // prepared, never published
         closeResult = false;
         return closeResult;
     }
@@ -229,6 +286,30 @@ bool FileStream::close() {
     if (!closeResult)
         anyFailure = true;
     return closeResult;
+}
+
+void FileStream::removeStaleTemporaries(const std::string& target, int64_t minimumAgeSeconds) {
+    const std::string folder = folderOfPath(target);
+    const std::string prefix = "." + baseNameOf(target) + ".";
+    DIR* listing = opendir(folder.c_str());
+    if (!listing)
+        return;
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    while (const dirent* entry = readdir(listing)) {
+        // mkstemp's names: the prefix and six letters or digits.
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        bool ours = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i)
+            ours = ours && std::isalnum(static_cast<unsigned char>(name[i]));
+        const std::string path = folder + "/" + name;
+        struct stat info;
+        if (ours && lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - static_cast<int64_t>(info.st_mtime) >= minimumAgeSeconds)
+            unlink(path.c_str());
+    }
+    closedir(listing);
 }
 
 void FileStream::discard() {

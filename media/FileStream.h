@@ -17,6 +17,10 @@ class FileStream {
 public:
     enum OpenKind { Direct, ReplaceAtomically };
 
+    // Seconds after which a temporary file of an atomic write that nobody
+    // finished counts as left over.
+    static constexpr int64_t StaleTemporarySeconds = 60;
+
     FileStream(const char* path, const char* mode, OpenKind kind = Direct);
     ~FileStream();  // closes; an atomic stream commits when no failure occurred
 
@@ -41,6 +45,8 @@ public:
 
     bool isOpen() const { return handle != nullptr; }
     bool openFailed() const { return failedToOpen; }
+    // Why opening failed, in words ("it is a folder", ...); empty when it did not.
+    const std::string& openProblem() const { return problem; }
     // True once opening or any seek, read or write has failed (or closing did).
     bool hasFailed() const { return failedToOpen || anyFailure; }
     // Byte position, file size and bytes from the position to the end; -1 when unknown.
@@ -57,6 +63,17 @@ public:
     bool commit() { return close(); }
     // Drops an atomic stream's temporary file without touching the target.
     void discard();
+    // For files that must appear together: prepare() flushes and syncs an
+    // atomic stream's temporary file without renaming it (false, and the
+    // file dropped, on any failure); publish() then renames it over the
+    // target. A prepared stream that is never published drops its file.
+    bool prepare();
+    bool publish();
+
+    // Removes the temporary files that atomic writes of target left behind
+    // (".<name>.XXXXXX" beside it) when interrupted, those older than
+    // minimumAgeSeconds; a successful commit does so for StaleTemporarySeconds.
+    static void removeStaleTemporaries(const std::string& target, int64_t minimumAgeSeconds);
 
 private:
     bool transferFailed();
@@ -69,7 +86,9 @@ private:
     bool anyFailure = false;
     bool closed = false;
     bool closeResult = false;
+    bool prepared = false;
     OpenKind kind;
     std::string targetPath;     // host path of the file named by the caller
     std::string temporaryPath;  // atomic streams only
+    std::string problem;
 };

@@ -11,14 +11,29 @@
 
 #include <cstdlib>
 
+#include "platform/DisplayLoss.h"
 #include "platform/KeyState.h"
 #include "platform/MessagePump.h"
 
 namespace {
 
+// While a signal or the session asks the program to end, every dialog
+// closes as if cancelled: nobody may be there to answer, and the caller
+// then sees quitRequested() and lets the run end with the work kept.
+void closeDialogsForQuit() {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item != nullptr; item = item->next)
+        if (GTK_IS_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            gtk_dialog_response(GTK_DIALOG(item->data), GTK_RESPONSE_DELETE_EVENT);
+    g_list_free(windows);
+}
+
 gboolean pumpSdl(gpointer) {
-    if (SDL_WasInit(SDL_INIT_EVENTS))
+    if (SDL_WasInit(SDL_INIT_EVENTS)) {
         SDL_PumpEvents();
+        if (quitRequested())
+            closeDialogsForQuit();
+    }
     return G_SOURCE_CONTINUE;
 }
 
@@ -65,6 +80,7 @@ bool gtkReady() {
         setenv("GDK_BACKEND", "x11", 0);
         gtk_disable_setlocale();  // keep "C" number formatting for the map files
         state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+        reinstallDisplayLossHandler();  // GDK put in its own
     }
     return state == 1;
 }

@@ -184,6 +184,13 @@ void waitForMessage() {
     SDL_WaitEvent(nullptr);
 }
 
+bool quitRequested() {
+    if (!SDL_WasInit(SDL_INIT_EVENTS))
+        return false;
+    SDL_Event event;
+    return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
+}
+
 void postQuitMessage(int32_t code) {
     SDL_Event event{};
     event.type = quitMessageType();

@@ -13,6 +13,9 @@ bool messageWaiting();
 bool dispatchNextMessage(int32_t* quitCode);
 // Blocks until a message waits.
 void waitForMessage();
+// True when a signal or the session asked the program to end and the run
+// loop has not yet handled it (the request stays queued).
+bool quitRequested();
 // Queues the quit message with its parameter, which becomes the exit code.
 void postQuitMessage(int32_t code);
 // Drops queued keyboard and mouse input (window events stay queued), e.g.

@@ -1,5 +1,35 @@
 #include "platform/PathName.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+FILE* refuse(std::string* why, const std::string& reason) {
+    if (why)
+        *why = reason;
+    return nullptr;
+}
+
+std::string kindProblem(mode_t mode) {
+    return S_ISDIR(mode) ? "it is a folder" : "it is not a regular file";
+}
+
+std::string errnoProblem(int error) {
+    if (error == ENOENT)
+        return "the file does not exist";
+    if (error == EACCES || error == EPERM)
+        return "the file cannot be opened (no permission)";
+    if (error == EISDIR)
+        return "it is a folder";
+    return std::string("the file cannot be opened (") + std::strerror(error) + ")";
+}
+
+}  // namespace
+
 std::string nativePath(const char* name) {
     if (!name)
         return std::string();
@@ -11,10 +41,37 @@ std::string nativePath(const char* name) {
     return path;
 }
 
-FILE* openFile(const char* name, const char* mode) {
+FILE* openFile(const char* name, const char* mode, std::string* why) {
     if (!name || !mode || !*name)
-        return nullptr;
-    return std::fopen(nativePath(name).c_str(), mode);
+        return refuse(why, "no file name");
+    const std::string path = nativePath(name);
+    struct stat info;
+    if (mode[0] != 'r') {
+        // Writing: an existing name must be a regular file.
+        if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            return refuse(why, kindProblem(info.st_mode));
+        FILE* file = std::fopen(path.c_str(), mode);
+        return file ? file : refuse(why, errnoProblem(errno));
+    }
+    // Reading: opened without blocking, then checked on the handle itself.
+    const int flags = std::strchr(mode, '+') ? O_RDWR : O_RDONLY;
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return refuse(why, errnoProblem(errno));
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const std::string problem =
+            fstat(fd, &info) == 0 ? kindProblem(info.st_mode) : errnoProblem(errno);
+        ::close(fd);
+        return refuse(why, problem);
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = fdopen(fd, mode);
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        return refuse(why, errnoProblem(error));
+    }
+    return file;
 }
 
 std::string folderOfPath(const std::string& path) {

@@ -9,8 +9,11 @@
 // Returns name with every '\' turned into '/'. A null name gives "".
 std::string nativePath(const char* name);
 
-// fopen of nativePath(name) with the given mode; null on failure or a null name/mode.
-FILE* openFile(const char* name, const char* mode);
+// fopen of nativePath(name) with the given mode; null on failure or a null
+// name/mode. Only regular files are opened: a folder, a pipe or a device is
+// refused without waiting for it (a pipe nobody writes would block for ever).
+// *why (when given) then says what was wrong, in words.
+FILE* openFile(const char* name, const char* mode, std::string* why = nullptr);
 
 // The folder part of a host path: "." when it has no '/', "/" for a name in the root.
 std::string folderOfPath(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,6 +29,27 @@ bool namedIn(const char* list, const char* driver) {
         item = end ? end + 1 : nullptr;
     }
     return false;
+}
+
+// SIGHUP (the terminal closed) and SIGQUIT end the run as SIGTERM does: SDL
+// turns SIGTERM into its quit event, which closes the window with the work
+// autosaved. Raising SIGTERM is safe inside a handler.
+void endLikeTerm(int) {
+    raise(SIGTERM);
+}
+
+void treatLikeTerm(int signalNumber) {
+    struct sigaction term {};
+    struct sigaction current {};
+    if (sigaction(SIGTERM, nullptr, &term) != 0 || term.sa_handler == SIG_DFL ||
+        term.sa_handler == SIG_IGN)
+        return;  // SDL did not take SIGTERM: leave the default
+    if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
+        return;  // ignored (nohup) or someone else's
+    struct sigaction action {};
+    action.sa_handler = &endLikeTerm;
+    sigemptyset(&action.sa_mask);
+    sigaction(signalNumber, &action, nullptr);
 }
 
 std::string noDisplayMessage() {
@@ -74,6 +96,8 @@ bool initPlatform() {
         SDL_SetError("%s", noDisplayMessage().c_str());
         return false;
     }
+    treatLikeTerm(SIGHUP);
+    treatLikeTerm(SIGQUIT);
     startKeyStateWatch();
     started = true;
     return true;

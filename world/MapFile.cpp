@@ -26,7 +26,7 @@ bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
     {
         FileStream stream(path, "rb");
         if (stream.openFailed())
-            return fail(why, "the file cannot be opened");
+            return fail(why, stream.openProblem().c_str());
         if (!MapFormat::readWorld(stream, &records, why))
             return false;
     }
@@ -47,7 +47,9 @@ bool replaceFile(const char* path, std::string* why, Write write) {
     FileStream stream(path, "wb", FileStream::ReplaceAtomically);
     if (stream.openFailed()) {
         stream.discard();
-        return fail(why, "the file cannot be created");
+        return fail(why, stream.openProblem().empty()
+                             ? "the file cannot be created"
+                             : ("the file cannot be created: " + stream.openProblem()).c_str());
     }
     if (!write(stream)) {
         stream.discard();

@@ -60,7 +60,7 @@ uint64_t cellKey(int32_t sector, int32_t x, int32_t y, int32_t z) {
 }  // namespace
 
 struct WorldHistory::Step {
-    enum Kind { Cell, SectorAdd, Sectors, SpriteEdit, SpriteAdd, SpriteRemove, Sprites };
+    enum Kind { Cell, SectorAdd, Sectors, SpriteEdit, SpriteAdd, SpriteRemove, Sprites, File };
     Kind kind;
     size_t slot;  // into the action's vector for that kind
 };
@@ -93,6 +93,7 @@ struct WorldHistory::Action {
     std::vector<SpriteStep> spriteEdits;
     std::vector<std::unique_ptr<TamoSector>> held;  // SectorAdd: the sector while undone
     std::vector<World> worlds;
+    std::vector<std::pair<WorldFileStamp, WorldFileStamp>> files;  // before, after
 
     ~Action() {
         for (World& world : worlds)
@@ -136,6 +137,7 @@ void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
                                const std::optional<MapBlock>& after) {
     if (replaying || sameBlock(before, after))
         return;
+    ++changes;
     Action& action = openAction();
     const uint64_t key = cellKey(sector, x, y, z);
     const auto found = cellSteps.find(key);
@@ -152,6 +154,7 @@ void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
 void WorldHistory::sectorAdded() {
     if (replaying)
         return;
+    ++changes;
     Action& action = openAction();
     action.steps.push_back({Step::SectorAdd, action.held.size()});
     action.held.emplace_back();
@@ -164,6 +167,7 @@ void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
             delete sector;
         return;
     }
+    ++changes;
     Action& action = openAction();
     action.steps.push_back({Step::Sectors, action.worlds.size()});
     action.worlds.emplace_back();
@@ -177,6 +181,7 @@ void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
                                  const SpriteObject& after) {
     if (replaying || sameSprite(before, after))
         return;
+    ++changes;
     Action& action = openAction();
     const auto found = spriteSteps.find(index);
     if (found != spriteSteps.end()) {
@@ -192,6 +197,7 @@ void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
 void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
     if (replaying)
         return;
+    ++changes;
     Action& action = openAction();
     spriteSteps.clear();  // indices after it moved
     action.steps.push_back({Step::SpriteAdd, action.spriteEdits.size()});
@@ -203,6 +209,7 @@ void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
 void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
     if (replaying)
         return;
+    ++changes;
     Action& action = openAction();
     spriteSteps.clear();
     action.steps.push_back({Step::SpriteRemove, action.spriteEdits.size()});
@@ -214,6 +221,7 @@ void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
 void WorldHistory::spritesReplaced(std::vector<SpriteObject>&& previous, int32_t nextIdBefore) {
     if (replaying)
         return;
+    ++changes;
     Action& action = openAction();
     spriteSteps.clear();
     action.steps.push_back({Step::Sprites, action.worlds.size()});
@@ -223,6 +231,18 @@ void WorldHistory::spritesReplaced(std::vector<SpriteObject>&& previous, int32_t
     world.nextId = nextIdBefore;
     world.hasSprites = true;
     addBytes(action, spriteListBytes(world.sprites));
+}
+
+void WorldHistory::setWorldFile(const WorldFileStamp& stamp) {
+    ++changes;
+    if (open) {
+        Action& action = *done.back();
+        action.steps.push_back({Step::File, action.files.size()});
+        action.files.emplace_back(file, stamp);
+        addBytes(action, sizeof(Step) + 2 * sizeof(WorldFileStamp) + file.name.capacity() +
+                             stamp.name.capacity());
+    }
+    file = stamp;
 }
 
 void WorldHistory::closeAction() {
@@ -319,6 +339,9 @@ void WorldHistory::apply(Step& step, bool forward) {
         action.bytes = action.bytes - before + after;
         break;
     }
+    case Step::File:
+        file = forward ? action.files[step.slot].second : action.files[step.slot].first;
+        break;
     case Step::Sprites: {
         Action::World& world = action.worlds[step.slot];
         const size_t before = spriteListBytes(world.sprites);
@@ -343,6 +366,7 @@ bool WorldHistory::undo() {
     for (size_t i = steps.size(); i-- > 0;)
         apply(steps[i], false);
     replaying = false;
+    ++changes;
     redoable.push_back(std::move(done.back()));
     done.pop_back();
     return true;
@@ -356,6 +380,7 @@ bool WorldHistory::redo() {
     for (Step& step : redoable.back()->steps)
         apply(step, true);
     replaying = false;
+    ++changes;
     done.push_back(std::move(redoable.back()));
     redoable.pop_back();
     // A redone action is never continued: nextActionId no longer follows it.

@@ -10,6 +10,7 @@
 
 #include "world/MapBlock.h"
 #include "world/SpriteObject.h"
+#include "world/WorldFileStamp.h"
 
 class TamoMap;
 class TamoSector;
@@ -72,6 +73,16 @@ public:
     // A number naming the world's state: it changes with every action
     // recorded, undone or redone.
     uint64_t currentState() const;
+    // Counts every change: each one reported (also within an action that
+    // stays open), each undo and redo, each change of the world file. What
+    // the autosave compares, as an open action keeps currentState unchanged.
+    uint64_t changeCount() const { return changes; }
+
+    // The file the world belongs to. Set while an action is open (a load),
+    // it is part of that action: undo and redo bring the name back with the
+    // world. Set otherwise (a save, a start), it only replaces the current one.
+    const WorldFileStamp& worldFile() const { return file; }
+    void setWorldFile(const WorldFileStamp& stamp);
 
     size_t bytesUsed() const { return usedBytes; }
     size_t undoableCount() const { return done.size(); }
@@ -105,6 +116,8 @@ private:
     uint64_t nextActionId = 1;
     uint64_t floorId = 0;
     uint64_t savedId = 0;
+    uint64_t changes = 0;
+    WorldFileStamp file;
     // Within the open action: where each cell's and object's step is, so
     // repeated changes update one step.
     std::unordered_map<uint64_t, size_t> cellSteps;

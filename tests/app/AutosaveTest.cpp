@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <ctime>
 #include <filesystem>
 #include <memory>
+#include <random>
 
 #include "engine/MyTamoEngineCore.h"
 #include "support/FileBytes.h"
@@ -72,11 +75,15 @@ TEST_F(AutosaveTest, UnsavedWorkIsWrittenAfterTheIntervalAndRemovedOnceSaved) {
     tick(saver, 7000);
     EXPECT_EQ(readFileBytes(saver.path()), MapFile::snapshotWorld(*core->map, *core->sprites));
 
-    // A second program on the same folder autosaves nowhere.
+    // A second program on the same folder autosaves to a slot of its own and
+    // leaves the first's autosave alone (its lock is held).
     Autosave second(folder, 1000);
-    EXPECT_FALSE(second.start(&why));
-    EXPECT_NE(why.find("another"), std::string::npos) << why;
+    ASSERT_TRUE(second.start(&why)) << why;
+    EXPECT_EQ(second.path(), folder + "/autosave-2.map");
     EXPECT_FALSE(second.pending());
+    std::string notice, detail;
+    ASSERT_TRUE(second.takeNotice(&notice, &detail));
+    EXPECT_EQ(notice + " " + detail, "AUTOSAVE SLOT 2 autosave-2.map");
 
     core->history->markSaved();
     tick(saver, 6100);
@@ -99,6 +106,152 @@ TEST_F(AutosaveTest, ADamagedAutosaveIsSetAsideAndWritingNowNeedsNoWorker) {
     saver.setAside();
     EXPECT_FALSE(saver.pending());
     EXPECT_TRUE(fs::exists(saver.path() + ".bad"));
+}
+
+// Random edits, each action left open or closed at random, undos, redos and
+// saves, with a tick one interval later after every step: the autosave then
+// holds the world as it is (the bytes a save writes) and its name, or is gone
+// when the world is saved. Now and then the autosave cannot be written (a
+// folder in its place): that is told once, tried again at every interval,
+// and told again once it works.
+TEST_F(AutosaveTest, ATickAfterEveryStepLeavesTheWorldOnDiskAndAFailureIsRetried) {
+    Autosave saver(folder, 1000);
+    std::string why, notice, detail;
+    ASSERT_TRUE(saver.start(&why)) << why;
+    std::mt19937 random(20261208);
+    TamoMap& map = *core->map;
+    TamoSpriteObjectSet& sprites = *core->sprites;
+    WorldHistory& history = *core->history;
+    auto point = [&] {
+        return Vector3(39990.0f + static_cast<float>(random() % 240),
+                       60007.0f + 15.0f * static_cast<float>(random() % 3),
+                       39990.0f + static_cast<float>(random() % 240));
+    };
+    uint32_t now = 0;
+    bool blocked = false;
+    int failuresTold = 0, recoveriesTold = 0;
+    for (int step = 0; step < 120; ++step) {
+        const int choice = static_cast<int>(random() % 10);
+        if (choice < 4) {
+            for (int i = 0, n = 1 + static_cast<int>(random() % 4); i < n; ++i)
+                map.setBlockAt(point(), random() % 4 != 0);
+        } else if (choice == 4) {
+            sprites.addAt(point());
+        } else if (choice == 5 && sprites.count() > 0) {
+            sprites.deselectAll();
+            sprites.object(static_cast<int32_t>(random() % sprites.count())).selected = true;
+            history.continueAction("typing");
+            sprites.appendNameChar(static_cast<char>('A' + random() % 26));
+            sprites.moveSelectedTo(point());
+        } else if (choice == 6) {
+            history.undo();
+        } else if (choice == 7) {
+            history.redo();
+        } else if (choice == 8) {
+            history.markSaved();
+        } else if (!blocked) {
+            fs::remove(saver.path());
+            ASSERT_TRUE(fs::create_directories(saver.path() + "/x"));  // writes fail from now on
+            blocked = true;
+        } else {
+            fs::remove_all(saver.path());
+            blocked = false;
+        }
+        if (random() % 2 == 0)
+            history.closeAction();
+        now += 1000;
+        tick(saver, now);
+        if (saver.takeNotice(&notice, &detail)) {
+            failuresTold += notice == "AUTOSAVE FAILED";
+            recoveriesTold += notice == "AUTOSAVE OK";
+        }
+        if (blocked) {
+            EXPECT_TRUE(fs::is_directory(saver.path())) << "step " << step;
+            continue;
+        }
+        if (!history.isModified()) {
+            EXPECT_FALSE(fs::exists(saver.path())) << "saved work kept its autosave, step " << step;
+            continue;
+        }
+        ASSERT_EQ(readFileBytes(saver.path()), MapFile::snapshotWorld(map, sprites))
+            << "step " << step << (history.canUndo() ? "" : " (nothing to undo)");
+        EXPECT_EQ(readFileBytes(folder + "/autosave.name"),
+                  std::vector<uint8_t>({'c', 'i', 't', 'y', '.', 'm', 'a', 'p', '\n'}));
+    }
+    EXPECT_GT(failuresTold, 1);
+    EXPECT_GE(recoveriesTold, failuresTold - 1);
+    EXPECT_LE(recoveriesTold, failuresTold);
+    fs::remove_all(saver.path());
+    EXPECT_TRUE(saver.writeNow(map, sprites, "city.map"));
+    EXPECT_FALSE(Autosave::finalWriteFailed());
+    fs::remove(saver.path());
+    ASSERT_TRUE(fs::create_directories(saver.path() + "/x"));
+    EXPECT_FALSE(saver.writeNow(map, sprites, "city.map", &why)) << "reported as written";
+    EXPECT_TRUE(Autosave::finalWriteFailed());
+    fs::remove_all(saver.path());
+}
+
+// Every program has a slot; a slot left by a program that ended is an
+// orphan, offered newest first, unless a running program holds it. Orphans
+// not recovered are kept (discarded, or set aside as damaged, never
+// overwriting an earlier one); temporary files of interrupted writes go.
+TEST_F(AutosaveTest, OrphanedSlotsAreOfferedNewestFirstAndHeldOnesAreLeftAlone) {
+    std::string why;
+    // Programs that start; write (when named) their work aged by age seconds.
+    auto startAt = [&](const char* name, int32_t age) {
+        auto saver = std::make_unique<Autosave>(folder, 1000);
+        EXPECT_TRUE(saver->start(&why)) << why;
+        if (name) {
+            EXPECT_TRUE(saver->writeNow(*core->map, *core->sprites, name));
+            const timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
+            utimensat(AT_FDCWD, saver->path().c_str(), times, 0);
+        }
+        return saver;
+    };
+    auto running = startAt("running.map", 0);  // slot 1: a running program's work
+    auto old = startAt("old.map", 500);
+    auto newer = startAt("new.map", 100);
+    EXPECT_EQ(newer->path(), folder + "/autosave-3.map");
+    old.reset();  // both end without saving
+    newer.reset();
+    writeFileBytes(folder + "/.autosave-2.map.Ab12Cd", std::vector<uint8_t>(8, 1));
+    writeFileBytes(folder + "/.autosave.map.Zz99yy", std::vector<uint8_t>(8, 1));
+    writeFileBytes(folder + "/autosave-2.map.bad", std::vector<uint8_t>(8, 2));
+
+    auto saver = startAt(nullptr, 0);
+    EXPECT_EQ(saver->slot(), 2);
+    EXPECT_FALSE(fs::exists(folder + "/.autosave-2.map.Ab12Cd")) << "an orphan's leftover stayed";
+    EXPECT_TRUE(fs::exists(folder + "/.autosave.map.Zz99yy")) << "a running program's was removed";
+    ASSERT_TRUE(saver->pending());
+    EXPECT_EQ(saver->pendingName(), "new.map");
+    EXPECT_EQ(saver->pendingPath(), folder + "/autosave-3.map");
+    saver->discardPending();
+    EXPECT_TRUE(fs::exists(folder + "/autosave-3.map.discarded"));
+    ASSERT_TRUE(saver->pending());
+    EXPECT_EQ(saver->pendingName(), "old.map");
+    const std::string bad = saver->setAside();
+    EXPECT_NE(bad, folder + "/autosave-2.map.bad");
+    EXPECT_TRUE(fs::exists(bad)) << bad;
+    EXPECT_EQ(readFileBytes(folder + "/autosave-2.map.bad"), std::vector<uint8_t>(8, 2));
+    EXPECT_FALSE(saver->pending()) << "a running program's autosave was offered";
+    saver.reset();
+
+    // Recovered from another slot: that slot becomes the run's own.
+    auto free2 = startAt(nullptr, 0);
+    startAt("other.map", 0).reset();
+    free2.reset();
+    auto third = startAt(nullptr, 0);
+    EXPECT_EQ(third->slot(), 2);
+    ASSERT_TRUE(third->pending());
+    EXPECT_EQ(third->pendingName(), "other.map");
+    third->adoptPending();
+    EXPECT_FALSE(third->pending());
+    EXPECT_EQ(third->path(), folder + "/autosave-3.map");
+    EXPECT_EQ(startAt(nullptr, 0)->slot(), 2) << "the slot left was not freed";
+    third->remove();
+    third->waitIdle();
+    EXPECT_FALSE(fs::exists(folder + "/autosave-3.map"));
+    EXPECT_TRUE(fs::exists(running->path()));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <tiny_gltf.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <fstream>
 #include <map>
 #include <random>
@@ -233,7 +234,9 @@ TEST_F(CityCommandsTest, InfoDescribesAWorldAndBadFilesWriteNothing) {
     const std::vector<uint8_t> good = readFileBytes("two.map");
     writeFileBytes("short.map", std::vector<uint8_t>(good.begin(), good.end() - 3));
     writeFileBytes("empty.map", {});
-    for (const char* bad : {"short.map", "empty.map", "missing.map"}) {
+    fs::create_directory("folder.map");
+    ASSERT_EQ(mkfifo("pipe.map", 0600), 0);  // would block a plain open for ever
+    for (const char* bad : {"short.map", "empty.map", "missing.map", "folder.map", "pipe.map"}) {
         HeadlessCity probe;
         std::string reason;
         ASSERT_FALSE(probe.load(bad, &reason)) << bad;
@@ -249,5 +252,23 @@ TEST_F(CityCommandsTest, InfoDescribesAWorldAndBadFilesWriteNothing) {
         EXPECT_EQ(failure.str(), expected);
         EXPECT_EQ(printed.str(), "");
         EXPECT_EQ(filesIn(fs::current_path()), before) << bad;
+        const std::string name = bad;
+        EXPECT_TRUE(name != "folder.map" || reason.find("is a folder") != std::string::npos)
+            << reason;
+        EXPECT_TRUE(name != "pipe.map" || reason.find("is not a regular file") != std::string::npos)
+            << reason;
     }
+}
+
+// An OBJ export that fails part way (here: the .obj's name is a folder)
+// leaves no part of its set, and never new pictures beside an older set.
+TEST_F(CityCommandsTest, AFailedObjExportLeavesNoPartOfItsSet) {
+    writeCity(3);
+    std::ostringstream err;
+    const std::set<std::string> before = filesIn(fs::current_path());
+    fs::create_directory("city.obj");
+    EXPECT_EQ(CityCommands::exportCity("city.map", "city.obj", err), 1);
+    std::set<std::string> after = filesIn(fs::current_path());
+    after.erase("city.obj");
+    EXPECT_EQ(after, before);
 }

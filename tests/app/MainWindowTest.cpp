@@ -66,12 +66,20 @@ uint32_t nowForTest() {
 
 std::string dialogProposed;
 
+// Answers taken one by one before dialogAnswer.
+std::vector<std::string> dialogQueue;
+
 bool fakeDialog(uintptr_t, bool, char* buffer, int32_t size, const char*, const char*) {
     ++dialogCalls;
     dialogProposed = buffer;
     if (!dialogAccepts)
         return false;
-    std::snprintf(buffer, static_cast<size_t>(size), "%s", dialogAnswer.c_str());
+    std::string answer = dialogAnswer;
+    if (!dialogQueue.empty()) {
+        answer = dialogQueue.front();
+        dialogQueue.erase(dialogQueue.begin());
+    }
+    std::snprintf(buffer, static_cast<size_t>(size), "%s", answer.c_str());
     return true;
 }
 
@@ -519,4 +527,60 @@ TEST_F(MainWindowTest, UnsavedChangesAreAskedAboutBeforeQuitCloseAndLoad) {
     window->onFrame();  // asked and gone in the same frame: the button is up
     EXPECT_FALSE(anyWindowRegistered());
     window = nullptr;
+}
+
+// The name goes with the world: undoing a load brings back the earlier name
+// (Save then proposes it, not the loaded file's), redoing it the loaded one.
+// Saving under the world's own name after another program wrote that file
+// asks first: Cancel keeps the other program's file, Save as chooses again,
+// Save anyway replaces it.
+TEST_F(MainWindowTest, TheFileNameFollowsUndoOfALoadAndAFileChangedElsewhereIsAskedAbout) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogAccepts = true;
+    const std::string a = (scratch / "a.map").string(), b = (scratch / "b.map").string();
+    dialogAnswer = a;
+    core().sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    ASSERT_TRUE(window->saveMapFile());
+    dialogAnswer = b;
+    core().sprites->addAt(Vector3{40006.0f, 60015.0f, 40005.0f});
+    ASSERT_TRUE(window->saveMapFile());
+    dialogAnswer = a;
+    window->loadMapFile();
+    ASSERT_EQ(window->worldFileName(), a);
+    window->undo();
+    EXPECT_EQ(core().sprites->count(), 2);
+    EXPECT_EQ(window->worldFileName(), b) << "the undone load kept the loaded file's name";
+    window->redo();
+    EXPECT_EQ(window->worldFileName(), a);
+
+    // Another program saves a.map (a new file in its place, as a save does).
+    auto theyWrite = [&] {
+        const std::vector<uint8_t> theirs = readFileBytes(b);
+        writeFileBytes(a + ".new", theirs);
+        fs::rename(a + ".new", a);
+        return theirs;
+    };
+    std::vector<uint8_t> theirs = theyWrite();
+    core().sprites->addAt(Vector3{40007.0f, 60015.0f, 40005.0f});
+    questionsAsked.clear();
+    questionAnswer = 2;  // Cancel
+    EXPECT_FALSE(window->saveMapFile());
+    EXPECT_EQ(readFileBytes(a), theirs);
+    questionAnswer = 0;  // Save anyway
+    ASSERT_TRUE(window->saveMapFile());
+    EXPECT_NE(readFileBytes(a), theirs);
+    EXPECT_EQ(questionsAsked.size(), 2u);
+    ASSERT_TRUE(window->saveMapFile()) << "our own save counted as a change elsewhere";
+    EXPECT_EQ(questionsAsked.size(), 2u);
+
+    theirs = theyWrite();
+    questionAnswer = 1;  // Save as: the chooser again
+    const std::string c = (scratch / "c.map").string();
+    dialogQueue = {a, c};
+    ASSERT_TRUE(window->saveMapFile());
+    EXPECT_EQ(readFileBytes(a), theirs);
+    EXPECT_EQ(window->worldFileName(), c);
+    EXPECT_EQ(questionsAsked,
+              std::vector<std::string>(3, "The file was changed by another program"));
 }

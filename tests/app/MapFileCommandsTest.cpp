@@ -55,7 +55,8 @@ TEST(MapFileCommands, DialogGetsTheProposedNameFilterAndExtension) {
     EXPECT_STREQ(buffer, "/tmp/world.map");
     EXPECT_EQ(lastCall.calls, 1);
     EXPECT_TRUE(lastCall.save);
-    EXPECT_EQ(lastCall.size, 300);
+    EXPECT_EQ(lastCall.size, MapFileNameBufferSize);
+    EXPECT_GE(MapFileNameBufferSize, 4096) << "every path the system can name fits";
     EXPECT_EQ(lastCall.proposed, "default.map");
     EXPECT_TRUE(lastCall.zeroFilledAfterName);
     EXPECT_EQ(lastCall.extension, "map");

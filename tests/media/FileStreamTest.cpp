@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -256,4 +257,49 @@ TEST_F(FileStreamTest, AtomicReplaceThroughSymlinkReplacesTheTarget) {
     ASSERT_EQ(lstat(pathOf("link.map").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(readFile("real.map"), "new");
+}
+
+// A link to a file not there yet makes that file and keeps the link; a
+// commit removes the temporary files that interrupted writes of the same
+// target left (old enough not to be another writer's), and nothing else; a
+// prepared stream appears only when published.
+TEST_F(FileStreamTest, DanglingLinksStaleTemporariesAndPreparedFiles) {
+    ASSERT_EQ(mkdir(pathOf("sub").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("sub/later.map", pathOf("link.map").c_str()), 0);
+    writeFile(".link.map.Aa11Bb", "stale");         // a leftover of the link's own name
+    writeFile("sub/.later.map.Cc22Dd", "too new");  // perhaps another writer's
+    writeFile("sub/.later.map.Ee33Ff", "stale");
+    writeFile("sub/.later.map.Gg44Hh.x", "not ours");
+    for (const char* old : {".link.map.Aa11Bb", "sub/.later.map.Ee33Ff"}) {
+        const timespec times[2] = {{1000, 0}, {1000, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, pathOf(old).c_str(), times, 0), 0);
+    }
+    {
+        FileStream out(pathOf("link.map").c_str(), "wb", FileStream::ReplaceAtomically);
+        EXPECT_TRUE(out.writeBytes("new", 3));
+        EXPECT_TRUE(out.commit());
+    }
+    struct stat info;
+    ASSERT_EQ(lstat(pathOf("link.map").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced";
+    EXPECT_EQ(readFile("sub/later.map"), "new");
+    EXPECT_FALSE(access(pathOf("sub/.later.map.Ee33Ff").c_str(), F_OK) == 0);
+    EXPECT_TRUE(access(pathOf("sub/.later.map.Gg44Hh.x").c_str(), F_OK) == 0);
+    EXPECT_TRUE(access(pathOf("sub/.later.map.Cc22Dd").c_str(), F_OK) == 0);
+    FileStream::removeStaleTemporaries(pathOf("link.map"), 0);
+    EXPECT_FALSE(access(pathOf(".link.map.Aa11Bb").c_str(), F_OK) == 0);
+
+    const int before = entriesInFolder();
+    {
+        FileStream kept(pathOf("set.txt").c_str(), "wb", FileStream::ReplaceAtomically);
+        EXPECT_TRUE(kept.writeBytes("abc", 3));
+        EXPECT_TRUE(kept.prepare());
+        EXPECT_EQ(access(pathOf("set.txt").c_str(), F_OK), -1);
+    }
+    EXPECT_EQ(entriesInFolder(), before) << "an unpublished file stayed";
+    FileStream shown(pathOf("set.txt").c_str(), "wb", FileStream::ReplaceAtomically);
+    EXPECT_TRUE(shown.writeBytes("abc", 3));
+    EXPECT_TRUE(shown.prepare());
+    EXPECT_TRUE(shown.publish());
+    EXPECT_EQ(readFile("set.txt"), "abc");
 }

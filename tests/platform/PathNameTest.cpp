@@ -48,3 +48,25 @@ TEST(PathName, OpenFileFindsBackslashNamedFileAndRejectsBadArguments) {
     EXPECT_EQ(openFile("", "rb"), nullptr);
     EXPECT_EQ(openFile((dir + "\\Media\\missing.raw").c_str(), "rb"), nullptr);
 }
+
+// Only regular files open: a pipe nobody writes to is refused at once
+// instead of blocking for ever, a folder is named as one, for reading and
+// writing alike.
+TEST(PathName, OpenFileRefusesFoldersPipesAndDevicesWithoutWaiting) {
+    const ScratchFolder scratch("tamo_path");
+    ASSERT_TRUE(scratch.made());
+    const std::string pipe = scratch.path("pipe.map");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const char* mode : {"rb", "wb", "r+b"}) {
+        std::string why;
+        EXPECT_EQ(openFile(pipe.c_str(), mode, &why), nullptr) << mode;
+        EXPECT_EQ(why, "it is not a regular file") << mode;
+        EXPECT_EQ(openFile(scratch.path().c_str(), mode, &why), nullptr) << mode;
+        EXPECT_EQ(why, "it is a folder") << mode;
+        EXPECT_EQ(openFile("/dev/null", mode, &why), nullptr) << mode;
+        EXPECT_EQ(why, "it is not a regular file") << mode;
+    }
+    std::string why;
+    EXPECT_EQ(openFile(scratch.path("missing.map").c_str(), "rb", &why), nullptr);
+    EXPECT_EQ(why, "the file does not exist");
+}

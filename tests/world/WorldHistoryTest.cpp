@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <memory>
 #include <random>
 
@@ -114,6 +115,9 @@ protected:
             writeFile(path("earlier.map"), earlier[random() % earlier.size()]);
             std::string why;
             ASSERT_TRUE(MapFile::loadWorld(path("earlier.map").c_str(), *map, *sprites, &why));
+            WorldFileStamp file;  // the load's file name goes with it
+            file.name = "load-" + std::to_string(++loads) + ".map";
+            history->setWorldFile(file);
             break;
         }
         default:
@@ -132,55 +136,88 @@ protected:
     }
 
     // Random actions, undos, redos and saves against the saved bytes after
-    // every action; the history is checked against a model of its timeline,
-    // the cached snapshot against the whole world before every step.
+    // every action; the history is checked against a model of its timeline
+    // (with the world file's name of each state, and the sizes of the actions
+    // the cap counts), the cached snapshot against the whole world before
+    // every step, and the change count against every change of the bytes.
     // Sets undoStoppedAt: 0 unless the cap dropped actions.
     void runRandomSequence(uint32_t seed, int steps) {
         random.seed(seed);
         std::vector<std::vector<uint8_t>> states{savedBytes()};
-        size_t at = 0;
+        std::vector<std::string> names{history->worldFile().name};
+        // The bytes each action held when last measured; evictions are the
+        // oldest actions while the sum of those kept is above the cap.
+        std::vector<int64_t> sizes{0};
+        size_t at = 0, floor = 0;
         long savedAt = 0;
         history->markSaved();
+        auto held = [&](size_t from, size_t to) {
+            int64_t sum = 0;
+            for (size_t k = from; k <= to && k < sizes.size(); ++k)
+                sum += sizes[k];
+            return sum;
+        };
         for (int step = 0; step < steps; ++step) {
             expectCachedSnapshot(step);
             const int choice = static_cast<int>(random() % 10);
+            const uint64_t changesBefore = history->changeCount();
+            const std::vector<uint8_t> bytesBefore = savedBytes();
+            const int64_t usedBefore = static_cast<int64_t>(history->bytesUsed());
             if (choice < 5) {
                 const uint64_t before = history->currentState();
+                history->setCapBytes(SIZE_MAX);  // measured whole, evicted below
                 randomAction(states);
                 const std::vector<uint8_t> now = savedBytes();
                 if (history->currentState() == before) {
+                    history->setCapBytes(cap);
                     ASSERT_EQ(now, states[at]) << "a change was not recorded, step " << step;
                     continue;
                 }
-                ASSERT_LE(history->bytesUsed(), cap);
+                const int64_t size = static_cast<int64_t>(history->bytesUsed()) -
+                                     (usedBefore - held(at + 1, sizes.size()));
+                history->setCapBytes(cap);
                 states.resize(at + 1);
+                names.resize(at + 1);
+                sizes.resize(at + 1);
                 if (savedAt > static_cast<long>(at))
                     savedAt = -1;
                 states.push_back(now);
+                names.push_back(history->worldFile().name);
+                sizes.push_back(size);
                 ++at;
+                while (floor < at && held(floor + 1, at) > static_cast<int64_t>(cap))
+                    ++floor;
+                ASSERT_LE(history->bytesUsed(), cap);
             } else if (choice < 7) {
-                const size_t floor = at - history->undoableCount();
                 ASSERT_EQ(history->undo(), at > floor) << "step " << step;
-                if (at > floor)
+                if (at > floor) {
+                    sizes[at] += static_cast<int64_t>(history->bytesUsed()) - usedBefore;
                     --at;
+                }
                 ASSERT_EQ(savedBytes(), states[at]) << "after undo, step " << step;
             } else if (choice < 9) {
                 const bool can = at + 1 < states.size();
                 ASSERT_EQ(history->redo(), can) << "step " << step;
                 if (can)
-                    ++at;
+                    sizes[++at] += static_cast<int64_t>(history->bytesUsed()) - usedBefore;
                 ASSERT_EQ(savedBytes(), states[at]) << "after redo, step " << step;
             } else {
                 history->markSaved();
                 savedAt = static_cast<long>(at);
             }
+            ASSERT_EQ(history->undoableCount(), at - floor) << "step " << step;
+            ASSERT_EQ(history->worldFile().name, names[at]) << "step " << step;
             ASSERT_EQ(history->isModified(), savedAt != static_cast<long>(at)) << "step " << step;
+            if (savedBytes() != bytesBefore) {
+                ASSERT_NE(history->changeCount(), changesBefore) << "uncounted, step " << step;
+            }
         }
         // Everything still held undoes back to the oldest state kept.
         while (history->undo()) {
             EXPECT_EQ(savedBytes(), states[--at]);
             expectCachedSnapshot(steps);
         }
+        EXPECT_EQ(at, floor);
         undoStoppedAt = at;
     }
 
@@ -188,6 +225,7 @@ protected:
     SnapshotCache snapshots;
     std::mt19937 random;
     int runs = 0;
+    int loads = 0;
     size_t undoStoppedAt = 0;
     size_t cap = WorldHistory::DefaultCapBytes;
 };

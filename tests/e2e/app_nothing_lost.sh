@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Nothing is lost however the run ends: a pipe named on the command line is
+# refused without hanging; a second program autosaves to its own slot; a
+# stroke still being drawn is autosaved as it grows; a SIGTERM while a
+# dialog is open closes it and keeps the work, as do SIGHUP and the X server
+# going away; a save over a file another program changed asks first.
+source "$(dirname "$0")/common.bash"
+
+STATE="$XDG_STATE_HOME/tamotown"
+AUTOSAVE="$STATE/autosave.map"
+copy_media
+
+blocks_in() { "$PYTHON" "$E2E_DIR/map_file_info.py" "$1" 2>/dev/null | sed -n 's/.*blocks \([0-9]*\) .*/\1/p'; }
+
+# Waits up to $2 seconds until the autosave holds more than $1 blocks; sets COUNT.
+wait_for_autosave_above() {
+    for ((i = 0; i < $2 * 10; i++)); do
+        COUNT=$(blocks_in "$AUTOSAVE")
+        [ -n "$COUNT" ] && [ "$COUNT" -gt "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the autosave did not come to hold more than $1 blocks"
+}
+
+# Waits until the program ends (up to $1 seconds) with exit code $2.
+expect_exit() {
+    wait_for_exit "$1" || fail "the program did not end: $3"
+    [ "$APP_STATUS" = "$2" ] || fail "exit code $APP_STATUS, not $2: $3"
+}
+
+mkfifo "$SCRATCH/pipe.map"
+start_app pipe.map --autosave 1
+grep -q "pipe.map failed: it is not a regular file" "$SCRATCH/stderr.txt" ||
+    fail "the pipe was not refused as not a regular file"
+save_world_as "$SCRATCH/city.map"
+
+"$TAMOTOWN" --windowed --autosave 1 >/dev/null 2>"$SCRATCH/second.txt" &
+SECOND=$!
+for ((i = 0; i < 300; i++)); do
+    grep -q "autosaves to $STATE/autosave-2.map" "$SCRATCH/second.txt" && break
+    sleep 0.1
+done
+kill -9 "$SECOND" 2>/dev/null
+wait "$SECOND" 2>/dev/null
+grep -q "autosaves to $STATE/autosave-2.map" "$SCRATCH/second.txt" ||
+    fail "a second program did not autosave to a slot of its own"
+log "a pipe is refused at once; a second program autosaves to autosave-2.map"
+
+# A plan-view stroke: the autosave follows it while the button is held.
+click_at 620 14
+xdotool mousemove 300 250
+sleep 0.3
+xdotool mousedown 1
+for x in 305 310 315 320; do xdotool mousemove "$x" 250; sleep 0.1; done
+wait_for_autosave_above 1 20
+first=$COUNT
+for x in 335 350 365 380 395 410; do xdotool mousemove "$x" 250; sleep 0.1; done
+wait_for_autosave_above "$first" 20
+held=$COUNT
+xdotool mouseup 1
+log "a stroke still held is autosaved as it grows ($first, then $held blocks)"
+kill -9 "$APP_PID"
+wait "$APP_PID" 2>/dev/null
+APP_PID=""
+
+# SIGTERM while "Recover unsaved work" is open: the autosave stays for later.
+launch_app --autosave 600
+wait_for_window '^Recover unsaved work$'
+kill -TERM "$APP_PID"
+expect_exit 30 0 "SIGTERM with the recovery question open"
+[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the autosave was not kept for the next start"
+ls "$STATE" | grep -q discarded && fail "the unanswered question discarded the autosave"
+
+# Recovered (unsaved); SIGTERM while "Unsaved changes" is open writes it.
+launch_app --autosave 600
+wait_for_window '^Recover unsaved work$'
+xdotool key Return
+wait_window_gone '^Recover unsaved work$'
+click_at 20 14
+wait_for_window '^Unsaved changes$'
+rm "$AUTOSAVE"
+kill -TERM "$APP_PID"
+expect_exit 30 0 "SIGTERM with the unsaved-changes question open"
+[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "SIGTERM in a dialog did not write the autosave"
+log "SIGTERM in a dialog closes it and keeps the work"
+
+# Another program replaces city.map: saving over it asks, Escape keeps
+# theirs. Then SIGHUP (the terminal closed) writes the autosave.
+launch_app --autosave 600
+wait_for_window '^Recover unsaved work$'
+xdotool key Return
+wait_window_gone '^Recover unsaved work$'
+cp "$SCRATCH/city.map" "$SCRATCH/theirs.map" && echo >>"$SCRATCH/theirs.map"
+mv "$SCRATCH/theirs.map" "$SCRATCH/city.map"
+theirs=$(md5sum <"$SCRATCH/city.map")
+click_at 60 14
+wait_for_window '^Save'
+xdotool key Return
+wait_for_window '^Replace File$'
+xdotool key alt+r
+wait_for_window '^The file was changed by another program$'
+xdotool key Escape
+wait_window_gone '^The file was changed by another program$'
+[ "$(md5sum <"$SCRATCH/city.map")" = "$theirs" ] || fail "the other program's file was replaced"
+rm "$AUTOSAVE"
+kill -HUP "$APP_PID"
+expect_exit 30 0 "SIGHUP"
+[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "SIGHUP did not write the autosave"
+log "a file changed elsewhere is asked about; SIGHUP keeps the work"
+
+# The X server goes away: the work is written before the program ends.
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$SCRATCH/display" 2>/dev/null &
+XPID=$!
+for ((i = 0; i < 300; i++)); do [ -s "$SCRATCH/display" ] && break; sleep 0.1; done
+number=$(head -n 1 "$SCRATCH/display")
+[ -n "$number" ] || { kill "$XPID"; fail "a second X server did not start"; }
+OWN_DISPLAY=$DISPLAY
+export DISPLAY=":$number"
+launch_app --autosave 600
+wait_for_window '^Recover unsaved work$'
+xdotool key Return
+wait_window_gone '^Recover unsaved work$'
+rm "$AUTOSAVE"
+kill "$XPID"
+wait "$XPID" 2>/dev/null
+export DISPLAY=$OWN_DISPLAY
+expect_exit 30 1 "the X server gone"
+[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the X server's end lost the work"
+grep -q "connection to the display was lost" "$SCRATCH/stderr.txt" || fail "the lost display was not told"
+log "the X server gone: the work is autosaved, exit code 1"
+echo "PASS"
