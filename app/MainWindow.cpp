@@ -43,7 +43,6 @@ namespace {
 constexpr float FarPlane = 1000.0f;
 constexpr int32_t KeyPicture = VK_F1 + 11;    // F12
 constexpr int32_t KeyStatistics = VK_F1 + 2;  // F3
-constexpr uint32_t PictureCaptionMilliseconds = 2000;
 constexpr int32_t SkySlices = 16;
 constexpr int32_t SkyStacks = 20;
 
@@ -293,14 +292,14 @@ void MainWindow::countFrame() {
 bool MainWindow::savePicture() {
     int32_t width = 0, height = 0;
     const std::vector<uint8_t> rgb = glContext->readPicture(&width, &height);
-    std::string path;
-    if (!FramePicture::save(rgb.data(), width, height, std::time(nullptr), &path)) {
-        std::fprintf(stderr, "tamotown: saving the picture %s failed\n", path.c_str());
-        caption.show("SAVE FAILED", getTickCount());
+    std::string path, why;
+    if (!FramePicture::save(rgb.data(), width, height, std::time(nullptr), &path, &why)) {
+        std::fprintf(stderr, "tamotown: saving the picture %s failed: %s\n", path.c_str(),
+                     why.c_str());
+        caption.show(FileCaption::saveFailed(path, why), getTickCount());
         return false;
     }
-    caption.show("SAVED", getTickCount(), PictureCaptionMilliseconds,
-                 path.substr(path.rfind('/') + 1));
+    caption.show(FileCaption::pictureSaved(path), getTickCount());
     return true;
 }
 
@@ -365,7 +364,7 @@ bool MainWindow::saveMapFile() {
     commands.proposedName = worldName;
     const MapFileOutcome outcome =
         commands.save(*engineCore->map, *engineCore->sprites, &why, &chosen);
-    reportMapFileOutcome(outcome, "saving", why, "SAVE FAILED");
+    reportMapFileOutcome(outcome, true, chosen, why);
     if (outcome != MapFileOutcome::Done)
         return false;
     worldName = chosen;
@@ -381,7 +380,7 @@ void MainWindow::loadMapFile() {
     history.closeAction();  // the load is an action of its own
     const MapFileOutcome outcome =
         mapFileCommands().load(*engineCore->map, *engineCore->sprites, &why, &chosen);
-    reportMapFileOutcome(outcome, "loading", why, "LOAD FAILED");
+    reportMapFileOutcome(outcome, false, chosen, why);
     if (outcome != MapFileOutcome::Done)
         return;
     worldName = chosen;
@@ -395,11 +394,11 @@ void MainWindow::openMapFile(const char* path) {
         engineCore->history->clear();
         engineCore->history->markSaved();
         worldName = path;
-        caption.hide();
+        // A caption from start-up (an autosave set aside) stays to be read.
         return;
     }
     std::fprintf(stderr, "tamotown: opening %s failed: %s\n", path, why.c_str());
-    caption.show("LOAD FAILED", getTickCount());
+    caption.show(FileCaption::loadFailed(path, why), getTickCount());
 }
 
 MapFileCommands MainWindow::mapFileCommands() const {
@@ -409,13 +408,19 @@ MapFileCommands MainWindow::mapFileCommands() const {
     return commands;
 }
 
-void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, const char* action,
-                                      const std::string& why, const char* failureCaption) {
+void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, bool saving, const std::string& path,
+                                      const std::string& why) {
     if (outcome == MapFileOutcome::Failed) {
-        std::fprintf(stderr, "tamotown: %s the world failed: %s\n", action, why.c_str());
-        caption.show(failureCaption, getTickCount());
+        std::fprintf(stderr, "tamotown: %s the world failed: %s: %s\n",
+                     saving ? "saving" : "loading", path.c_str(), why.c_str());
+        caption.show(saving ? FileCaption::saveFailed(path, why)
+                            : FileCaption::loadFailed(path, why),
+                     getTickCount());
     } else if (outcome == MapFileOutcome::Done) {
-        caption.hide();
+        if (saving)
+            caption.show(FileCaption::saved(path), getTickCount());
+        else
+            caption.hide();
     }
 }
 
@@ -476,7 +481,7 @@ bool MainWindow::offerRecovery() {
         std::fprintf(stderr, "tamotown: the autosave %s cannot be recovered (%s); kept as %s.bad\n",
                      path.c_str(), why.c_str(), path.c_str());
         autosave->setAside();
-        caption.show("LOAD FAILED", getTickCount());
+        caption.show(FileCaption::autosaveSetAside(path, why), getTickCount());
         return false;
     }
     // Nothing before it to undo, and nothing of it saved yet.

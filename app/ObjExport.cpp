@@ -29,13 +29,13 @@ std::string materialName(int32_t texture) {
     return "texture_" + std::to_string(texture);
 }
 
-// An object name on one line without blanks.
+// An object name on one line without blanks; empty for an unnamed figure.
 std::string objectName(const std::string& name) {
     std::string text = nameAsUtf8(name);
     for (char& ch : text)
-        if (ch == ' ')
+        if (ch == ' ' || ch == '\t')
             ch = '_';
-    return text.empty() ? "sprite" : text;
+    return text;
 }
 
 bool writeText(const std::string& path, const std::string& text, std::string* why) {
@@ -43,7 +43,8 @@ bool writeText(const std::string& path, const std::string& text, std::string* wh
     if (text.empty() || !out.writeBytes(text.data(), static_cast<int32_t>(text.size())) ||
         !out.commit()) {
         out.discard();
-        *why = fileName(path) + " cannot be written";
+        const std::string reason = out.failureReason();
+        *why = fileName(path) + ": " + (reason.empty() ? "could not be written" : reason);
         return false;
     }
     return true;
@@ -80,13 +81,33 @@ std::string picturePath(const std::string& objPath, int32_t texture) {
     return stemOf(objPath) + "-" + std::to_string(texture) + ".png";
 }
 
+std::vector<std::string> figureObjectNames(const WorldMesh& mesh) {
+    std::set<std::string> taken = {"blocks"};
+    std::vector<std::string> names;
+    for (const WorldMesh::Part& part : mesh.sprites) {
+        const std::string id = std::to_string(part.id);
+        std::string name = objectName(part.name);
+        if (name.empty())
+            name = "figure-" + id;
+        if (taken.count(name) > 0)
+            name += "-" + id;
+        const std::string stem = name;
+        for (int n = 2; taken.count(name) > 0; ++n)
+            name = stem + "-" + std::to_string(n);
+        taken.insert(name);
+        names.push_back(name);
+    }
+    return names;
+}
+
 bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& images,
-           const std::string& path, std::string* why) {
+           const std::string& path, std::string* why, ExportSummary* summary) {
     std::set<int32_t> used;
     for (const std::vector<WorldMesh::Part>* parts : {&mesh.blocks, &mesh.sprites})
         for (const WorldMesh::Part& part : *parts)
             used.insert(part.texture);
 
+    int32_t pictures = 0;
     std::string materials = "# Tamotown city materials\n";
     for (const int32_t texture : used) {
         materials +=
@@ -95,14 +116,14 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         if (image == images.end())
             continue;
         const std::string picture = picturePath(path, texture);
+        std::string reason;
         if (!writeRgbaPng(picture, image->second.rgba.data(), image->second.width,
-                          image->second.height)) {
-            *why = fileName(picture) + " cannot be written";
+                          image->second.height, &reason)) {
+            *why = fileName(picture) + ": " + reason;
             return false;
         }
+        ++pictures;
         materials += "map_Kd " + fileName(picture) + "\n";
-        if (image->second.sharp)
-            materials += "map_d " + fileName(picture) + "\n";
     }
     if (!writeText(materialPath(path), materials, why))
         return false;
@@ -113,11 +134,20 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         text += "o blocks\n";
     for (const WorldMesh::Part& part : mesh.blocks)
         appendPart(part, vertices, text);
-    for (const WorldMesh::Part& part : mesh.sprites) {
-        text += "o " + objectName(part.name) + "\n";
-        appendPart(part, vertices, text);
+    const std::vector<std::string> names = figureObjectNames(mesh);
+    for (size_t i = 0; i < mesh.sprites.size(); ++i) {
+        text += "o " + names[i] + "\n";
+        appendPart(mesh.sprites[i], vertices, text);
     }
-    return writeText(path, text, why);
+    if (!writeText(path, text, why))
+        return false;
+    if (summary) {
+        summary->written = fileName(path) + " and " + fileName(materialPath(path));
+        summary->triangles = 2 * static_cast<int64_t>(mesh.quadCount());
+        summary->materials = static_cast<int32_t>(used.size());
+        summary->pictures = pictures;
+    }
+    return true;
 }
 
 }  // namespace ObjExport

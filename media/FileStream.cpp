@@ -1,5 +1,6 @@
 #include "media/FileStream.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -58,6 +59,8 @@ FileStream::FileStream(const char* path, const char* mode, OpenKind openKind)
     else
         openDirect(mode);
     failedToOpen = (handle == nullptr);
+    if (failedToOpen)
+        noteError(errno);
 }
 
 FileStream::~FileStream() {
@@ -69,12 +72,17 @@ void FileStream::openDirect(const char* mode) {
 }
 
 void FileStream::openReplacement(const char* mode) {
-    if (std::strchr(mode, 'w') == nullptr || std::strchr(mode, '+') != nullptr)
+    if (std::strchr(mode, 'w') == nullptr || std::strchr(mode, '+') != nullptr) {
+        errno = EINVAL;
         return;  // only plain writing makes sense for a file built from scratch
+    }
     targetPath = resolvedTarget(targetPath);
     struct stat info;
-    if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return;  // never rename over a folder or a device
+    if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        // Never rename over a folder or a device.
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return;
+    }
     std::string pattern = folderOfPath(targetPath) + "/." + baseNameOf(targetPath) + ".XXXXXX";
     const int fd = mkstemp(&pattern[0]);
     if (fd < 0)
@@ -82,16 +90,31 @@ void FileStream::openReplacement(const char* mode) {
     fchmod(fd, modeForNewFile(targetPath));
     handle = fdopen(fd, "wb");
     if (!handle) {
+        const int error = errno;
         ::close(fd);
         unlink(pattern.c_str());
+        errno = error;
         return;
     }
     temporaryPath = pattern;
 }
 
 bool FileStream::transferFailed() {
+    // A short read at the end of the file is no system error: errno then
+    // holds something older.
+    if (std::ferror(handle))
+        noteError(errno);
     anyFailure = true;
     return false;
+}
+
+void FileStream::noteError(int code) {
+    if (firstError == 0)
+        firstError = code;
+}
+
+std::string FileStream::failureReason() const {
+    return firstError != 0 ? std::strerror(firstError) : std::string();
 }
 
 bool FileStream::seek(int32_t offset, int32_t origin) {
@@ -99,8 +122,10 @@ bool FileStream::seek(int32_t offset, int32_t origin) {
         return false;
     if (origin != 0 && origin != 1)
         return false;
-    if (std::fseek(handle, offset, origin == 0 ? SEEK_SET : SEEK_CUR) != 0)
+    if (std::fseek(handle, offset, origin == 0 ? SEEK_SET : SEEK_CUR) != 0) {
+        noteError(errno);
         return transferFailed();
+    }
     return true;
 }
 
@@ -196,12 +221,19 @@ int64_t FileStream::remaining() const {
 }
 
 bool FileStream::finishReplacement() {
+    // Each step's errno is kept as the cause: a full disk often shows only
+    // when the buffered bytes are flushed or synced.
+    const auto step = [this](bool done) {
+        if (!done)
+            noteError(errno);
+        return done;
+    };
     bool ok = !anyFailure;
-    ok = (std::fflush(handle) == 0) && ok;
-    ok = ok && fsync(fileno(handle)) == 0;
-    ok = (std::fclose(handle) == 0) && ok;
+    ok = step(std::fflush(handle) == 0) && ok;
+    ok = ok && step(fsync(fileno(handle)) == 0);
+    ok = step(std::fclose(handle) == 0) && ok;
     handle = nullptr;
-    if (ok && std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0) {
+    if (ok && step(std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0)) {
         syncFolder(folderOfPath(targetPath));
         temporaryPath.clear();
         return true;
@@ -223,6 +255,8 @@ bool FileStream::close() {
         closeResult = finishReplacement();
     } else {
         const bool closedCleanly = std::fclose(handle) == 0;
+        if (!closedCleanly)
+            noteError(errno);
         handle = nullptr;
         closeResult = closedCleanly && !anyFailure;
     }

@@ -48,6 +48,9 @@ public:
     int64_t size() const;
     int64_t remaining() const;
     const std::string& path() const { return targetPath; }
+    // The system's words for the first failure that set errno ("No space left
+    // on device", "Permission denied", ...); empty when none did.
+    std::string failureReason() const;
 
     // Ends the stream. For a direct stream: closes it, true when nothing failed.
     // For an atomic stream: flushes, syncs and renames over the target when
@@ -60,6 +63,8 @@ public:
 
 private:
     bool transferFailed();
+    // Remembers errno (or code) as the cause when no cause is known yet.
+    void noteError(int code);
     void openDirect(const char* mode);
     void openReplacement(const char* mode);
     bool finishReplacement();
@@ -69,6 +74,7 @@ private:
     bool anyFailure = false;
     bool closed = false;
     bool closeResult = false;
+    int firstError = 0;
     OpenKind kind;
     std::string targetPath;     // host path of the file named by the caller
     std::string temporaryPath;  // atomic streams only
