@@ -1,5 +1,6 @@
 #include "app/CityCommands.h"
 
+#include <map>
 #include <ostream>
 #include <set>
 
@@ -8,6 +9,7 @@
 #include "app/NameText.h"
 #include "app/ObjExport.h"
 #include "app/ProgramOptions.h"
+#include "media/WorldSpriteGroups.h"
 #include "world/MapBlock.h"
 #include "world/QuadRecord.h"
 #include "world/TamoMap.h"
@@ -31,18 +33,27 @@ std::ostream& operator<<(std::ostream& out, const Vector3& p) {
 
 }  // namespace
 
-int exportCity(const std::string& city, const std::string& out, std::ostream& err) {
+int exportCity(const std::string& city, const std::string& file, bool keepPosition,
+               std::ostream& out, std::ostream& err) {
     HeadlessCity world;
     std::string why;
     if (!world.load(city, &why))
         return failed(err, city, why);
-    world.loadMedia();
+    if (!world.loadMedia(&why))
+        return failed(err, file, why);
     WorldMesh mesh;
     mesh.addBlocks(world.map());
     mesh.addSprites(world.sprites(), world.sheet());
-    const bool written = exportIsGlb(out) ? GltfExport::write(mesh, world.images(), out, &why)
-                                          : ObjExport::write(mesh, world.images(), out, &why);
-    return written ? 0 : failed(err, out, why);
+    if (!keepPosition)
+        mesh.moveBy(-mesh.groundMiddle());
+    ExportSummary summary;
+    const bool written = exportIsGlb(file)
+                             ? GltfExport::write(mesh, world.images(), file, &why, &summary)
+                             : ObjExport::write(mesh, world.images(), file, &why, &summary);
+    if (!written)
+        return failed(err, file, why);
+    out << "tamotown: " << summary.line() << "\n";
+    return 0;
 }
 
 int printInfo(const std::string& city, std::ostream& out, std::ostream& err) {
@@ -77,10 +88,23 @@ int printInfo(const std::string& city, std::ostream& out, std::ostream& err) {
     out << "blocks: " << blocks << "\n";
     const TamoSpriteObjectSet& sprites = world.sprites();
     out << "sprite objects: " << sprites.count() << "\n";
+    std::map<int32_t, int32_t> ofType;
     for (int32_t i = 0; i < sprites.count(); ++i) {
         const SpriteObject& object = sprites.object(i);
         out << "  " << object.id << " \"" << nameAsUtf8(object.name) << "\" type " << object.type
             << " at " << object.position << "\n";
+        ++ofType[object.type];
+    }
+    if (!ofType.empty()) {
+        out << "figure types:";
+        for (const auto& [type, count] : ofType) {
+            const bool named = type >= 0 && type < WorldSpriteGroupCount;
+            out << (type == ofType.begin()->first ? " " : ", ")
+                << (named ? std::string(WorldSpriteGroups[type].name)
+                          : "type " + std::to_string(type))
+                << " (" << count << ")";
+        }
+        out << "\n";
     }
     if (blocks > 0)
         out << "bounding box: " << low << " to " << high << "\n";

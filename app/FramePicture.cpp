@@ -49,9 +49,9 @@ std::string FramePicture::freePath(const std::string& folder, const std::string&
 }
 
 bool FramePicture::save(const uint8_t* rgb, int32_t width, int32_t height, std::time_t when,
-                        std::string* path) {
+                        std::string* path, std::string* why) {
     const std::string target = freePath(folder(), nameFor(when));
     if (path)
         *path = target;
-    return writePng(target, rgb, width, height);
+    return writePng(target, rgb, width, height, why);
 }

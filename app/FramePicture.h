@@ -18,7 +18,7 @@ public:
     static std::string freePath(const std::string& folder, const std::string& name);
     // Writes width x height RGB pixels (rows from the top) as a new picture
     // for the time when. *path gets the file written, or the one that could
-    // not be written.
+    // not be written; *why (when given) the cause of a failure.
     static bool save(const uint8_t* rgb, int32_t width, int32_t height, std::time_t when,
-                     std::string* path);
+                     std::string* path, std::string* why = nullptr);
 };

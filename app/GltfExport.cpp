@@ -181,7 +181,7 @@ private:
 }  // namespace
 
 bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& images,
-           const std::string& path, std::string* why) {
+           const std::string& path, std::string* why, ExportSummary* summary) {
     ModelBuilder builder(images);
     builder.addNode("blocks", mesh.blocks, false);
     for (const WorldMesh::Part& sprite : mesh.sprites)
@@ -198,8 +198,16 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
     FileStream out(path.c_str(), "wb", FileStream::ReplaceAtomically);
     if (!out.writeBytes(content.data(), static_cast<int32_t>(content.size())) || !out.commit()) {
         out.discard();
-        *why = "the file cannot be written";
+        *why = out.failureReason();
+        if (why->empty())
+            *why = "the file could not be written";
         return false;
+    }
+    if (summary) {
+        summary->written = path;
+        summary->triangles = 2 * static_cast<int64_t>(mesh.quadCount());
+        summary->materials = static_cast<int32_t>(model.materials.size());
+        summary->pictures = static_cast<int32_t>(model.images.size());
     }
     return true;
 }

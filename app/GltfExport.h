@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "app/ExportSummary.h"
 #include "app/HeadlessCity.h"
 
 struct WorldMesh;
@@ -14,8 +15,9 @@ struct WorldMesh;
 namespace GltfExport {
 
 // Written through a temporary file renamed over path at the end; false, with
-// *why, when it could not be written (nothing is left behind then).
+// *why, when it could not be written (nothing is left behind then). *summary
+// (when given) receives what was written.
 bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& images,
-           const std::string& path, std::string* why);
+           const std::string& path, std::string* why, ExportSummary* summary = nullptr);
 
 }  // namespace GltfExport

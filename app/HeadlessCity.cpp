@@ -1,7 +1,5 @@
 #include "app/HeadlessCity.h"
 
-#include <cstdio>
-
 #include "app/LooseTextures.h"
 #include "app/MediaFolder.h"
 #include "app/TextureIds.h"
@@ -39,20 +37,22 @@ TamoSpriteObjectSet& HeadlessCity::sprites() const {
     return *core->sprites;
 }
 
-void HeadlessCity::loadMedia() {
+bool HeadlessCity::loadMedia(std::string* why) {
     setMediaFolder(MediaFolder::locate(MediaFolder::standardPlaces(), MediaArchiveFile));
     const MediaFolder& media = mediaFolder();
     if (!media.found()) {
-        std::fprintf(stderr, "tamotown: media missing (no %s); looked in %s\n", MediaArchiveFile,
-                     media.placesSearched().c_str());
-        return;
+        *why = std::string("the program's media are missing (no ") + MediaArchiveFile +
+               "); looked in " + media.placesSearched();
+        return false;
     }
     clearArchiveEntries();
     declareMediaArchive(media.path(MediaArchiveFile).c_str());
     const ArchiveImage& world = MediaArchiveMembers[MemberWorldSprites];
     std::unique_ptr<uint8_t[]> pixels(loadArchiveEntry(world.name));
-    if (!lastArchiveLoadError().empty())
-        std::fprintf(stderr, "tamotown: media missing (%s)\n", lastArchiveLoadError().c_str());
+    if (!lastArchiveLoadError().empty()) {
+        *why = "the program's media are damaged (" + lastArchiveLoadError() + ")";
+        return false;
+    }
     spriteSheet = std::make_unique<SpriteSheet>(nullptr, pixels.get(), world.width, world.height,
                                                 WorldSheetTextureId, 0);
     core->spriteSheet = spriteSheet.get();
@@ -71,4 +71,5 @@ void HeadlessCity::loadMedia() {
             if (!image.rgba.empty())
                 textures[id] = std::move(image);
         });
+    return true;
 }

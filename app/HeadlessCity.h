@@ -35,8 +35,10 @@ public:
     // that is not a sound world (the world then stays the new one).
     bool load(const std::string& path, std::string* why);
     // Finds the media as the program does and reads the sheet and the loose
-    // textures; what is missing is named on standard error.
-    void loadMedia();
+    // textures. False, with *why naming the places looked in or the fault,
+    // when the archive or its world sprite sheet is missing: a city written
+    // without them would lack its figures and most of its pictures.
+    bool loadMedia(std::string* why);
 
     TamoMap& map() const;
     // Block sizes and the rest of what the world reads.

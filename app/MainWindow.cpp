@@ -44,7 +44,6 @@ namespace {
 constexpr float FarPlane = 1000.0f;
 constexpr int32_t KeyPicture = VK_F1 + 11;    // F12
 constexpr int32_t KeyStatistics = VK_F1 + 2;  // F3
-constexpr uint32_t PictureCaptionMilliseconds = 2000;
 constexpr int32_t SkySlices = 16;
 constexpr int32_t SkyStacks = 20;
 
@@ -298,14 +297,14 @@ void MainWindow::countFrame() {
 bool MainWindow::savePicture() {
     int32_t width = 0, height = 0;
     const std::vector<uint8_t> rgb = glContext->readPicture(&width, &height);
-    std::string path;
-    if (!FramePicture::save(rgb.data(), width, height, std::time(nullptr), &path)) {
-        std::fprintf(stderr, "tamotown: saving the picture %s failed\n", path.c_str());
-        caption.show("SAVE FAILED", getTickCount());
+    std::string path, why;
+    if (!FramePicture::save(rgb.data(), width, height, std::time(nullptr), &path, &why)) {
+        std::fprintf(stderr, "tamotown: saving the picture %s failed: %s\n", path.c_str(),
+                     why.c_str());
+        caption.show(FileCaption::saveFailed(path, why), getTickCount());
         return false;
     }
-    caption.show("SAVED", getTickCount(), PictureCaptionMilliseconds,
-                 path.substr(path.rfind('/') + 1));
+    caption.show(FileCaption::pictureSaved(path), getTickCount());
     return true;
 }
 
@@ -370,7 +369,7 @@ bool MainWindow::saveMapFile() {
     commands.proposedName = worldFileName();
     const MapFileOutcome outcome =
         commands.save(*engineCore->map, *engineCore->sprites, &why, &chosen);
-    reportMapFileOutcome(outcome, "saving", why, "SAVE FAILED");
+    reportMapFileOutcome(outcome, true, chosen, why);
     if (outcome != MapFileOutcome::Done)
         return false;
     engineCore->history->markSaved();
@@ -386,7 +385,7 @@ void MainWindow::loadMapFile() {
     history.closeAction();  // the load is an action of its own
     const MapFileOutcome outcome =
         mapFileCommands().load(*engineCore->map, *engineCore->sprites, &why, &chosen);
-    reportMapFileOutcome(outcome, "loading", why, "LOAD FAILED");
+    reportMapFileOutcome(outcome, false, chosen, why);
     if (outcome != MapFileOutcome::Done)
         return;
     history.setWorldFile(WorldFileStamp::of(chosen));  // part of the load: undone with it
@@ -400,11 +399,11 @@ void MainWindow::openMapFile(const char* path) {
         engineCore->history->clear();
         engineCore->history->setWorldFile(WorldFileStamp::of(path));
         engineCore->history->markSaved();
-        caption.hide();
+        // A caption from start-up (an autosave set aside) stays to be read.
         return;
     }
     std::fprintf(stderr, "tamotown: opening %s failed: %s\n", path, why.c_str());
-    caption.show("LOAD FAILED", getTickCount());
+    caption.show(FileCaption::loadFailed(path, why), getTickCount());
 }
 
 MapFileCommands MainWindow::mapFileCommands() const {
@@ -416,13 +415,19 @@ MapFileCommands MainWindow::mapFileCommands() const {
     return commands;
 }
 
-void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, const char* action,
-                                      const std::string& why, const char* failureCaption) {
+void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, bool saving, const std::string& path,
+                                      const std::string& why) {
     if (outcome == MapFileOutcome::Failed) {
-        std::fprintf(stderr, "tamotown: %s the world failed: %s\n", action, why.c_str());
-        caption.show(failureCaption, getTickCount());
+        std::fprintf(stderr, "tamotown: %s the world failed: %s: %s\n",
+                     saving ? "saving" : "loading", path.c_str(), why.c_str());
+        caption.show(saving ? FileCaption::saveFailed(path, why)
+                            : FileCaption::loadFailed(path, why),
+                     getTickCount());
     } else if (outcome == MapFileOutcome::Done) {
-        caption.hide();
+        if (saving)
+            caption.show(FileCaption::saved(path), getTickCount());
+        else
+            caption.hide();
     }
 }
 
@@ -482,9 +487,10 @@ bool MainWindow::offerRecovery() {
         std::string why;
         const std::string path = autosave->pendingPath();
         if (!MapFile::loadWorld(path.c_str(), *engineCore->map, *engineCore->sprites, &why)) {
+            const std::string keptAs = autosave->setAside();
             std::fprintf(stderr, "tamotown: the autosave %s cannot be recovered (%s); kept as %s\n",
-                         path.c_str(), why.c_str(), autosave->setAside().c_str());
-            caption.show("LOAD FAILED", getTickCount());
+                         path.c_str(), why.c_str(), keptAs.c_str());
+            caption.show(FileCaption::autosaveSetAside(keptAs, why), getTickCount());
             continue;
         }
         // Nothing before it to undo, and nothing of it saved yet.

@@ -32,13 +32,19 @@ std::string materialName(int32_t texture) {
     return "texture_" + std::to_string(texture);
 }
 
-// An object name on one line without blanks.
+// An object name on one line without blanks; empty for an unnamed figure.
 std::string objectName(const std::string& name) {
     std::string text = nameAsUtf8(name);
     for (char& ch : text)
-        if (ch == ' ')
+        if (ch == ' ' || ch == '\t')
             ch = '_';
-    return text.empty() ? "sprite" : text;
+    return text;
+}
+
+// The file's name and the cause of its failure in the system's words.
+std::string reasonFor(const FileStream& out, const std::string& path) {
+    const std::string reason = out.failureReason();
+    return fileName(path) + ": " + (reason.empty() ? "could not be written" : reason);
 }
 
 // The files of one export, written under temporary names and renamed into
@@ -52,7 +58,7 @@ public:
         FileStream& out = *files.back();
         if (size == 0 || size > INT32_MAX || !out.writeBytes(data, static_cast<int32_t>(size)) ||
             !out.prepare()) {
-            *why = fileName(path) + " cannot be written";
+            *why = reasonFor(out, path);
             return false;
         }
         return true;
@@ -60,7 +66,7 @@ public:
     bool publish(std::string* why) {
         for (const std::unique_ptr<FileStream>& file : files)
             if (!file->publish()) {
-                *why = fileName(file->path()) + " cannot be written";
+                *why = reasonFor(*file, file->path());
                 return false;
             }
         return true;
@@ -101,14 +107,34 @@ std::string picturePath(const std::string& objPath, int32_t texture) {
     return stemOf(objPath) + "-" + std::to_string(texture) + ".png";
 }
 
+std::vector<std::string> figureObjectNames(const WorldMesh& mesh) {
+    std::set<std::string> taken = {"blocks"};
+    std::vector<std::string> names;
+    for (const WorldMesh::Part& part : mesh.sprites) {
+        const std::string id = std::to_string(part.id);
+        std::string name = objectName(part.name);
+        if (name.empty())
+            name = "figure-" + id;
+        if (taken.count(name) > 0)
+            name += "-" + id;
+        const std::string stem = name;
+        for (int n = 2; taken.count(name) > 0; ++n)
+            name = stem + "-" + std::to_string(n);
+        taken.insert(name);
+        names.push_back(name);
+    }
+    return names;
+}
+
 bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& images,
-           const std::string& path, std::string* why) {
+           const std::string& path, std::string* why, ExportSummary* summary) {
     std::set<int32_t> used;
     for (const std::vector<WorldMesh::Part>* parts : {&mesh.blocks, &mesh.sprites})
         for (const WorldMesh::Part& part : *parts)
             used.insert(part.texture);
 
     FileSet files;
+    int32_t pictures = 0;
     std::string materials = "# Tamotown city materials\n";
     for (const int32_t texture : used) {
         materials +=
@@ -119,14 +145,14 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         const std::string picture = picturePath(path, texture);
         std::vector<uint8_t> png;
         if (!encodeRgbaPng(image->second.rgba.data(), image->second.width, image->second.height,
-                           &png) ||
-            !files.add(picture, png.data(), png.size(), why)) {
-            *why = fileName(picture) + " cannot be written";
+                           &png)) {
+            *why = fileName(picture) + ": the picture cannot be encoded";
             return false;
         }
+        if (!files.add(picture, png.data(), png.size(), why))
+            return false;
+        ++pictures;
         materials += "map_Kd " + fileName(picture) + "\n";
-        if (image->second.sharp)
-            materials += "map_d " + fileName(picture) + "\n";
     }
     if (!files.add(materialPath(path), materials.data(), materials.size(), why))
         return false;
@@ -137,11 +163,20 @@ bool write(const WorldMesh& mesh, const std::map<int32_t, HeadlessCity::Image>& 
         text += "o blocks\n";
     for (const WorldMesh::Part& part : mesh.blocks)
         appendPart(part, vertices, text);
-    for (const WorldMesh::Part& part : mesh.sprites) {
-        text += "o " + objectName(part.name) + "\n";
-        appendPart(part, vertices, text);
+    const std::vector<std::string> names = figureObjectNames(mesh);
+    for (size_t i = 0; i < mesh.sprites.size(); ++i) {
+        text += "o " + names[i] + "\n";
+        appendPart(mesh.sprites[i], vertices, text);
     }
-    return files.add(path, text.data(), text.size(), why) && files.publish(why);
+    if (!files.add(path, text.data(), text.size(), why) || !files.publish(why))
+        return false;
+    if (summary) {
+        summary->written = fileName(path) + " and " + fileName(materialPath(path));
+        summary->triangles = 2 * static_cast<int64_t>(mesh.quadCount());
+        summary->materials = static_cast<int32_t>(used.size());
+        summary->pictures = pictures;
+    }
+    return true;
 }
 
 }  // namespace ObjExport

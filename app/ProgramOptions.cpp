@@ -22,6 +22,44 @@ bool endsWith(const std::string& text, const char* tail) {
     return true;
 }
 
+// The options that take values: how many, and what to say when they lack them.
+struct ValueOption {
+    const char* name;
+    int values;
+    const char* missing;
+};
+constexpr ValueOption ValueOptions[] = {
+    {"--export", 2, "--export needs CITY.map and OUT.glb or OUT.obj"},
+    {"--scale", 1, "--scale needs a number N from 1 to 4"},
+    {"--info", 1, "--info needs CITY.map"},
+    {"--autosave", 1, "--autosave needs a number of SECONDS"},
+};
+
+// CLI11's message, except for an option given fewer values than it takes:
+// its words there ("1 required INT:INT in [1 - 4] missing") name types, not
+// what to type.
+std::string plainMessage(const CLI::ParseError& error, int argc, const char* const* argv) {
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) == nullptr)
+        return error.what();
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--")
+            break;
+        const size_t equals = word.find('=');
+        for (const ValueOption& option : ValueOptions) {
+            if (word.compare(0, equals, option.name) != 0)
+                continue;
+            // Values follow up to the next word that looks like an option.
+            int given = equals == std::string::npos ? 0 : 1;
+            for (int j = i + 1; j < argc && given < option.values && argv[j][0] != '-'; ++j)
+                ++given;
+            if (given < option.values)
+                return option.missing;
+        }
+    }
+    return error.what();
+}
+
 }  // namespace
 
 bool exportFormatKnown(const std::string& path) {
@@ -64,12 +102,18 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
                        "Write the world file CITY as OUT.glb (binary glTF) or OUT.obj and exit")
             ->expected(2)
             ->option_text("CITY OUT");
+    CLI::Option* keep = app.add_flag(
+        "--keep-position", parsed.keepPosition,
+        "Keep world coordinates in the export (by default the middle of the city's ground is "
+        "moved to the origin)");
     CLI::Option* info =
         app.add_option("--info", parsed.infoCity, "Print what the world file CITY holds and exit")
             ->option_text("CITY");
     exporting->excludes(info);
     try {
         app.parse(argc, argv);
+        if (keep->count() > 0 && exporting->count() == 0)
+            throw CLI::ValidationError("--keep-position", "it only goes with --export");
         if (exporting->count() > 0 && !exportFormatKnown(exportFiles[1]))
             throw CLI::ValidationError("--export", "OUT must end in .glb or .obj");
         if ((exporting->count() > 0 || info->count() > 0) && !parsed.cityFile.empty())
@@ -83,7 +127,7 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
         // --help or --version: printed, nothing to start.
         return app.exit(done, out, err);
     } catch (const CLI::ParseError& error) {
-        err << "tamotown: " << error.what() << " (see tamotown --help)\n";
+        err << "tamotown: " << plainMessage(error, argc, argv) << " (see tamotown --help)\n";
         return 2;
     }
     if (scale->count() > 0)

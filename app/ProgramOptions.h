@@ -17,6 +17,9 @@ struct ProgramOptions {
     // from it, without a window; empty when not asked for.
     std::string exportCity;
     std::string exportFile;
+    // --keep-position: the export keeps world coordinates instead of moving
+    // the middle of the city's ground to the origin.
+    bool keepPosition = false;
     // --info CITY: the world file to describe, without a window.
     std::string infoCity;
     // Frame figures on standard error once a second.

@@ -9,6 +9,10 @@ void StatusCaption::show(const char* newText, uint32_t now, uint32_t millisecond
     visible = !text.empty();
 }
 
+void StatusCaption::show(const FileCaption& caption, uint32_t now) {
+    show(caption.text.c_str(), now, caption.milliseconds, caption.detail);
+}
+
 void StatusCaption::hide() {
     visible = false;
 }

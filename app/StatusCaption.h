@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/FileCaption.h"
+
 // A short message shown on screen for a few seconds after a command, with an
 // optional smaller second line (a file name).
 class StatusCaption {
@@ -10,6 +12,8 @@ public:
 
     void show(const char* text, uint32_t now, uint32_t milliseconds = ShowMilliseconds,
               const std::string& detail = std::string());
+    // Its text, second line and time.
+    void show(const FileCaption& caption, uint32_t now);
     void hide();
     // The text to draw at time now, or null once it has expired or when none was shown.
     const char* textAt(uint32_t now) const;

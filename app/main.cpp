@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
         return early;
     // Commands on a world file end without a window.
     if (!options.exportCity.empty())
-        return CityCommands::exportCity(options.exportCity, options.exportFile, std::cerr);
+        return CityCommands::exportCity(options.exportCity, options.exportFile,
+                                        options.keepPosition, std::cout, std::cerr);
     if (!options.infoCity.empty())
         return CityCommands::printInfo(options.infoCity, std::cout, std::cerr);
     useProgramOptions(options);

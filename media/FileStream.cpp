@@ -77,6 +77,8 @@ FileStream::FileStream(const char* path, const char* mode, OpenKind openKind)
     else
         openDirect(mode);
     failedToOpen = (handle == nullptr);
+    if (failedToOpen)
+        noteError(errno);
 }
 
 FileStream::~FileStream() {
@@ -88,8 +90,10 @@ void FileStream::openDirect(const char* mode) {
 }
 
 void FileStream::openReplacement(const char* mode) {
-    if (std::strchr(mode, 'w') == nullptr || std::strchr(mode, '+') != nullptr)
+    if (std::strchr(mode, 'w') == nullptr || std::strchr(mode, '+') != nullptr) {
+        errno = EINVAL;
         return;  // only plain writing makes sense for a file built from scratch
+    }
     targetPath = resolvedTarget(targetPath);
     struct stat info;
     if (stat(targetPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
@@ -99,22 +103,38 @@ void FileStream::openReplacement(const char* mode) {
     std::string pattern = folderOfPath(targetPath) + "/." + baseNameOf(targetPath) + ".XXXXXX";
     const int fd = mkstemp(&pattern[0]);
     if (fd < 0) {
-        problem = std::string("no file can be made there (") + std::strerror(errno) + ")";
-        return;
+        return;  // errno names the cause
     }
     fchmod(fd, modeForNewFile(targetPath));
     handle = fdopen(fd, "wb");
     if (!handle) {
+        const int error = errno;
         ::close(fd);
         unlink(pattern.c_str());
+        errno = error;
         return;
     }
     temporaryPath = pattern;
 }
 
 bool FileStream::transferFailed() {
+    // A short read at the end of the file is no system error: errno then
+    // holds something older.
+    if (std::ferror(handle))
+        noteError(errno);
     anyFailure = true;
     return false;
+}
+
+void FileStream::noteError(int code) {
+    if (firstError == 0)
+        firstError = code;
+}
+
+std::string FileStream::failureReason() const {
+    if (!problem.empty())
+        return problem;
+    return firstError != 0 ? std::strerror(firstError) : std::string();
 }
 
 bool FileStream::seek(int32_t offset, int32_t origin) {
@@ -122,8 +142,10 @@ bool FileStream::seek(int32_t offset, int32_t origin) {
         return false;
     if (origin != 0 && origin != 1)
         return false;
-    if (std::fseek(handle, offset, origin == 0 ? SEEK_SET : SEEK_CUR) != 0)
+    if (std::fseek(handle, offset, origin == 0 ? SEEK_SET : SEEK_CUR) != 0) {
+        noteError(errno);
         return transferFailed();
+    }
     return true;
 }
 
@@ -219,12 +241,19 @@ int64_t FileStream::remaining() const {
 }
 
 bool FileStream::finishReplacement() {
+    // Each step's errno is kept as the cause: a full disk often shows only
+    // when the buffered bytes are flushed or synced.
+    const auto step = [this](bool done) {
+        if (!done)
+            noteError(errno);
+        return done;
+    };
     bool ok = !anyFailure;
-    ok = (std::fflush(handle) == 0) && ok;
-    ok = ok && fsync(fileno(handle)) == 0;
-    ok = (std::fclose(handle) == 0) && ok;
+    ok = step(std::fflush(handle) == 0) && ok;
+    ok = ok && step(fsync(fileno(handle)) == 0);
+    ok = step(std::fclose(handle) == 0) && ok;
     handle = nullptr;
-    if (ok && std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0) {
+    if (ok && step(std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0)) {
         syncFolder(folderOfPath(targetPath));
         temporaryPath.clear();
         removeStaleTemporaries(targetPath, StaleTemporarySeconds);
@@ -238,10 +267,15 @@ bool FileStream::finishReplacement() {
 bool FileStream::prepare() {
     if (kind != ReplaceAtomically || closed || prepared || !handle)
         return false;
+    const auto step = [this](bool done) {
+        if (!done)
+            noteError(errno);
+        return done;
+    };
     bool ok = !anyFailure;
-    ok = (std::fflush(handle) == 0) && ok;
-    ok = ok && fsync(fileno(handle)) == 0;
-    ok = (std::fclose(handle) == 0) && ok;
+    ok = step(std::fflush(handle) == 0) && ok;
+    ok = ok && step(fsync(fileno(handle)) == 0);
+    ok = step(std::fclose(handle) == 0) && ok;
     handle = nullptr;
     prepared = true;
     if (!ok) {
@@ -257,6 +291,7 @@ bool FileStream::publish() {
     closed = true;
     closeResult = std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0;
     if (!closeResult) {
+        noteError(errno);
         anyFailure = true;
         unlink(temporaryPath.c_str());
     } else {
@@ -280,6 +315,8 @@ bool FileStream::close() {
         closeResult = finishReplacement();
     } else {
         const bool closedCleanly = std::fclose(handle) == 0;
+        if (!closedCleanly)
+            noteError(errno);
         handle = nullptr;
         closeResult = closedCleanly && !anyFailure;
     }

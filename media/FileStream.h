@@ -54,6 +54,10 @@ public:
     int64_t size() const;
     int64_t remaining() const;
     const std::string& path() const { return targetPath; }
+    // Why opening failed in words ("it is a folder", ...) or else the system's
+    // words for the first failure that set errno ("No space left
+    // on device", "Permission denied", ...); empty when none did.
+    std::string failureReason() const;
 
     // Ends the stream. For a direct stream: closes it, true when nothing failed.
     // For an atomic stream: flushes, syncs and renames over the target when
@@ -77,6 +81,8 @@ public:
 
 private:
     bool transferFailed();
+    // Remembers errno (or code) as the cause when no cause is known yet.
+    void noteError(int code);
     void openDirect(const char* mode);
     void openReplacement(const char* mode);
     bool finishReplacement();
@@ -87,6 +93,7 @@ private:
     bool closed = false;
     bool closeResult = false;
     bool prepared = false;
+    int firstError = 0;
     OpenKind kind;
     std::string targetPath;     // host path of the file named by the caller
     std::string temporaryPath;  // atomic streams only

@@ -51,28 +51,42 @@ bool encode(const uint8_t* pixels, int32_t width, int32_t height, int channels, 
     return true;
 }
 
+bool failed(const FileStream& stream, std::string* why) {
+    if (why) {
+        *why = stream.failureReason();
+        if (why->empty())
+            *why = "the picture could not be encoded";
+    }
+    return false;
+}
+
 bool writeFile(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
-               int channels) {
-    if (pixels == nullptr || width <= 0 || height <= 0)
-        return false;
-    FileStream stream(path.c_str(), "wb", FileStream::ReplaceAtomically);
-    if (stream.hasFailed())
-        return false;
-    if (!encode(pixels, width, height, channels, &stream, &writeToStream)) {
-        stream.discard();
+               int channels, std::string* why) {
+    if (pixels == nullptr || width <= 0 || height <= 0) {
+        if (why)
+            *why = "there is no picture";
         return false;
     }
-    return stream.commit();
+    FileStream stream(path.c_str(), "wb", FileStream::ReplaceAtomically);
+    if (stream.hasFailed())
+        return failed(stream, why);
+    if (!encode(pixels, width, height, channels, &stream, &writeToStream)) {
+        stream.discard();
+        return failed(stream, why);
+    }
+    return stream.commit() || failed(stream, why);
 }
 
 }  // namespace
 
-bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height) {
-    return writeFile(path, rgb, width, height, 3);
+bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height,
+              std::string* why) {
+    return writeFile(path, rgb, width, height, 3, why);
 }
 
-bool writeRgbaPng(const std::string& path, const uint8_t* rgba, int32_t width, int32_t height) {
-    return writeFile(path, rgba, width, height, 4);
+bool writeRgbaPng(const std::string& path, const uint8_t* rgba, int32_t width, int32_t height,
+                  std::string* why) {
+    return writeFile(path, rgba, width, height, 4, why);
 }
 
 bool encodeRgbaPng(const uint8_t* rgba, int32_t width, int32_t height, std::vector<uint8_t>* out) {

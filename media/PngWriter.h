@@ -6,10 +6,12 @@
 // Writes width x height 8-bit RGB pixels (rows from the top, no padding) as a
 // PNG file. The file is replaced atomically: a failed write leaves an
 // earlier file of that name as it was and no partial file behind. False when
-// the file could not be written.
-bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height);
+// the file could not be written, with *why (when given) naming the cause.
+bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height,
+              std::string* why = nullptr);
 // The same for RGBA pixels, alpha kept.
-bool writeRgbaPng(const std::string& path, const uint8_t* rgba, int32_t width, int32_t height);
+bool writeRgbaPng(const std::string& path, const uint8_t* rgba, int32_t width, int32_t height,
+                  std::string* why = nullptr);
 
 // The PNG file of width x height RGBA pixels as bytes in memory; false (out
 // untouched) for no pixels or a failed encoding.

@@ -18,14 +18,12 @@ std::string kindProblem(mode_t mode) {
     return S_ISDIR(mode) ? "it is a folder" : "it is not a regular file";
 }
 
+// The system's own words for the cause ("No such file or directory",
+// "Permission denied", ...); a folder in the words used for other kinds.
 std::string errnoProblem(int error) {
-    if (error == ENOENT)
-        return "the file does not exist";
-    if (error == EACCES || error == EPERM)
-        return "the file cannot be opened (no permission)";
     if (error == EISDIR)
         return "it is a folder";
-    return std::string("the file cannot be opened (") + std::strerror(error) + ")";
+    return std::strerror(error);
 }
 
 }  // namespace

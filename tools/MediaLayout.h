@@ -3,20 +3,13 @@
 // pictures; the archive members and the panel layout are the program's own
 // (media/MediaArchive.h, media/InterfaceLayout.h).
 
+#include "media/WorldSpriteGroups.h"
+
 namespace media_layout {
 
-// World sprite groups in sheet order. People have four frames (front, back,
-// two steps seen from the side, facing right); objects three (front, back, side).
-struct SpriteGroup {
-    const char* name;
-    int frames;
-};
-constexpr SpriteGroup WorldGroups[] = {
-    {"man", 4},         {"woman", 4},         {"worker", 4}, {"elder", 4},    {"tree", 3},
-    {"street lamp", 3}, {"traffic light", 3}, {"bush", 3},   {"car", 3},      {"bench", 3},
-    {"dog", 4},         {"bus", 3},           {"taxi", 3},   {"fountain", 3},
-};
-constexpr int WorldGroupCount = sizeof(WorldGroups) / sizeof(WorldGroups[0]);
+// The world sprite groups are the program's own (media/WorldSpriteGroups.h).
+inline constexpr const auto& WorldGroups = WorldSpriteGroups;
+constexpr int WorldGroupCount = WorldSpriteGroupCount;
 
 constexpr int LooseTextureCount = 31;
 

@@ -11,9 +11,11 @@
 
 namespace {
 
-bool fail(std::string* why, const char* reason) {
+// The system's words for the stream's failure when it has them, else reason.
+bool fail(std::string* why, const FileStream& stream, const char* reason) {
+    const std::string system = stream.failureReason();
     if (why)
-        *why = reason;
+        *why = system.empty() ? std::string(reason) : system;
     return false;
 }
 
@@ -26,7 +28,7 @@ bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
     {
         FileStream stream(path, "rb");
         if (stream.openFailed())
-            return fail(why, stream.openProblem().c_str());
+            return fail(why, stream, "the file cannot be opened");
         if (!MapFormat::readWorld(stream, &records, why))
             return false;
     }
@@ -47,16 +49,14 @@ bool replaceFile(const char* path, std::string* why, Write write) {
     FileStream stream(path, "wb", FileStream::ReplaceAtomically);
     if (stream.openFailed()) {
         stream.discard();
-        return fail(why, stream.openProblem().empty()
-                             ? "the file cannot be created"
-                             : ("the file cannot be created: " + stream.openProblem()).c_str());
+        return fail(why, stream, "the file cannot be created");
     }
     if (!write(stream)) {
         stream.discard();
-        return fail(why, "the file could not be written");
+        return fail(why, stream, "the file could not be written");
     }
     if (!stream.commit())
-        return fail(why, "the file could not be written");
+        return fail(why, stream, "the file could not be written");
     return true;
 }
 

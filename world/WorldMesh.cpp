@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "media/SpriteSheet.h"
 #include "world/OptimizedQuadHashTable.h"
@@ -43,9 +44,29 @@ void WorldMesh::addBlocks(TamoMap& map) {
     }
 }
 
+namespace {
+
+// The plane of a figure's quad as comparable whole numbers: the heading
+// modulo 180 degrees (a figure facing the other way lies in the same plane)
+// in hundredths of a degree, and the plane's distance from the origin along
+// that heading in hundredths of a unit.
+std::pair<int64_t, int64_t> planeKey(float degrees, const Vector3& foot) {
+    double heading = std::fmod(static_cast<double>(degrees), 360.0);
+    if (heading < 0.0)
+        heading += 360.0;
+    if (heading >= 180.0)
+        heading -= 180.0;
+    const double radians = heading * 3.14159265358979 / 180.0;
+    const double distance = std::cos(radians) * double(foot.x) + std::sin(radians) * double(foot.z);
+    return {std::llround(heading * 100.0) % 18000, std::llround(distance * 100.0)};
+}
+
+}  // namespace
+
 void WorldMesh::addSprites(const TamoSpriteObjectSet& set, const SpriteSheet* sheet) {
     if (!sheet || sheet->width() <= 0 || sheet->height() <= 0)
         return;
+    std::map<std::pair<int64_t, int64_t>, int32_t> figuresInPlane;
     const float w = static_cast<float>(sheet->width());
     const float h = static_cast<float>(sheet->height());
     const float scale = TamoSpriteObjectSet::BillboardScale;
@@ -66,7 +87,10 @@ void WorldMesh::addSprites(const TamoSpriteObjectSet& set, const SpriteSheet* sh
         const float radians = object.angle * 3.14159265358979f / 180.0f;
         const Vector3 right(std::sin(radians) * halfWidth, 0.0f, -std::cos(radians) * halfWidth);
         const Vector3 up(0.0f, height, 0.0f);
-        const Vector3& foot = object.position;
+        const int32_t earlier = figuresInPlane[planeKey(object.angle, object.position)]++;
+        // Counter-clockwise corners face along the heading: (cos, 0, sin).
+        const Vector3 ahead(std::cos(radians), 0.0f, std::sin(radians));
+        const Vector3 foot = object.position + ahead * (CoplanarHair * static_cast<float>(earlier));
         Quad quad;
         quad.corner[0] = foot - right;
         quad.corner[1] = foot + right;
@@ -78,6 +102,7 @@ void WorldMesh::addSprites(const TamoSpriteObjectSet& set, const SpriteSheet* sh
         quad.texCoord[3] = {s0, t0};
         Part part;
         part.name = object.name;
+        part.id = object.id;
         part.texture = sheet->textureId();
         part.quads.push_back(quad);
         sprites.push_back(std::move(part));
@@ -91,6 +116,21 @@ int32_t WorldMesh::quadCount() const {
     for (const Part& part : sprites)
         count += part.quads.size();
     return static_cast<int32_t>(count);
+}
+
+Vector3 WorldMesh::groundMiddle() const {
+    Vector3 low, high;
+    if (!bounds(&low, &high))
+        return Vector3();
+    return Vector3((low.x + high.x) * 0.5f, low.y, (low.z + high.z) * 0.5f);
+}
+
+void WorldMesh::moveBy(const Vector3& offset) {
+    for (std::vector<Part>* parts : {&blocks, &sprites})
+        for (Part& part : *parts)
+            for (Quad& quad : part.quads)
+                for (Vector3& corner : quad.corner)
+                    corner = corner + offset;
 }
 
 bool WorldMesh::bounds(Vector3* low, Vector3* high) const {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
+#include <cmath>
 #include <filesystem>
 #include <sys/stat.h>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/HeadlessCity.h"
@@ -18,10 +20,12 @@
 #include "app/MainWindow.h"
 #include "engine/TamoEngineCore.h"
 #include "media/Archive.h"
+#include "platform/Geometry.h"
 #include "platform/ScreenSize.h"
 #include "platform/WindowRegistry.h"
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
+#include "world/MapBlock.h"
 #include "world/MapFile.h"
 #include "world/OptimizedQuadHashTable.h"
 #include "world/TamoMap.h"
@@ -110,8 +114,8 @@ TEST_F(CityCommandsTest, GlbHoldsTwoTrianglesPerCompiledQuadAndTheFiguresByName)
     writeCity(7);
     const int32_t compiled = quadsTheProgramCompiles("city.map");
     ASSERT_GT(compiled, 50);
-    std::ostringstream err;
-    ASSERT_EQ(CityCommands::exportCity("city.map", "city.glb", err), 0) << err.str();
+    std::ostringstream out, err;
+    ASSERT_EQ(CityCommands::exportCity("city.map", "city.glb", false, out, err), 0) << err.str();
 
     tinygltf::Model model;
     tinygltf::TinyGLTF loader;
@@ -153,17 +157,27 @@ TEST_F(CityCommandsTest, GlbHoldsTwoTrianglesPerCompiledQuadAndTheFiguresByName)
         ++textured;
     }
     EXPECT_GE(textured, 5);
+    // One line says what was written.
+    size_t all = 0;
+    for (const auto& [name, count] : triangles)
+        all += count;
+    EXPECT_EQ(out.str(), "tamotown: wrote city.glb: " + std::to_string(all) + " triangles, " +
+                             std::to_string(model.materials.size()) + " materials, " +
+                             std::to_string(model.images.size()) + " pictures\n");
 }
 
 TEST_F(CityCommandsTest, ObjFacesAndTextureReferencesAgree) {
     writeCity(8);
-    std::ostringstream err;
-    ASSERT_EQ(CityCommands::exportCity("city.map", "out/../city.obj", err), 1);  // no folder
-    ASSERT_EQ(CityCommands::exportCity("city.map", "city.OBJ", err), 0) << err.str();
+    std::ostringstream out, err;
+    ASSERT_EQ(CityCommands::exportCity("city.map", "out/../city.obj", false, out, err), 1);
+    // The first file it could not write, and the system's reason.
+    EXPECT_EQ(err.str().rfind("tamotown: out/../city.obj: city-", 0), 0u) << err.str();
+    EXPECT_NE(err.str().find(".png: No such file or directory\n"), std::string::npos) << err.str();
+    ASSERT_EQ(CityCommands::exportCity("city.map", "city.OBJ", false, out, err), 0) << err.str();
     HeadlessCity city;
     std::string why;
     ASSERT_TRUE(city.load("city.map", &why));
-    city.loadMedia();
+    ASSERT_TRUE(city.loadMedia(&why)) << why;
     WorldMesh mesh;
     mesh.addBlocks(city.map());
     mesh.addSprites(city.sprites(), city.sheet());
@@ -176,7 +190,8 @@ TEST_F(CityCommandsTest, ObjFacesAndTextureReferencesAgree) {
         if (word == "map_Kd" || word == "map_d") {
             const std::vector<uint8_t> png = readFileBytes(rest);
             EXPECT_TRUE(png.size() > 8 && png[1] == 'P' && png[2] == 'N' && png[3] == 'G') << rest;
-            pictures.insert(rest);
+            // Each picture once: a viewer loads every line it finds.
+            EXPECT_TRUE(pictures.insert(rest).second) << rest << " listed twice";
         }
     }
     EXPECT_EQ(pictures.count("city-118.png"), 1u);
@@ -218,15 +233,22 @@ TEST_F(CityCommandsTest, InfoDescribesAWorldAndBadFilesWriteNothing) {
     HeadlessCity city;
     city.settings().material.texture = 113;
     city.map().setBlockAt({40015.0f, 60020.0f, 40005.0f}, true);
-    std::vector<SpriteObject> figures(1);
+    std::vector<SpriteObject> figures(4);
     figures[0].name = "Ada";
+    for (int i = 1; i < 4; ++i) {
+        figures[i].id = i;
+        figures[i].type = i < 3 ? 4 : 77;  // two trees and a type the sheet does not have
+    }
     city.sprites().replaceAll(std::move(figures));
     std::string why;
     ASSERT_TRUE(MapFile::saveWorld("two.map", city.map(), city.sprites(), &why));
     std::ostringstream out, err;
     ASSERT_EQ(CityCommands::printInfo("two.map", out, err), 0);
     EXPECT_EQ(out.str(),
-              "two.map\nsectors: 1\nblocks: 2\nsprite objects: 1\n  0 \"Ada\" type 0 at (0, 0, 0)\n"
+              "two.map\nsectors: 1\nblocks: 2\nsprite objects: 4\n  0 \"Ada\" type 0 at (0, 0, 0)\n"
+              "  1 \"\" type 4 at (0, 0, 0)\n  2 \"\" type 4 at (0, 0, 0)\n"
+              "  3 \"\" type 77 at (0, 0, 0)\n"
+              "figure types: man (1), tree (2), type 77 (1)\n"
               "bounding box: (40000, 60000, 40000) to (40020, 60030, 40010)\n"
               "textures: 100 113\n");
     EXPECT_EQ(err.str(), "");
@@ -244,7 +266,9 @@ TEST_F(CityCommandsTest, InfoDescribesAWorldAndBadFilesWriteNothing) {
         const std::set<std::string> before = filesIn(fs::current_path());
         for (const char* target : {"bad.glb", "bad.obj"}) {
             std::ostringstream failure;
-            EXPECT_EQ(CityCommands::exportCity(bad, target, failure), 1);
+            std::ostringstream written;
+            EXPECT_EQ(CityCommands::exportCity(bad, target, false, written, failure), 1);
+            EXPECT_EQ(written.str(), "");
             EXPECT_EQ(failure.str(), expected);
         }
         std::ostringstream printed, failure;
@@ -264,11 +288,154 @@ TEST_F(CityCommandsTest, InfoDescribesAWorldAndBadFilesWriteNothing) {
 // leaves no part of its set, and never new pictures beside an older set.
 TEST_F(CityCommandsTest, AFailedObjExportLeavesNoPartOfItsSet) {
     writeCity(3);
-    std::ostringstream err;
+    std::ostringstream out, err;
     const std::set<std::string> before = filesIn(fs::current_path());
     fs::create_directory("city.obj");
-    EXPECT_EQ(CityCommands::exportCity("city.map", "city.obj", err), 1);
+    EXPECT_EQ(CityCommands::exportCity("city.map", "city.obj", false, out, err), 1);
     std::set<std::string> after = filesIn(fs::current_path());
     after.erase("city.obj");
     EXPECT_EQ(after, before);
+}
+
+namespace {
+
+// The corners of every triangle of a node of a .glb, three a triangle.
+std::vector<Vector3> trianglesOf(const tinygltf::Model& model, const std::string& nodeName) {
+    std::vector<Vector3> corners;
+    for (const tinygltf::Node& node : model.nodes) {
+        if (node.name != nodeName)
+            continue;
+        for (const tinygltf::Primitive& primitive : model.meshes[node.mesh].primitives) {
+            const auto bytes = [&](int accessor) {
+                const tinygltf::BufferView& view =
+                    model.bufferViews[model.accessors[accessor].bufferView];
+                return model.buffers[view.buffer].data.data() + view.byteOffset +
+                       model.accessors[accessor].byteOffset;
+            };
+            const auto* positions =
+                reinterpret_cast<const float*>(bytes(primitive.attributes.at("POSITION")));
+            const auto* indices = reinterpret_cast<const uint32_t*>(bytes(primitive.indices));
+            for (size_t i = 0; i < model.accessors[primitive.indices].count; ++i) {
+                const float* p = positions + 3 * indices[i];
+                corners.emplace_back(p[0], p[1], p[2]);
+            }
+        }
+    }
+    return corners;
+}
+
+tinygltf::Model loadGlb(const char* path) {
+    tinygltf::Model model;
+    tinygltf::TinyGLTF loader;
+    std::string error, warning;
+    EXPECT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, path)) << error;
+    return model;
+}
+
+}  // namespace
+
+// By default the middle of the city's ground lies at the origin; with
+// keepPosition the quads keep world coordinates, and the two differ by that
+// one offset. Every block triangle winds counter-clockwise seen from outside:
+// a block lies behind it and none in front.
+TEST_F(CityCommandsTest, ExportIsCentredOnItsGroundAndBlockFacesWindOutward) {
+    writeCity(9);
+    std::ostringstream out, err;
+    ASSERT_EQ(CityCommands::exportCity("city.map", "centred.glb", false, out, err), 0);
+    ASSERT_EQ(CityCommands::exportCity("city.map", "kept.glb", true, out, err), 0);
+    const tinygltf::Model centred = loadGlb("centred.glb"), kept = loadGlb("kept.glb");
+    ASSERT_EQ(centred.nodes.size(), kept.nodes.size());
+    std::vector<Vector3> a, b;
+    for (const tinygltf::Node& node : kept.nodes) {
+        const std::vector<Vector3> nodeA = trianglesOf(centred, node.name);
+        const std::vector<Vector3> nodeB = trianglesOf(kept, node.name);
+        a.insert(a.end(), nodeA.begin(), nodeA.end());
+        b.insert(b.end(), nodeB.begin(), nodeB.end());
+    }
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_GT(a.size(), 300u);
+    Vector3 low = b[0], high = b[0];
+    for (const Vector3& p : b) {
+        low = componentMin(low, p);
+        high = componentMax(high, p);
+    }
+    EXPECT_GE(low.y, 59990.0f);  // world coordinates
+    const Vector3 ground((low.x + high.x) / 2, low.y, (low.z + high.z) / 2);
+    for (size_t i = 0; i < a.size(); ++i)
+        ASSERT_LT(distance(a[i] + ground, b[i]), 0.01f) << i;
+
+    // Occupied cells from the world file's blocks, 10 x 15 x 10 units each.
+    HeadlessCity city;
+    std::string why;
+    ASSERT_TRUE(city.load("city.map", &why));
+    std::set<std::tuple<int64_t, int64_t, int64_t>> solid;
+    const auto cellOf = [](const Vector3& p) {
+        return std::make_tuple(static_cast<int64_t>(std::floor(p.x / 10.0f)),
+                               static_cast<int64_t>(std::floor(p.y / 15.0f)),
+                               static_cast<int64_t>(std::floor(p.z / 10.0f)));
+    };
+    for (int32_t s = 0; s < city.map().sectorCount(); ++s) {
+        const TamoSector& sector = *city.map().sector(s);
+        for (const MapBlock& block : sector.blocks)
+            if (block.used)
+                solid.insert(
+                    cellOf(sector.origin + Vector3(block.x * 10.0f + 5.0f, block.y * 15.0f + 7.5f,
+                                                   block.z * 10.0f + 5.0f)));
+    }
+    // A face wound the wrong way round has no block behind it. (Faces between
+    // two blocks, which the sectors keep, have one on either side.)
+    const std::vector<Vector3> blocks = trianglesOf(kept, "blocks");
+    size_t open = 0;
+    for (size_t t = 0; t < blocks.size(); t += 3) {
+        const Vector3 normal = cross(blocks[t + 1] - blocks[t], blocks[t + 2] - blocks[t]);
+        const Vector3 outward = normal * (1.0f / std::sqrt(dot(normal, normal)));
+        // A point inside the triangle, half a unit either side of it.
+        const Vector3 inside = (blocks[t] + blocks[t + 1] + blocks[t + 2]) * (1.0f / 3.0f);
+        ASSERT_EQ(solid.count(cellOf(inside - outward * 0.5f)), 1u) << "triangle " << t / 3;
+        open += solid.count(cellOf(inside + outward * 0.5f)) == 0;
+    }
+    EXPECT_GT(open, blocks.size() / 3 / 2);
+}
+
+// Each figure is an OBJ object of its own name, made unique, "figure-<id>"
+// without one; a figure named like the blocks does not take their name.
+TEST_F(CityCommandsTest, ObjGivesEveryFigureAnObjectOfItsOwnName) {
+    HeadlessCity city;
+    city.map().setBlockAt({40015.0f, 60020.0f, 40005.0f}, true);
+    const char* names[] = {"Ada", "Ada", "", "", "blocks", "Bob Smith", "Ada-1"};
+    std::vector<SpriteObject> figures(7);
+    for (int i = 0; i < 7; ++i) {
+        figures[i].id = 10 + i;
+        figures[i].name = names[i];
+        figures[i].position = {40000.0f + 20.0f * i, 60000.0f, 40000.0f};
+    }
+    city.sprites().replaceAll(std::move(figures));
+    std::string why;
+    ASSERT_TRUE(MapFile::saveWorld("city.map", city.map(), city.sprites(), &why)) << why;
+    std::ostringstream out, err;
+    ASSERT_EQ(CityCommands::exportCity("city.map", "city.obj", false, out, err), 0) << err.str();
+    std::vector<std::string> objects;
+    std::ifstream obj("city.obj");
+    for (std::string word, rest; obj >> word && std::getline(obj >> std::ws, rest);)
+        if (word == "o")
+            objects.push_back(rest);
+    EXPECT_EQ(objects, (std::vector<std::string>{"blocks", "Ada", "Ada-11", "figure-12",
+                                                 "figure-13", "blocks-14", "Bob_Smith", "Ada-1"}));
+    EXPECT_EQ(out.str().rfind("tamotown: wrote city.obj and city.mtl: ", 0), 0u) << out.str();
+}
+
+// Without the program's media an export would lack its figures and most of
+// its pictures: it writes nothing and says where it looked.
+TEST_F(CityCommandsTest, ExportWithoutTheMediaWritesNothingAndNamesThePlacesLooked) {
+    writeCity(10);
+    fs::remove("TamoData.arc");
+    const std::set<std::string> before = filesIn(fs::current_path());
+    for (const char* target : {"city.glb", "city.obj"}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(CityCommands::exportCity("city.map", target, false, out, err), 1);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find("looked in " + fs::current_path().string()), std::string::npos)
+            << err.str();
+    }
+    EXPECT_EQ(filesIn(fs::current_path()), before);
 }

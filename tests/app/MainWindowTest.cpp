@@ -5,11 +5,15 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Autosave.h"
 #include "app/InitApplication.h"
 #include "engine/TamoEngineCore.h"
 #include "media/Archive.h"
@@ -294,6 +298,12 @@ TEST_F(MainWindowTest, FailedLoadKeepsTheWorldAndShowsTheCaption) {
     EXPECT_GE(core().map->findSector(Vector3{40001.0f, 60001.0f, 40001.0f}), 0);
     ASSERT_NE(window->captionAt(nowForTest()), nullptr);
     EXPECT_STREQ(window->captionAt(nowForTest()), "LOAD FAILED");
+    // The loader's reason on the second line, for four seconds.
+    const std::string detail = window->captionDetailAt(nowForTest());
+    EXPECT_EQ(detail.rfind("noise.map: ", 0), 0u) << detail;
+    EXPECT_GT(detail.size(), std::string("noise.map: ").size() + 5) << detail;
+    EXPECT_NE(window->captionAt(nowForTest() + 3900), nullptr);
+    EXPECT_EQ(window->captionAt(nowForTest() + 4100), nullptr);
 
     // Named on the command line instead: the same check, the same caption.
     testing::internal::CaptureStderr();
@@ -302,6 +312,35 @@ TEST_F(MainWindowTest, FailedLoadKeepsTheWorldAndShowsTheCaption) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("missing.map"), std::string::npos);
     EXPECT_EQ(core().sprites->count(), 1);
     EXPECT_STREQ(window->captionAt(nowForTest()), "LOAD FAILED");
+    EXPECT_STREQ(window->captionDetailAt(nowForTest()),
+                 (std::string("missing.map: ") + std::strerror(ENOENT)).c_str());
+}
+
+// A damaged autosave is set aside, and the caption says so for its four
+// seconds even when the world named on the command line then opens.
+TEST_F(MainWindowTest, ARecoveryThatSetsTheAutosaveAsideSaysSoOnScreen) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogAccepts = true;
+    dialogAnswer = (scratch / "good.map").string();
+    window->saveMapFile();
+    fs::create_directories(scratch / "state");
+    writeFileBytes((scratch / "state" / "autosave.map").string(), {1, 2, 3});
+    auto saver = std::make_unique<Autosave>((scratch / "state").string(), 1000);
+    std::string why;
+    ASSERT_TRUE(saver->start(&why)) << why;
+    ASSERT_TRUE(saver->pending());
+    window->useAutosave(std::move(saver));
+    questionAnswer = 0;  // Recover
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(window->offerRecovery());
+    testing::internal::GetCapturedStderr();
+    window->openMapFile((scratch / "good.map").string().c_str());
+    EXPECT_EQ(window->worldFileName(), (scratch / "good.map").string());
+    EXPECT_STREQ(window->captionAt(nowForTest()), "LOAD FAILED");
+    const std::string detail = window->captionDetailAt(nowForTest());
+    EXPECT_EQ(detail.rfind("autosave kept as autosave.map.bad: ", 0), 0u) << detail;
+    EXPECT_TRUE(fs::exists(scratch / "state" / "autosave.map.bad"));
 }
 
 TEST_F(MainWindowTest, SaveWritesTheStartWorldAndCancelWritesNothing) {
@@ -320,7 +359,8 @@ TEST_F(MainWindowTest, SaveWritesTheStartWorldAndCancelWritesNothing) {
     window->saveMapFile();
     ASSERT_TRUE(fs::exists(scratch / "start.map"));
     EXPECT_EQ(fs::file_size(scratch / "start.map"), 130u);
-    EXPECT_EQ(window->captionAt(nowForTest()), nullptr);
+    EXPECT_STREQ(window->captionAt(nowForTest()), "SAVED");
+    EXPECT_STREQ(window->captionDetailAt(nowForTest()), "start.map");
 }
 
 TEST_F(MainWindowTest, FailedSaveShowsTheCaptionAndKeepsNoFile) {
@@ -334,7 +374,10 @@ TEST_F(MainWindowTest, FailedSaveShowsTheCaptionAndKeepsNoFile) {
     EXPECT_FALSE(fs::exists(scratch / "no-such-folder"));
     ASSERT_NE(window->captionAt(nowForTest()), nullptr);
     EXPECT_STREQ(window->captionAt(nowForTest()), "SAVE FAILED");
-    EXPECT_FALSE(errors.empty());
+    // The system's words for the cause, on screen and on standard error.
+    const std::string cause = std::string("world.map: ") + std::strerror(ENOENT);
+    EXPECT_STREQ(window->captionDetailAt(nowForTest()), cause.c_str());
+    EXPECT_NE(errors.find(cause), std::string::npos) << errors;
 }
 
 TEST_F(MainWindowTest, SavedWorldLoadsBack) {
@@ -408,7 +451,9 @@ TEST_F(MainWindowTest, F12SavesTheFrameAsAPictureUnlessSpriteObjectsAreSelected)
     EXPECT_EQ(names[0].size(), std::string("tamotown-YYYYMMDD-HHMMSS.png").size()) << names[0];
     EXPECT_EQ(names[0].rfind("tamotown-", 0), 0u);
     EXPECT_STREQ(window->captionAt(nowForTest()), "SAVED");
-    EXPECT_EQ(window->captionDetailAt(nowForTest()), names[0]);
+    // The folder as well as the name, so that the picture can be found.
+    const std::string detail = window->captionDetailAt(nowForTest());
+    EXPECT_EQ(detail, (scratch / "pictures" / names[0]).string());
     EXPECT_GT(fs::file_size(scratch / "pictures" / names[0]), 1000u);
 }
 

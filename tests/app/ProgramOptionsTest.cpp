@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -101,6 +102,29 @@ TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
         EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << bad.err;
         EXPECT_EQ(bad.err.rfind("tamotown: ", 0), 0u) << bad.err;
     }
+}
+
+// An option without its values says what to type, in the words of the help.
+TEST(ProgramOptions, MissingValuesAreNamedPlainly) {
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"--scale"}, "--scale needs a number N from 1 to 4"},
+        {{"--windowed", "--scale"}, "--scale needs a number N from 1 to 4"},
+        {{"--export", "a.map"}, "--export needs CITY.map and OUT.glb or OUT.obj"},
+        {{"--export", "a.map", "--keep-position"},
+         "--export needs CITY.map and OUT.glb or OUT.obj"},
+        {{"--export"}, "--export needs CITY.map and OUT.glb or OUT.obj"},
+        {{"--info"}, "--info needs CITY.map"},
+        {{"--autosave"}, "--autosave needs a number of SECONDS"}};
+    for (const auto& [words, message] : cases) {
+        Parsed bad = parse(words);
+        EXPECT_EQ(bad.code, 2) << message;
+        EXPECT_EQ(bad.err, "tamotown: " + message + " (see tamotown --help)\n");
+    }
+    Parsed keep = parse({"--export", "a.map", "b.obj", "--keep-position"});
+    EXPECT_EQ(keep.code, -1);
+    EXPECT_TRUE(keep.options.keepPosition);
+    EXPECT_FALSE(parse({"--export", "a.map", "b.obj"}).options.keepPosition);
+    EXPECT_EQ(parse({"--keep-position"}).code, 2);  // nothing to keep it in
 }
 
 TEST(ProgramOptions, ExportAndInfoNameTheirFiles) {

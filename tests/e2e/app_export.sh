@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # --export and --info with no display at all: a city from the city maker
 # becomes a .glb that the Khronos glTF validator accepts without errors and
-# an .obj with its materials and pictures; --info describes it; a bad world
-# file gives exit code 1 with the reason and writes nothing.
+# an .obj with its materials and pictures, each export saying in one line
+# what it wrote; --info describes it; a bad world file, or no media to take
+# the pictures from, gives exit code 1 with the reason and writes nothing.
 source "$(dirname "$0")/common.bash"
 
 MAKER="${TAMO_TEST_BIN:-$BUILD_DIR/tests}/probe_city_maker"
@@ -17,12 +18,16 @@ headless() { env -u DISPLAY -u WAYLAND_DISPLAY "$TAMOTOWN" "$@"; }
 headless --info city.map >info.txt 2>stderr.txt || fail "--info failed: $(cat stderr.txt)"
 grep -qx 'sprite objects: 24' info.txt || fail "--info: $(cat info.txt)"
 grep -q '"Ada"' info.txt || fail "--info names no figure: $(cat info.txt)"
+grep -Eq '^figure types: man \([0-9]+\), .*tree \([0-9]+\)' info.txt ||
+    fail "--info names no figure types: $(grep -i type info.txt)"
 grep -q '^bounding box: (40040, 59850, 39800) to (40440, 59955, 40200)$' info.txt ||
     fail "--info bounding box: $(grep bounding info.txt)"
 log "--info describes the city"
 
-headless --export city.map city.glb 2>stderr.txt || fail "--export .glb failed: $(cat stderr.txt)"
+headless --export city.map city.glb >stdout.txt 2>stderr.txt || fail "--export .glb failed: $(cat stderr.txt)"
 [ ! -s stderr.txt ] || fail "--export complained: $(cat stderr.txt)"
+grep -Eqx 'tamotown: wrote city.glb: [1-9][0-9]* triangles, [1-9][0-9]* materials, [1-9][0-9]* pictures' stdout.txt ||
+    fail "--export printed: $(cat stdout.txt)"
 cat >validate.js <<'JS'
 const fs = require('fs');
 const validator = require(process.argv[2]);
@@ -63,3 +68,13 @@ headless --info bad.map >/dev/null 2>stderr.txt
 [ $? -eq 1 ] || fail "--info of a bad file did not end with 1"
 [ "$(ls -A | sort | tr '\n' ' ')" = "bad.map stderr.txt " ] || fail "a bad file left files: $(ls -A)"
 log "a bad world file gives exit code 1 with the reason and writes nothing"
+
+# The program alone, away from its media: the export fails and says where it looked.
+mkdir -p "$SCRATCH/alone/bin" && cp "$TAMOTOWN" "$SCRATCH/alone/bin/" && cd "$SCRATCH/alone" ||
+    fail "no folder for the program alone"
+env -u DISPLAY -u WAYLAND_DISPLAY bin/tamotown --export ../city.map alone.glb >stdout.txt 2>stderr.txt
+status=$?
+[ "$status" -eq 1 ] || fail "--export without media ended with $status"
+grep -q "looked in $SCRATCH/alone, $SCRATCH/alone/bin" stderr.txt || fail "no places named: $(cat stderr.txt)"
+[ ! -e alone.glb ] && [ ! -s stdout.txt ] || fail "--export without media wrote something"
+log "without media the export writes nothing and names the places looked in"

@@ -3,7 +3,8 @@
 # bare name gets the extension, cancel writes nothing); a
 # click on the start block places a block; loading a saved file restores that
 # world; a file of random bytes leaves the world as it was and shows the
-# failure caption. A world file named on the command line opens at start.
+# failure caption with the reason below it. A world file named on the
+# command line opens at start.
 source "$(dirname "$0")/common.bash"
 
 copy_media
@@ -74,6 +75,9 @@ shot "$SCRATCH/failed.ppm"
 # The caption is drawn in red, centred on the screen.
 red=$(count_colour "$SCRATCH/failed.ppm" 180 215 460 265 255 40 40)
 [ "$red" -gt 80 ] || fail "no failure caption after loading random bytes ($red red pixels)"
+# The second line, in smaller letters below, names the file and the reason.
+reason=$(count_colour "$SCRATCH/failed.ppm" 0 252 639 275 255 40 40)
+[ "$reason" -gt 150 ] || fail "no reason below the failure caption ($reason red pixels)"
 grep -q "loading the world failed" "$SCRATCH/stderr.txt" || fail "the failed load was not reported on standard error"
 save_world_as "$SCRATCH/after-noise.map"
 cmp -s "$SCRATCH/after-noise.map" "$SCRATCH/two.map" || fail "loading random bytes changed the world"
@@ -99,6 +103,8 @@ for ((i = 0; i < 30 && red <= 80; i++)); do
     red=$(count_colour "$SCRATCH/noise-at-start.ppm" 180 215 460 265 255 40 40)
 done
 [ "$red" -gt 80 ] || fail "no failure caption after starting with random bytes ($red red pixels)"
+reason=$(count_colour "$SCRATCH/noise-at-start.ppm" 0 252 639 275 255 40 40)
+[ "$reason" -gt 150 ] || fail "no reason below the caption at start ($reason red pixels)"
 wait_for_first_frame "$SCRATCH/before-start.ppm"
 grep -q "noise.map" "$SCRATCH/stderr.txt" || fail "the failed start load was not reported"
 save_world_as "$SCRATCH/new-world.map"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -164,9 +165,22 @@ TEST_F(FileStreamTest, WritingIntoMissingOrNonFolderFails) {
         EXPECT_TRUE(atomic.openFailed()) << path;
         EXPECT_FALSE(atomic.writeBytes("abc", 3));
         EXPECT_FALSE(atomic.commit());
+        // The cause in the system's words, from the open that failed.
+        const char* expected = std::strerror(path == pathOf("plain/x.map") ? ENOTDIR : ENOENT);
+        EXPECT_EQ(out.failureReason(), expected) << path;
+        EXPECT_EQ(atomic.failureReason(), expected) << path;
     }
     EXPECT_EQ(readFile("plain"), "not a folder");
     EXPECT_EQ(entriesInFolder(), 1);
+    char bytes[4];
+    FileStream missing(pathOf("absent").c_str(), "rb");
+    EXPECT_FALSE(missing.readBytes(bytes, 1));
+    EXPECT_EQ(missing.failureReason(), std::strerror(ENOENT));
+    // A short read is no system error: nothing to name.
+    writeFile("short", "ab");
+    FileStream shortRead(pathOf("short").c_str(), "rb");
+    EXPECT_FALSE(shortRead.readBytes(bytes, 4));
+    EXPECT_EQ(shortRead.failureReason(), "");
 }
 
 TEST_F(FileStreamTest, BackslashNamesOpenHostPaths) {

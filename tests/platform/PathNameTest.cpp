@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -68,5 +71,5 @@ TEST(PathName, OpenFileRefusesFoldersPipesAndDevicesWithoutWaiting) {
     }
     std::string why;
     EXPECT_EQ(openFile(scratch.path("missing.map").c_str(), "rb", &why), nullptr);
-    EXPECT_EQ(why, "the file does not exist");
+    EXPECT_EQ(why, std::strerror(ENOENT));
 }

@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <random>
 
 #include <sys/resource.h>
@@ -223,7 +225,7 @@ TEST_F(MapFileTest, AMissingFileLeavesTheWorld) {
     const std::vector<uint8_t> before = savedBytes();
     std::string why;
     EXPECT_FALSE(MapFile::loadWorld(path("absent.map").c_str(), *map, *sprites, &why));
-    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(why, std::strerror(ENOENT));
     EXPECT_EQ(savedBytes(), before);
 }
 
@@ -307,10 +309,12 @@ TEST_F(MapFileTest, ASaveThatCannotBeWrittenReportsFailure) {
     std::string why;
     EXPECT_FALSE(
         MapFile::saveWorld(path("no-such-folder/world.map").c_str(), *map, *sprites, &why));
-    EXPECT_FALSE(why.empty());
+    // The system's words for the cause.
+    EXPECT_EQ(why, std::strerror(ENOENT));
 
     writeFile(path("plain-file"), {1, 2, 3});
     EXPECT_FALSE(MapFile::saveWorld(path("plain-file/world.map").c_str(), *map, *sprites, &why));
+    EXPECT_EQ(why, std::strerror(ENOTDIR));
     EXPECT_EQ(readFile(path("plain-file")), (std::vector<uint8_t>{1, 2, 3}));
 }
 
@@ -334,6 +338,7 @@ TEST_F(MapFileTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
     std::signal(SIGXFSZ, previous);
 
     EXPECT_FALSE(saved_ok);
+    EXPECT_EQ(why, std::strerror(EFBIG));  // as a full disk would say ENOSPC
     EXPECT_EQ(readFile(path("kept.map")), old);
     // Nothing but the old file is left behind in the folder.
     EXPECT_EQ(std::system(("test $(ls -A '" + folder + "' | wc -l) -eq 1").c_str()), 0);

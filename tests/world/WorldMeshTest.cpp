@@ -142,3 +142,59 @@ TEST_F(WorldMeshTest, SpritesAreUprightQuadsFacingTheirHeading) {
     EXPECT_FLOAT_EQ(high.y, 55.0f);
     EXPECT_FALSE(WorldMesh().bounds(&low, &high));
 }
+
+// Figures set in rows at a few headings: no two figures' quads share a plane
+// (they would flicker in a viewer), and each moves only along its own normal,
+// by no more than a hair for every figure before it.
+TEST_F(WorldMeshTest, CoplanarFiguresAreSetApartAlongTheirNormals) {
+    const std::vector<uint8_t> rgb = oneFrameSheet();
+    SpriteSheet sheet(nullptr, rgb.data(), 16, 16, 5, 0);
+    std::mt19937 random(17);
+    const float headings[] = {0.0f, 90.0f, 180.0f, 270.0f, 45.0f};
+    std::vector<SpriteObject> objects(120);
+    for (size_t i = 0; i < objects.size(); ++i) {
+        objects[i].id = static_cast<int32_t>(i);
+        objects[i].angle = headings[random() % 5];
+        // Rows along x and z on a coarse grid: many share a plane.
+        objects[i].position = {40000.0f + 4.0f * float(random() % 4),
+                               60000.0f + 15.0f * float(random() % 2),
+                               40000.0f + 4.0f * float(random() % 4)};
+    }
+    sprites->replaceAll(std::vector<SpriteObject>(objects));
+    WorldMesh mesh;
+    mesh.addSprites(*sprites, &sheet);
+    ASSERT_EQ(mesh.sprites.size(), objects.size());
+
+    struct Plane {
+        Vector3 normal;
+        double distance;
+    };
+    std::vector<Plane> planes;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const WorldMesh::Quad& q = mesh.sprites[i].quads[0];
+        Vector3 normal = cross(q.corner[1] - q.corner[0], q.corner[3] - q.corner[0]);
+        normal = normal * (1.0f / std::sqrt(dot(normal, normal)));
+        const Vector3 foot = (q.corner[0] + q.corner[1]) * 0.5f;
+        const Vector3 moved = foot - objects[i].position;
+        // Along the normal only, and within i hairs.
+        EXPECT_LT(distance(moved, normal * dot(moved, normal)), 1e-2f) << i;
+        EXPECT_LE(std::abs(dot(moved, normal)),
+                  WorldMesh::CoplanarHair * static_cast<float>(i) + 1e-2f)
+            << i;
+        planes.push_back({normal, double(normal.x) * foot.x + double(normal.z) * foot.z});
+    }
+    int32_t sharedBefore = 0;
+    for (size_t i = 0; i < planes.size(); ++i)
+        for (size_t j = 0; j < i; ++j) {
+            const float parallel = dot(planes[i].normal, planes[j].normal);
+            if (std::abs(parallel) < 0.9999f)
+                continue;
+            const double other = parallel > 0 ? planes[j].distance : -planes[j].distance;
+            EXPECT_GT(std::abs(planes[i].distance - other), WorldMesh::CoplanarHair * 0.5)
+                << "figures " << j << " and " << i << " share a plane";
+            // Did they before? Then this test saw what it is about.
+            const Vector3 a = objects[i].position, b = objects[j].position;
+            sharedBefore += std::abs(dot(planes[i].normal, a - b)) < 1e-3f;
+        }
+    EXPECT_GT(sharedBefore, 100);
+}
