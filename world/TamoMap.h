@@ -14,6 +14,7 @@ class FileStream;
 class TamoSector;
 class WorldHistory;
 class WorldHost;
+struct CellChanges;
 struct TamoSectorData;
 struct WorldSettings;
 
@@ -41,6 +42,8 @@ public:
     // Puts the eye at the start point (40000, 60000, 40000) and builds the
     // start sector there with one block in its cell (0, 0, 0).
     explicit TamoMap(WorldHost* host);
+    // The start point for blocks of these sizes; its cell is the start block's.
+    static Vector3 startPoint(int32_t blockWidth, int32_t blockHeight);
     virtual ~TamoMap();
     TamoMap(const TamoMap&) = delete;
     TamoMap& operator=(const TamoMap&) = delete;
@@ -116,6 +119,9 @@ public:
 
     // The history told of every change (null: none); not owned.
     void setHistory(WorldHistory* recorder) { history = recorder; }
+    // Tells the history of cells an edit of many cells wrote straight into
+    // the sectors.
+    void reportCells(CellChanges&& changes);
     // For the history's undo and redo; these are not reported. The sector
     // appended is taken over; the one taken is the caller's.
     void appendSector(TamoSector* sector);
@@ -127,6 +133,7 @@ public:
     // Valid for 0 <= index < sectorCount().
     TamoSector* sector(int32_t index) const { return sectors[index]; }
     int32_t getSectorSize() const { return sectorSize; }
+    const WorldSettings& worldSettings() const { return *settings; }
 
     // The integer line walk of the plan strokes: visits (x0, y0) and every
     // cell up to, not including, (x1, y1); a line of one cell visits that
