@@ -82,11 +82,31 @@ const std::vector<KeyBinding>& KeyTable::bindings() {
 
 const KeyBinding* KeyTable::find(int32_t key, int32_t modifiers) {
     const int32_t held = modifiers & (KeyModifierControl | KeyModifierShift);
+    const bool repeat = (modifiers & KeyModifierRepeat) != 0;
     for (const KeyBinding& binding : bindings())
         if (binding.key == key && binding.modifiers == held &&
             binding.command != KeyCommand::Held && binding.command != KeyCommand::NameKeys)
-            return &binding;
+            return !repeat || repeats(binding.command) ? &binding : nullptr;
     return nullptr;
+}
+
+bool KeyTable::repeats(KeyCommand command) {
+    switch (command) {
+    case KeyCommand::Fill:
+    case KeyCommand::Hollow:
+    case KeyCommand::Remove:
+    case KeyCommand::Paint:
+    case KeyCommand::Copy:
+    case KeyCommand::Cut:
+    case KeyCommand::Paste:
+    case KeyCommand::RotateClipboard:
+    case KeyCommand::MirrorClipboard:
+    case KeyCommand::SaveStamp:
+    case KeyCommand::LoadStamp:
+        return false;
+    default:
+        return true;
+    }
 }
 
 std::vector<std::string> KeyTable::readmeRows(const std::string& section) {

@@ -56,8 +56,11 @@ class KeyTable {
 public:
     static const std::vector<KeyBinding>& bindings();
     // The binding of a command key pressed with modifiers, or null (also for
-    // the rows that only document held keys).
+    // the rows that only document held keys). A key's own repetition while
+    // held finds only the commands that repeat (moves, undo, ...): a held
+    // key never pastes or fills again and again.
     static const KeyBinding* find(int32_t key, int32_t modifiers);
+    static bool repeats(KeyCommand command);
     // The README rows of a section, in table order, each once:
     // "| keys | effect |".
     static std::vector<std::string> readmeRows(const std::string& section);

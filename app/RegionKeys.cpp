@@ -187,8 +187,7 @@ void RegionKeys::move(KeyCommand command) {
         return;
     int32_t dx = 0, dz = 0;
     arrowStep(command, &dx, &dz);
-    const int32_t dy =
-        command == KeyCommand::MoveUp ? 1 : command == KeyCommand::MoveDown ? -1 : 0;
+    const int32_t dy = command == KeyCommand::MoveUp ? 1 : command == KeyCommand::MoveDown ? -1 : 0;
     RegionEdit region(*core.map, *core.sprites, core.history);
     const RegionEdit::Result result = region.move(core.selection.box(), dx, dy, dz);
     if (!result.done) {

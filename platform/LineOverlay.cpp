@@ -5,9 +5,7 @@
 #include "platform/GLContext.h"
 
 LineOverlay::LineOverlay(GLContext& gl_, float width, uint8_t red, uint8_t green, uint8_t blue)
-        : gl(gl_),
-          texturingBefore(gl_.texturing()),
-          depthFunctionBefore(gl_.depthFunction()),
+        : gl(gl_), texturingBefore(gl_.texturing()), depthFunctionBefore(gl_.depthFunction()),
           depthWritesBefore(gl_.depthWrites()) {
     glGetFloatv(GL_LINE_WIDTH, &widthBefore);
     glGetFloatv(GL_CURRENT_COLOR, colourBefore);

@@ -552,6 +552,8 @@ TEST_F(MainWindowTest, RegionKeysActOnTheSelectionWhileNoFigureIsSelected) {
 
     window->onEvent(EventKeyDown, 'F', 0);
     EXPECT_EQ(caption(), "FILLED 4");
+    window->onEvent(EventKeyDown, 'P', KeyModifierRepeat);  // a held key does it once
+    EXPECT_EQ(caption(), "FILLED 4");
     EXPECT_TRUE(hasBlock(4002, 4001, 4000));
     window->onEvent(EventKeyDown, 'C', KeyModifierControl);
     EXPECT_EQ(caption(), "COPIED 4");
@@ -565,7 +567,7 @@ TEST_F(MainWindowTest, RegionKeysActOnTheSelectionWhileNoFigureIsSelected) {
     EXPECT_EQ(caption(), "MOVED 4");
     EXPECT_EQ(c.selection.box(), CellBox(4001, 4000, 3999, 4002, 4001, 3999));
     c.glContext->direction = Vector3(0.1f, -0.9f, 0.2f);  // forward is +z
-    window->onEvent(EventKeyDown, VK_UP, KeyModifierControl);
+    window->onEvent(EventKeyDown, VK_UP, KeyModifierControl | KeyModifierRepeat);
     window->onEvent(EventKeyDown, VK_PRIOR, KeyModifierControl);
     EXPECT_EQ(c.selection.box(), CellBox(4001, 4001, 4000, 4002, 4002, 4000));
     c.toggleView();

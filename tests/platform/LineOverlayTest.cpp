@@ -27,8 +27,8 @@ TEST_F(LineOverlayTest, LinesShowThroughNearerSurfacesAndTheStateComesBack) {
     glEnable(GL_DEPTH_TEST);
     for (bool texturing : {false, true}) {
         for (bool depthWrites : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "texturing " << texturing << " depth writes "
-                                            << depthWrites);
+            SCOPED_TRACE(testing::Message()
+                         << "texturing " << texturing << " depth writes " << depthWrites);
             gl->setDepthWrites(true);  // the clear clears depth only then
             gl->clear();
             // A near white square over the middle, depth written.
