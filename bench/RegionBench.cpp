@@ -9,7 +9,6 @@
 #include "world/RegionEdit.h"
 #include "world/TamoSpriteObjectSet.h"
 #include "world/WorldHistory.h"
-#include "world/WorldSettings.h"
 
 using namespace bench;
 
@@ -44,23 +43,77 @@ void BM_FillBox100x20x100_Region(benchmark::State& state) {
     }
 }
 
+// A click of the plan view per cell (the line of one cell a click edits),
+// each its own action as the avatar closes it; the rebuilds once at the end,
+// not after every click as the frames between clicks would do them.
 void BM_FillBox100x20x100_Literal(benchmark::State& state) {
     Stage& s = stage();
-    const WorldSettings& settings = s.map->worldSettings();
+    const int32_t cell = s.core->planCellSize;
     for (auto _ : state) {
         state.PauseTiming();
         resetMap();
         WorldHistory history(*s.map, *s.core->sprites);
         s.core->material = brick();
+        s.core->view3D = false;
+        s.core->planScrollX = 0.0f;
+        s.core->planScrollY = 0.0f;
         state.ResumeTiming();
-        for (int32_t y = FillBox.lowY(); y <= FillBox.highY(); ++y)
+        for (int32_t y = FillBox.lowY(); y <= FillBox.highY(); ++y) {
+            s.core->currentLevel = y;
             for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)
-                for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x)
-                    s.map->setBlockAt(
-                        CellBox::cellCentre(x, y, z, settings.blockWidth, settings.blockHeight),
-                        true);
-        history.closeAction();
+                for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x) {
+                    const int32_t px = x * cell + cell / 2, py = z * cell + cell / 2;
+                    s.map->editBlockLine(px, py, px, py, true);
+                    history.closeAction();
+                }
+        }
         rebuildMarked();
+        state.PauseTiming();
+        s.core->view3D = true;
+        s.core->currentLevel = 0;
+        state.ResumeTiming();
+    }
+}
+
+// One sector filled as a user fills it one block at a time: a plan-view
+// click per cell, each followed by the rebuild the next frame does; against
+// the fill of the same box with its one rebuild.
+const CellBox SectorBox(4000, 4000, 4000, 4019, 4019, 4019);
+
+void BM_FillSector20_Region(benchmark::State& state) {
+    Stage& s = stage();
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetMap();
+        RegionEdit edit(*s.map, *s.core->sprites, nullptr);
+        state.ResumeTiming();
+        edit.fill(SectorBox, brick());
+        rebuildMarked();
+    }
+}
+
+void BM_FillSector20_LiteralClicksWithFrames(benchmark::State& state) {
+    Stage& s = stage();
+    const int32_t cell = s.core->planCellSize;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetMap();
+        s.core->material = brick();
+        s.core->view3D = false;
+        state.ResumeTiming();
+        for (int32_t y = SectorBox.lowY(); y <= SectorBox.highY(); ++y) {
+            s.core->currentLevel = y;
+            for (int32_t z = SectorBox.lowZ(); z <= SectorBox.highZ(); ++z)
+                for (int32_t x = SectorBox.lowX(); x <= SectorBox.highX(); ++x) {
+                    const int32_t px = x * cell + cell / 2, py = z * cell + cell / 2;
+                    s.map->editBlockLine(px, py, px, py, true);
+                    rebuildMarked();
+                }
+        }
+        state.PauseTiming();
+        s.core->view3D = true;
+        s.core->currentLevel = 0;
+        state.ResumeTiming();
     }
 }
 
@@ -127,6 +180,8 @@ void BM_CopyPasteHouse50x30x50(benchmark::State& state) {
 
 BENCHMARK(BM_FillBox100x20x100_Region)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FillBox100x20x100_Literal)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_FillSector20_Region)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FillSector20_LiteralClicksWithFrames)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FillBox100x20x100_UndoRedo)
     ->Arg(0)
     ->Arg(1)
