@@ -50,6 +50,7 @@ public:
         changes.cells.push_back({sector, static_cast<int16_t>(x), static_cast<int16_t>(y),
                                  static_cast<int16_t>(z), before, after});
     }
+    bool pending() const { return !changes.cells.empty(); }
     CellChanges take() {
         seen.clear();
         last = CellChanges::NoRecord;
@@ -86,6 +87,16 @@ private:
 class CellWriter {
 public:
     CellWriter(TamoMap& map, const CellBox& box) : map(map), sectors(map, box) {}
+    // Cells written and not yet reported (an edit cut short) are reported
+    // still, so they can be undone.
+    ~CellWriter() {
+        try {
+            report();
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    CellWriter(const CellWriter&) = delete;
+    CellWriter& operator=(const CellWriter&) = delete;
 
     // The used block of a cell, or null.
     const MapBlock* blockAt(int32_t x, int32_t y, int32_t z) {
@@ -107,7 +118,10 @@ public:
     }
     // Removes the block of the cell last found by blockAt (its record stays).
     void removeFound() { write(nullptr); }
-    void report() { map.reportCells(log.take()); }
+    void report() {
+        if (log.pending())
+            map.reportCells(log.take());
+    }
 
 private:
     // Puts the current cell's state; a sector that had no record when this
