@@ -50,8 +50,11 @@ void BoxSectors::claim(int32_t index) {
             const int32_t i = static_cast<int32_t>(c);
             const Vector3 centre = CellBox::cellCentre(i, i, i, blockWidth, blockHeight);
             Vector3 probe = o;
-            (axis == 0 ? probe.x : axis == 1 ? probe.y : probe.z) =
-                axis == 0 ? centre.x : axis == 1 ? centre.y : centre.z;
+            (axis == 0   ? probe.x
+             : axis == 1 ? probe.y
+                         : probe.z) = axis == 0   ? centre.x
+                                      : axis == 1 ? centre.y
+                                                  : centre.z;
             if (sector.containsPoint(probe)) {
                 from[axis] = std::min(from[axis], i);
                 to[axis] = std::max(to[axis], i);
@@ -69,8 +72,8 @@ void BoxSectors::claim(int32_t index) {
         }
 }
 
-bool BoxSectors::locate(int32_t x, int32_t y, int32_t z, bool create, int32_t* sector,
-                        int32_t* cx, int32_t* cy, int32_t* cz) {
+bool BoxSectors::locate(int32_t x, int32_t y, int32_t z, bool create, int32_t* sector, int32_t* cx,
+                        int32_t* cy, int32_t* cz) {
     int32_t& slot = owner[slotOf(x, y, z)];
     const Vector3 centre = CellBox::cellCentre(x, y, z, blockWidth, blockHeight);
     if (slot < 0) {

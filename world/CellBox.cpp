@@ -10,7 +10,8 @@ int32_t clampToInt32(int64_t value) {
 }
 
 int32_t floorCell(float coordinate, int32_t cellSize) {
-    return clampToInt32(static_cast<int64_t>(std::floor(coordinate / static_cast<float>(cellSize))));
+    return clampToInt32(
+        static_cast<int64_t>(std::floor(coordinate / static_cast<float>(cellSize))));
 }
 
 }  // namespace
@@ -82,8 +83,7 @@ Vector3 CellBox::cellOrigin(int32_t x, int32_t y, int32_t z, int32_t blockWidth,
                             int32_t blockHeight) {
     const float w = static_cast<float>(blockWidth);
     const float h = static_cast<float>(blockHeight);
-    return Vector3(static_cast<float>(x) * w, static_cast<float>(y) * h,
-                   static_cast<float>(z) * w);
+    return Vector3(static_cast<float>(x) * w, static_cast<float>(y) * h, static_cast<float>(z) * w);
 }
 
 Vector3 CellBox::cellCentre(int32_t x, int32_t y, int32_t z, int32_t blockWidth,

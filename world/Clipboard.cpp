@@ -1,6 +1,7 @@
 #include "world/Clipboard.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -49,6 +50,8 @@ void Clipboard::rotateQuarter() {
     turns = (turns + 1) & 3;
 }
 
+// Headings of turned figures come out from 0 up to 360.
+//
 // Mirroring what was turned t times equals turning back t times what was
 // mirrored: M R^t = R^-t M.
 void Clipboard::mirror() {
@@ -123,9 +126,11 @@ std::vector<SpriteObject> Clipboard::placedSprites() const {
             object.position.x = turnedX;
             std::swap(width, depth);
         }
-        object.angle += 90.0f * static_cast<float>(turns);
+        object.angle = std::fmod(object.angle + 90.0f * static_cast<float>(turns), 360.0f);
+        if (object.angle < 0.0f)
+            object.angle += 360.0f;
         if (object.angle >= 360.0f)
-            object.angle -= 360.0f;
+            object.angle = 0.0f;  // a tiny negative heading rounded up
     }
     return placed;
 }
@@ -134,6 +139,7 @@ size_t Clipboard::memoryBytes() const {
     size_t bytes = sizeof(Clipboard) + blocks.capacity() * sizeof(MapBlock) +
                    sprites.capacity() * sizeof(SpriteObject);
     for (const SpriteObject& object : sprites)
-        bytes += object.name.capacity() > 15 ? object.name.capacity() : 0;  // beyond the short-string buffer
+        bytes += object.name.capacity() > 15 ? object.name.capacity()
+                                             : 0;  // beyond the short-string buffer
     return bytes;
 }

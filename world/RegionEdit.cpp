@@ -50,6 +50,7 @@ public:
         changes.cells.push_back({sector, static_cast<int16_t>(x), static_cast<int16_t>(y),
                                  static_cast<int16_t>(z), before, after});
     }
+    bool pending() const { return !changes.cells.empty(); }
     CellChanges take() {
         seen.clear();
         last = CellChanges::NoRecord;
@@ -69,8 +70,8 @@ private:
     static uint64_t hash(const MapBlock& block) {
         uint64_t h = block.used ? 1469598103934665603ull : 7809847782465536322ull;
         for (const FaceMaterial& m : block.faces) {
-            const int64_t fields[6] = {m.texture, m.offsetU, m.offsetV, m.rotation, m.scaleU,
-                                       m.scaleV};
+            const int64_t fields[6] = {m.texture,  m.offsetU, m.offsetV,
+                                       m.rotation, m.scaleU,  m.scaleV};
             for (int64_t v : fields)
                 h = (h ^ static_cast<uint64_t>(v)) * 1099511628211ull;
         }
@@ -86,6 +87,16 @@ private:
 class CellWriter {
 public:
     CellWriter(TamoMap& map, const CellBox& box) : map(map), sectors(map, box) {}
+    // Cells written and not yet reported (an edit cut short) are reported
+    // still, so they can be undone.
+    ~CellWriter() {
+        try {
+            report();
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    CellWriter(const CellWriter&) = delete;
+    CellWriter& operator=(const CellWriter&) = delete;
 
     // The used block of a cell, or null.
     const MapBlock* blockAt(int32_t x, int32_t y, int32_t z) {
@@ -99,28 +110,45 @@ public:
     bool place(int32_t x, int32_t y, int32_t z, const FaceMaterial faces[BlockFaceCount]) {
         if (!sectors.locate(x, y, z, true, &sector, &cx, &cy, &cz))
             return false;
-        TamoSector& owner = *map.sector(sector);
-        const uint32_t before = log.stateOf(owner.findBlock(cx, cy, cz));
         MapBlock block;
         std::memcpy(block.faces, faces, sizeof block.faces);
         block.used = true;
-        owner.restoreCell(cx, cy, cz, &block);
-        log.add(sector, cx, cy, cz, before, log.stateOf(owner.findBlock(cx, cy, cz)));
+        write(&block);
         return true;
     }
     // Removes the block of the cell last found by blockAt (its record stays).
-    void removeFound() {
-        TamoSector& owner = *map.sector(sector);
-        const uint32_t before = log.stateOf(owner.findBlock(cx, cy, cz));
-        owner.restoreCell(cx, cy, cz, nullptr);
-        log.add(sector, cx, cy, cz, before, log.stateOf(owner.findBlock(cx, cy, cz)));
+    void removeFound() { write(nullptr); }
+    void report() {
+        if (log.pending())
+            map.reportCells(log.take());
     }
-    void report() { map.reportCells(log.take()); }
 
 private:
+    // Puts the current cell's state; a sector that had no record when this
+    // writer first came to it has none in any cell not yet written, and each
+    // cell is written once, so its cells need no search.
+    void write(const MapBlock* state) {
+        if (static_cast<size_t>(sector) >= startedEmpty.size())
+            startedEmpty.resize(static_cast<size_t>(sector) + 1, -1);
+        int8_t& empty = startedEmpty[static_cast<size_t>(sector)];
+        TamoSector& owner = *map.sector(sector);
+        if (empty < 0)
+            empty = owner.blocks.count() == 0 ? 1 : 0;
+        MapBlock old;
+        const bool had = owner.writeCell(cx, cy, cz, state, empty == 1, &old);
+        const uint32_t before = log.stateOf(had ? &old : nullptr);
+        if (state) {
+            log.add(sector, cx, cy, cz, before, log.stateOf(state));
+        } else if (had) {
+            old.used = false;
+            log.add(sector, cx, cy, cz, before, log.stateOf(&old));
+        }
+    }
+
     TamoMap& map;
     BoxSectors sectors;
     ChangeLog log;
+    std::vector<int8_t> startedEmpty;  // per sector index: -1 not seen yet
     int32_t sector = -1, cx = 0, cy = 0, cz = 0;
 };
 
@@ -299,8 +327,7 @@ RegionEdit::Result RegionEdit::cut(const CellBox& box, Clipboard* clipboard) {
 // it would leave the range of cells.
 bool RegionEdit::pastedBox(const Clipboard& clipboard, int32_t x, int32_t y, int32_t z,
                            CellBox* box) {
-    const int64_t high[3] = {int64_t{x} + clipboard.sizeX() - 1,
-                             int64_t{y} + clipboard.sizeY() - 1,
+    const int64_t high[3] = {int64_t{x} + clipboard.sizeX() - 1, int64_t{y} + clipboard.sizeY() - 1,
                              int64_t{z} + clipboard.sizeZ() - 1};
     for (int64_t h : high)
         if (h > INT32_MAX)
@@ -330,8 +357,7 @@ void RegionEdit::putDown(const Clipboard& clipboard, const CellBox& box, bool ad
     }
 }
 
-RegionEdit::Result RegionEdit::paste(const Clipboard& clipboard, int32_t x, int32_t y,
-                                     int32_t z) {
+RegionEdit::Result RegionEdit::paste(const Clipboard& clipboard, int32_t x, int32_t y, int32_t z) {
     CellBox box;
     if (!clipboard.holdsBox())
         return refused("the clipboard is empty");
@@ -361,8 +387,8 @@ RegionEdit::Result RegionEdit::move(const CellBox& box, int32_t dx, int32_t dy, 
         Result placed;
         putDown(taken, moved, false, placed);
         const WorldSettings& settings = map.worldSettings();
-        const Vector3 shift = CellBox::cellOrigin(dx, dy, dz, settings.blockWidth,
-                                                  settings.blockHeight);
+        const Vector3 shift =
+            CellBox::cellOrigin(dx, dy, dz, settings.blockWidth, settings.blockHeight);
         for (int32_t i : figures)
             sprites.moveObject(i, sprites.object(i).position + shift);
         return true;

@@ -29,8 +29,8 @@ int32_t floorDiv(int32_t value, int32_t divisor) {
 }
 
 void startCell(int32_t blockWidth, int32_t blockHeight, int32_t cell[3]) {
-    CellBox::cellOf(TamoMap::startPoint(blockWidth, blockHeight), blockWidth, blockHeight,
-                    &cell[0], &cell[1], &cell[2]);
+    CellBox::cellOf(TamoMap::startPoint(blockWidth, blockHeight), blockWidth, blockHeight, &cell[0],
+                    &cell[1], &cell[2]);
 }
 
 // A block of a loaded file at its world cell; seq keeps the file's order.
@@ -67,7 +67,8 @@ void write(const Clipboard& clipboard, ByteWriter& out) {
         const int32_t cell[3] = {start[0] + block.x, start[1] + block.y, start[2] + block.z};
         const int32_t key[3] = {floorDiv(cell[0], edge), floorDiv(cell[1], edge),
                                 floorDiv(cell[2], edge)};
-        const auto found = sectorOf.emplace(std::make_tuple(key[0], key[1], key[2]), sectors.size());
+        const auto found =
+            sectorOf.emplace(std::make_tuple(key[0], key[1], key[2]), sectors.size());
         if (found.second)
             sectors.push_back({{key[0], key[1], key[2]}, {}});
         Sector& sector = sectors[found.first->second];
@@ -78,14 +79,16 @@ void write(const Clipboard& clipboard, ByteWriter& out) {
     }
     MapFormat::writeCount(out, static_cast<int32_t>(sectors.size()));
     for (const Sector& sector : sectors) {
-        const Vector3 origin =
-            CellBox::cellOrigin(sector.key[0] * edge, sector.key[1] * edge, sector.key[2] * edge, w, h);
+        const Vector3 origin = CellBox::cellOrigin(sector.key[0] * edge, sector.key[1] * edge,
+                                                   sector.key[2] * edge, w, h);
         MapFormat::writeSector(out, edge, origin, sector.blocks);
     }
     const std::vector<SpriteObject> figures = clipboard.placedSprites();
     const Vector3 corner = CellBox::cellOrigin(start[0], start[1], start[2], w, h);
     MapFormat::writeCount(out, static_cast<int32_t>(figures.size()));
+    int32_t id = 0;
     for (SpriteObject object : figures) {
+        object.id = id++;  // numbered afresh, as a world holding only them would
         object.position = corner + object.position;
         MapFormat::writeSprite(out, object);
     }
@@ -115,9 +118,10 @@ bool load(FileStream& stream, int32_t blockWidth, int32_t blockHeight, Clipboard
     for (const TamoSectorData& sector : records.sectors)
         for (const MapBlock& block : sector.blocks) {
             // The cell of the block's centre: sectors of a file may lie off the grid.
-            const Vector3 centre = sector.origin + Vector3((static_cast<float>(block.x) + 0.5f) * w,
-                                                           (static_cast<float>(block.y) + 0.5f) * h,
-                                                           (static_cast<float>(block.z) + 0.5f) * w);
+            const Vector3 centre =
+                sector.origin + Vector3((static_cast<float>(block.x) + 0.5f) * w,
+                                        (static_cast<float>(block.y) + 0.5f) * h,
+                                        (static_cast<float>(block.z) + 0.5f) * w);
             PlacedRecord record{{0, 0, 0}, placed.size(), &block};
             CellBox::cellOf(centre, blockWidth, blockHeight, &record.cell[0], &record.cell[1],
                             &record.cell[2]);
