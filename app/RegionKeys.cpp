@@ -18,6 +18,12 @@
 #include "world/RegionEdit.h"
 #include "world/StampFile.h"
 
+namespace {
+
+constexpr const char* StampFileName = "stamp.map";
+
+}  // namespace
+
 RegionKeys::RegionKeys(TamoEngineCore& core_, StatusCaption& caption_)
         : core(core_), caption(caption_) {}
 
@@ -25,8 +31,9 @@ void RegionKeys::run(KeyCommand command, const MapFileCommands& commands) {
     Selection& selection = core.selection;
     switch (command) {
     case KeyCommand::ClearSelection:
+        if (selection.active())
+            caption.hide();  // the size it showed
         selection.clear();
-        caption.hide();
         break;
     case KeyCommand::GrowSelection:
     case KeyCommand::ShrinkSelection:
@@ -222,8 +229,11 @@ void RegionKeys::saveStamp(const MapFileCommands& commands) {
         sayWithSize("BOX TOO LARGE", core.selection.sizeText());
         return;
     }
+    // Never the city's own name: a stamp saved over it would replace the city.
+    MapFileCommands stampCommands = commands;
+    stampCommands.proposedName = StampFileName;
     char name[MapFileNameBufferSize];
-    if (!commands.chooseFile(true, name))
+    if (!stampCommands.chooseFile(true, name))
         return;
     std::vector<uint8_t> bytes;
     ByteWriter out(bytes);

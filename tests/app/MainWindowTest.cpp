@@ -592,6 +592,7 @@ TEST_F(MainWindowTest, RegionKeysActOnTheSelectionWhileNoFigureIsSelected) {
     dialogAnswer = (scratch / "stamp.map").string();
     window->onEvent(EventKeyDown, 'C', KeyModifierControl | KeyModifierShift);
     EXPECT_EQ(caption(), "SAVED");
+    EXPECT_EQ(dialogProposed, "stamp.map");
     writeFileBytes((scratch / "bad.map").string(), {1, 2, 3});
     dialogAnswer = (scratch / "bad.map").string();
     window->onEvent(EventKeyDown, 'V', KeyModifierControl | KeyModifierShift);
