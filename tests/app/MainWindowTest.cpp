@@ -538,6 +538,10 @@ TEST_F(MainWindowTest, RegionKeysActOnTheSelectionWhileNoFigureIsSelected) {
     };
     window->onEvent(EventKeyDown, 'F', 0);
     EXPECT_EQ(caption(), "NO SELECTION");
+    c.selection.set(CellBox(4000, 4000, 4000, 4100, 4099, 4099));  // 1,010,000 cells
+    window->onEvent(EventKeyDown, 'F', 0);
+    EXPECT_EQ(caption(), "BOX TOO LARGE");
+    EXPECT_EQ(c.map->sectorCount(), 1);
     c.selection.set(CellBox(4001, 4000, 4000, 4002, 4001, 4000));
 
     // A figure selected: the letters go to its name.
