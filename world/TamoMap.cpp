@@ -215,8 +215,7 @@ void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place) {
         return;
     Vector3 p = hit.point;
     if (place) {
-        // One unit back towards the eye: the empty cell in front of the face hit.
-        p = hit.point - ray.direction;
+        p = placementPoint(hit, ray);
         if (!sectors[i]->containsPoint(p))
             i = findOrCreateSector(p);
         if (i < 0)
@@ -263,6 +262,15 @@ void TamoMap::editBlockAtCursor(bool place) {
     BlockHit hit;
     if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, BlockEditStep, &hit))
         editBlockAt(hit, ray, place);
+}
+
+bool TamoMap::placementPointAtCursor(Vector3* point) const {
+    Ray ray;
+    BlockHit hit;
+    if (!settings->view3D || !cursorRay(&ray) || !pick(ray, CursorRayLength, BlockEditStep, &hit))
+        return false;
+    *point = placementPoint(hit, ray);
+    return true;
 }
 
 void TamoMap::paintFaceAtCursor() {

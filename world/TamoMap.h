@@ -108,6 +108,14 @@ public:
     // material) in the empty cell in front of the face hit, one unit back
     // along the ray, creating that cell's sector when needed.
     void editBlockAt(const BlockHit& hit, const Ray& ray, bool place);
+    // The point a placement at a hit of ray puts its block through: one unit
+    // back along the ray, in the empty cell in front of the face hit.
+    static Vector3 placementPoint(const BlockHit& hit, const Ray& ray) {
+        return hit.point - ray.direction;
+    }
+    // The cursor's placement point (3D view): false when the cursor ray
+    // meets no block.
+    bool placementPointAtCursor(Vector3* point) const;
     // The face of the block hit nearest to the hit point takes the current
     // material, or gives it.
     void paintFaceAt(const BlockHit& hit);

@@ -265,15 +265,28 @@ void LiteralRegionWorld::begin() {
     before = world;
 }
 
+bool sameRecord(const Record& a, const Record& b) {
+    return a.used == b.used && (!a.used || (a.x == b.x && a.y == b.y && a.z == b.z &&
+                                            std::equal(a.faces, a.faces + 6, b.faces)));
+}
+
+bool sameSprite(const SpriteObject& a, const SpriteObject& b) {
+    return a.id == b.id && a.position == b.position && a.angle == b.angle && a.type == b.type &&
+           a.team == b.team && a.height == b.height && a.name == b.name;
+}
+
 // An edit that changed anything is one undo step, and clears the redo list.
 void LiteralRegionWorld::end() {
-    LiteralRegionWorld a, b;
-    a.world = before;
-    b.world = world;
-    bool changed = a.bytes() != b.bytes() || before.sectors.size() != world.sectors.size();
-    for (size_t i = 0; !changed && i < world.sectors.size(); ++i)
-        changed = before.sectors[i].records.size() != world.sectors[i].records.size();
-    if (changed) {
+    bool same = before.sectors.size() == world.sectors.size() &&
+                before.sprites.size() == world.sprites.size() && before.nextId == world.nextId;
+    for (size_t i = 0; same && i < world.sectors.size(); ++i) {
+        const std::vector<Record>& a = before.sectors[i].records;
+        const std::vector<Record>& b = world.sectors[i].records;
+        same = a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), sameRecord);
+    }
+    for (size_t i = 0; same && i < world.sprites.size(); ++i)
+        same = sameSprite(before.sprites[i], world.sprites[i]);
+    if (!same) {
         done.emplace_back(before, world);
         undone.clear();
     }
