@@ -171,15 +171,10 @@ bool TamoEditorUserAvatar::blockCellUnderCursor(int32_t cell[3]) const {
 }
 
 bool TamoEditorUserAvatar::placeCellUnderCursor(int32_t cell[3]) const {
-    Ray ray;
-    BlockHit hit;
-    const TamoMap& map = *core->map;
-    if (!core->view3D || !map.cursorRay(&ray) ||
-        !map.pick(ray, TamoMap::CursorRayLength, TamoMap::BlockEditStep, &hit))
+    Vector3 point;
+    if (!core->map->placementPointAtCursor(&point))
         return false;
-    // As a click places: one unit back along the ray from the point hit.
-    CellBox::cellOf(hit.point - ray.direction, core->blockWidth, core->blockHeight, &cell[0],
-                    &cell[1], &cell[2]);
+    CellBox::cellOf(point, core->blockWidth, core->blockHeight, &cell[0], &cell[1], &cell[2]);
     return true;
 }
 

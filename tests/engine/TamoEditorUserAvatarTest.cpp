@@ -318,6 +318,11 @@ TEST_F(TamoEditorUserAvatarTest, ShiftDragSelectsTheBoxBetweenBlocksAndEditsNoth
     };
     AvatarInput held = quiet();
     held.shift = held.leftHeld = true;
+    // Where a paste goes: the cell a click would place a block into.
+    int32_t cell[3] = {0, 0, 0};
+    pointAt(4000, 4000);
+    ASSERT_TRUE(avatar->placeCellUnderCursor(cell));
+    EXPECT_EQ(CellBox::single(cell[0], cell[1], cell[2]), CellBox::single(4000, 4001, 4000));
 
     // Shift + click: the one block.
     pointAt(4001, 4000);
