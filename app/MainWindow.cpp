@@ -10,9 +10,11 @@
 #include "app/Autosave.h"
 #include "app/ButtonActions.h"
 #include "app/FramePicture.h"
+#include "app/KeyTable.h"
 #include "app/LooseTextures.h"
 #include "app/MapFileCommands.h"
 #include "app/MediaFolder.h"
+#include "app/RegionKeys.h"
 #include "app/SpriteNameKeys.h"
 #include "app/TextureIds.h"
 #include "engine/MyTamoEngineCore.h"
@@ -42,8 +44,6 @@
 namespace {
 
 constexpr float FarPlane = 1000.0f;
-constexpr int32_t KeyPicture = VK_F1 + 11;    // F12
-constexpr int32_t KeyStatistics = VK_F1 + 2;  // F3
 constexpr int32_t SkySlices = 16;
 constexpr int32_t SkyStacks = 20;
 
@@ -145,6 +145,7 @@ void MainWindow::createWorld() {
     engineCore->history = new WorldHistory(*engineCore->map, *engineCore->sprites);
     engineCore->centrePlanView();
     engineCore->textureCount = 0;
+    regionKeys = std::make_unique<RegionKeys>(*engineCore, caption);
 }
 
 MainWindow::~MainWindow() {
@@ -189,6 +190,7 @@ void MainWindow::onFrame() {
     skyDome->drawSkyDome(glContext->eye, 0.0f);
     engineCore->map->draw();
     engineCore->sprites->drawSprites();
+    regionKeys->drawSelection();
     drawPanels();
     // Taken before the caption: the picture shows the city and its panels.
     if (pictureWanted) {
@@ -531,30 +533,31 @@ void MainWindow::redo() {
     caption.show(done ? "REDO" : "NOTHING TO REDO", getTickCount(), UndoCaptionMilliseconds);
 }
 
-void MainWindow::answerControlKey(int32_t key, bool shift) {
-    if (key == 'Z' && !shift)
+void MainWindow::runKeyCommand(KeyCommand command) {
+    if (command == KeyCommand::Undo)
         undo();
-    else if (key == 'Y' || (key == 'Z' && shift))
+    else if (command == KeyCommand::Redo)
         redo();
+    else if (command == KeyCommand::SavePicture)
+        pictureWanted = true;
+    else if (command == KeyCommand::ToggleStatistics)
+        statisticsShown = !statisticsShown;
+    else
+        regionKeys->run(command, mapFileCommands());
 }
 
 void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
     if (type != EventKeyDown || engineCore == nullptr || engineCore->sprites == nullptr)
         return;
+    // While objects are selected, keys belong to their names, except the few
+    // commands that also act then.
+    const KeyBinding* binding = KeyTable::find(a, b);
+    if (binding != nullptr && (binding->whileFiguresSelected || !anySpriteSelected())) {
+        runKeyCommand(binding->command);
+        return;
+    }
     // With Ctrl held keys are commands: they never type into names nor
     // delete objects.
-    if (b & KeyModifierControl) {
-        answerControlKey(a, (b & KeyModifierShift) != 0);
-        return;
-    }
-    // While objects are selected, keys belong to their names.
-    if (a == KeyPicture && !anySpriteSelected()) {
-        pictureWanted = true;
-        return;
-    }
-    if (a == KeyStatistics && !anySpriteSelected()) {
-        statisticsShown = !statisticsShown;
-        return;
-    }
-    applyNameKey(a, *engineCore->sprites, engineCore->history);
+    if ((b & KeyModifierControl) == 0)
+        applyNameKey(a, *engineCore->sprites, engineCore->history);
 }

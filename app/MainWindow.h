@@ -12,6 +12,8 @@
 #include "platform/Window.h"
 
 class Autosave;
+class RegionKeys;
+enum class KeyCommand;
 class BitmapFont;
 class GLContext;
 class SkyDome;
@@ -118,8 +120,8 @@ private:
     // Runs a save, load or quit asked for by a button once the mouse button
     // is up; true when the window destroyed itself (quit).
     bool runPendingFileCommand();
-    // Ctrl with a key: undo and redo.
-    void answerControlKey(int32_t key, bool shift);
+    // Runs a command of the key table.
+    void runKeyCommand(KeyCommand command);
     int32_t ask(const char* title, const char* text, const char* const* buttons, int32_t count,
                 int32_t defaultButton, int32_t cancelButton) const;
     MapFileCommands mapFileCommands() const;
@@ -151,4 +153,5 @@ private:
     FrameStatistics statistics;
     bool statisticsShown = false;
     bool statisticsReported = false;
+    std::unique_ptr<RegionKeys> regionKeys;
 };

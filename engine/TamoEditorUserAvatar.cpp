@@ -6,7 +6,10 @@
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 #include "platform/KeyState.h"
+#include "platform/VirtualKeys.h"
 #include "platform/Window.h"
+#include "world/CellBox.h"
+#include "world/Ray.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 #include "world/WorldHistory.h"
@@ -36,6 +39,9 @@ AvatarInput TamoEditorUserAvatar::readPlatformInput() {
     in.upArrow = isKeyDown(KeyUp);
     in.rightArrow = isKeyDown(KeyRight);
     in.downArrow = isKeyDown(KeyDown);
+    in.control = virtualKeyHeld(VK_CONTROL);
+    in.shift = virtualKeyHeld(VK_SHIFT);
+    in.leftHeld = virtualKeyHeld(VK_LBUTTON);
     getCursorPos(&in.cursorScreenX, &in.cursorScreenY);
     in.frameTime = static_cast<float>(getFrameTime());
     return in;
@@ -88,6 +94,8 @@ void TamoEditorUserAvatar::edit3D() {
         return;
     }
     if (core->editMode == EditBlocks) {
+        if (selectWithShift())
+            return;
         // One block per press: the press is consumed here.
         if (window->leftButtonDown) {
             core->map->editBlockAtCursor(true);
@@ -122,11 +130,61 @@ void TamoEditorUserAvatar::editPlan() {
         return;
     }
     edgeScrollPlan();
+    if (selectWithShift())
+        return;
     // The flags stay set, so a held button paints along the cursor's path.
     if (window->leftButtonDown)
         core->map->editBlockLine(window->mouseX, window->mouseY, lastCursorX, lastCursorY, true);
     if (window->rightButtonDown)
         core->map->editBlockLine(window->mouseX, window->mouseY, lastCursorX, lastCursorY, false);
+}
+
+bool TamoEditorUserAvatar::selectWithShift() {
+    const bool plan = !core->view3D;
+    if (!selecting) {
+        if (!input.shift || !window->leftButtonDown)
+            return false;
+        // The press draws the selection; it edits nothing.
+        window->leftButtonDown = false;
+        selecting = plan ? planCellUnderCursor(anchor) : blockCellUnderCursor(anchor);
+        if (!selecting)
+            return true;
+    }
+    // Off the blocks the box keeps the last cell it reached.
+    int32_t cell[3];
+    if (plan ? planCellUnderCursor(cell) : blockCellUnderCursor(cell))
+        core->selection.set(CellBox(anchor[0], anchor[1], anchor[2], cell[0], cell[1], cell[2]));
+    if (!input.leftHeld)
+        selecting = false;
+    return true;
+}
+
+bool TamoEditorUserAvatar::blockCellUnderCursor(int32_t cell[3]) const {
+    Ray ray;
+    BlockHit hit;
+    const TamoMap& map = *core->map;
+    if (!core->view3D || !map.cursorRay(&ray) ||
+        !map.pick(ray, TamoMap::CursorRayLength, TamoMap::BlockEditStep, &hit))
+        return false;
+    CellBox::cellOf(hit.point, core->blockWidth, core->blockHeight, &cell[0], &cell[1], &cell[2]);
+    return true;
+}
+
+bool TamoEditorUserAvatar::placeCellUnderCursor(int32_t cell[3]) const {
+    Vector3 point;
+    if (!core->map->placementPointAtCursor(&point))
+        return false;
+    CellBox::cellOf(point, core->blockWidth, core->blockHeight, &cell[0], &cell[1], &cell[2]);
+    return true;
+}
+
+bool TamoEditorUserAvatar::planCellUnderCursor(int32_t cell[3]) const {
+    if (core->view3D)
+        return false;
+    cell[0] = core->map->planCellOf(window->mouseX, core->planScrollX);
+    cell[1] = core->currentLevel;
+    cell[2] = core->map->planCellOf(window->mouseY, core->planScrollY);
+    return true;
 }
 
 void TamoEditorUserAvatar::closeAction() {
@@ -196,6 +254,10 @@ void TamoEditorUserAvatar::walkWithKeys() {
     const Vector3 forward = normalise(flat);
     Vector3 left = forward;
     rotateAboutY(left, 90.0f);
+    if (input.control) {
+        gl.applyCamera();
+        return;
+    }
     if (input.upArrow)
         gl.eye = gl.eye + forward * move;
     if (input.downArrow)

@@ -16,6 +16,11 @@ struct AvatarInput {
     bool upArrow = false;
     bool rightArrow = false;
     bool downArrow = false;
+    // Ctrl turns the arrows into commands (the camera does not walk); Shift
+    // with the left button draws a selection instead of editing.
+    bool control = false;
+    bool shift = false;
+    bool leftHeld = false;  // the left button is down now
     int32_t cursorScreenX = -1;
     int32_t cursorScreenY = -1;
     float frameTime = 0.0f;  // milliseconds of the previous frame
@@ -62,6 +67,15 @@ public:
     // The platform's current keys, cursor and frame time.
     static AvatarInput readPlatformInput();
 
+    // The cell of the block under the cursor (3D view), the empty cell a
+    // left click would place a block into (3D view), or the plan cell under
+    // the cursor on the current level (plan view); false when there is none.
+    bool blockCellUnderCursor(int32_t cell[3]) const;
+    bool placeCellUnderCursor(int32_t cell[3]) const;
+    bool planCellUnderCursor(int32_t cell[3]) const;
+    // True while a Shift-drag is drawing the selection.
+    bool isSelecting() const { return selecting; }
+
     float getYaw() const { return yaw; }
     float getPitch() const { return pitch; }
     void setYaw(float degrees) { yaw = degrees; }
@@ -69,6 +83,10 @@ public:
     bool isMouseLookActive() const { return mouseLookActive; }
 
 private:
+    // Shift + left button: the press (on a block in the 3D view) anchors the
+    // selection, which then spans to the cell under the cursor until the
+    // button is released. True while the gesture has the button.
+    bool selectWithShift();
     // Ends the history's open action: the next edit starts a new one.
     void closeAction();
     // Rebuilds the camera's direction and up from yaw and pitch.
@@ -80,6 +98,8 @@ private:
     float yaw = 0.0f;
     float pitch = 0.0f;
     bool mouseLookActive = false;
+    bool selecting = false;
+    int32_t anchor[3] = {0, 0, 0};
     int32_t lastCursorX = 0;
     int32_t lastCursorY = 0;
     Window* window;

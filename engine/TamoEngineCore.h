@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/DynArray.h"
+#include "engine/Selection.h"
 #include "platform/Vector3.h"
 #include "world/FaceMaterial.h"
 #include "world/MapFormat.h"
@@ -104,6 +105,8 @@ public:
     WorldHistory* history = nullptr;
     int32_t& materialShownAt = settings.materialShownAt;
     int32_t modeShownAt = 0;
+    // The box the region operations work on; set by the avatar's Shift-drag.
+    Selection selection;
     DynArray<TextureColour>& textureColours = settings.textureColours;
 
 protected:

@@ -244,6 +244,22 @@ bool GLContext::culling() const {
     return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
 }
 
+void GLContext::setDepthFunction(int32_t function) {
+    glDepthFunc(static_cast<GLenum>(function));
+}
+
+int32_t GLContext::depthFunction() const {
+    GLint function = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &function);
+    return function;
+}
+
+bool GLContext::depthWrites() const {
+    GLboolean on = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &on);
+    return on == GL_TRUE;
+}
+
 void GLContext::fitViewport() {
     int w = width;
     int h = height;
@@ -299,12 +315,10 @@ void GLContext::enter2D() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    GLint depthFunc = GL_LESS;
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    savedDepthFunc = depthFunc;
+    savedDepthFunc = depthFunction();
     savedCulling = culling();
     inScreenMode = true;
-    glDepthFunc(GL_ALWAYS);
+    setDepthFunction(GL_ALWAYS);
     setCulling(false);
     const GLfloat flipY[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     glMultMatrixf(flipY);
@@ -315,7 +329,7 @@ void GLContext::enter2D() {
 
 void GLContext::leave2D() {
     setCulling(savedCulling);
-    glDepthFunc(static_cast<GLenum>(savedDepthFunc));
+    setDepthFunction(savedDepthFunc);
     inScreenMode = false;
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

@@ -98,6 +98,10 @@ public:
     bool texturing() const;
     int32_t boundTexture() const;
     bool culling() const;
+    // The depth comparison (GL_LESS, GL_ALWAYS, ...) and the depth-write switch.
+    void setDepthFunction(int32_t function);
+    int32_t depthFunction() const;
+    bool depthWrites() const;
 
     // Clears the whole drawable, bars included, after fitting the viewport
     // to the drawable's current size.

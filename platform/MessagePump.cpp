@@ -51,9 +51,10 @@ void activateForInput(uint32_t windowId) {
         broadcast(MsgActivateApp, 1);
 }
 
-// The modifiers held with a key, as they were when it went down.
-intptr_t keyModifiersOf(uint16_t mod) {
-    intptr_t modifiers = 0;
+// The modifiers held with a key, as they were when it went down, and
+// whether the press is the key's own repetition.
+intptr_t keyModifiersOf(uint16_t mod, bool repeat) {
+    intptr_t modifiers = repeat ? KeyModifierRepeat : 0;
     if (mod & KMOD_CTRL)
         modifiers |= KeyModifierControl;
     if (mod & KMOD_SHIFT)
@@ -121,7 +122,7 @@ void routeEvent(const SDL_Event& event) {
                                               (event.key.keysym.mod & KMOD_NUM) != 0);
         if (key != 0)
             dispatchWindowMessage(event.key.windowID, MsgKeyDown, static_cast<uintptr_t>(key),
-                                  keyModifiersOf(event.key.keysym.mod));
+                                  keyModifiersOf(event.key.keysym.mod, event.key.repeat != 0));
         break;
     }
     case SDL_MOUSEMOTION:

@@ -19,6 +19,7 @@ enum WindowEvent : int32_t {
 enum KeyModifier : int32_t {
     KeyModifierControl = 1,
     KeyModifierShift = 2,
+    KeyModifierRepeat = 4,  // not a modifier: the key is held and repeating
 };
 
 enum MouseCode : int32_t {

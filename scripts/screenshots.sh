@@ -85,3 +85,65 @@ sleep 1.2
 xdotool mousemove 320 240
 sleep 0.3
 picture plan-view
+
+# A street built with the region tools on the bare ground the street maker
+# lays (a road along the view under the start point). In the plan view, one
+# level above the ground, cell (X, Z) shows at pixel (16 X - 63672,
+# 16 Z - 63752): a house's footprint is Shift-dragged, raised three levels,
+# hollow-filled with a facade and copied; pasted along both sides of the
+# road (turned half round for the far side) and each copy repainted.
+kill "$APP" 2>/dev/null
+wait "$APP" 2>/dev/null || true
+"$BUILD/tests/probe_city_maker" --street "$WORK/street.map"
+(cd "$WORK" && XDG_PICTURES_DIR="$WORK/pictures" exec "$BUILD/tamotown" street.map) &
+APP=$!
+timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null
+sleep 1
+cell() { echo $((16 * $1 - 63672)) $((16 * $2 - 63752)); }
+facade() {
+  case $1 in
+  1) press 480 415 ;; 2) press 500 415 ;; 3) press 479 436 ;;
+  4) press 500 436 ;; 5) press 479 457 ;; 6) press 500 457 ;;
+  esac
+}
+paste_at() {
+  xdotool mousemove $(cell "$1" "$2")
+  sleep 0.3
+  xdotool key ctrl+v
+  sleep 0.2
+  facade "$3"
+  xdotool key p
+  sleep 0.2
+}
+press 620 14
+for _ in $(seq 9); do press 19 460; done
+xdotool mousemove $(cell 4001 4002) keydown shift
+sleep 0.2
+xdotool mousedown 1
+sleep 0.3
+xdotool mousemove $(cell 4005 4006)
+sleep 0.3
+xdotool mouseup 1
+sleep 0.2
+xdotool key Prior Prior Prior
+xdotool keyup shift
+facade 1
+xdotool key shift+f ctrl+c
+sleep 0.2
+paste_at 4007 4002 2
+paste_at 4013 4002 3
+xdotool key r r
+paste_at 4001 3993 4
+paste_at 4007 3993 5
+paste_at 4013 3993 6
+xdotool key Escape
+press 620 14
+# Back along the road, looking down a little.
+xdotool mousemove 320 300 keydown Down
+sleep 0.4
+xdotool keyup Down
+xdotool mousemove 320 479
+sleep 0.15
+xdotool mousemove 320 300
+sleep 0.5
+picture street

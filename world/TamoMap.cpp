@@ -13,6 +13,7 @@
 #include "platform/Geometry.h"
 #include "platform/ViewFrustum.h"
 #include "world/ByteWriter.h"
+#include "world/CellChanges.h"
 #include "world/MapFormat.h"
 #include "world/RayCellWalk.h"
 #include "world/CursorSource.h"
@@ -45,10 +46,7 @@ int32_t floorDiv(int32_t value, int32_t divisor) {
 }  // namespace
 
 TamoMap::TamoMap(WorldHost* host) : host(host), settings(&host->worldSettings()) {
-    const float w = static_cast<float>(settings->blockWidth);
-    const float h = static_cast<float>(settings->blockHeight);
-    // 200 sector extents from the world origin along each axis.
-    const Vector3 start(w * 4000.0f, 20.0f * h * 200.0f, 20.0f * w * 200.0f);
+    const Vector3 start = startPoint(settings->blockWidth, settings->blockHeight);
     if (settings->glContext)
         settings->glContext->eye = start;
     TamoSector* first = host->createSector(start, sectorSize);
@@ -56,6 +54,13 @@ TamoMap::TamoMap(WorldHost* host) : host(host), settings(&host->worldSettings())
         first->setBlock(0, 0, 0, true);
     else
         delete first;
+}
+
+Vector3 TamoMap::startPoint(int32_t blockWidth, int32_t blockHeight) {
+    const float w = static_cast<float>(blockWidth);
+    const float h = static_cast<float>(blockHeight);
+    // 200 sector extents from the world origin along each axis.
+    return Vector3(w * 4000.0f, 20.0f * h * 200.0f, 20.0f * w * 200.0f);
 }
 
 TamoMap::~TamoMap() {
@@ -94,6 +99,11 @@ int32_t TamoMap::findOrCreateSector(const Vector3& point) {
     if (history)
         history->sectorAdded();
     return sectors.count() - 1;
+}
+
+void TamoMap::reportCells(CellChanges&& changes) {
+    if (history)
+        history->cellsChanged(std::move(changes));
 }
 
 void TamoMap::appendSector(TamoSector* sector) {
@@ -205,8 +215,7 @@ void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place) {
         return;
     Vector3 p = hit.point;
     if (place) {
-        // One unit back towards the eye: the empty cell in front of the face hit.
-        p = hit.point - ray.direction;
+        p = placementPoint(hit, ray);
         if (!sectors[i]->containsPoint(p))
             i = findOrCreateSector(p);
         if (i < 0)
@@ -253,6 +262,15 @@ void TamoMap::editBlockAtCursor(bool place) {
     BlockHit hit;
     if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, BlockEditStep, &hit))
         editBlockAt(hit, ray, place);
+}
+
+bool TamoMap::placementPointAtCursor(Vector3* point) const {
+    Ray ray;
+    BlockHit hit;
+    if (!settings->view3D || !cursorRay(&ray) || !pick(ray, CursorRayLength, BlockEditStep, &hit))
+        return false;
+    *point = placementPoint(hit, ray);
+    return true;
 }
 
 void TamoMap::paintFaceAtCursor() {

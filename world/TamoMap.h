@@ -14,6 +14,7 @@ class FileStream;
 class TamoSector;
 class WorldHistory;
 class WorldHost;
+struct CellChanges;
 struct TamoSectorData;
 struct WorldSettings;
 
@@ -41,6 +42,8 @@ public:
     // Puts the eye at the start point (40000, 60000, 40000) and builds the
     // start sector there with one block in its cell (0, 0, 0).
     explicit TamoMap(WorldHost* host);
+    // The start point for blocks of these sizes; its cell is the start block's.
+    static Vector3 startPoint(int32_t blockWidth, int32_t blockHeight);
     virtual ~TamoMap();
     TamoMap(const TamoMap&) = delete;
     TamoMap& operator=(const TamoMap&) = delete;
@@ -105,6 +108,14 @@ public:
     // material) in the empty cell in front of the face hit, one unit back
     // along the ray, creating that cell's sector when needed.
     void editBlockAt(const BlockHit& hit, const Ray& ray, bool place);
+    // The point a placement at a hit of ray puts its block through: one unit
+    // back along the ray, in the empty cell in front of the face hit.
+    static Vector3 placementPoint(const BlockHit& hit, const Ray& ray) {
+        return hit.point - ray.direction;
+    }
+    // The cursor's placement point (3D view): false when the cursor ray
+    // meets no block.
+    bool placementPointAtCursor(Vector3* point) const;
     // The face of the block hit nearest to the hit point takes the current
     // material, or gives it.
     void paintFaceAt(const BlockHit& hit);
@@ -116,6 +127,9 @@ public:
 
     // The history told of every change (null: none); not owned.
     void setHistory(WorldHistory* recorder) { history = recorder; }
+    // Tells the history of cells an edit of many cells wrote straight into
+    // the sectors.
+    void reportCells(CellChanges&& changes);
     // For the history's undo and redo; these are not reported. The sector
     // appended is taken over; the one taken is the caller's.
     void appendSector(TamoSector* sector);
@@ -127,6 +141,10 @@ public:
     // Valid for 0 <= index < sectorCount().
     TamoSector* sector(int32_t index) const { return sectors[index]; }
     int32_t getSectorSize() const { return sectorSize; }
+    const WorldSettings& worldSettings() const { return *settings; }
+    // The plan cell (x or z) under a window pixel column or row, the plan
+    // scrolled by scroll pixels along that axis.
+    int32_t planCellOf(int32_t windowPixel, float scroll) const;
 
     // The integer line walk of the plan strokes: visits (x0, y0) and every
     // cell up to, not including, (x1, y1); a line of one cell visits that
@@ -137,7 +155,6 @@ public:
 private:
     // Places or removes a block of sector i's cell and reports the change.
     bool setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place);
-    int32_t planCellOf(int32_t windowPixel, float scroll) const;
     void destroySectors();
     void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
                             Vector3* hit, int32_t* sectorIndex) const;

@@ -204,9 +204,18 @@ bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
 }
 
 void TamoSector::restoreCell(int32_t x, int32_t y, int32_t z, const MapBlock* state) {
+    MapBlock before;
+    writeCell(x, y, z, state, false, &before);
+}
+
+bool TamoSector::writeCell(int32_t x, int32_t y, int32_t z, const MapBlock* state, bool knownEmpty,
+                           MapBlock* before) {
     if (x < 0 || x >= size || y < 0 || y >= size || z < 0 || z >= size)
-        return;
-    MapBlock* block = findBlock(x, y, z);
+        return false;
+    MapBlock* block = knownEmpty ? nullptr : findBlock(x, y, z);
+    if (block)
+        *before = *block;
+    const bool had = block != nullptr;
     if (!state) {
         if (block)
             block->used = false;
@@ -219,9 +228,10 @@ void TamoSector::restoreCell(int32_t x, int32_t y, int32_t z, const MapBlock* st
         fresh.y = y;
         fresh.z = z;
         if (!appendRecord(fresh))
-            return;
+            return had;
     }
     recordsChanged();
+    return had;
 }
 
 void TamoSector::paintFaceAt(const Vector3& p) {

@@ -46,6 +46,11 @@ public:
     // faces (its record appended when the cell has none), or, for a null
     // state, no block (the record stays, unused). Cells outside are ignored.
     void restoreCell(int32_t x, int32_t y, int32_t z, const MapBlock* state);
+    // restoreCell for edits of many cells: also gives the cell's record as
+    // it was (false: there was none). knownEmpty skips the search when the
+    // caller knows the cell has no record.
+    bool writeCell(int32_t x, int32_t y, int32_t z, const MapBlock* state, bool knownEmpty,
+                   MapBlock* before);
     virtual void paintFaceAt(const Vector3& p);
     virtual void pickMaterialAt(const Vector3& p);
     virtual Vector3 getOrigin() const;

@@ -110,6 +110,23 @@ void TamoSpriteObjectSet::addAt(const Vector3& hit) {
         history->spriteAdded(objects.count() - 1, idBefore);
 }
 
+bool TamoSpriteObjectSet::addObject(SpriteObject object) {
+    object.id = nextId;
+    object.selected = false;
+    const int32_t idBefore = nextId;
+    if (!objects.append(std::move(object)))
+        return false;
+    nextId = nextIdAfter(nextId);
+    if (history)
+        history->spriteAdded(objects.count() - 1, idBefore);
+    return true;
+}
+
+void TamoSpriteObjectSet::moveObject(int32_t index, const Vector3& position) {
+    if (index >= 0 && index < objects.count())
+        edit(index, [&position](SpriteObject& object) { object.position = position; });
+}
+
 void TamoSpriteObjectSet::insertObject(int32_t index, SpriteObject object) {
     std::vector<SpriteObject> list(std::make_move_iterator(objects.begin()),
                                    std::make_move_iterator(objects.end()));

@@ -70,6 +70,11 @@ public:
     // Removes one object; the others keep their order. False for an index
     // outside 0 to count() - 1.
     bool removeObject(int32_t index);
+    // Appends a copy of object (unselected) under a new id, as addAt would;
+    // false when it cannot be stored.
+    bool addObject(SpriteObject object);
+    // Puts one object at position (an index outside 0 to count() - 1 does nothing).
+    void moveObject(int32_t index, const Vector3& position);
 
     // Replaces every object (all loaded unselected); nextId becomes the largest
     // id plus one, or 0 for none.

@@ -60,7 +60,7 @@ uint64_t cellKey(int32_t sector, int32_t x, int32_t y, int32_t z) {
 }  // namespace
 
 struct WorldHistory::Step {
-    enum Kind { Cell, SectorAdd, Sectors, SpriteEdit, SpriteAdd, SpriteRemove, Sprites, File };
+    enum Kind { Cell, Cells, SectorAdd, Sectors, SpriteEdit, SpriteAdd, SpriteRemove, Sprites, File };
     Kind kind;
     size_t slot;  // into the action's vector for that kind
 };
@@ -90,6 +90,7 @@ struct WorldHistory::Action {
     size_t bytes = 0;
     std::vector<Step> steps;
     std::vector<CellStep> cells;
+    std::vector<CellChanges> bulk;
     std::vector<SpriteStep> spriteEdits;
     std::vector<std::unique_ptr<TamoSector>> held;  // SectorAdd: the sector while undone
     std::vector<World> worlds;
@@ -149,6 +150,16 @@ void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
     action.steps.push_back({Step::Cell, action.cells.size()});
     action.cells.push_back({sector, x, y, z, before, after});
     addBytes(action, sizeof(Action::CellStep) + sizeof(Step) + 32);
+}
+
+void WorldHistory::cellsChanged(CellChanges&& changes) {
+    if (replaying || changes.empty())
+        return;
+    Action& action = openAction();
+    action.steps.push_back({Step::Cells, action.bulk.size()});
+    action.bulk.push_back(std::move(changes));
+    addBytes(action, action.bulk.back().bytes() + sizeof(Step));
+    cellSteps.clear();  // a later change to one of these cells is a step after them
 }
 
 void WorldHistory::sectorAdded() {
@@ -285,6 +296,25 @@ void WorldHistory::applyCell(Step& step, bool forward) {
     map.sector(cell.sector)->restoreCell(cell.x, cell.y, cell.z, state ? &*state : nullptr);
 }
 
+void WorldHistory::applyCells(Step& step, bool forward) {
+    Action& action = forward ? *redoable.back() : *done.back();
+    const CellChanges& changes = action.bulk[step.slot];
+    const auto put = [&](const CellChanges::Cell& cell) {
+        if (cell.sector < 0 || cell.sector >= map.sectorCount())
+            return;
+        const uint32_t state = forward ? cell.after : cell.before;
+        map.sector(cell.sector)
+            ->restoreCell(cell.x, cell.y, cell.z,
+                          state == CellChanges::NoRecord ? nullptr : &changes.states[state]);
+    };
+    if (forward)
+        for (const CellChanges::Cell& cell : changes.cells)
+            put(cell);
+    else
+        for (size_t i = changes.cells.size(); i-- > 0;)
+            put(changes.cells[i]);
+}
+
 void WorldHistory::applySprite(Step& step, bool forward) {
     Action& action = forward ? *redoable.back() : *done.back();
     const Action::SpriteStep& edit = action.spriteEdits[step.slot];
@@ -319,6 +349,9 @@ void WorldHistory::apply(Step& step, bool forward) {
     switch (step.kind) {
     case Step::Cell:
         applyCell(step, forward);
+        break;
+    case Step::Cells:
+        applyCells(step, forward);
         break;
     case Step::SectorAdd: {
         std::unique_ptr<TamoSector>& held = action.held[step.slot];

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "world/CellChanges.h"
 #include "world/MapBlock.h"
 #include "world/SpriteObject.h"
 #include "world/WorldFileStamp.h"
@@ -43,6 +44,8 @@ public:
     void cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
                      const std::optional<MapBlock>& before, const std::optional<MapBlock>& after);
     void sectorAdded();
+    // Many cells changed at once (an edit of a box); kept as one compact step.
+    void cellsChanged(CellChanges&& changes);
     // The sectors a load replaced (taken over).
     void sectorsReplaced(std::vector<TamoSector*>&& previous);
     void spriteChanged(int32_t index, const SpriteObject& before, const SpriteObject& after);
@@ -96,6 +99,7 @@ private:
     Action& openAction();
     void apply(Step& step, bool forward);
     void applyCell(Step& step, bool forward);
+    void applyCells(Step& step, bool forward);
     void applySprite(Step& step, bool forward);
     void dropRedoable();
     void enforceCap();

@@ -27,6 +27,7 @@
 #include "support/FileBytes.h"
 #include "support/GLTestFixture.h"
 #include "support/ScratchFolder.h"
+#include "world/CellBox.h"
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
@@ -628,4 +629,90 @@ TEST_F(MainWindowTest, TheFileNameFollowsUndoOfALoadAndAFileChangedElsewhereIsAs
     EXPECT_EQ(window->worldFileName(), c);
     EXPECT_EQ(questionsAsked,
               std::vector<std::string>(3, "The file was changed by another program"));
+}
+
+TEST_F(MainWindowTest, RegionKeysActOnTheSelectionWhileNoFigureIsSelected) {
+    openWindow();
+    window->setFileDialog(&fakeDialog);
+    dialogAccepts = true;
+    TamoEngineCore& c = core();
+    auto caption = [&] {
+        const char* text = window->captionAt(nowForTest());
+        return std::string(text ? text : "");
+    };
+    auto hasBlock = [&](int32_t x, int32_t y, int32_t z) {
+        const Vector3 p = CellBox::cellCentre(x, y, z, c.blockWidth, c.blockHeight);
+        const int32_t s = c.map->findSector(p);
+        return s >= 0 && c.map->sector(s)->hasBlockAt(p);
+    };
+    window->onEvent(EventKeyDown, 'F', 0);
+    EXPECT_EQ(caption(), "NO SELECTION");
+    c.selection.set(CellBox(4000, 4000, 4000, 4100, 4099, 4099));  // 1,010,000 cells
+    window->onEvent(EventKeyDown, 'F', 0);
+    EXPECT_EQ(caption(), "BOX TOO LARGE");
+    EXPECT_EQ(c.map->sectorCount(), 1);
+    c.selection.set(CellBox(4001, 4000, 4000, 4002, 4001, 4000));
+
+    // A figure selected: the letters go to its name.
+    c.sprites->addAt(Vector3{40005.0f, 60015.0f, 40005.0f});
+    c.sprites->object(0).selected = true;
+    window->onEvent(EventKeyDown, 'F', 0);
+    window->onEvent(EventKeyDown, 'F', KeyModifierShift);
+    window->onEvent(EventKeyDown, 'V', KeyModifierControl);
+    EXPECT_EQ(c.sprites->object(0).name, "FF");
+    EXPECT_FALSE(hasBlock(4001, 4000, 4000));
+    c.sprites->deselectAll();
+
+    window->onEvent(EventKeyDown, 'F', 0);
+    EXPECT_EQ(caption(), "FILLED 4");
+    window->onEvent(EventKeyDown, 'P', KeyModifierRepeat);  // a held key does it once
+    EXPECT_EQ(caption(), "FILLED 4");
+    EXPECT_TRUE(hasBlock(4002, 4001, 4000));
+    window->onEvent(EventKeyDown, 'C', KeyModifierControl);
+    EXPECT_EQ(caption(), "COPIED 4");
+    window->onEvent(EventKeyDown, 'R', 0);
+    EXPECT_EQ(caption(), "ROTATED 1 X 2 X 2");
+
+    // Ctrl+arrows follow the heading in 3D (the axis nearest the view) and
+    // the screen in the plan view; Ctrl+Page Up goes up a level.
+    c.glContext->direction = Vector3(-0.9f, 0.2f, 0.3f);  // forward is -x, right is -z
+    window->onEvent(EventKeyDown, VK_RIGHT, KeyModifierControl);
+    EXPECT_EQ(caption(), "MOVED 4");
+    EXPECT_EQ(c.selection.box(), CellBox(4001, 4000, 3999, 4002, 4001, 3999));
+    c.glContext->direction = Vector3(0.1f, -0.9f, 0.2f);  // forward is +z
+    window->onEvent(EventKeyDown, VK_UP, KeyModifierControl | KeyModifierRepeat);
+    window->onEvent(EventKeyDown, VK_PRIOR, KeyModifierControl);
+    EXPECT_EQ(c.selection.box(), CellBox(4001, 4001, 4000, 4002, 4002, 4000));
+    c.toggleView();
+    window->onEvent(EventKeyDown, VK_UP, KeyModifierControl);
+    window->onEvent(EventKeyDown, VK_LEFT, KeyModifierControl);
+    EXPECT_EQ(c.selection.box(), CellBox(4000, 4001, 3999, 4001, 4002, 3999));
+    EXPECT_TRUE(hasBlock(4000, 4002, 3999));
+    EXPECT_FALSE(hasBlock(4002, 4001, 4000));
+    window->onEvent(EventKeyDown, 'Z', KeyModifierControl);  // one move per step
+    EXPECT_TRUE(hasBlock(4001, 4002, 3999));
+    EXPECT_FALSE(hasBlock(4000, 4002, 3999));
+
+    // Shift+Page Up grows the box at the top; Esc clears it.
+    window->onEvent(EventKeyDown, VK_PRIOR, KeyModifierShift);
+    EXPECT_EQ(caption(), "2 X 3 X 1");
+    window->onEvent(EventKeyDown, VK_ESCAPE, 0);
+    EXPECT_FALSE(c.selection.active());
+
+    // A stamp saved through the chooser opens into the clipboard; a bad
+    // file leaves the clipboard as it was.
+    c.selection.set(CellBox(4001, 4001, 3999, 4002, 4002, 3999));
+    dialogAnswer = (scratch / "stamp.map").string();
+    window->onEvent(EventKeyDown, 'C', KeyModifierControl | KeyModifierShift);
+    EXPECT_EQ(caption(), "SAVED");
+    EXPECT_EQ(dialogProposed, "stamp.map");
+    writeFileBytes((scratch / "bad.map").string(), {1, 2, 3});
+    dialogAnswer = (scratch / "bad.map").string();
+    window->onEvent(EventKeyDown, 'V', KeyModifierControl | KeyModifierShift);
+    EXPECT_EQ(caption(), "LOAD FAILED");
+    window->onEvent(EventKeyDown, 'M', 0);
+    EXPECT_EQ(caption(), "MIRRORED 1 X 2 X 2");
+    dialogAnswer = (scratch / "stamp.map").string();
+    window->onEvent(EventKeyDown, 'V', KeyModifierControl | KeyModifierShift);
+    EXPECT_EQ(caption(), "LOADED 2 X 2 X 1");
 }

@@ -1,7 +1,10 @@
 // Writes a small city as a world file, for the export test and the README
 // pictures: grass, two crossing roads with pavements, houses of every facade,
 // a pond, and people, trees, lamps and cars standing about. The same file
-// every run. Usage: probe_city_maker OUT.map
+// every run. With --street, the ground of a street instead: a road along x
+// past the start point with pavements, lamps and grass, no houses; the
+// screenshot script builds the houses on it with the region tools.
+// Usage: probe_city_maker [--street] OUT.map
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -130,20 +133,45 @@ void makeCity(CityMaker& city) {
     city.figure(TrafficLight, 21.2f, 17.0f, 180.0f, "");
 }
 
+// The road runs along x through the cells z 19 and 20 (world cells 3999
+// and 4000, under the start point), from behind the start point on.
+void makeStreet(CityMaker& city) {
+    for (int32_t x = -10; x < 22; ++x)
+        for (int32_t z = 8; z < 31; ++z) {
+            if (z == 19 || z == 20)
+                city.block(x, 0, z, CentreLine, z == 19 ? 1 : 3);
+            else if (z == 18 || z == 21)
+                city.block(x, 0, z, Pavement);
+            else
+                city.block(x, 0, z, Grass);
+        }
+    for (int32_t i = 0; i < 5; ++i) {
+        city.figure(Lamp, -3.0f + 6.0f * i, 18.5f, 0.0f, "");
+        city.figure(Lamp, -3.0f + 6.0f * i, 21.5f, 0.0f, "");
+    }
+    city.figure(Car, 4.0f, 19.5f, 90.0f, "");
+    city.figure(Woman, 1.0f, 21.4f, 0.0f, "Ada");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: probe_city_maker OUT.map\n");
+    const bool street = argc == 3 && std::string(argv[1]) == "--street";
+    if (argc != 2 && !street) {
+        std::fprintf(stderr, "usage: probe_city_maker [--street] OUT.map\n");
         return 2;
     }
+    const char* out = argv[argc - 1];
     HeadlessCity city;
     CityMaker maker(city);
-    makeCity(maker);
+    if (street)
+        makeStreet(maker);
+    else
+        makeCity(maker);
     maker.finish();
     std::string why;
-    if (!MapFile::saveWorld(argv[1], city.map(), city.sprites(), &why)) {
-        std::fprintf(stderr, "probe_city_maker: %s: %s\n", argv[1], why.c_str());
+    if (!MapFile::saveWorld(out, city.map(), city.sprites(), &why)) {
+        std::fprintf(stderr, "probe_city_maker: %s: %s\n", out, why.c_str());
         return 1;
     }
     return 0;

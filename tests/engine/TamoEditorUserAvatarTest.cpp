@@ -3,6 +3,7 @@
 #include "engine/MyTamoEngineCore.h"
 #include "engine/TamoEditorUserAvatar.h"
 #include "platform/Geometry.h"
+#include "world/CellBox.h"
 #include "world/TestWorld.h"
 
 using namespace testworld;
@@ -299,6 +300,96 @@ TEST_F(TamoEditorUserAvatarTest, DraggingThePlanScrollsByTheMouseOffset) {
     EXPECT_NEAR(core->planScrollX, 10 * 50 * 0.2f, 1e-3f);
     EXPECT_NEAR(core->planScrollY, -5 * 50 * 0.2f, 1e-3f);
     EXPECT_EQ(window->mouseX, 320);
+}
+
+TEST_F(TamoEditorUserAvatarTest, ShiftDragSelectsTheBoxBetweenBlocksAndEditsNothing) {
+    lookAt(Vector3(40005, 60100, 40005), Vector3(0, -1, 0));
+    avatar->setPitch(-90.0f);
+    for (int32_t x = 4001; x <= 4003; ++x)
+        for (int32_t z = 4000; z <= 4002; z += 2)
+            map->setBlockAt(CellBox::cellCentre(x, 4000, z, 10, 15), true);
+    map->setBlockAt(CellBox::cellCentre(4000, 4000, 4002, 10, 15), true);
+    avatar->updateWith(quiet());  // aims the camera
+    const int32_t blocks = startBlocks();
+    auto pointAt = [&](int32_t x, int32_t z) {
+        const Vector3 p = gl->project(Vector3(x * 10 + 5.0f, 60015.0f, z * 10 + 5.0f));
+        window->mouseX = static_cast<int32_t>(p.x);
+        window->mouseY = static_cast<int32_t>(p.y);
+    };
+    AvatarInput held = quiet();
+    held.shift = held.leftHeld = true;
+    // Where a paste goes: the cell a click would place a block into.
+    int32_t cell[3] = {0, 0, 0};
+    pointAt(4000, 4000);
+    ASSERT_TRUE(avatar->placeCellUnderCursor(cell));
+    EXPECT_EQ(CellBox::single(cell[0], cell[1], cell[2]), CellBox::single(4000, 4001, 4000));
+
+    // Shift + click: the one block.
+    pointAt(4001, 4000);
+    window->leftButtonDown = true;
+    avatar->updateWith(held);
+    EXPECT_FALSE(window->leftButtonDown);
+    avatar->updateWith(quiet());  // released
+    ASSERT_TRUE(core->selection.active());
+    EXPECT_EQ(core->selection.box(), CellBox::single(4001, 4000, 4000));
+    EXPECT_FALSE(avatar->isSelecting());
+
+    // A drag, Shift let go on the way, ending off the blocks: the box keeps
+    // the last block reached.
+    pointAt(4000, 4000);
+    window->leftButtonDown = true;
+    avatar->updateWith(held);
+    AvatarInput dragging = quiet();
+    dragging.leftHeld = true;
+    pointAt(4003, 4002);
+    avatar->updateWith(dragging);
+    EXPECT_EQ(core->selection.box(), CellBox(4000, 4000, 4000, 4003, 4000, 4002));
+    window->mouseX = 639;  // no block under the pointer
+    avatar->updateWith(dragging);
+    avatar->updateWith(quiet());
+    EXPECT_EQ(core->selection.box(), CellBox(4000, 4000, 4000, 4003, 4000, 4002));
+    EXPECT_EQ(startBlocks(), blocks);
+    EXPECT_EQ(map->sectorCount(), 1);
+
+    // A Shift press on nothing selects nothing; a press without Shift places
+    // a block as ever and keeps the selection.
+    window->mouseX = 0;
+    window->mouseY = 0;
+    window->leftButtonDown = true;
+    avatar->updateWith(held);
+    EXPECT_EQ(core->selection.box(), CellBox(4000, 4000, 4000, 4003, 4000, 4002));
+    pointAt(4001, 4000);
+    window->leftButtonDown = true;
+    avatar->updateWith(quiet());
+    EXPECT_EQ(startBlocks(), blocks + 1);
+    EXPECT_TRUE(core->selection.active());
+
+    // The plan view: the rectangle of cells on the current level, nothing drawn.
+    core->toggleView();
+    core->planScrollX = core->planScrollY = 0;
+    core->currentLevel = 4001;
+    window->mouseX = 100;  // cell 6
+    window->mouseY = 40;   // cell 2
+    window->leftButtonDown = true;
+    avatar->updateWith(held);
+    window->mouseX = 20;  // cell 1
+    window->mouseY = 90;  // cell 5
+    avatar->updateWith(dragging);
+    avatar->updateWith(quiet());
+    EXPECT_EQ(core->selection.box(), CellBox(1, 4001, 2, 6, 4001, 5));
+    EXPECT_EQ(map->sectorCount(), 1);
+    EXPECT_EQ(startBlocks(), blocks + 1);
+}
+
+TEST_F(TamoEditorUserAvatarTest, WithCtrlHeldTheArrowsDoNotWalk) {
+    AvatarInput in = quiet(100.0f);
+    in.upArrow = in.leftArrow = true;
+    in.control = true;
+    avatar->updateWith(in);
+    expectEye(0, 0, 0);
+    in.control = false;
+    avatar->updateWith(in);
+    expectEye(50, 0, -50);
 }
 
 TEST_F(TamoEditorUserAvatarTest, ThePointerStateIsACopyThatConsumesNothing) {

@@ -89,9 +89,10 @@ void pushButton(uint32_t windowId, uint32_t type, uint8_t button, uint8_t clicks
 }
 
 void pushKey(uint32_t windowId, SDL_Scancode scancode, SDL_Keycode keycode,
-             uint16_t modifiers = KMOD_NONE) {
+             uint16_t modifiers = KMOD_NONE, bool repeat = false) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
+    e.key.repeat = repeat ? 1 : 0;
     e.key.windowID = windowId;
     e.key.state = SDL_PRESSED;
     e.key.keysym.scancode = scancode;
@@ -391,15 +392,24 @@ TEST(Window, KeysArriveAsVirtualKeyCodes) {
     pushKey(id, SDL_SCANCODE_DELETE, SDLK_DELETE);
     pushKey(id, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT);
     pushKey(id, SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN);
+    pushKey(id, SDL_SCANCODE_V, SDLK_v, KMOD_RCTRL | KMOD_LSHIFT, true);
     drainMessages();
     std::vector<Event> keys;
     for (const Event& e : window->events)
         if (e.type == 2)
             keys.push_back(e);
     // The keypad gives digits with Num Lock on and navigation keys with it off.
-    const std::vector<Event> expected = {{2, 'A', 0},     {2, '7', 0},       {2, VK_NUMPAD0 + 3, 0},
-                                         {2, VK_UP, 0},   {2, VK_F1 + 4, 0}, {2, VK_LEFT, 0},
-                                         {2, VK_BACK, 0}, {2, VK_DELETE, 0}, {2, VK_SHIFT, 0}};
+    const std::vector<Event> expected = {
+        {2, 'A', 0},
+        {2, '7', 0},
+        {2, VK_NUMPAD0 + 3, 0},
+        {2, VK_UP, 0},
+        {2, VK_F1 + 4, 0},
+        {2, VK_LEFT, 0},
+        {2, VK_BACK, 0},
+        {2, VK_DELETE, 0},
+        {2, VK_SHIFT, 0},
+        {2, 'V', KeyModifierControl | KeyModifierShift | KeyModifierRepeat}};
     EXPECT_EQ(keys, expected);
     delete window;
 }
