@@ -312,6 +312,20 @@ bool Autosave::writeNow(const TamoMap& map, const TamoSpriteObjectSet& sprites,
     return ok;
 }
 
+bool Autosave::keepUnsavedWork(const WorldHistory& history, const TamoMap& map,
+                               const TamoSpriteObjectSet& sprites) {
+    if (!writes() || !history.isModified())
+        return true;
+    std::string why;
+    if (writeNow(map, sprites, history.worldFile().name, &why)) {
+        std::fprintf(stderr, "tamotown: the unsaved work is autosaved in %s\n", filePath.c_str());
+        return true;
+    }
+    std::fprintf(stderr, "tamotown: the unsaved work could not be autosaved to %s: %s\n",
+                 filePath.c_str(), why.c_str());
+    return false;
+}
+
 void Autosave::queue(Job job) {
     if (!active())
         return;

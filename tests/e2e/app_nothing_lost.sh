@@ -3,7 +3,8 @@
 # refused without hanging; a second program autosaves to its own slot; a
 # stroke still being drawn is autosaved as it grows; a SIGTERM while a
 # dialog is open closes it and keeps the work, as do SIGHUP and the X server
-# going away; a save over a file another program changed asks first.
+# going away; a save over a file another program changed asks first; an
+# autosave left behind is offered even with --autosave 0.
 source "$(dirname "$0")/common.bash"
 
 STATE="$XDG_STATE_HOME/tamotown"
@@ -63,8 +64,9 @@ kill -9 "$APP_PID"
 wait "$APP_PID" 2>/dev/null
 APP_PID=""
 
-# SIGTERM while "Recover unsaved work" is open: the autosave stays for later.
-launch_app --autosave 600
+# Offered also with autosave off; SIGTERM while "Recover unsaved work" is
+# open: the autosave stays for later.
+launch_app --autosave 0
 wait_for_window '^Recover unsaved work$'
 kill -TERM "$APP_PID"
 expect_exit 30 0 "SIGTERM with the recovery question open"
