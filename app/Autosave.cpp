@@ -135,7 +135,7 @@ bool Autosave::start(std::string* why) {
         FileStream::removeStaleTemporaries(mapPathOf(orphan.slot), 0);
         FileStream::removeStaleTemporaries(namePathOf(orphan.slot), 0);
     }
-    if (slotNumber > 1)
+    if (slotNumber > 1 && writes())
         notice("AUTOSAVE SLOT " + std::to_string(slotNumber), baseName(filePath));
     worker = std::thread([this] { work(); });
     return true;
