@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Autosave.h"
 #include "app/InitApplication.h"
 #include "engine/TamoEngineCore.h"
 #include "media/Archive.h"
@@ -583,4 +585,20 @@ TEST_F(MainWindowTest, TheFileNameFollowsUndoOfALoadAndAFileChangedElsewhereIsAs
     EXPECT_EQ(window->worldFileName(), c);
     EXPECT_EQ(questionsAsked,
               std::vector<std::string>(3, "The file was changed by another program"));
+}
+
+// What the autosave has to tell shows as the caption, with its second line:
+// here a second program's own slot.
+TEST_F(MainWindowTest, AnAutosaveNoticeShowsAsTheCaption) {
+    openWindow();
+    const std::string state = (scratch / "state").string();
+    Autosave first(state, 1000);
+    std::string why;
+    ASSERT_TRUE(first.start(&why)) << why;
+    auto second = std::make_unique<Autosave>(state, 1000);
+    ASSERT_TRUE(second->start(&why)) << why;
+    window->useAutosave(std::move(second));
+    window->onFrame();
+    EXPECT_STREQ(window->captionAt(nowForTest()), "AUTOSAVE SLOT 2");
+    EXPECT_STREQ(window->captionDetailAt(nowForTest()), "autosave-2.map");
 }
