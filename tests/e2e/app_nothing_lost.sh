@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Nothing is lost however the run ends: a pipe named on the command line is
+# Nothing is lost however the run ends: a pipe given to --info is
 # refused without hanging; a second program autosaves to its own slot; a
-# stroke still being drawn is autosaved as it grows; a SIGTERM while a
-# dialog is open closes it and keeps the work, as do SIGHUP and the X server
-# going away; a save over a file another program changed asks first; an
+# stroke still being drawn is autosaved as it grows; SIGTERM or SIGQUIT
+# while a dialog is open closes it and keeps the work, as do SIGHUP and the X
+# server going away; a save over a file another program changed asks first; an
 # autosave left behind is offered even with --autosave 0.
 source "$(dirname "$0")/common.bash"
 
@@ -75,7 +75,7 @@ expect_exit 30 0 "SIGTERM with the recovery question open"
 [ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the autosave was not kept for the next start"
 ls "$STATE" | grep -q discarded && fail "the unanswered question discarded the autosave"
 
-# Recovered (unsaved); SIGTERM while "Unsaved changes" is open writes it.
+# Recovered (unsaved); SIGQUIT while "Unsaved changes" is open writes it.
 launch_app --autosave 600
 wait_for_window '^Recover unsaved work$'
 xdotool key Return
@@ -83,10 +83,10 @@ wait_window_gone '^Recover unsaved work$'
 click_at 20 14
 wait_for_window '^Unsaved changes$'
 rm "$AUTOSAVE"
-kill -TERM "$APP_PID"
-expect_exit 30 0 "SIGTERM with the unsaved-changes question open"
-[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "SIGTERM in a dialog did not write the autosave"
-log "SIGTERM in a dialog closes it and keeps the work"
+kill -QUIT "$APP_PID"
+expect_exit 30 0 "SIGQUIT with the unsaved-changes question open"
+[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "SIGQUIT in a dialog did not write the autosave"
+log "SIGTERM and SIGQUIT in a dialog close it and keep the work"
 
 # Another program replaces city.map: saving over it asks, Escape keeps
 # theirs. Then SIGHUP (the terminal closed) writes the autosave.
