@@ -135,7 +135,7 @@ bool Autosave::start(std::string* why) {
         FileStream::removeStaleTemporaries(mapPathOf(orphan.slot), 0);
         FileStream::removeStaleTemporaries(namePathOf(orphan.slot), 0);
     }
-    if (slotNumber > 1)
+    if (slotNumber > 1 && writes())
         notice("AUTOSAVE SLOT " + std::to_string(slotNumber), baseName(filePath));
     worker = std::thread([this] { work(); });
     return true;
@@ -310,6 +310,20 @@ bool Autosave::writeNow(const TamoMap& map, const TamoSpriteObjectSet& sprites,
             *why = reason;
     }
     return ok;
+}
+
+bool Autosave::keepUnsavedWork(const WorldHistory& history, const TamoMap& map,
+                               const TamoSpriteObjectSet& sprites) {
+    if (!writes() || !history.isModified())
+        return true;
+    std::string why;
+    if (writeNow(map, sprites, history.worldFile().name, &why)) {
+        std::fprintf(stderr, "tamotown: the unsaved work is autosaved in %s\n", filePath.c_str());
+        return true;
+    }
+    std::fprintf(stderr, "tamotown: the unsaved work could not be autosaved to %s: %s\n",
+                 filePath.c_str(), why.c_str());
+    return false;
 }
 
 void Autosave::queue(Job job) {

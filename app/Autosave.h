@@ -84,6 +84,11 @@ public:
     // lose it); true when it is on disk, else *why (when given) says why.
     bool writeNow(const TamoMap& map, const TamoSpriteObjectSet& sprites,
                   const std::string& worldName, std::string* why = nullptr);
+    // The end of a run that may not lose its work: writes it now when it is
+    // unsaved (unless the interval is 0), saying on stderr where, or why it
+    // could not; false then.
+    bool keepUnsavedWork(const WorldHistory& history, const TamoMap& map,
+                         const TamoSpriteObjectSet& sprites);
     // Waits until the worker has written or removed everything queued.
     void waitIdle();
     // Something to tell the user once (a failed autosave with its reason, an

@@ -61,8 +61,8 @@ FileCaption FileCaption::pictureSaved(const std::string& path) {
     return caption;
 }
 
-FileCaption FileCaption::autosaveSetAside(const std::string& keptAs, const std::string& why) {
-    return failure("LOAD FAILED", "autosave kept as " + fileName(keptAs) + ": " + why);
+FileCaption FileCaption::autosaveSetAside(const std::string& keptAsAndWhy) {
+    return failure("LOAD FAILED", "autosave kept as " + keptAsAndWhy);
 }
 
 std::string FileCaption::fitted(const std::string& text) {

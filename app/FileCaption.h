@@ -26,7 +26,7 @@ struct FileCaption {
     static FileCaption pictureSaved(const std::string& path);
     // "LOAD FAILED" with "autosave kept as <name>: <why>": the autosave
     // that could not be recovered was set aside under that name.
-    static FileCaption autosaveSetAside(const std::string& keptAs, const std::string& why);
+    static FileCaption autosaveSetAside(const std::string& keptAsAndWhy);
 
     // text as at most two lines of DetailCharacters, broken at a blank; what
     // is still too long loses its middle to "...", so that both the start of

@@ -14,6 +14,7 @@
 #include "app/LooseTextures.h"
 #include "app/MapFileCommands.h"
 #include "app/MediaFolder.h"
+#include "app/RecoveryOffer.h"
 #include "app/RegionKeys.h"
 #include "app/SpriteNameKeys.h"
 #include "app/TextureIds.h"
@@ -30,7 +31,6 @@
 #include "platform/FrameTime.h"
 #include "platform/GLContext.h"
 #include "platform/KeyState.h"
-#include "platform/MessagePump.h"
 #include "platform/QuestionDialog.h"
 #include "platform/ScreenSize.h"
 #include "platform/Sound.h"
@@ -471,52 +471,24 @@ void MainWindow::useAutosave(std::unique_ptr<Autosave> saver) {
 }
 
 bool MainWindow::offerRecovery() {
-    while (autosave && autosave->pending()) {
-        const std::time_t when = static_cast<std::time_t>(autosave->pendingTime());
-        char stamp[64] = "an unknown time";
-        if (const std::tm* local = std::localtime(&when))
-            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
-        const std::string text =
-            std::string("Work that was not saved was autosaved at ") + stamp + ". Recover it?";
-        static const char* const Answers[] = {"_Recover", "_Discard"};
-        const int32_t answer = ask("Recover unsaved work", text.c_str(), Answers, 2, 0, 1);
-        if (quitRequested())
-            return false;  // nobody answered: every autosave waits for the next start
-        if (answer != 0) {
-            autosave->discardPending();
-            continue;
-        }
-        std::string why;
-        const std::string path = autosave->pendingPath();
-        if (!MapFile::loadWorld(path.c_str(), *engineCore->map, *engineCore->sprites, &why)) {
-            const std::string keptAs = autosave->setAside();
-            std::fprintf(stderr, "tamotown: the autosave %s cannot be recovered (%s); kept as %s\n",
-                         path.c_str(), why.c_str(), keptAs.c_str());
-            caption.show(FileCaption::autosaveSetAside(keptAs, why), getTickCount());
-            continue;
-        }
-        // Nothing before it to undo, and nothing of it saved yet.
-        engineCore->history->clear();
-        engineCore->history->setWorldFile(WorldFileStamp::of(autosave->pendingName()));
-        autosave->adoptPending();
+    std::string damaged;
+    const bool recovered =
+        autosave &&
+        RecoveryOffer::run(*autosave, *engineCore->map, *engineCore->sprites, *engineCore->history,
+                           questionDialog ? questionDialog : &askQuestion,
+                           getHandle("WindowHandler"), &damaged);
+    // A damaged autosave set aside is said even when an older one was then
+    // recovered.
+    if (!damaged.empty())
+        caption.show(FileCaption::autosaveSetAside(damaged), getTickCount());
+    else if (recovered)
         caption.hide();
-        return true;
-    }
-    return false;
+    return recovered;
 }
 
 bool MainWindow::keepUnsavedWork() {
-    if (!autosave || !autosave->writes() || !hasUnsavedChanges())
-        return true;
-    std::string why;
-    if (autosave->writeNow(*engineCore->map, *engineCore->sprites, worldFileName(), &why)) {
-        std::fprintf(stderr, "tamotown: the unsaved work is autosaved in %s\n",
-                     autosave->path().c_str());
-        return true;
-    }
-    std::fprintf(stderr, "tamotown: the unsaved work could not be autosaved to %s: %s\n",
-                 autosave->path().c_str(), why.c_str());
-    return false;
+    return !autosave ||
+           autosave->keepUnsavedWork(*engineCore->history, *engineCore->map, *engineCore->sprites);
 }
 
 const std::string& MainWindow::worldFileName() const {

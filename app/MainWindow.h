@@ -67,13 +67,9 @@ public:
     // Autosaves unsaved work from now on (an autosave that has started).
     void useAutosave(std::unique_ptr<Autosave> saver);
     Autosave* getAutosave() const { return autosave.get(); }
-    // For each autosave that an ended run left, the newest first, asks
-    // "Recover unsaved work" until one is recovered (true: the world is then
-    // unsaved); one not recovered is kept aside. A quit asked for meanwhile
-    // leaves them all for the next start.
+    // Offers the autosaves ended runs left (RecoveryOffer); true when one was
+    // recovered. keepUnsavedWork autosaves unsaved work now (false: lost).
     bool offerRecovery();
-    // Writes unsaved work to the autosave now (a run that ends unasked);
-    // false, said on stderr, when it could not be written.
     bool keepUnsavedWork();
 
     // The dialog the map-file commands ask for a name (the platform's when null).

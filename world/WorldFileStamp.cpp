@@ -10,8 +10,9 @@ namespace {
 // when the folder cannot be resolved.
 std::string canonicalName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     char resolved[PATH_MAX];
     if (!realpath(folder.c_str(), resolved))
@@ -48,6 +49,5 @@ bool WorldFileStamp::changedOnDisk() const {
     if (!now.known)
         return false;
     return now.device != device || now.inode != inode || now.size != size ||
-           now.modifiedSeconds != modifiedSeconds ||
-           now.modifiedNanoseconds != modifiedNanoseconds;
+           now.modifiedSeconds != modifiedSeconds || now.modifiedNanoseconds != modifiedNanoseconds;
 }

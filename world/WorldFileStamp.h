@@ -7,7 +7,7 @@
 // modification time). Lets a save notice that another program wrote the
 // file since.
 struct WorldFileStamp {
-    std::string name;  // empty for a new world
+    std::string name;    // empty for a new world
     bool known = false;  // the fields below describe the file as it was
     uint64_t device = 0;
     uint64_t inode = 0;

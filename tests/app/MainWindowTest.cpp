@@ -716,3 +716,19 @@ TEST_F(MainWindowTest, RegionKeysActOnTheSelectionWhileNoFigureIsSelected) {
     window->onEvent(EventKeyDown, 'V', KeyModifierControl | KeyModifierShift);
     EXPECT_EQ(caption(), "LOADED 2 X 2 X 1");
 }
+
+// What the autosave has to tell shows as the caption, with its second line:
+// here a second program's own slot.
+TEST_F(MainWindowTest, AnAutosaveNoticeShowsAsTheCaption) {
+    openWindow();
+    const std::string state = (scratch / "state").string();
+    Autosave first(state, 1000);
+    std::string why;
+    ASSERT_TRUE(first.start(&why)) << why;
+    auto second = std::make_unique<Autosave>(state, 1000);
+    ASSERT_TRUE(second->start(&why)) << why;
+    window->useAutosave(std::move(second));
+    window->onFrame();
+    EXPECT_STREQ(window->captionAt(nowForTest()), "AUTOSAVE SLOT 2");
+    EXPECT_STREQ(window->captionDetailAt(nowForTest()), "autosave-2.map");
+}

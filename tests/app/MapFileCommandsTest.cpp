@@ -80,3 +80,15 @@ TEST(MapFileCommands, CancelAndEmptyAnswersChooseNothing) {
     EXPECT_FALSE(commands.chooseFile(false, buffer));
     EXPECT_EQ(lastCall.calls, 2);
 }
+
+// A current file whose path is longer than the old 300-byte buffer is still
+// proposed: the save goes back to it, not to default.map in the working folder.
+TEST(MapFileCommands, ALongCurrentNameIsProposedRatherThanDefaultMap) {
+    lastCall = DialogCall{};
+    MapFileCommands commands;
+    commands.dialog = &recordingDialog;
+    commands.proposedName = "/tmp/" + std::string(120, 'a') + "/" + std::string(230, 'b') + ".map";
+    char buffer[MapFileNameBufferSize];
+    EXPECT_FALSE(commands.chooseFile(true, buffer));
+    EXPECT_EQ(lastCall.proposed, commands.proposedName);
+}

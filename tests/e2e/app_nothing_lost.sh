@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Nothing is lost however the run ends: a pipe named on the command line is
+# Nothing is lost however the run ends: a pipe given to --info is
 # refused without hanging; a second program autosaves to its own slot; a
-# stroke still being drawn is autosaved as it grows; a SIGTERM while a
-# dialog is open closes it and keeps the work, as do SIGHUP and the X server
-# going away; a save over a file another program changed asks first.
+# stroke still being drawn is autosaved as it grows; SIGTERM or SIGQUIT
+# while a dialog is open closes it and keeps the work, as do SIGHUP and the X
+# server going away; a save over a file another program changed asks first; an
+# autosave left behind is offered even with --autosave 0.
 source "$(dirname "$0")/common.bash"
 
 STATE="$XDG_STATE_HOME/tamotown"
@@ -29,10 +30,12 @@ expect_exit() {
 }
 
 mkfifo "$SCRATCH/pipe.map"
-start_app pipe.map --autosave 1
-grep -q "pipe.map failed: it is not a regular file" "$SCRATCH/stderr.txt" ||
-    fail "the pipe was not refused as not a regular file"
-save_world_as "$SCRATCH/city.map"
+timeout 60 "$TAMOTOWN" --info "$SCRATCH/pipe.map" >/dev/null 2>"$SCRATCH/info.txt"
+grep -q "pipe.map: it is not a regular file" "$SCRATCH/info.txt" ||
+    fail "the pipe was not refused as not a regular file: $(cat "$SCRATCH/info.txt")"
+# An empty world (no sectors, no figures) to start from, made without a dialog.
+"$PYTHON" -c 'import struct, sys; open(sys.argv[1], "wb").write(struct.pack("<ii", 0, 0))' "$SCRATCH/city.map"
+start_app city.map --autosave 1
 
 "$TAMOTOWN" --windowed --autosave 1 >/dev/null 2>"$SCRATCH/second.txt" &
 SECOND=$!
@@ -52,7 +55,7 @@ xdotool mousemove 300 250
 sleep 0.3
 xdotool mousedown 1
 for x in 305 310 315 320; do xdotool mousemove "$x" 250; sleep 0.1; done
-wait_for_autosave_above 1 20
+wait_for_autosave_above 0 20
 first=$COUNT
 for x in 335 350 365 380 395 410; do xdotool mousemove "$x" 250; sleep 0.1; done
 wait_for_autosave_above "$first" 20
@@ -63,15 +66,16 @@ kill -9 "$APP_PID"
 wait "$APP_PID" 2>/dev/null
 APP_PID=""
 
-# SIGTERM while "Recover unsaved work" is open: the autosave stays for later.
-launch_app --autosave 600
+# Offered also with autosave off; SIGTERM while "Recover unsaved work" is
+# open: the autosave stays for later.
+launch_app --autosave 0
 wait_for_window '^Recover unsaved work$'
 kill -TERM "$APP_PID"
 expect_exit 30 0 "SIGTERM with the recovery question open"
 [ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the autosave was not kept for the next start"
 ls "$STATE" | grep -q discarded && fail "the unanswered question discarded the autosave"
 
-# Recovered (unsaved); SIGTERM while "Unsaved changes" is open writes it.
+# Recovered (unsaved); SIGQUIT while "Unsaved changes" is open writes it.
 launch_app --autosave 600
 wait_for_window '^Recover unsaved work$'
 xdotool key Return
@@ -79,10 +83,10 @@ wait_window_gone '^Recover unsaved work$'
 click_at 20 14
 wait_for_window '^Unsaved changes$'
 rm "$AUTOSAVE"
-kill -TERM "$APP_PID"
-expect_exit 30 0 "SIGTERM with the unsaved-changes question open"
-[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "SIGTERM in a dialog did not write the autosave"
-log "SIGTERM in a dialog closes it and keeps the work"
+kill -QUIT "$APP_PID"
+expect_exit 30 0 "SIGQUIT with the unsaved-changes question open"
+[ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "SIGQUIT in a dialog did not write the autosave"
+log "SIGTERM and SIGQUIT in a dialog close it and keep the work"
 
 # Another program replaces city.map: saving over it asks, Escape keeps
 # theirs. Then SIGHUP (the terminal closed) writes the autosave.
