@@ -54,6 +54,13 @@ FileCaption FileCaption::saved(const std::string& path) {
     return caption;
 }
 
+FileCaption FileCaption::afterMapFile(bool saving, bool done, const std::string& path,
+                                      const std::string& why) {
+    if (done)
+        return saving ? saved(path) : FileCaption();
+    return saving ? saveFailed(path, why) : loadFailed(path, why);
+}
+
 FileCaption FileCaption::pictureSaved(const std::string& path) {
     FileCaption caption;
     caption.text = "SAVED";

@@ -21,6 +21,10 @@ struct FileCaption {
     static FileCaption saveFailed(const std::string& path, const std::string& why);
     // "SAVED" with the file name.
     static FileCaption saved(const std::string& path);
+    // After saving or loading the world: one of the above, or none (which
+    // clears the caption) after a load that worked.
+    static FileCaption afterMapFile(bool saving, bool done, const std::string& path,
+                                    const std::string& why);
     // "SAVED" with the folder and the name (the home folder as "~"), so that
     // the picture can be found.
     static FileCaption pictureSaved(const std::string& path);

@@ -419,18 +419,12 @@ MapFileCommands MainWindow::mapFileCommands() const {
 
 void MainWindow::reportMapFileOutcome(MapFileOutcome outcome, bool saving, const std::string& path,
                                       const std::string& why) {
-    if (outcome == MapFileOutcome::Failed) {
+    if (outcome == MapFileOutcome::Failed)
         std::fprintf(stderr, "tamotown: %s the world failed: %s: %s\n",
                      saving ? "saving" : "loading", path.c_str(), why.c_str());
-        caption.show(saving ? FileCaption::saveFailed(path, why)
-                            : FileCaption::loadFailed(path, why),
+    if (outcome != MapFileOutcome::Cancelled)
+        caption.show(FileCaption::afterMapFile(saving, outcome == MapFileOutcome::Done, path, why),
                      getTickCount());
-    } else if (outcome == MapFileOutcome::Done) {
-        if (saving)
-            caption.show(FileCaption::saved(path), getTickCount());
-        else
-            caption.hide();
-    }
 }
 
 bool MainWindow::hasUnsavedChanges() const {

@@ -121,8 +121,7 @@ private:
     int32_t ask(const char* title, const char* text, const char* const* buttons, int32_t count,
                 int32_t defaultButton, int32_t cancelButton) const;
     MapFileCommands mapFileCommands() const;
-    // A failure goes to stderr and the caption (the file and why); a save
-    // says "SAVED" with the file name, a load clears the caption.
+    // A failure goes to stderr; the caption says how it went (FileCaption).
     void reportMapFileOutcome(MapFileOutcome outcome, bool saving, const std::string& path,
                               const std::string& why);
 

@@ -423,19 +423,3 @@ TEST_F(CityCommandsTest, ObjGivesEveryFigureAnObjectOfItsOwnName) {
                                                  "figure-13", "blocks-14", "Bob_Smith", "Ada-1"}));
     EXPECT_EQ(out.str().rfind("tamotown: wrote city.obj and city.mtl: ", 0), 0u) << out.str();
 }
-
-// Without the program's media an export would lack its figures and most of
-// its pictures: it writes nothing and says where it looked.
-TEST_F(CityCommandsTest, ExportWithoutTheMediaWritesNothingAndNamesThePlacesLooked) {
-    writeCity(10);
-    fs::remove("TamoData.arc");
-    const std::set<std::string> before = filesIn(fs::current_path());
-    for (const char* target : {"city.glb", "city.obj"}) {
-        std::ostringstream out, err;
-        EXPECT_EQ(CityCommands::exportCity("city.map", target, false, out, err), 1);
-        EXPECT_EQ(out.str(), "");
-        EXPECT_NE(err.str().find("looked in " + fs::current_path().string()), std::string::npos)
-            << err.str();
-    }
-    EXPECT_EQ(filesIn(fs::current_path()), before);
-}
