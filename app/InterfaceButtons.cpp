@@ -41,13 +41,14 @@ int32_t InterfaceButtons::hit(int32_t x, int32_t y, int32_t editMode, bool view3
     return id;
 }
 
-int32_t InterfaceButtons::takeClick(bool& leftButtonDown, int32_t x, int32_t y, int32_t editMode,
-                                    bool view3D) const {
-    if (!leftButtonDown)
+int32_t InterfaceButtons::takeClick(bool& leftButtonDown, bool& leftDoubleClick, int32_t x,
+                                    int32_t y, int32_t editMode, bool view3D) const {
+    if (!leftButtonDown && !leftDoubleClick)
         return 0;
     const int32_t id = hit(x, y, editMode, view3D);
     if (id == 0)
         return 0;
     leftButtonDown = false;
+    leftDoubleClick = false;
     return id;
 }

@@ -17,11 +17,12 @@ public:
     // The button under (x, y) among the lists that the modes offer, or 0.
     int32_t hit(int32_t x, int32_t y, int32_t editMode, bool view3D) const;
 
-    // Answers a pending left press: when it lies on an offered button, clears
-    // leftButtonDown and returns the id (the caller plays the click and acts).
-    // Otherwise returns 0 and leaves the press pending for the avatar.
-    int32_t takeClick(bool& leftButtonDown, int32_t x, int32_t y, int32_t editMode,
-                      bool view3D) const;
+    // Answers a pending left press or double click (the second click of a
+    // quick pair is a press on a button too): when it lies on an offered
+    // button, clears both flags and returns the id (the caller plays the click
+    // and acts). Otherwise returns 0 and leaves them pending for the avatar.
+    int32_t takeClick(bool& leftButtonDown, bool& leftDoubleClick, int32_t x, int32_t y,
+                      int32_t editMode, bool view3D) const;
 
     const ButtonRegionList& alwaysList() const { return always; }
     const ButtonRegionList& blockList() const { return blockEditing; }

@@ -319,8 +319,8 @@ bool MainWindow::anySpriteSelected() const {
 }
 
 bool MainWindow::answerClick() {
-    const int32_t id =
-        buttons.takeClick(leftButtonDown, mouseX, mouseY, engineCore->editMode, engineCore->view3D);
+    const int32_t id = buttons.takeClick(leftButtonDown, leftDoubleClick, mouseX, mouseY,
+                                         engineCore->editMode, engineCore->view3D);
     if (id == ButtonNone)
         return false;
     playSound(mediaFolder().path("pip.wav").c_str(), true);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/DrawableSize.h"
 #include "platform/Geometry.h"
 
 GLContext* currentGLContext = nullptr;
@@ -261,10 +262,10 @@ bool GLContext::depthWrites() const {
 }
 
 void GLContext::fitViewport() {
-    int w = width;
-    int h = height;
+    int32_t w = width;
+    int32_t h = height;
     if (window)
-        SDL_GL_GetDrawableSize(static_cast<SDL_Window*>(window), &w, &h);
+        drawableSize(static_cast<SDL_Window*>(window), &w, &h);
     shown = PictureFit(width, height, w, h);
     // GL counts viewport rows from the bottom.
     glViewport(shown.left, h - shown.top - shown.height, shown.width, shown.height);

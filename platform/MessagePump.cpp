@@ -199,10 +199,30 @@ void postQuitMessage(int32_t code) {
     SDL_PushEvent(&event);
 }
 
+namespace {
+
+// Keeps pointer motion and releases: the window must learn where the pointer
+// went meanwhile, or a click without moving acts where it was before, and a
+// release only clears a button that is no longer held.
+int keepAfterDiscard(void*, SDL_Event* event) {
+    switch (event->type) {
+    case SDL_KEYDOWN:
+    case SDL_TEXTEDITING:
+    case SDL_TEXTINPUT:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEWHEEL:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+}  // namespace
+
 void discardQueuedInput() {
     initPlatform();
     SDL_PumpEvents();
-    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+    SDL_FilterEvents(keepAfterDiscard, nullptr);
 }
 
 void postWindowMessage(uint32_t windowSerial, uint32_t message, uintptr_t wParam, intptr_t lParam) {

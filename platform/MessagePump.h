@@ -18,8 +18,9 @@ void waitForMessage();
 bool quitRequested();
 // Queues the quit message with its parameter, which becomes the exit code.
 void postQuitMessage(int32_t code);
-// Drops queued keyboard and mouse input (window events stay queued), e.g.
-// after a modal dialog that the user typed into.
+// Drops queued key presses, typed text, mouse presses and wheel turns, e.g.
+// after a modal dialog that the user typed into; pointer motion, releases
+// and window events stay queued.
 void discardQueuedInput();
 
 // Queues message for the window with the given serial (see Window); used by

@@ -7,6 +7,7 @@
 
 #include "platform/ButtonGroup.h"
 #include "platform/DisplayMode.h"
+#include "platform/DrawableSize.h"
 #include "platform/MessagePump.h"
 #include "platform/NamedHandleTable.h"
 #include "platform/PlatformInit.h"
@@ -173,10 +174,10 @@ int32_t Window::clientTop() const {
 }
 
 PictureFit Window::pictureFit() const {
-    int w = clientWidth;
-    int h = clientHeight;
+    int32_t w = clientWidth;
+    int32_t h = clientHeight;
     if (SDL_Window* window = sdlWindowOf(this))
-        SDL_GetWindowSize(window, &w, &h);
+        windowSize(window, &w, &h);
     return PictureFit(clientWidth, clientHeight, w, h);
 }
 

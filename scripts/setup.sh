@@ -2,9 +2,10 @@
 # Installs the Debian packages that are missing (quiet when all are there),
 # then configures and builds the program, its media and its tests.
 # Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
-#        scripts/setup.sh build-sanitize
+#        scripts/setup.sh build-sanitize [extra cmake arguments...]
 # The second form is the sanitizer build as the test command makes it: clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
+# The test command adds -DTAMO_WERROR=ON (warnings stop the build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,7 @@ PACKAGES=(
   libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils python3 xxd clang-format clang-tidy desktop-file-utils
+  dpkg-dev file lintian appstream
   clang libclang-rt-14-dev
 )
 
@@ -32,8 +34,8 @@ fi
 
 BUILD_DIR="${1:-build}"
 shift || true
-if [ "$BUILD_DIR" = build-sanitize ] && [ $# -eq 0 ]; then
-  set -- -DTAMO_SANITIZE=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+if [ "$BUILD_DIR" = build-sanitize ]; then
+  set -- -DTAMO_SANITIZE=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "$@"
 fi
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

@@ -55,10 +55,11 @@ stage() {
   echo "== Stage done: ${stage_times[-1]}"
 }
 
-stage "setup and build" scripts/setup.sh build
+# Warnings are errors in the project's own builds, not in a user's.
+stage "setup and build" scripts/setup.sh build -DTAMO_WERROR=ON
 stage "format check" scripts/check-format.sh
 stage "tests" run_suite build
-stage "sanitizer build" scripts/setup.sh build-sanitize
+stage "sanitizer build" scripts/setup.sh build-sanitize -DTAMO_WERROR=ON
 stage "sanitizer tests" run_suite build-sanitize
 # The brief fuzz runs all at once: they share the cores, and the stage takes
 # 20 s of wall time instead of three rounds of it.

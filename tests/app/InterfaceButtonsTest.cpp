@@ -70,17 +70,41 @@ TEST(InterfaceButtons, LevelButtonsOnlyInThePlanView) {
 TEST(InterfaceButtons, HeldPressActsOnceAndMissLeavesPressPending) {
     const InterfaceButtons buttons = filled();
     bool leftButtonDown = true;
-    EXPECT_EQ(buttons.takeClick(leftButtonDown, 20, 10, 0, true), ButtonQuit);
+    bool leftDoubleClick = false;
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, 20, 10, 0, true), ButtonQuit);
     EXPECT_FALSE(leftButtonDown);
     // Still held over the button: the flag stays clear, so nothing acts again.
-    EXPECT_EQ(buttons.takeClick(leftButtonDown, 20, 10, 0, true), ButtonNone);
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, 20, 10, 0, true), ButtonNone);
     EXPECT_FALSE(leftButtonDown);
 
     leftButtonDown = true;
-    EXPECT_EQ(buttons.takeClick(leftButtonDown, 320, 240, 0, true), ButtonNone);
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, 320, 240, 0, true), ButtonNone);
     EXPECT_TRUE(leftButtonDown);
     // Dragged onto a button while held: it acts then.
-    EXPECT_EQ(buttons.takeClick(leftButtonDown, 100, 10, 0, true), ButtonLoad);
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, 100, 10, 0, true), ButtonLoad);
+    EXPECT_FALSE(leftButtonDown);
+}
+
+// The second click of a quick pair arrives as a double click, not a press: on
+// a button it acts as a press does, once; off the buttons it stays for the
+// avatar (block mode ignores it, sprite mode adds a figure on a right one).
+TEST(InterfaceButtons, ADoubleClickOnAButtonActsOnceLikeAPress) {
+    const InterfaceButtons buttons = filled();
+    bool leftButtonDown = true;
+    bool leftDoubleClick = false;
+    const ScreenRect r = buttonLayout(ButtonTextureNext).onScreen(640, 480);
+    const int32_t x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    const int32_t id = ButtonTextureNext;
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, x, y, 0, true), id);
+    leftButtonDown = false;  // released
+    leftDoubleClick = true;  // the second click
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, x, y, 0, true), id);
+    EXPECT_FALSE(leftDoubleClick);
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, x, y, 0, true), ButtonNone);
+
+    leftDoubleClick = true;
+    EXPECT_EQ(buttons.takeClick(leftButtonDown, leftDoubleClick, 320, 240, 0, true), ButtonNone);
+    EXPECT_TRUE(leftDoubleClick);
     EXPECT_FALSE(leftButtonDown);
 }
 

@@ -12,24 +12,43 @@ start_app
 
 step_back_to_start_block KP_Down
 
+# The box around the start block where the figure and its label show.
+BOX=($((BLOCK_X > 80 ? BLOCK_X - 80 : 0)) $((BLOCK_Y > 160 ? BLOCK_Y - 160 : 0))
+    $((BLOCK_X + 80)) $((BLOCK_Y + 40)))
+figure_added() {
+    shot "$SCRATCH/now.ppm"
+    [ "$(changed_pixels "$SCRATCH/no-figure.ppm" "$SCRATCH/now.ppm" "${BOX[@]}")" -gt 100 ]
+}
+# A selected figure shows its number above it in its team's colour (team
+# 0: blue), which the frame without the selection ($SCRATCH/unselected.ppm)
+# has far less of.
+BLUE="0 0 255"
+figure_selected() {
+    shot "$SCRATCH/now.ppm"
+    [ "$(count_colour "$SCRATCH/now.ppm" "${BOX[@]}" $BLUE)" -gt $((UNSELECTED_BLUE + 15)) ]
+}
+
 click_at 580 14   # edit mode: sprite objects
-# A right double click held long enough for a frame to see it: the second
-# press is the double click only until its release, and under the sanitizers
-# on a busy machine a frame can take longer than half a second.
+# A right double click held until a frame has added the figure: the second
+# press is the double click only until its release.
 xdotool mousemove "$BLOCK_X" "$BLOCK_Y"
 sleep 0.3
+shot "$SCRATCH/no-figure.ppm"
 xdotool mousedown 3
 sleep 0.05
 xdotool mouseup 3
 sleep 0.05
 xdotool mousedown 3
-sleep 1
+wait_until 30 "a right double click on the block added no figure" figure_added
 xdotool mouseup 3
-sleep 0.5
+sleep 0.3
+shot "$SCRATCH/unselected.ppm"
+UNSELECTED_BLUE=$(count_colour "$SCRATCH/unselected.ppm" "${BOX[@]}" $BLUE)
 
-# Hold the left button on the object to keep it selected while typing.
+# Hold the left button on the object to keep it selected while typing; type
+# once a frame has selected it.
 xdotool mousedown 1
-sleep 0.4
+wait_until 30 "holding the left button on the figure did not select it" figure_selected
 xdotool key a b F1 KP_End KP_0 c BackSpace
 sleep 0.5
 xdotool mouseup 1

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The first frame shows the sky and the panels; walking back shows the start
 # block; the view button shows the level panel, the edit-mode button the
-# sprite panel; a button click plays the click sound; the quit button ends
-# the program with exit code 0.
+# sprite panel; a button click plays the click sound; two quick clicks on a
+# button act twice; the quit button ends the program with exit code 0.
 source "$(dirname "$0")/common.bash"
 
 # Record what the program plays.
@@ -64,6 +64,30 @@ click_at 620 14   # back to the 3D view
 shot "$SCRATCH/back3d.ppm"
 level_panel=$(count_colour "$SCRATCH/back3d.ppm" 0 400 38 479 $DARK)
 [ "$level_panel" -lt 20 ] || fail "the level panel stays in the 3D view"
+
+# Two quick clicks on T+ step two textures on: the second click of a quick
+# pair (a double click) counts on a button. Two slow clicks on T- then bring
+# the first texture back.
+click_at 580 14   # edit mode: blocks again
+xdotool mousemove 628 361   # over T-, where the pointer ends
+block_panel_shows() {
+    shot "$SCRATCH/material.ppm"
+    [ "$(count_colour "$SCRATCH/material.ppm" 459 350 639 479 $DARK)" -gt 300 ]
+}
+wait_until 20 "the edit-mode button did not bring the block panel back" block_panel_shows
+cp "$SCRATCH/material.ppm" "$SCRATCH/first-material.ppm"
+material_changed() {
+    shot "$SCRATCH/material.ppm"
+    [ "$(changed_pixels "$SCRATCH/first-material.ppm" "$SCRATCH/material.ppm" 459 350 639 479)" -gt "$1" ]
+}
+first_material_back() { ! material_changed 10; }
+xdotool mousemove 524 363 click --repeat 2 --delay 120 1   # T+, twice quickly
+wait_until 20 "two quick clicks on T+ did not change the material" material_changed 100
+click_at 628 361
+click_at 628 361
+wait_until 20 "two quick clicks on T+ and two slow ones on T- did not give the first texture back" \
+    first_material_back
+log "two quick clicks on a button act twice"
 
 click_at 20 14    # quit
 wait_for_exit 30 || fail "the quit button did not end the program"

@@ -16,6 +16,13 @@ caption_red() {
     count_colour "$SCRATCH/caption.ppm" 180 215 460 265 255 40 40
 }
 
+# True once a caption shows that differs from the one in $1 (a screenshot;
+# an empty name takes any caption).
+caption_shows_other_than() {
+    [ "$(caption_red)" -gt 80 ] || return 1
+    [ -z "$1" ] || [ "$(changed_pixels "$1" "$SCRATCH/caption.ppm" 180 215 460 265)" -gt 40 ]
+}
+
 # Waits up to $2 seconds until the autosave holds $1 blocks.
 wait_for_autosave() {
     for ((i = 0; i < $2 * 10; i++)); do
@@ -39,11 +46,11 @@ click_at "$BLOCK_X" "$BLOCK_Y"
 wait_for_autosave 2 10
 [ "$(stat -c %a "$XDG_STATE_HOME/tamotown")" = 700 ] || fail "the autosave folder is not private"
 xdotool key ctrl+z
-sleep 0.3
-[ "$(caption_red)" -gt 80 ] || fail "Ctrl+Z showed no caption"
+wait_until 20 "Ctrl+Z showed no caption" caption_shows_other_than ""
+cp "$SCRATCH/caption.ppm" "$SCRATCH/undo-caption.ppm"
 xdotool key ctrl+z
-sleep 0.3
-[ "$(caption_red)" -gt 80 ] || fail "a second Ctrl+Z showed no NOTHING TO UNDO caption"
+wait_until 20 "a second Ctrl+Z showed no NOTHING TO UNDO caption" \
+    caption_shows_other_than "$SCRATCH/undo-caption.ppm"
 for ((i = 0; i < 30; i++)); do [ -e "$AUTOSAVE" ] || break; sleep 0.1; done
 [ ! -e "$AUTOSAVE" ] || fail "the autosave stayed after undo made the world unchanged"
 xdotool key ctrl+y

@@ -127,6 +127,19 @@ wait_for_exit() {
     return 1
 }
 
+# Runs the command after $1 and $2 every tenth of a second until it succeeds;
+# fails the script with the reason $2 when $1 seconds pass first. Under the
+# sanitizers on a busy machine a frame can take most of a second; the limit
+# only matters when something is wrong.
+wait_until() {
+    local deadline=$((SECONDS + $1)) reason=$2
+    shift 2
+    until "$@"; do
+        ((SECONDS < deadline)) || fail "$reason"
+        sleep 0.1
+    done
+}
+
 # Moves the pointer to (x, y) and clicks a mouse button there (default left).
 # The button is held for a few frames, as a hand does: a press released
 # before any frame saw it is not an edit.

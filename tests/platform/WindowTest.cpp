@@ -377,6 +377,55 @@ TEST(Window, SdlDoubleClickArrivesInsteadOfThePress) {
     delete window;
 }
 
+// What a dialog leaves queued when it closes: the pointer's moves still reach
+// the window (a click without moving then acts where the pointer is), the
+// presses, keys and typed text do not, and a release still clears its button.
+TEST(Window, DiscardingInputAfterADialogKeepsWhereThePointerWent) {
+    RecordingWindow* window = new RecordingWindow;
+    settle();
+    const uint32_t id = window->windowId();
+    window->handleMessage(MsgLeftButtonDown, 0, 0);
+    window->handleMessage(MsgMouseMove, 0, makeMessageParam(5, 6));
+    window->events.clear();
+    window->messages.clear();
+    SDL_Event move{};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = id;
+    move.motion.x = 150;
+    move.motion.y = 120;
+    pushKey(id, SDL_SCANCODE_A, SDLK_a);
+    ASSERT_EQ(SDL_PushEvent(&move), 1);
+    pushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1);
+    pushButton(id, SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1);
+    pushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 2);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    text.text.windowID = id;
+    ASSERT_EQ(SDL_PushEvent(&text), 1);
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.windowID = id;
+    ASSERT_EQ(SDL_PushEvent(&wheel), 1);
+    move.motion.x = 160;
+    ASSERT_EQ(SDL_PushEvent(&move), 1);
+    pushWindowEvent(id, SDL_WINDOWEVENT_SIZE_CHANGED, 200, 150);
+
+    discardQueuedInput();
+    EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_TEXTINPUT), 0);
+    drainMessages();
+    EXPECT_EQ(window->messagesAmong({MsgMouseMove, MsgLeftButtonUp, MsgLeftButtonDown,
+                                     MsgLeftDoubleClick, MsgRightButtonDown, MsgKeyDown, MsgSize}),
+              (std::vector<uint32_t>{MsgMouseMove, MsgLeftButtonUp, MsgMouseMove, MsgSize}));
+    EXPECT_EQ(window->mouseX, 160);
+    EXPECT_EQ(window->mouseY, 120);
+    EXPECT_EQ(window->previousMouseX, 150);
+    EXPECT_FALSE(window->leftButtonDown);
+    EXPECT_FALSE(window->leftDoubleClick);
+    EXPECT_FALSE(window->rightButtonDown);
+    delete window;
+    settle();
+}
+
 TEST(Window, KeysArriveAsVirtualKeyCodes) {
     RecordingWindow* window = new RecordingWindow;
     settle();
