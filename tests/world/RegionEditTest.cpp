@@ -237,6 +237,11 @@ TEST_F(RegionEditTest, ClipboardTurnsStampsAndLimits) {
     }
     EXPECT_EQ(MapFile::snapshotWorld(*map, *sprites), before);
     EXPECT_TRUE(sameBlocks(loaded.placedBlocks(), clip.placedBlocks()));
+    int32_t x = 0, y = 0, z = 0;  // far points (a file may hold them) go to the ends of the range
+    CellBox::cellOf(Vector3(3e38f, -3e38f, -0.5f), 10, 15, &x, &y, &z);
+    EXPECT_EQ(x, INT32_MAX);
+    EXPECT_EQ(y, INT32_MIN);
+    EXPECT_EQ(z, -1);
 }
 
 }  // namespace
