@@ -64,6 +64,9 @@ public:
     // Plan view only: places or removes the blocks of the current level along
     // the line between two window positions, leaving out its last cell.
     virtual void editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place);
+    // The world cell (x, z) a plan-view stroke edits at a window position
+    // (its level is the current level).
+    void planCellAt(int32_t windowX, int32_t windowY, int32_t* x, int32_t* z) const;
     // Casts the cursor ray; true when it met a used block within maxDistance.
     // hit is the point met, or the ray's end when nothing was.
     virtual bool pickAtCursor(int32_t maxDistance, float step, Vector3* hit,
