@@ -3,18 +3,14 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "app/KeyTable.h"
 #include "app/MapFileCommands.h"
 #include "app/StatusCaption.h"
 #include "engine/TamoEditorUserAvatar.h"
 #include "engine/TamoEngineCore.h"
-#include "media/FileStream.h"
 #include "platform/GLContext.h"
 #include "platform/SystemClock.h"
-#include "world/ByteWriter.h"
-#include "world/MapFile.h"
 #include "world/RegionEdit.h"
 #include "world/StampFile.h"
 
@@ -235,11 +231,8 @@ void RegionKeys::saveStamp(const MapFileCommands& commands) {
     char name[MapFileNameBufferSize];
     if (!stampCommands.chooseFile(true, name))
         return;
-    std::vector<uint8_t> bytes;
-    ByteWriter out(bytes);
-    StampFile::write(stamp, out);
-    std::string why = "no memory for the stamp";
-    if (!out.finish() || !MapFile::saveBytes(name, bytes, &why)) {
+    std::string why;
+    if (!StampFile::saveFile(name, stamp, &why)) {
         std::fprintf(stderr, "tamotown: saving the stamp %s failed: %s\n", name, why.c_str());
         say("SAVE FAILED");
         return;
@@ -253,14 +246,8 @@ void RegionKeys::loadStamp(const MapFileCommands& commands) {
     char name[MapFileNameBufferSize];
     if (!commands.chooseFile(false, name))
         return;
-    std::string why = "the file cannot be opened";
-    bool loaded = false;
-    {
-        FileStream stream(name, "rb");
-        loaded = !stream.openFailed() &&
-                 StampFile::load(stream, core.blockWidth, core.blockHeight, &held, &why);
-    }
-    if (!loaded) {
+    std::string why;
+    if (!StampFile::loadFile(name, core.blockWidth, core.blockHeight, &held, &why)) {
         std::fprintf(stderr, "tamotown: opening the stamp %s failed: %s\n", name, why.c_str());
         say("LOAD FAILED");
         return;

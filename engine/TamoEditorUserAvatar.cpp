@@ -181,9 +181,8 @@ bool TamoEditorUserAvatar::placeCellUnderCursor(int32_t cell[3]) const {
 bool TamoEditorUserAvatar::planCellUnderCursor(int32_t cell[3]) const {
     if (core->view3D)
         return false;
-    cell[0] = core->map->planCellOf(window->mouseX, core->planScrollX);
+    core->map->planCellAt(window->mouseX, window->mouseY, &cell[0], &cell[2]);
     cell[1] = core->currentLevel;
-    cell[2] = core->map->planCellOf(window->mouseY, core->planScrollY);
     return true;
 }
 

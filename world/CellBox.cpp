@@ -5,13 +5,12 @@
 
 namespace {
 
-int32_t clampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
+// Points far outside the range of cells (or not numbers) go to its ends.
 int32_t floorCell(float coordinate, int32_t cellSize) {
-    return clampToInt32(
-        static_cast<int64_t>(std::floor(coordinate / static_cast<float>(cellSize))));
+    const double cell = std::floor(static_cast<double>(coordinate / static_cast<float>(cellSize)));
+    if (!(cell > INT32_MIN))
+        return INT32_MIN;
+    return cell < INT32_MAX ? static_cast<int32_t>(cell) : INT32_MAX;
 }
 
 }  // namespace

@@ -27,7 +27,9 @@ class WorldHistory;
 class RegionEdit {
 public:
     struct Result {
-        bool done = false;  // false: refused, nothing changed, why says why
+        // False: refused and nothing changed, or memory ran out part way and
+        // what was done stays as one undoable action; why says which.
+        bool done = false;
         std::string why;
         int64_t blocks = 0;   // blocks placed, removed, painted, copied, pasted or moved
         int32_t sprites = 0;  // figures removed, copied, pasted or moved

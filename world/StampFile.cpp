@@ -10,6 +10,7 @@
 #include "world/ByteWriter.h"
 #include "world/CellBox.h"
 #include "world/Clipboard.h"
+#include "world/MapFile.h"
 #include "world/MapFormat.h"
 #include "world/TamoMap.h"
 
@@ -43,6 +44,23 @@ struct PlacedRecord {
 }  // namespace
 
 namespace StampFile {
+
+bool saveFile(const char* path, const Clipboard& clipboard, std::string* why) {
+    std::vector<uint8_t> bytes;
+    ByteWriter out(bytes);
+    write(clipboard, out);
+    if (!out.finish())
+        return fail(why, "there is not enough memory for the stamp");
+    return MapFile::saveBytes(path, bytes, why);
+}
+
+bool loadFile(const char* path, int32_t blockWidth, int32_t blockHeight, Clipboard* clipboard,
+              std::string* why) {
+    FileStream stream(path, "rb");
+    if (stream.openFailed())
+        return fail(why, "the file cannot be opened");
+    return load(stream, blockWidth, blockHeight, clipboard, why);
+}
 
 bool save(const Clipboard& clipboard, FileStream& stream) {
     ByteWriter out(stream);

@@ -15,6 +15,13 @@ class FileStream;
 // used to the highest cell used.
 namespace StampFile {
 
+// Writes the world file to path as every save does: into a file beside it,
+// renamed over it once complete, so an earlier file survives a failure
+// (*why names it).
+bool saveFile(const char* path, const Clipboard& clipboard, std::string* why = nullptr);
+// Reads path into *clipboard as load does.
+bool loadFile(const char* path, int32_t blockWidth, int32_t blockHeight, Clipboard* clipboard,
+              std::string* why = nullptr);
 // Writes the world file; false when a write failed.
 bool save(const Clipboard& clipboard, FileStream& stream);
 void write(const Clipboard& clipboard, ByteWriter& out);

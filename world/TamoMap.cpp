@@ -294,13 +294,17 @@ int32_t TamoMap::planCellOf(int32_t windowPixel, float scroll) const {
     return floorDiv(pixel, settings->planCellSize);
 }
 
+void TamoMap::planCellAt(int32_t windowX, int32_t windowY, int32_t* x, int32_t* z) const {
+    *x = planCellOf(windowX, settings->planScrollX);
+    *z = planCellOf(windowY, settings->planScrollY);
+}
+
 void TamoMap::editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place) {
     if (settings->view3D)
         return;
-    const int32_t cx0 = planCellOf(x0, settings->planScrollX);
-    const int32_t cy0 = planCellOf(y0, settings->planScrollY);
-    const int32_t cx1 = planCellOf(x1, settings->planScrollX);
-    const int32_t cy1 = planCellOf(y1, settings->planScrollY);
+    int32_t cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0;
+    planCellAt(x0, y0, &cx0, &cy0);
+    planCellAt(x1, y1, &cx1, &cy1);
     const float w = static_cast<float>(settings->blockWidth);
     const float h = static_cast<float>(settings->blockHeight);
     const float levelY = settings->currentLevel * h + h * 0.5f;

@@ -64,6 +64,9 @@ public:
     // Plan view only: places or removes the blocks of the current level along
     // the line between two window positions, leaving out its last cell.
     virtual void editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place);
+    // The world cell (x, z) a plan-view stroke edits at a window position
+    // (its level is the current level).
+    void planCellAt(int32_t windowX, int32_t windowY, int32_t* x, int32_t* z) const;
     // Casts the cursor ray; true when it met a used block within maxDistance.
     // hit is the point met, or the ray's end when nothing was.
     virtual bool pickAtCursor(int32_t maxDistance, float step, Vector3* hit,
@@ -142,9 +145,6 @@ public:
     TamoSector* sector(int32_t index) const { return sectors[index]; }
     int32_t getSectorSize() const { return sectorSize; }
     const WorldSettings& worldSettings() const { return *settings; }
-    // The plan cell (x or z) under a window pixel column or row, the plan
-    // scrolled by scroll pixels along that axis.
-    int32_t planCellOf(int32_t windowPixel, float scroll) const;
 
     // The integer line walk of the plan strokes: visits (x0, y0) and every
     // cell up to, not including, (x1, y1); a line of one cell visits that
@@ -155,6 +155,7 @@ public:
 private:
     // Places or removes a block of sector i's cell and reports the change.
     bool setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place);
+    int32_t planCellOf(int32_t windowPixel, float scroll) const;
     void destroySectors();
     void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,
                             Vector3* hit, int32_t* sectorIndex) const;

@@ -201,15 +201,9 @@ TEST_F(RegionEditTest, ClipboardTurnsStampsAndLimits) {
                                       clip.spriteCount() * (sizeof(SpriteObject) + 16));
 
     clip.rotateQuarter();
-    {
-        FileStream out(path("stamp.map").c_str(), "wb");
-        ASSERT_TRUE(StampFile::save(clip, out));
-    }
+    ASSERT_TRUE(StampFile::saveFile(path("stamp.map").c_str(), clip, &why)) << why;
     Clipboard loaded;
-    {
-        FileStream in(path("stamp.map").c_str(), "rb");
-        ASSERT_TRUE(StampFile::load(in, 10, 15, &loaded, &why)) << why;
-    }
+    ASSERT_TRUE(StampFile::loadFile(path("stamp.map").c_str(), 10, 15, &loaded, &why)) << why;
     EXPECT_TRUE(sameBlocks(loaded.placedBlocks(), clip.placedBlocks()));
     EXPECT_EQ(loaded.spriteCount(), clip.spriteCount());
     // Pasted at the start block's cell, the stamp's file is the world it pastes into there.
@@ -221,10 +215,7 @@ TEST_F(RegionEditTest, ClipboardTurnsStampsAndLimits) {
     EXPECT_EQ(MapFile::snapshotWorld(*map, *sprites), asFile);
 
     writeFile(path("bad.map"), std::vector<uint8_t>{1, 0, 0, 0, 20, 0});
-    {
-        FileStream in(path("bad.map").c_str(), "rb");
-        EXPECT_FALSE(StampFile::load(in, 10, 15, &loaded, &why));
-    }
+    EXPECT_FALSE(StampFile::loadFile(path("bad.map").c_str(), 10, 15, &loaded, &why));
     EXPECT_FALSE(why.empty());
     EXPECT_TRUE(sameBlocks(loaded.placedBlocks(), clip.placedBlocks()));
 
@@ -237,6 +228,11 @@ TEST_F(RegionEditTest, ClipboardTurnsStampsAndLimits) {
     }
     EXPECT_EQ(MapFile::snapshotWorld(*map, *sprites), before);
     EXPECT_TRUE(sameBlocks(loaded.placedBlocks(), clip.placedBlocks()));
+    int32_t x = 0, y = 0, z = 0;  // far points (a file may hold them) go to the ends of the range
+    CellBox::cellOf(Vector3(3e38f, -3e38f, -0.5f), 10, 15, &x, &y, &z);
+    EXPECT_EQ(x, INT32_MAX);
+    EXPECT_EQ(y, INT32_MIN);
+    EXPECT_EQ(z, -1);
 }
 
 }  // namespace
