@@ -5,6 +5,7 @@
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/WorldChangeObserver.h"
 
 namespace {
 
@@ -134,7 +135,11 @@ void WorldHistory::addBytes(Action& action, size_t bytes) {
 void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
                                const std::optional<MapBlock>& before,
                                const std::optional<MapBlock>& after) {
-    if (replaying || sameBlock(before, after))
+    if (unobserved || sameBlock(before, after))
+        return;
+    if (observer)
+        observer->cellChanged(sector, x, y, z, before, after);
+    if (replaying)
         return;
     Action& action = openAction();
     const uint64_t key = cellKey(sector, x, y, z);
@@ -150,7 +155,9 @@ void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
 }
 
 void WorldHistory::sectorAdded() {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->sectorAdded();
+    if (replaying || unobserved)
         return;
     Action& action = openAction();
     action.steps.push_back({Step::SectorAdd, action.held.size()});
@@ -159,7 +166,9 @@ void WorldHistory::sectorAdded() {
 }
 
 void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
-    if (replaying) {
+    if (observer && !unobserved)
+        observer->worldReplaced();
+    if (replaying || unobserved) {
         for (TamoSector* sector : previous)
             delete sector;
         return;
@@ -175,7 +184,11 @@ void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
 
 void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
                                  const SpriteObject& after) {
-    if (replaying || sameSprite(before, after))
+    if (unobserved || sameSprite(before, after))
+        return;
+    if (observer)
+        observer->spriteChanged(index, before, after);
+    if (replaying)
         return;
     Action& action = openAction();
     const auto found = spriteSteps.find(index);
@@ -190,7 +203,9 @@ void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
 }
 
 void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->spriteAdded(index, nextIdBefore);
+    if (replaying || unobserved)
         return;
     Action& action = openAction();
     spriteSteps.clear();  // indices after it moved
@@ -201,7 +216,9 @@ void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
 }
 
 void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->spriteRemoved(index, removed);
+    if (replaying || unobserved)
         return;
     Action& action = openAction();
     spriteSteps.clear();
@@ -212,7 +229,9 @@ void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
 }
 
 void WorldHistory::spritesReplaced(std::vector<SpriteObject>&& previous, int32_t nextIdBefore) {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->worldReplaced();
+    if (replaying || unobserved)
         return;
     Action& action = openAction();
     spriteSteps.clear();
@@ -250,6 +269,13 @@ void WorldHistory::continueAction(const std::string& tag) {
         return;
     }
     openTag = tag;
+}
+
+void WorldHistory::runUnobserved(const std::function<void()>& change) {
+    const bool was = unobserved;
+    unobserved = true;
+    change();
+    unobserved = was;
 }
 
 bool WorldHistory::canUndo() const {

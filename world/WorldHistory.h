@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 class TamoMap;
 class TamoSector;
 class TamoSpriteObjectSet;
+class WorldChangeObserver;
 
 // The undo history of one world. The map and the sprite set report every
 // change they make (a block cell before and after, a sector added, a sprite
@@ -73,6 +75,13 @@ public:
     // recorded, undone or redone.
     uint64_t currentState() const;
 
+    // Told of every change from now on (null: none); not owned.
+    void setObserver(WorldChangeObserver* listener) { observer = listener; }
+    // Runs change with the history neither recording nor telling the
+    // observer of what it changes: changes that came from elsewhere (another
+    // person's in a shared city), and taking one's own back until they return.
+    void runUnobserved(const std::function<void()>& change);
+
     size_t bytesUsed() const { return usedBytes; }
     size_t undoableCount() const { return done.size(); }
     size_t redoableCount() const { return redoable.size(); }
@@ -99,6 +108,8 @@ private:
     std::vector<std::unique_ptr<Action>> redoable;
     bool open = false;
     bool replaying = false;
+    bool unobserved = false;
+    WorldChangeObserver* observer = nullptr;
     std::string openTag;
     // The world state: the id of the latest done action, or of the last one
     // dropped from the bottom (0 at the start).
