@@ -39,6 +39,10 @@ TamoSpriteObjectSet& HeadlessCity::sprites() const {
     return *core->sprites;
 }
 
+WorldHost& HeadlessCity::host() const {
+    return *core;
+}
+
 void HeadlessCity::loadMedia() {
     setMediaFolder(MediaFolder::locate(MediaFolder::standardPlaces(), MediaArchiveFile));
     const MediaFolder& media = mediaFolder();

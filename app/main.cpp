@@ -5,6 +5,7 @@
 #include "app/CityCommands.h"
 #include "app/InitApplication.h"
 #include "app/ProgramOptions.h"
+#include "app/ServeCommand.h"
 #include "platform/Window.h"
 #include "platform/WindowRegistry.h"
 
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
         return CityCommands::exportCity(options.exportCity, options.exportFile, std::cerr);
     if (!options.infoCity.empty())
         return CityCommands::printInfo(options.infoCity, std::cout, std::cerr);
+    if (!options.serveCity.empty())
+        return ServeCommand::run(options, std::cerr);
     useProgramOptions(options);
     const std::string tail = commandTail(argc, argv);
     const int result = runApplication(tail.c_str(), initApplication, nullptr, nullptr);

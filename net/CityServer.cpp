@@ -169,8 +169,11 @@ void CityServer::runWaiting(Person& person, double now) {
     person.tokens = std::min(options.burstChanges,
                              person.tokens + (now - person.refilled) * options.changesPerSecond);
     person.refilled = now;
+    // A batch larger than the burst runs once the burst is full, and the
+    // tokens it overdraws are paid back before the next one.
     while (!person.waiting.empty() &&
-           person.tokens >= static_cast<double>(person.waiting.front().changes.size())) {
+           person.tokens >= std::min(options.burstChanges,
+                                     static_cast<double>(person.waiting.front().changes.size()))) {
         Protocol::Message batch = std::move(person.waiting.front());
         person.waiting.pop_front();
         person.waitingChanges -= batch.changes.size();
