@@ -13,6 +13,7 @@
 #include "app/LooseTextures.h"
 #include "app/MapFileCommands.h"
 #include "app/MediaFolder.h"
+#include "app/SharedSession.h"
 #include "app/SpriteNameKeys.h"
 #include "app/TextureIds.h"
 #include "engine/MyTamoEngineCore.h"
@@ -156,6 +157,7 @@ MainWindow::~MainWindow() {
             autosave->remove();
         autosave.reset();  // waits for the worker
     }
+    shared.reset();  // leaves the city before the world goes
     delete engineCore;
     engineCore = nullptr;
     setDisplayMode(ModeShuttingDown);
@@ -189,6 +191,8 @@ void MainWindow::onFrame() {
     skyDome->drawSkyDome(glContext->eye, 0.0f);
     engineCore->map->draw();
     engineCore->sprites->drawSprites();
+    if (shared)
+        shared->drawPeople();
     drawPanels();
     // Taken before the caption: the picture shows the city and its panels.
     if (pictureWanted) {
@@ -202,6 +206,8 @@ void MainWindow::onFrame() {
     if (runPendingFileCommand())
         return;
     engineCore->avatar->update();
+    if (shared)
+        shared->frame(getTickCount(), caption);
     if (autosave)
         autosave->tick(getTickCount(), *engineCore->history, *engineCore->map, *engineCore->sprites,
                        worldName);
@@ -374,6 +380,8 @@ bool MainWindow::saveMapFile() {
 }
 
 void MainWindow::loadMapFile() {
+    if (shared)
+        return caption.show("SHARED CITY: LOAD IS OFF", getTickCount());
     if (!confirmDiscard())
         return;
     std::string why, chosen;
@@ -452,6 +460,10 @@ bool MainWindow::allowClose() {
     return true;
 }
 
+void MainWindow::useSharedSession(std::unique_ptr<SharedSession> session) {
+    shared = std::move(session);
+}
+
 void MainWindow::useAutosave(std::unique_ptr<Autosave> saver) {
     autosave = std::move(saver);
 }
@@ -488,11 +500,15 @@ bool MainWindow::offerRecovery() {
 }
 
 void MainWindow::undo() {
+    if (shared)
+        return shared->undo(getTickCount(), caption);
     const bool done = engineCore->history->undo();
     caption.show(done ? "UNDO" : "NOTHING TO UNDO", getTickCount(), UndoCaptionMilliseconds);
 }
 
 void MainWindow::redo() {
+    if (shared)
+        return shared->redo(getTickCount(), caption);
     const bool done = engineCore->history->redo();
     caption.show(done ? "REDO" : "NOTHING TO REDO", getTickCount(), UndoCaptionMilliseconds);
 }

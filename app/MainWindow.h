@@ -12,6 +12,7 @@
 #include "platform/Window.h"
 
 class Autosave;
+class SharedSession;
 class BitmapFont;
 class GLContext;
 class SkyDome;
@@ -67,6 +68,8 @@ public:
     // Autosaves unsaved work from now on (an autosave that has started).
     void useAutosave(std::unique_ptr<Autosave> saver);
     Autosave* getAutosave() const { return autosave.get(); }
+    // Builds together in a shared city from now on (one that has started).
+    void useSharedSession(std::unique_ptr<SharedSession> session);
     // When an earlier run left an autosave, asks "Recover unsaved work";
     // true when it was recovered (the world is then unsaved).
     bool offerRecovery();
@@ -140,6 +143,7 @@ private:
     QuestionDialogFunction questionDialog = nullptr;
     std::string worldName;
     std::unique_ptr<Autosave> autosave;
+    std::unique_ptr<SharedSession> shared;
     // The user chose to end the run (after the question, if any): the
     // autosave goes with the run.
     bool exitConfirmed = false;

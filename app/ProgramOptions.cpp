@@ -83,7 +83,8 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
                               ->option_text("N");
     CLI::Option* password =
         app.add_option("--password-file", parsed.passwordFile,
-                       "Let in only people who give the password on FILE's first line")
+                       "Serving: let in only people who give the password on FILE's first "
+                       "line; joining: give it")
             ->option_text("FILE");
     CLI::Option* join =
         app.add_option("--join", parsed.joinAddress,
@@ -98,7 +99,6 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
     join->excludes(exporting)->excludes(info);
     port->needs(serve);
     people->needs(serve);
-    password->needs(serve);
     name->needs(join);
     try {
         app.parse(argc, argv);
@@ -109,6 +109,8 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
                             : serve->count() > 0   ? "--serve"
                             : join->count() > 0    ? "--join"
                                                    : nullptr;
+        if (password->count() > 0 && serve->count() == 0 && join->count() == 0)
+            throw CLI::ValidationError("--password-file", "goes with --serve or --join");
         if (alone && !parsed.cityFile.empty())
             throw CLI::ValidationError(parsed.cityFile,
                                        "a world to open does not go with " + std::string(alone));

@@ -29,7 +29,8 @@ struct ProgramOptions {
     int32_t port = 7878;
     int32_t maxPeople = 16;
     std::string passwordFile;
-    // --join HOST[:PORT]: the shared city to join, and the name others see.
+    // --join HOST[:PORT]: the shared city to join, and the name others see
+    // (the password, when it needs one, from --password-file).
     std::string joinAddress;
     std::string name;
 

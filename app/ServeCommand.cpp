@@ -3,10 +3,10 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 
 #include "app/HeadlessCity.h"
+#include "app/PasswordFile.h"
 #include "app/ProgramOptions.h"
 #include "net/CityServer.h"
 #include "world/MapFile.h"
@@ -24,23 +24,6 @@ void onStop(int) {
 
 void onHangUp(int) {
     writeAsked = 1;
-}
-
-// The password is the first line of the file, without its line end.
-bool readPassword(const std::string& path, std::string* password, std::string* why) {
-    std::ifstream in(path);
-    if (!in) {
-        *why = "the password file " + path + " cannot be read";
-        return false;
-    }
-    std::getline(in, *password);
-    if (!password->empty() && password->back() == '\r')
-        password->pop_back();
-    if (password->empty()) {
-        *why = "the password file " + path + " holds no password on its first line";
-        return false;
-    }
-    return true;
 }
 
 // The file as it is becomes path.1 (a second name for the same bytes, put in
@@ -74,7 +57,7 @@ int ServeCommand::run(const ProgramOptions& options, std::ostream& log) {
     serverOptions.maxPeople = options.maxPeople;
     std::string why;
     if (!options.passwordFile.empty() &&
-        !readPassword(options.passwordFile, &serverOptions.password, &why)) {
+        !readPasswordFile(options.passwordFile, &serverOptions.password, &why)) {
         log << "tamotown: " << why << std::endl;
         return 1;
     }

@@ -197,6 +197,11 @@ void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine)
             }
         }
     });
+    // The history's own steps name sectors and sprites by position, which
+    // others' changes move: they are of no use here (undo is this class's),
+    // and clearing names a new world state, so the autosave sees the change.
+    if (!changes.empty())
+        history.clear();
 }
 
 bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, std::string* why) {
@@ -209,6 +214,7 @@ bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, std::string* wh
         if (built)
             sprites.replaceAll(std::move(records.sprites));
     });
+    history.clear();
     return built;
 }
 

@@ -184,6 +184,11 @@ void waitForMessage() {
     SDL_WaitEvent(nullptr);
 }
 
+void waitForMessageFor(uint32_t milliseconds) {
+    initPlatform();
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(milliseconds));
+}
+
 void postQuitMessage(int32_t code) {
     SDL_Event event{};
     event.type = quitMessageType();

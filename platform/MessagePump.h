@@ -13,6 +13,8 @@ bool messageWaiting();
 bool dispatchNextMessage(int32_t* quitCode);
 // Blocks until a message waits.
 void waitForMessage();
+// Blocks until a message waits or milliseconds have passed.
+void waitForMessageFor(uint32_t milliseconds);
 // Queues the quit message with its parameter, which becomes the exit code.
 void postQuitMessage(int32_t code);
 // Drops queued keyboard and mouse input (window events stay queued), e.g.

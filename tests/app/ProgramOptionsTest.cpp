@@ -97,7 +97,7 @@ TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
         {"--serve", "a.map", "b.map"},
         {"--serve", "a.map", "--port", "0"},
         {"--port", "7000"},
-        {"--join", "h", "--password-file", "p"},
+        {"--password-file", "p"},
         {"--name", "ann"},
         {"--join", "h", "a.map"}};
     for (const auto& words : wrong) {

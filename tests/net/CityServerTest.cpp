@@ -62,8 +62,8 @@ struct RawPerson {
             if (event.type == ENET_EVENT_TYPE_RECEIVE) {
                 Protocol::Message message;
                 std::string why;
-                EXPECT_TRUE(Protocol::decodeFromServer(event.packet->data,
-                                                       event.packet->dataLength, &message, &why))
+                EXPECT_TRUE(Protocol::decodeFromServer(event.packet->data, event.packet->dataLength,
+                                                       &message, &why))
                     << why;
                 received.push_back(std::move(message));
                 enet_packet_destroy(event.packet);
@@ -85,8 +85,7 @@ struct Fixture {
     std::vector<RawPerson*> people;
 
     explicit Fixture(CityServer::Options options)
-            : server(*world.host.map, *world.host.sprites, world.host, withLoopback(options),
-                     log) {
+            : server(*world.host.map, *world.host.sprites, world.host, withLoopback(options), log) {
         std::string why;
         EXPECT_TRUE(server.start(&why)) << why;
     }
