@@ -310,14 +310,6 @@ bool MainWindow::savePicture() {
     return true;
 }
 
-bool MainWindow::anySpriteSelected() const {
-    const TamoSpriteObjectSet& sprites = *engineCore->sprites;
-    for (int32_t i = 0; i < sprites.count(); ++i)
-        if (sprites.object(i).selected)
-            return true;
-    return false;
-}
-
 bool MainWindow::answerClick() {
     const int32_t id =
         buttons.takeClick(leftButtonDown, mouseX, mouseY, engineCore->editMode, engineCore->view3D);
@@ -530,11 +522,11 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
         return;
     }
     // While objects are selected, keys belong to their names.
-    if (a == KeyPicture && !anySpriteSelected()) {
+    if (a == KeyPicture && !engineCore->sprites->anySelected()) {
         pictureWanted = true;
         return;
     }
-    if (a == KeyStatistics && !anySpriteSelected()) {
+    if (a == KeyStatistics && !engineCore->sprites->anySelected()) {
         statisticsShown = !statisticsShown;
         return;
     }

@@ -112,7 +112,6 @@ private:
     void drawCaption();
     // Counts the frame, reports it when asked to and draws the overlay.
     void countFrame();
-    bool anySpriteSelected() const;
     // True when the window destroyed itself (quit).
     bool answerClick();
     // Runs a save, load or quit asked for by a button once the mouse button

@@ -110,6 +110,13 @@ void TamoSpriteObjectSet::addAt(const Vector3& hit) {
         history->spriteAdded(objects.count() - 1, idBefore);
 }
 
+bool TamoSpriteObjectSet::anySelected() const {
+    for (const SpriteObject& object : objects)
+        if (object.selected)
+            return true;
+    return false;
+}
+
 void TamoSpriteObjectSet::insertObject(int32_t index, SpriteObject object) {
     std::vector<SpriteObject> list(std::make_move_iterator(objects.begin()),
                                    std::make_move_iterator(objects.end()));
