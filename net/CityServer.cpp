@@ -108,12 +108,14 @@ void CityServer::broadcast(const std::vector<uint8_t>& bytes, uint8_t channel,
         enet_packet_destroy(packet);
 }
 
-const std::vector<uint8_t>& CityServer::cityBytes() {
+const std::vector<uint8_t>& CityServer::packedCity(uint64_t* size) {
     if (!snapshotCurrent) {
         MapFile::snapshotWorld(map, sprites, &snapshot);
+        packed = snapshot.empty() ? std::vector<uint8_t>() : Protocol::packCity(snapshot);
         snapshotCurrent = true;
     }
-    return snapshot;
+    *size = snapshot.size();
+    return packed;
 }
 
 void CityServer::refuse(Person& person, const std::string& reason) {
@@ -147,12 +149,13 @@ void CityServer::greet(Person& person, const Protocol::Message& hello) {
         refuse(person, "the city is full (" + std::to_string(options.maxPeople) + " people)");
         return;
     }
-    const std::vector<uint8_t> welcome = Protocol::welcome(person.id, cityBytes());
-    if (welcome.empty()) {
+    uint64_t size = 0;
+    const std::vector<uint8_t>& city = packedCity(&size);
+    if (city.empty()) {
         refuse(person, "the server could not pack the city");
         return;
     }
-    sendTo(person.peer, welcome, Protocol::ChangeChannel);
+    sendTo(person.peer, Protocol::welcome(person.id, size, city), Protocol::ChangeChannel);
     for (const auto& entry : people) {
         const Person& other = *entry.second;
         if (other.welcomed && !other.leaving)

@@ -75,7 +75,9 @@ private:
     void runWaiting(Person& person, double now);
     void broadcast(const std::vector<uint8_t>& bytes, uint8_t channel, const Person* except);
     void sendTo(_ENetPeer* peer, const std::vector<uint8_t>& bytes, uint8_t channel);
-    const std::vector<uint8_t>& cityBytes();
+    // The city's file bytes, compressed, and their size before; made again
+    // only after a change.
+    const std::vector<uint8_t>& packedCity(uint64_t* size);
     std::string describe(const Person& person) const;
 
     TamoMap& map;
@@ -88,7 +90,7 @@ private:
     uint32_t nextPerson = 1;
     uint64_t applied = 0;
     bool changed = false;
-    std::vector<uint8_t> snapshot;
+    std::vector<uint8_t> snapshot, packed;
     bool snapshotCurrent = false;
     std::function<void(uint32_t, const std::vector<Protocol::Change>&)> appliedHook;
 };

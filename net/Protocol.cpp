@@ -258,20 +258,24 @@ std::vector<uint8_t> refused(const std::string& reason) {
     return message(Kind::Refused, [&](ByteWriter& out) { writeString(out, reason); });
 }
 
-std::vector<uint8_t> welcome(uint32_t person, const std::vector<uint8_t>& city) {
-    std::vector<uint8_t> bytes = message(Kind::Welcome, [&](ByteWriter& out) {
-        writeU32(out, person);
-        out.i32(static_cast<int32_t>(static_cast<uint32_t>(city.size())));
-        out.i32(static_cast<int32_t>(static_cast<uint64_t>(city.size()) >> 32));
-    });
-    const size_t head = bytes.size();
-    bytes.resize(head + ZSTD_compressBound(city.size()));
-    const size_t packed = ZSTD_compress(bytes.data() + head, bytes.size() - head, city.data(),
-                                        city.size(), CompressionLevel);
-    if (ZSTD_isError(packed))
+std::vector<uint8_t> packCity(const std::vector<uint8_t>& city) {
+    std::vector<uint8_t> packed(ZSTD_compressBound(city.size()));
+    const size_t size =
+        ZSTD_compress(packed.data(), packed.size(), city.data(), city.size(), CompressionLevel);
+    if (ZSTD_isError(size))
         return {};
-    bytes.resize(head + packed);
-    return bytes;
+    packed.resize(size);
+    return packed;
+}
+
+std::vector<uint8_t> welcome(uint32_t person, uint64_t cityBytes,
+                             const std::vector<uint8_t>& packed) {
+    return message(Kind::Welcome, [&](ByteWriter& out) {
+        writeU32(out, person);
+        out.i32(static_cast<int32_t>(static_cast<uint32_t>(cityBytes)));
+        out.i32(static_cast<int32_t>(static_cast<uint32_t>(cityBytes >> 32)));
+        out.bytes(packed.data(), packed.size());
+    });
 }
 
 std::vector<uint8_t> applied(uint32_t author, uint32_t batch, const std::vector<Change>& changes) {

@@ -96,8 +96,11 @@ std::vector<uint8_t> hello(const std::string& name, const std::string& password)
 std::vector<uint8_t> submit(uint32_t batch, const std::vector<Change>& changes);
 std::vector<uint8_t> move(const Position& position);
 std::vector<uint8_t> refused(const std::string& reason);
-// The world file's bytes, compressed; empty when compression failed.
-std::vector<uint8_t> welcome(uint32_t person, const std::vector<uint8_t>& city);
+// A world file's bytes compressed for a Welcome (once for everyone who
+// joins while the city stays as it is); empty when compression failed.
+std::vector<uint8_t> packCity(const std::vector<uint8_t>& city);
+std::vector<uint8_t> welcome(uint32_t person, uint64_t cityBytes,
+                             const std::vector<uint8_t>& packed);
 std::vector<uint8_t> applied(uint32_t author, uint32_t batch, const std::vector<Change>& changes);
 std::vector<uint8_t> joined(uint32_t person, const std::string& name);
 std::vector<uint8_t> left(uint32_t person);

@@ -7,12 +7,14 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <tuple>
 
+#include "net/CityClient.h"
 #include "net/CityServer.h"
 #include "net/SharedCity.h"
 #include "world/TamoMap.h"
@@ -305,6 +307,135 @@ TEST(SharedCityTest, TwoPeopleConvergeOnTheServersOrder) {
 
 TEST(SharedCityTest, SixteenPeopleConvergeOnTheServersOrder) {
     runCity(16, 11);
+}
+
+}  // namespace
+
+namespace {
+
+// A server and two people, serviced until done says so (five seconds at most).
+struct TwoPeople {
+    World serverWorld;
+    std::ostringstream log;
+    CityServer server;
+    Member ann, bob;
+    std::map<const Member*, uint32_t> returned;
+
+    TwoPeople()
+            : server(serverWorld.map(), serverWorld.sprites(), serverWorld.host, loopback(), log) {
+        std::string why;
+        EXPECT_TRUE(server.start(&why)) << why;
+        for (Member* member : {&ann, &bob})
+            member->city.setAppliedHook(
+                [this, member](uint32_t author, uint32_t batch, const std::vector<Change>&) {
+                    if (author == member->city.personId())
+                        returned[member] = batch;
+                });
+        EXPECT_TRUE(ann.city.join("127.0.0.1", server.port(), "ann", "", &why)) << why;
+        EXPECT_TRUE(bob.city.join("127.0.0.1", server.port(), "bob", "", &why)) << why;
+        EXPECT_TRUE(until([&] {
+            return ann.city.status() == SharedCity::Status::Shared &&
+                   bob.city.status() == SharedCity::Status::Shared;
+        }));
+    }
+    static CityServer::Options loopback() {
+        CityServer::Options options;
+        options.address = "127.0.0.1";
+        options.port = 0;
+        return options;
+    }
+    bool until(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            server.service(1);
+            ann.city.update(0);
+            bob.city.update(0);
+        }
+        return true;
+    }
+    // Sends what was changed and waits until it came back and every world
+    // is the server's.
+    bool settle() {
+        ann.city.update(0);
+        bob.city.update(0);
+        return until([&] {
+            const std::string expected = describe(serverWorld);
+            return returned[&ann] == ann.city.lastBatchSent() &&
+                   returned[&bob] == bob.city.lastBatchSent() && describe(ann.world) == expected &&
+                   describe(bob.world) == expected;
+        });
+    }
+};
+
+bool hasBlock(World& world, const Vector3& point) {
+    const int32_t index = world.map().findSector(point);
+    return index >= 0 && world.map().sector(index)->hasBlockAt(point);
+}
+
+TEST(SharedCityTest, UndoTakesBackOnlyOnesOwnWorkAndSaysWhenPartly) {
+    TwoPeople city;
+    // Cells beside the start block, which stands in cell (0, 0, 0).
+    const Vector3 mine(40025.0f, 60002.0f, 40003.0f), shared(40045.0f, 60002.0f, 40003.0f);
+    city.ann.world.map().setBlockAt(mine, true);
+    city.ann.world.map().setBlockAt(shared, true);
+    city.ann.world.sprites().addAt(mine);
+    city.ann.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    ASSERT_TRUE(hasBlock(city.bob.world, shared));
+    ASSERT_EQ(city.bob.world.sprites().count(), 1);
+
+    // Bob paints over Ann's second block: Ann's undo leaves it.
+    city.bob.world.host.material.texture = 3;
+    city.bob.world.map().setBlockAt(shared, true);
+    city.bob.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Partly);
+    ASSERT_TRUE(city.settle());
+    EXPECT_FALSE(hasBlock(city.bob.world, mine));
+    EXPECT_TRUE(hasBlock(city.bob.world, shared));
+    EXPECT_EQ(city.bob.world.sprites().count(), 0);
+
+    // Redo brings back what the undo took; the figure gets a new number.
+    EXPECT_EQ(city.ann.city.redo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_TRUE(hasBlock(city.bob.world, mine));
+    ASSERT_EQ(city.bob.world.sprites().count(), 1);
+    EXPECT_EQ(city.bob.world.sprites().object(0).id, 1);
+    // Bob has nothing of his own left to undo after his one action.
+    EXPECT_EQ(city.bob.city.undo(), SharedWorld::UndoOutcome::Done);
+    EXPECT_EQ(city.bob.city.undo(), SharedWorld::UndoOutcome::Nothing);
+    ASSERT_TRUE(city.settle());
+}
+
+TEST(SharedCityTest, AddressesAreReadWithTheDefaultPort) {
+    const struct {
+        const char* text;
+        bool sound;
+        const char* host;
+        uint16_t port;
+    } cases[] = {{"example.org", true, "example.org", Protocol::DefaultPort},
+                 {"127.0.0.1:9000", true, "127.0.0.1", 9000},
+                 {"[::1]:9000", true, "::1", 9000},
+                 {"[::1]", true, "::1", Protocol::DefaultPort},
+                 {"::1", false, "", 0},
+                 {"host:0", false, "", 0},
+                 {"host:70000", false, "", 0},
+                 {"host:", false, "", 0},
+                 {":9000", false, "", 0},
+                 {"[::1", false, "", 0}};
+    for (const auto& c : cases) {
+        std::string host, why;
+        uint16_t port = 0;
+        ASSERT_EQ(CityClient::parseAddress(c.text, &host, &port, &why), c.sound) << c.text;
+        if (c.sound) {
+            EXPECT_EQ(host, c.host);
+            EXPECT_EQ(port, c.port);
+        } else {
+            EXPECT_FALSE(why.empty());
+        }
+    }
 }
 
 }  // namespace
