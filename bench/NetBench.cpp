@@ -66,8 +66,7 @@ struct ServerThread {
     double cpuSeconds = 0.0;
     std::thread thread;
 
-    ServerThread()
-            : server(*world.core.map, *world.core.sprites, world.core, loopback(), log) {
+    ServerThread() : server(*world.core.map, *world.core.sprites, world.core, loopback(), log) {
         std::string why;
         if (!server.start(&why))
             std::abort();
@@ -275,7 +274,11 @@ void BM_SixteenJoinA200SectorCity(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_SixteenPeopleFiftyChangesASecond)->Unit(benchmark::kSecond)->Iterations(1)
+BENCHMARK(BM_SixteenPeopleFiftyChangesASecond)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
     ->UseRealTime();
-BENCHMARK(BM_SixteenJoinA200SectorCity)->Unit(benchmark::kMillisecond)->Iterations(5)
+BENCHMARK(BM_SixteenJoinA200SectorCity)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
     ->UseRealTime();

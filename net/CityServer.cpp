@@ -32,6 +32,7 @@ struct CityServer::Person {
     std::string address;
     bool welcomed = false;
     bool leaving = false;
+    double connectedAt = 0.0;
     double tokens = 0.0;
     double refilled = 0.0;
     size_t waitingChanges = 0;
@@ -250,6 +251,7 @@ void CityServer::service(uint32_t waitMs) {
             char ip[64] = "?";
             enet_address_get_host_ip(&event.peer->address, ip, sizeof ip);
             person->address = std::string(ip) + ":" + std::to_string(event.peer->address.port);
+            person->connectedAt = secondsNow();
             people[event.peer] = std::move(person);
             break;
         }
@@ -276,9 +278,14 @@ void CityServer::service(uint32_t waitMs) {
         result = enet_host_check_events(host, &event);
     }
     const double now = secondsNow();
-    for (auto& entry : people)
-        if (!entry.second->waiting.empty())
-            runWaiting(*entry.second, now);
+    for (auto& entry : people) {
+        Person& person = *entry.second;
+        if (!person.waiting.empty())
+            runWaiting(person, now);
+        if (!person.welcomed && !person.leaving &&
+            now - person.connectedAt > options.greetingSeconds)
+            drop(person, "did not greet in time");
+    }
     enet_host_flush(host);
 }
 

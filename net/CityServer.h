@@ -38,6 +38,8 @@ public:
         double burstChanges = 1000.0;
         // Changes waiting beyond which the sender is disconnected.
         size_t maxWaitingChanges = 8000;
+        // A connection that has not greeted within this is closed.
+        double greetingSeconds = 10.0;
     };
 
     CityServer(TamoMap& map, TamoSpriteObjectSet& sprites, WorldHost& host, Options options,

@@ -162,6 +162,12 @@ bool decodeBody(ByteReader& in, Message* message, std::string* why) {
     case Kind::Hello:
         if (!readU32(in, &message->version))
             return fail(why, "the greeting is cut short");
+        if (message->version != Version) {
+            // Another version's greeting may hold anything after its
+            // version: enough to refuse it in plain words.
+            in.take(in.remaining());
+            return true;
+        }
         if (!readString(in, MaxNameBytes, &message->name))
             return fail(why, "the name is missing or too long");
         if (!readString(in, MaxPasswordBytes, &message->password))

@@ -26,7 +26,10 @@ struct World {
 std::vector<uint8_t> encode(const Protocol::Message& message) {
     switch (message.kind) {
     case Protocol::Kind::Hello: {
+        // Another version's greeting keeps its version only.
         std::vector<uint8_t> bytes = Protocol::hello(message.name, message.password);
+        if (message.version != Protocol::Version)
+            bytes.resize(5);
         // The version is the sender's, not ours.
         for (int i = 0; i < 4; ++i)
             bytes[1 + i] = static_cast<uint8_t>(message.version >> (8 * i));
