@@ -5,11 +5,11 @@
 #include <cstdlib>
 
 bool enetReady() {
-    static const bool ready = [] {
+    static const bool Ready = [] {
         if (enet_initialize() != 0)
             return false;
         std::atexit(enet_deinitialize);
         return true;
     }();
-    return ready;
+    return Ready;
 }
