@@ -42,12 +42,15 @@ void SharedCity::update(uint32_t waitMs, std::vector<std::string>* notices) {
     send(world.takeOwnChanges(current == Status::Shared));
     std::vector<Protocol::Message> received;
     client.service(waitMs, &received);
-    for (Protocol::Message& message : received)
-        handle(message, notices);
+    // After leaving, what still arrives while the leave completes is not ours.
+    if (current == Status::Joining || current == Status::Shared)
+        for (Protocol::Message& message : received)
+            handle(message, notices);
     if (current != Status::Disconnected && current != Status::Refused &&
         client.state() == CityClient::State::Disconnected) {
         current = Status::Disconnected;
         others.clear();
+        world.keepUnreturned();
         tell(notices, "DISCONNECTED");
     }
 }
@@ -107,8 +110,11 @@ void SharedCity::sendPosition(const Protocol::Position& position) {
 }
 
 void SharedCity::leave(bool wait) {
-    send(world.takeOwnChanges(current == Status::Shared));
+    const bool shared = current == Status::Shared;
+    send(world.takeOwnChanges(shared));
     client.disconnect(wait);
+    if (shared)
+        world.keepUnreturned();
     if (current != Status::Refused)
         current = Status::Disconnected;
 }

@@ -174,6 +174,8 @@ std::vector<Change> SharedWorld::takeOwnChanges(bool connected) {
     changes.reserve(action->steps.size());
     for (size_t i = 0; i < action->steps.size(); ++i) {
         changes.push_back(changeOf(action->steps[i]));
+        if (connected)
+            unreturned.push_back(changes.back());
         if (connected && action->steps[i].type == Change::SpriteAdd) {
             action->steps[i].idKnown = false;
             awaitingIds.emplace_back(action, i);
@@ -185,6 +187,8 @@ std::vector<Change> SharedWorld::takeOwnChanges(bool connected) {
 }
 
 void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine) {
+    for (size_t i = 0; mine && i < changes.size() && !unreturned.empty(); ++i)
+        unreturned.pop_front();
     history.runUnobserved([&] {
         for (const Change& change : changes) {
             int32_t id = 0;
@@ -202,6 +206,12 @@ void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine)
     // and clearing names a new world state, so the autosave sees the change.
     if (!changes.empty())
         history.clear();
+}
+
+void SharedWorld::keepUnreturned() {
+    const std::vector<Change> changes(unreturned.begin(), unreturned.end());
+    applyFromServer(changes, true);
+    unreturned.clear();
 }
 
 bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, std::string* why) {
@@ -225,6 +235,7 @@ void SharedWorld::issue(const std::shared_ptr<Action>& action, bool connected,
         const Change change = changeOf(step);
         if (connected) {
             send->push_back(change);
+            unreturned.push_back(change);
             if (step.type == Change::SpriteAdd) {
                 step.idKnown = false;
                 awaitingIds.emplace_back(action, i);

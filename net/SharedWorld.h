@@ -38,6 +38,9 @@ public:
     std::vector<Protocol::Change> takeOwnChanges(bool connected);
     // Changes in the server's order; mine: this person's own, returned.
     void applyFromServer(const std::vector<Protocol::Change>& changes, bool mine);
+    // The connection is gone: one's own changes sent but not returned are
+    // put back into the world, so that nothing made here is lost.
+    void keepUnreturned();
     // Replaces the whole world by a world file's bytes (the city at a join),
     // unrecorded; false, *why naming the fault, when they are not sound.
     bool replaceWorld(const std::vector<uint8_t>& city, std::string* why);
@@ -97,4 +100,6 @@ private:
     std::vector<std::shared_ptr<Action>> done, undone;
     // Sprites added by this person, in the order sent, awaiting their ids.
     std::deque<std::pair<std::shared_ptr<Action>, size_t>> awaitingIds;
+    // One's own changes sent and not yet returned, in the order sent.
+    std::deque<Protocol::Change> unreturned;
 };

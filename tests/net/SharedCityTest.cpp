@@ -409,6 +409,24 @@ TEST(SharedCityTest, UndoTakesBackOnlyOnesOwnWorkAndSaysWhenPartly) {
     ASSERT_TRUE(city.settle());
 }
 
+TEST(SharedCityTest, LeavingKeepsOnesChangesThatHadNotComeBack) {
+    TwoPeople city;
+    const Vector3 mine(40025.0f, 60002.0f, 40003.0f);
+    city.ann.world.map().setBlockAt(mine, true);
+    city.ann.world.sprites().addAt(mine);
+    city.ann.history.closeAction();
+    // Sent and taken back out until the server returns it; leaving at once
+    // keeps it in Ann's world all the same.
+    city.ann.city.update(0);
+    ASSERT_FALSE(hasBlock(city.ann.world, mine));
+    city.ann.city.leave(false);
+    EXPECT_TRUE(hasBlock(city.ann.world, mine));
+    EXPECT_EQ(city.ann.world.sprites().count(), 1);
+    // What arrives while the leave completes changes nothing more.
+    EXPECT_TRUE(city.until([&] { return city.server.peopleCount() == 1; }));
+    EXPECT_EQ(city.ann.world.sprites().count(), 1);
+}
+
 TEST(SharedCityTest, AddressesAreReadWithTheDefaultPort) {
     const struct {
         const char* text;
