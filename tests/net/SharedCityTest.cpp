@@ -209,7 +209,8 @@ void runCity(int people, uint32_t seed) {
     CityServer::Options options;
     options.address = "127.0.0.1";
     options.port = 0;
-    options.maxPeople = people;
+    // Room for those who join again while their old connection still leaves.
+    options.maxPeople = 2 * people;
     CityServer server(serverWorld.map(), serverWorld.sprites(), serverWorld.host, options, log);
     std::string why;
     ASSERT_TRUE(server.start(&why)) << why;
