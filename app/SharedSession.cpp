@@ -62,10 +62,16 @@ void SharedSession::frame(uint32_t now, StatusCaption& caption) {
         before != SharedCity::Status::Disconnected)
         std::fprintf(stderr, "tamotown: disconnected from the shared city: %s\n",
                      city->reason().c_str());
+    // A large city shows how much of it has arrived.
+    const double arrived = city->cityArrived();
+    const std::string joining =
+        arrived < 0.0 ? std::string("JOINING")
+                      : "JOINING " + std::to_string(static_cast<int>(arrived * 100.0)) + " %";
+    if (city->status() == SharedCity::Status::Joining &&
+        (!caption.textAt(now) || joining != caption.textAt(now)))
+        caption.show(joining.c_str(), now, StandingCaptionMilliseconds);
     if (!caption.textAt(now)) {
-        if (city->status() == SharedCity::Status::Joining)
-            caption.show("JOINING", now, StandingCaptionMilliseconds);
-        else if (city->status() != SharedCity::Status::Shared)
+        if (city->status() != SharedCity::Status::Shared)
             caption.show("DISCONNECTED", now, StandingCaptionMilliseconds);
     }
     if (city->status() == SharedCity::Status::Shared &&

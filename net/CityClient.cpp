@@ -168,6 +168,22 @@ void CityClient::service(uint32_t waitMs, std::vector<Protocol::Message>* receiv
     enet_host_flush(host);
 }
 
+double CityClient::arrivingFraction() const {
+    if (!peer || peer->channelCount <= Protocol::ChangeChannel)
+        return -1.0;
+    // ENet keeps a fragmented message among the channel's incoming commands
+    // until its last fragment is in.
+    ENetList& incoming = peer->channels[Protocol::ChangeChannel].incomingReliableCommands;
+    for (ENetListIterator at = enet_list_begin(&incoming); at != enet_list_end(&incoming);
+         at = enet_list_next(at)) {
+        const auto* command = reinterpret_cast<const ENetIncomingCommand*>(at);
+        if (command->fragmentCount > 1)
+            return 1.0 - static_cast<double>(command->fragmentsRemaining) /
+                             static_cast<double>(command->fragmentCount);
+    }
+    return -1.0;
+}
+
 void CityClient::disconnect(bool wait) {
     if (!peer || current == State::Disconnected || current == State::Refused) {
         current = current == State::Refused ? current : State::Disconnected;

@@ -41,6 +41,9 @@ public:
     State state() const { return current; }
     bool joined() const { return current == State::Joined; }
     uint32_t personId() const { return person; }
+    // How much of a large message (the city at a join) has arrived, 0 to 1;
+    // -1 when none is arriving.
+    double arrivingFraction() const;
     // Why the server refused, or why the connection ended.
     const std::string& reason() const { return why; }
 

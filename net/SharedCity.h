@@ -41,6 +41,8 @@ public:
     Status status() const { return current; }
     const std::string& reason() const { return client.reason(); }
     uint32_t personId() const { return client.personId(); }
+    // While joining: how much of the city has arrived (0 to 1), or -1.
+    double cityArrived() const { return client.arrivingFraction(); }
     // The number of the last batch of own changes sent (0: none yet); the
     // server returns each with its number.
     uint32_t lastBatchSent() const { return nextBatch - 1; }
