@@ -21,8 +21,9 @@ public:
     CityClient(const CityClient&) = delete;
     CityClient& operator=(const CityClient&) = delete;
 
-    // "HOST" or "HOST:PORT" (a bare IPv6 address in brackets); false, *why
-    // naming the fault, when it names no reachable address.
+    // "HOST" or "HOST:PORT" (an address with colons in brackets); false,
+    // *why naming the fault, when it is not of that form. ENet itself
+    // reaches IPv4 addresses only.
     static bool parseAddress(const std::string& text, std::string* host, uint16_t* port,
                              std::string* why);
     // Starts connecting; the greeting goes out once connected.
