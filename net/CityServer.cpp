@@ -22,6 +22,8 @@ double secondsNow() {
 // fragments may add up to, above the protocol's own limit so that the
 // decoder sees, refuses and reports an oversized message.
 constexpr size_t LargestPacketBytes = 4 * Protocol::MaxClientMessageBytes;
+constexpr enet_uint32 PeerTimeoutMinimumMs = 3000;
+constexpr enet_uint32 PeerTimeoutMaximumMs = 8000;
 
 }  // namespace
 
@@ -252,6 +254,9 @@ void CityServer::service(uint32_t waitMs) {
             enet_address_get_host_ip(&event.peer->address, ip, sizeof ip);
             person->address = std::string(ip) + ":" + std::to_string(event.peer->address.port);
             person->connectedAt = secondsNow();
+            // A program that vanished (killed, network gone) leaves within
+            // seconds rather than ENet's half minute.
+            enet_peer_timeout(event.peer, 0, PeerTimeoutMinimumMs, PeerTimeoutMaximumMs);
             people[event.peer] = std::move(person);
             break;
         }
