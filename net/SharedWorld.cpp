@@ -165,6 +165,14 @@ std::vector<Change> SharedWorld::takeOwnChanges(bool connected) {
     auto action = std::make_shared<Action>();
     action->steps = std::move(pending);
     pending.clear();
+    const std::shared_ptr<Action> open = continuing.lock();
+    const bool joins =
+        open && !done.empty() && done.back() == open && history.currentState() == continuingState;
+    continuing.reset();
+    if (history.actionOpen()) {
+        continuing = joins ? open : action;
+        continuingState = history.currentState();
+    }
     if (connected)
         history.runUnobserved([&] {
             for (size_t i = action->steps.size(); i-- > 0;)
@@ -181,7 +189,18 @@ std::vector<Change> SharedWorld::takeOwnChanges(bool connected) {
             awaitingIds.emplace_back(action, i);
         }
     }
-    done.push_back(std::move(action));
+    if (joins) {
+        // Sprite steps awaiting their ids keep their places: appended after.
+        const size_t base = open->steps.size();
+        for (auto& waiting : awaitingIds)
+            if (waiting.first == action) {
+                waiting.first = open;
+                waiting.second += base;
+            }
+        open->steps.insert(open->steps.end(), action->steps.begin(), action->steps.end());
+    } else {
+        done.push_back(std::move(action));
+    }
     undone.clear();
     return changes;
 }
@@ -204,7 +223,8 @@ void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine)
     // The history's own steps name sectors and sprites by position, which
     // others' changes move: they are of no use here (undo is this class's),
     // and clearing names a new world state, so the autosave sees the change.
-    if (!changes.empty())
+    // Not in the middle of one's own action, which clearing would end.
+    if (!changes.empty() && !history.actionOpen())
         history.clear();
 }
 

@@ -22,7 +22,8 @@ class WorldHost;
 //
 // Undo and redo work on one's own actions only: a cell or figure that someone
 // else changed since is left as it is (the undo is then partial). Sectors stay
-// once added. An action is everything taken out by one takeOwnChanges.
+// once added. An action is what the history records as one (a click, a
+// stroke, a drag), however many takeOwnChanges it spans.
 class SharedWorld : public WorldChangeObserver {
 public:
     enum class UndoOutcome { Nothing, Done, Partly };
@@ -98,6 +99,10 @@ private:
     ChangeApplier applier;
     std::vector<Step> pending;
     std::vector<std::shared_ptr<Action>> done, undone;
+    // The action last taken while the history's action was still open, and
+    // that history state: later changes of the same state join it.
+    std::weak_ptr<Action> continuing;
+    uint64_t continuingState = 0;
     // Sprites added by this person, in the order sent, awaiting their ids.
     std::deque<std::pair<std::shared_ptr<Action>, size_t>> awaitingIds;
     // One's own changes sent and not yet returned, in the order sent.

@@ -57,6 +57,8 @@ public:
     // the next change then joins that action or starts one with tag.
     void continueAction(const std::string& tag);
 
+    // Whether an action is open (changes now join it).
+    bool actionOpen() const { return open; }
     bool canUndo() const;
     bool canRedo() const { return !redoable.empty(); }
     // Undoes or redoes one whole action (the open one is closed first);

@@ -410,6 +410,39 @@ TEST(SharedCityTest, UndoTakesBackOnlyOnesOwnWorkAndSaysWhenPartly) {
     ASSERT_TRUE(city.settle());
 }
 
+TEST(SharedCityTest, AnActionSentOverSeveralFramesIsUndoneAsOne) {
+    TwoPeople city;
+    const Vector3 first(40025.0f, 60002.0f, 40003.0f), second(40045.0f, 60002.0f, 40003.0f);
+    // A stroke: the history's action stays open across frames, while others'
+    // changes arrive in between.
+    city.ann.world.map().setBlockAt(first, true);
+    ASSERT_TRUE(city.settle());
+    city.bob.world.sprites().addAt(second);
+    city.bob.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    city.ann.world.map().setBlockAt(second, true);
+    city.ann.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    ASSERT_TRUE(hasBlock(city.bob.world, first) && hasBlock(city.bob.world, second));
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_FALSE(hasBlock(city.bob.world, first));
+    EXPECT_FALSE(hasBlock(city.bob.world, second));
+    EXPECT_EQ(city.bob.world.sprites().count(), 1);
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Nothing);
+    // A new action after the close (in a later frame) is one of its own.
+    city.ann.world.map().setBlockAt(first, true);
+    city.ann.history.closeAction();
+    city.ann.city.update(0);
+    city.ann.world.map().setBlockAt(second, true);
+    city.ann.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_TRUE(hasBlock(city.bob.world, first));
+    EXPECT_FALSE(hasBlock(city.bob.world, second));
+}
+
 TEST(SharedCityTest, LeavingKeepsOnesChangesThatHadNotComeBack) {
     TwoPeople city;
     const Vector3 mine(40025.0f, 60002.0f, 40003.0f);
