@@ -33,7 +33,13 @@ void endNormally(ExitCallback exit) {
     releaseCommandLine();
 }
 
+bool framesWhileInactive = false;
+
 }  // namespace
+
+void keepFramesWhileInactive(bool on) {
+    framesWhileInactive = on;
+}
 
 int32_t runApplication(const char* commandLine, InitCallback init, ExitCallback exit,
                        FrameCallback frame) {
@@ -62,8 +68,13 @@ int32_t runApplication(const char* commandLine, InitCallback init, ExitCallback 
         if (!anyWindowActive()) {
             if (!anyWindowRegistered())
                 break;
-            waitForMessage();
-            continue;
+            if (!framesWhileInactive) {
+                waitForMessage();
+                continue;
+            }
+            waitForMessageFor(InactiveFrameMilliseconds);
+            if (messageWaiting())
+                continue;
         }
         stepAllMotionAxes();
         taskList().step();

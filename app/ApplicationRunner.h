@@ -15,3 +15,10 @@ using FrameCallback = bool (*)();
 // Every callback may be null.
 int32_t runApplication(const char* commandLine, InitCallback init, ExitCallback exit,
                        FrameCallback frame);
+
+// While on, frames go on when no window is active, at most one per
+// InactiveFrameMilliseconds (messages still answered at once): a shared
+// city keeps its connection and shows others' changes behind other windows.
+// Off (the default), an inactive program sleeps until a message comes.
+constexpr uint32_t InactiveFrameMilliseconds = 50;
+void keepFramesWhileInactive(bool on);

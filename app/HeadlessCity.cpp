@@ -37,6 +37,10 @@ TamoSpriteObjectSet& HeadlessCity::sprites() const {
     return *core->sprites;
 }
 
+WorldHost& HeadlessCity::host() const {
+    return *core;
+}
+
 bool HeadlessCity::loadMedia(std::string* why) {
     setMediaFolder(MediaFolder::locate(MediaFolder::standardPlaces(), MediaArchiveFile));
     const MediaFolder& media = mediaFolder();

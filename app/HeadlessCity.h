@@ -9,6 +9,7 @@ class MyTamoEngineCore;
 class SpriteSheet;
 class TamoMap;
 class TamoSpriteObjectSet;
+class WorldHost;
 struct WorldSettings;
 
 // A world file opened without a window or GL context, built of the classes
@@ -44,6 +45,8 @@ public:
     // Block sizes and the rest of what the world reads.
     WorldSettings& settings() const;
     TamoSpriteObjectSet& sprites() const;
+    // The factories the world's sectors come from.
+    WorldHost& host() const;
     // Null before loadMedia.
     const SpriteSheet* sheet() const { return spriteSheet.get(); }
     // By texture id, after loadMedia.

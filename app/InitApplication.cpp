@@ -6,6 +6,8 @@
 
 #include "app/Autosave.h"
 #include "app/MainWindow.h"
+#include "app/PasswordFile.h"
+#include "app/SharedSession.h"
 #include "app/MediaFolder.h"
 #include "media/MediaArchive.h"
 #include "platform/DisplayLoss.h"
@@ -46,6 +48,26 @@ void useProgramOptions(const ProgramOptions& options) {
     startOptions = options;
 }
 
+namespace {
+
+// The shared city replaces the world when it arrives; until then, and
+// without it, the window shows the new world.
+void joinSharedCity(MainWindow& window) {
+    std::string password, why;
+    if (!startOptions.passwordFile.empty() &&
+        !readPasswordFile(startOptions.passwordFile, &password, &why)) {
+        std::fprintf(stderr, "tamotown: %s\n", why.c_str());
+        return;
+    }
+    auto session = std::make_unique<SharedSession>(*window.getEngineCore());
+    if (!session->join(startOptions.joinAddress, startOptions.name, password, &why))
+        std::fprintf(stderr, "tamotown: cannot join %s: %s\n", startOptions.joinAddress.c_str(),
+                     why.c_str());
+    window.useSharedSession(std::move(session));
+}
+
+}  // namespace
+
 bool initApplication() {
     // The archive marks the media folder; the loose textures and the click
     // sound lie beside it.
@@ -77,6 +99,10 @@ bool initApplication() {
         std::fprintf(stderr, "tamotown: this run does not autosave: %s\n", why.c_str());
     }
     onDisplayLost(&keepWorkOfLostDisplay);
+    if (!startOptions.joinAddress.empty()) {
+        joinSharedCity(*window);
+        return true;
+    }
     // Recovered work wins over the file named: it is that file's later state.
     if (!window->offerRecovery() && !startOptions.cityFile.empty())
         window->openMapFile(startOptions.cityFile.c_str());

@@ -16,6 +16,7 @@
 #include "app/MediaFolder.h"
 #include "app/RecoveryOffer.h"
 #include "app/RegionKeys.h"
+#include "app/SharedSession.h"
 #include "app/SpriteNameKeys.h"
 #include "app/TextureIds.h"
 #include "engine/MyTamoEngineCore.h"
@@ -157,6 +158,7 @@ MainWindow::~MainWindow() {
             autosave->remove();
         autosave.reset();  // waits for the worker
     }
+    shared.reset();  // leaves the city before the world goes
     delete engineCore;
     engineCore = nullptr;
     setDisplayMode(ModeShuttingDown);
@@ -191,6 +193,8 @@ void MainWindow::onFrame() {
     engineCore->map->draw();
     engineCore->sprites->drawSprites();
     regionKeys->drawSelection();
+    if (shared)
+        shared->drawPeople();
     drawPanels();
     // Taken before the caption: the picture shows the city and its panels.
     if (pictureWanted) {
@@ -204,6 +208,8 @@ void MainWindow::onFrame() {
     if (runPendingFileCommand())
         return;
     engineCore->avatar->update();
+    if (shared)
+        shared->frame(getTickCount(), caption);
     if (autosave) {
         autosave->tick(getTickCount(), *engineCore->history, *engineCore->map, *engineCore->sprites,
                        worldFileName());
@@ -310,14 +316,6 @@ bool MainWindow::savePicture() {
     return true;
 }
 
-bool MainWindow::anySpriteSelected() const {
-    const TamoSpriteObjectSet& sprites = *engineCore->sprites;
-    for (int32_t i = 0; i < sprites.count(); ++i)
-        if (sprites.object(i).selected)
-            return true;
-    return false;
-}
-
 bool MainWindow::answerClick() {
     const int32_t id = buttons.takeClick(leftButtonDown, leftDoubleClick, mouseX, mouseY,
                                          engineCore->editMode, engineCore->view3D);
@@ -380,6 +378,8 @@ bool MainWindow::saveMapFile() {
 }
 
 void MainWindow::loadMapFile() {
+    if (shared)
+        return caption.show("SHARED CITY: LOAD IS OFF", getTickCount());
     if (!confirmDiscard())
         return;
     std::string why, chosen;
@@ -460,6 +460,10 @@ bool MainWindow::allowClose() {
     return true;
 }
 
+void MainWindow::useSharedSession(std::unique_ptr<SharedSession> session) {
+    shared = std::move(session);
+}
+
 void MainWindow::useAutosave(std::unique_ptr<Autosave> saver) {
     autosave = std::move(saver);
 }
@@ -490,11 +494,15 @@ const std::string& MainWindow::worldFileName() const {
 }
 
 void MainWindow::undo() {
+    if (shared)
+        return shared->undo(getTickCount(), caption);
     const bool done = engineCore->history->undo();
     caption.show(done ? "UNDO" : "NOTHING TO UNDO", getTickCount(), UndoCaptionMilliseconds);
 }
 
 void MainWindow::redo() {
+    if (shared)
+        return shared->redo(getTickCount(), caption);
     const bool done = engineCore->history->redo();
     caption.show(done ? "REDO" : "NOTHING TO REDO", getTickCount(), UndoCaptionMilliseconds);
 }
@@ -518,7 +526,7 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
     // While objects are selected, keys belong to their names, except the few
     // commands that also act then.
     const KeyBinding* binding = KeyTable::find(a, b);
-    if (binding != nullptr && (binding->whileFiguresSelected || !anySpriteSelected())) {
+    if (binding != nullptr && (binding->whileFiguresSelected || !engineCore->sprites->anySelected())) {
         runKeyCommand(binding->command);
         return;
     }

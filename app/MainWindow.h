@@ -14,6 +14,7 @@
 class Autosave;
 class RegionKeys;
 enum class KeyCommand;
+class SharedSession;
 class BitmapFont;
 class GLContext;
 class SkyDome;
@@ -67,6 +68,8 @@ public:
     // Autosaves unsaved work from now on (an autosave that has started).
     void useAutosave(std::unique_ptr<Autosave> saver);
     Autosave* getAutosave() const { return autosave.get(); }
+    // Builds together in a shared city from now on (one that has started).
+    void useSharedSession(std::unique_ptr<SharedSession> session);
     // Offers the autosaves ended runs left (RecoveryOffer); true when one was
     // recovered. keepUnsavedWork autosaves unsaved work now (false: lost).
     bool offerRecovery();
@@ -110,7 +113,6 @@ private:
     void drawCaption();
     // Counts the frame, reports it when asked to and draws the overlay.
     void countFrame();
-    bool anySpriteSelected() const;
     // True when the window destroyed itself (quit).
     bool answerClick();
     // Runs a save, load or quit asked for by a button once the mouse button
@@ -140,6 +142,7 @@ private:
     FileDialogFunction fileDialog = nullptr;
     QuestionDialogFunction questionDialog = nullptr;
     std::unique_ptr<Autosave> autosave;
+    std::unique_ptr<SharedSession> shared;
     // The user chose to end the run (after the question, if any): the
     // autosave goes with the run.
     bool exitConfirmed = false;

@@ -110,16 +110,54 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
         app.add_option("--info", parsed.infoCity, "Print what the world file CITY holds and exit")
             ->option_text("CITY");
     exporting->excludes(info);
+    CLI::Option* serve =
+        app.add_option("--serve", parsed.serveCity,
+                       "Keep the world file CITY as a shared city that people join, without a "
+                       "window (a new world when CITY does not exist yet)")
+            ->option_text("CITY");
+    CLI::Option* port =
+        app.add_option("--port", parsed.port, "The shared city's port (default 7878, UDP)")
+            ->check(CLI::Range(1, 65535))
+            ->option_text("N");
+    CLI::Option* people = app.add_option("--max-people", parsed.maxPeople,
+                                         "At most N people in the shared city at once (default 16)")
+                              ->check(CLI::Range(1, 1000))
+                              ->option_text("N");
+    CLI::Option* password =
+        app.add_option("--password-file", parsed.passwordFile,
+                       "Serving: let in only people who give the password on FILE's first "
+                       "line; joining: give it")
+            ->option_text("FILE");
+    CLI::Option* join =
+        app.add_option("--join", parsed.joinAddress,
+                       "Build together in the shared city a server keeps at HOST (port 7878 "
+                       "unless given)")
+            ->option_text("HOST[:PORT]");
+    CLI::Option* name =
+        app.add_option("--name", parsed.name, "The name others see in a shared city")
+            ->option_text("NAME");
+    for (CLI::Option* other : {exporting, info, join})
+        serve->excludes(other);
+    join->excludes(exporting)->excludes(info);
+    port->needs(serve);
+    people->needs(serve);
+    name->needs(join);
     try {
         app.parse(argc, argv);
         if (keep->count() > 0 && exporting->count() == 0)
             throw CLI::ValidationError("--keep-position", "it only goes with --export");
         if (exporting->count() > 0 && !exportFormatKnown(exportFiles[1]))
             throw CLI::ValidationError("--export", "OUT must end in .glb or .obj");
-        if ((exporting->count() > 0 || info->count() > 0) && !parsed.cityFile.empty())
-            throw CLI::ValidationError(
-                parsed.cityFile, "a world to open does not go with " +
-                                     std::string(exporting->count() > 0 ? "--export" : "--info"));
+        const char* alone = exporting->count() > 0 ? "--export"
+                            : info->count() > 0    ? "--info"
+                            : serve->count() > 0   ? "--serve"
+                            : join->count() > 0    ? "--join"
+                                                   : nullptr;
+        if (password->count() > 0 && serve->count() == 0 && join->count() == 0)
+            throw CLI::ValidationError("--password-file", "goes with --serve or --join");
+        if (alone && !parsed.cityFile.empty())
+            throw CLI::ValidationError(parsed.cityFile,
+                                       "a world to open does not go with " + std::string(alone));
     } catch (const CLI::CallForVersion&) {
         out << "tamotown " << programVersion() << "\n";
         return 0;

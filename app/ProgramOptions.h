@@ -26,6 +26,16 @@ struct ProgramOptions {
     bool stats = false;
     // Seconds between autosaves of unsaved work; 0 turns autosave off.
     int32_t autosaveSeconds = 60;
+    // --serve CITY: the world file a shared city's server keeps, without a
+    // window; port, room and the file holding the password go with it.
+    std::string serveCity;
+    int32_t port = 7878;
+    int32_t maxPeople = 16;
+    std::string passwordFile;
+    // --join HOST[:PORT]: the shared city to join, and the name others see
+    // (the password, when it needs one, from --password-file).
+    std::string joinAddress;
+    std::string name;
 
     // Reads the arguments (argv[0] is the program). Returns -1 when the
     // program is to start with *options; otherwise the exit code after

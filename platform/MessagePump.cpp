@@ -192,6 +192,11 @@ bool quitRequested() {
     return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
 }
 
+void waitForMessageFor(uint32_t milliseconds) {
+    initPlatform();
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(milliseconds));
+}
+
 void postQuitMessage(int32_t code) {
     SDL_Event event{};
     event.type = quitMessageType();

@@ -16,6 +16,8 @@ void waitForMessage();
 // True when a signal or the session asked the program to end and the run
 // loop has not yet handled it (the request stays queued).
 bool quitRequested();
+// Blocks until a message waits or milliseconds have passed.
+void waitForMessageFor(uint32_t milliseconds);
 // Queues the quit message with its parameter, which becomes the exit code.
 void postQuitMessage(int32_t code);
 // Drops queued key presses, typed text, mouse presses and wheel turns, e.g.

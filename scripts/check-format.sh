@@ -5,7 +5,7 @@
 # reach past the include roots that keep each layer to those below it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find app engine world media platform tools bench tests -name '*.cpp' -o -name '*.h')
+mapfile -t files < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find app engine net world media platform tools bench tests -name '*.cpp' -o -name '*.h')
 if [ "${1:-}" = "--fix" ]; then
   clang-format -i "${files[@]}"
   exit 0

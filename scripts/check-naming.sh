@@ -11,7 +11,7 @@ cmake -S . -B "$BUILD_DIR" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 run-clang-tidy -p "$BUILD_DIR" -quiet -j"$(nproc)" \
-  "$PWD/(app|engine|world|media|platform|tools|tests|bench)/" >"$log" 2>&1 || true
+  "$PWD/(app|engine|net|world|media|platform|tools|tests|bench)/" >"$log" 2>&1 || true
 if grep -q "warning:" "$log"; then
   grep -A2 "warning:" "$log"
   echo "Constants named in another style: see .clang-tidy." >&2

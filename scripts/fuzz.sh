@@ -6,7 +6,7 @@
 # input is kept in build-sanitize/fuzz/findings/ and each target's log in
 # build-sanitize/fuzz/logs/.
 # Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
-#   targets: Archive LooseTextureName MapFile SectorRecord SpriteNameKeys
+#   targets: Archive LooseTextureName MapFile Protocol SectorRecord SpriteNameKeys
 # FUZZ_JOBS sets how many run at a time: a number, or "all" (default: the
 # number of cores).
 set -euo pipefail

@@ -13,6 +13,7 @@ PACKAGES=(
   g++ cmake pkg-config make
   libsdl2-dev libgl-dev libglu1-mesa-dev libgtk-3-dev libx11-dev
   libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev libtinygltf-dev
+  libenet-dev libzstd-dev
   libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils python3 xxd clang-format clang-tidy desktop-file-utils

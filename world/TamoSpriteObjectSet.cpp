@@ -127,6 +127,13 @@ void TamoSpriteObjectSet::moveObject(int32_t index, const Vector3& position) {
         edit(index, [&position](SpriteObject& object) { object.position = position; });
 }
 
+bool TamoSpriteObjectSet::anySelected() const {
+    for (const SpriteObject& object : objects)
+        if (object.selected)
+            return true;
+    return false;
+}
+
 void TamoSpriteObjectSet::insertObject(int32_t index, SpriteObject object) {
     std::vector<SpriteObject> list(std::make_move_iterator(objects.begin()),
                                    std::make_move_iterator(objects.end()));

@@ -90,6 +90,7 @@ public:
     void swapContents(std::vector<SpriteObject>& list, int32_t& otherNextId);
 
     int32_t count() const { return objects.count(); }
+    bool anySelected() const;
     // Valid for 0 <= index < count().
     const SpriteObject& object(int32_t index) const { return objects[index]; }
     SpriteObject& object(int32_t index) { return objects[index]; }

@@ -5,6 +5,7 @@
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/WorldChangeObserver.h"
 
 namespace {
 
@@ -136,7 +137,11 @@ void WorldHistory::addBytes(Action& action, size_t bytes) {
 void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
                                const std::optional<MapBlock>& before,
                                const std::optional<MapBlock>& after) {
-    if (replaying || sameBlock(before, after))
+    if (unobserved || sameBlock(before, after))
+        return;
+    if (observer)
+        observer->cellChanged(sector, x, y, z, before, after);
+    if (replaying)
         return;
     ++changes;
     Action& action = openAction();
@@ -152,18 +157,33 @@ void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
     addBytes(action, sizeof(Action::CellStep) + sizeof(Step) + 32);
 }
 
-void WorldHistory::cellsChanged(CellChanges&& changes) {
-    if (replaying || changes.empty())
+void WorldHistory::cellsChanged(CellChanges&& cells) {
+    if (unobserved || cells.empty())
         return;
+    // The observer hears a box edit cell by cell, as it hears single edits.
+    if (observer) {
+        const auto state = [&cells](uint32_t index) {
+            return index == CellChanges::NoRecord ? std::optional<MapBlock>()
+                                                  : std::optional<MapBlock>(cells.states[index]);
+        };
+        for (const CellChanges::Cell& cell : cells.cells)
+            observer->cellChanged(cell.sector, cell.x, cell.y, cell.z, state(cell.before),
+                                  state(cell.after));
+    }
+    if (replaying)
+        return;
+    ++changes;
     Action& action = openAction();
     action.steps.push_back({Step::Cells, action.bulk.size()});
-    action.bulk.push_back(std::move(changes));
+    action.bulk.push_back(std::move(cells));
     addBytes(action, action.bulk.back().bytes() + sizeof(Step));
     cellSteps.clear();  // a later change to one of these cells is a step after them
 }
 
 void WorldHistory::sectorAdded() {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->sectorAdded();
+    if (replaying || unobserved)
         return;
     ++changes;
     Action& action = openAction();
@@ -173,7 +193,9 @@ void WorldHistory::sectorAdded() {
 }
 
 void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
-    if (replaying) {
+    if (observer && !unobserved)
+        observer->worldReplaced();
+    if (replaying || unobserved) {
         for (TamoSector* sector : previous)
             delete sector;
         return;
@@ -190,7 +212,11 @@ void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
 
 void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
                                  const SpriteObject& after) {
-    if (replaying || sameSprite(before, after))
+    if (unobserved || sameSprite(before, after))
+        return;
+    if (observer)
+        observer->spriteChanged(index, before, after);
+    if (replaying)
         return;
     ++changes;
     Action& action = openAction();
@@ -206,7 +232,9 @@ void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
 }
 
 void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->spriteAdded(index, nextIdBefore);
+    if (replaying || unobserved)
         return;
     ++changes;
     Action& action = openAction();
@@ -218,7 +246,9 @@ void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
 }
 
 void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->spriteRemoved(index, removed);
+    if (replaying || unobserved)
         return;
     ++changes;
     Action& action = openAction();
@@ -230,7 +260,9 @@ void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
 }
 
 void WorldHistory::spritesReplaced(std::vector<SpriteObject>&& previous, int32_t nextIdBefore) {
-    if (replaying)
+    if (observer && !unobserved)
+        observer->worldReplaced();
+    if (replaying || unobserved)
         return;
     ++changes;
     Action& action = openAction();
@@ -281,6 +313,13 @@ void WorldHistory::continueAction(const std::string& tag) {
         return;
     }
     openTag = tag;
+}
+
+void WorldHistory::runUnobserved(const std::function<void()>& change) {
+    const bool was = unobserved;
+    unobserved = true;
+    change();
+    unobserved = was;
 }
 
 bool WorldHistory::canUndo() const {

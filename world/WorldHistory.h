@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 class TamoMap;
 class TamoSector;
 class TamoSpriteObjectSet;
+class WorldChangeObserver;
 
 // The undo history of one world. The map and the sprite set report every
 // change they make (a block cell before and after, a sector added, a sprite
@@ -45,7 +47,7 @@ public:
                      const std::optional<MapBlock>& before, const std::optional<MapBlock>& after);
     void sectorAdded();
     // Many cells changed at once (an edit of a box); kept as one compact step.
-    void cellsChanged(CellChanges&& changes);
+    void cellsChanged(CellChanges&& cells);
     // The sectors a load replaced (taken over).
     void sectorsReplaced(std::vector<TamoSector*>&& previous);
     void spriteChanged(int32_t index, const SpriteObject& before, const SpriteObject& after);
@@ -59,6 +61,8 @@ public:
     // the next change then joins that action or starts one with tag.
     void continueAction(const std::string& tag);
 
+    // Whether an action is open (changes now join it).
+    bool actionOpen() const { return open; }
     bool canUndo() const;
     bool canRedo() const { return !redoable.empty(); }
     // Undoes or redoes one whole action (the open one is closed first);
@@ -87,6 +91,13 @@ public:
     const WorldFileStamp& worldFile() const { return file; }
     void setWorldFile(const WorldFileStamp& stamp);
 
+    // Told of every change from now on (null: none); not owned.
+    void setObserver(WorldChangeObserver* listener) { observer = listener; }
+    // Runs change with the history neither recording nor telling the
+    // observer of what it changes: changes that came from elsewhere (another
+    // person's in a shared city), and taking one's own back until they return.
+    void runUnobserved(const std::function<void()>& change);
+
     size_t bytesUsed() const { return usedBytes; }
     size_t undoableCount() const { return done.size(); }
     size_t redoableCount() const { return redoable.size(); }
@@ -114,6 +125,8 @@ private:
     std::vector<std::unique_ptr<Action>> redoable;
     bool open = false;
     bool replaying = false;
+    bool unobserved = false;
+    WorldChangeObserver* observer = nullptr;
     std::string openTag;
     // The world state: the id of the latest done action, or of the last one
     // dropped from the bottom (0 at the start).

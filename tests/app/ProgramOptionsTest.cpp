@@ -93,7 +93,14 @@ TEST(ProgramOptions, WrongArgumentsGiveOneLineAndExitCodeTwo) {
         {"--info", "a.map", "b.map"},
         {"--info", "a.map", "--export", "a.map", "b.obj"},
         {"--info"},
-        {"--autosave", "-1"}};
+        {"--autosave", "-1"},
+        {"--serve", "a.map", "--join", "h"},
+        {"--serve", "a.map", "b.map"},
+        {"--serve", "a.map", "--port", "0"},
+        {"--port", "7000"},
+        {"--password-file", "p"},
+        {"--name", "ann"},
+        {"--join", "h", "a.map"}};
     for (const auto& words : wrong) {
         Parsed bad = parse(words);
         EXPECT_EQ(bad.code, 2) << words[0];
@@ -142,4 +149,26 @@ TEST(ProgramOptions, ExportAndInfoNameTheirFiles) {
     EXPECT_EQ(info.code, -1);
     EXPECT_EQ(info.options.infoCity, "a.map");
     EXPECT_TRUE(info.options.exportCity.empty());
+}
+
+TEST(ProgramOptions, ServeAndJoinTakeTheirSettings) {
+    Parsed serve = parse({"--serve", "city.map"});
+    EXPECT_EQ(serve.code, -1);
+    EXPECT_EQ(serve.options.serveCity, "city.map");
+    EXPECT_EQ(serve.options.port, 7878);
+    EXPECT_EQ(serve.options.maxPeople, 16);
+    Parsed set = parse(
+        {"--serve", "c.map", "--port", "9000", "--max-people", "3", "--password-file", "pw.txt"});
+    EXPECT_EQ(set.code, -1);
+    EXPECT_EQ(set.options.port, 9000);
+    EXPECT_EQ(set.options.maxPeople, 3);
+    EXPECT_EQ(set.options.passwordFile, "pw.txt");
+
+    Parsed join = parse({"--join", "[::1]:9000", "--name", "Ann", "--windowed"});
+    EXPECT_EQ(join.code, -1);
+    EXPECT_EQ(join.options.joinAddress, "[::1]:9000");
+    EXPECT_EQ(join.options.name, "Ann");
+    EXPECT_TRUE(join.options.windowed);
+    EXPECT_TRUE(parse({}).options.joinAddress.empty());
+    EXPECT_TRUE(parse({}).options.serveCity.empty());
 }

@@ -102,6 +102,8 @@ TEST_F(RegionEditTest, RandomEditsMatchCellByCellModel) {
             const CellBox box = cellBox(b);
             const FaceMaterial m = randomMaterial();
             int64_t expected = -1, got = -1;
+            const std::vector<uint8_t> bytesBefore = model.bytes();
+            const uint64_t changesBefore = history.changeCount();
             const unsigned op = rng() % 10;
             trace << op << " ";
             switch (op) {
@@ -161,6 +163,11 @@ TEST_F(RegionEditTest, RandomEditsMatchCellByCellModel) {
             ASSERT_EQ(got, expected) << "round " << round << " ops " << trace.str();
             ASSERT_EQ(MapFile::snapshotWorld(*map, *sprites), model.bytes())
                 << "round " << round << " ops " << trace.str();
+            // The autosave writes when the count moves: every edit that changed
+            // the world must move it.
+            if (model.bytes() != bytesBefore)
+                ASSERT_NE(history.changeCount(), changesBefore)
+                    << "round " << round << " ops " << trace.str();
         }
     }
 }

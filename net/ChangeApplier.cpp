@@ -1,0 +1,72 @@
+#include "net/ChangeApplier.h"
+
+#include <climits>
+
+#include "world/TamoMap.h"
+#include "world/TamoSector.h"
+#include "world/TamoSpriteObjectSet.h"
+#include "world/WorldHost.h"
+
+using Protocol::Change;
+
+int32_t ChangeApplier::findSector(const Vector3& origin, int32_t size) const {
+    for (int32_t i = 0; i < map.sectorCount(); ++i) {
+        const TamoSector& sector = *map.sector(i);
+        if (sector.size == size && sector.origin == origin)
+            return i;
+    }
+    return -1;
+}
+
+int32_t ChangeApplier::findSprite(int32_t id) const {
+    for (int32_t i = 0; i < sprites.count(); ++i)
+        if (sprites.object(i).id == id)
+            return i;
+    return -1;
+}
+
+void ChangeApplier::apply(const Change& change, int32_t* addedId) {
+    switch (change.type) {
+    case Change::SectorAdd:
+        if (findSector(change.origin, change.size) < 0) {
+            if (TamoSector* sector = host.createSector(change.origin, change.size))
+                map.appendSector(sector);
+        }
+        break;
+    case Change::CellSet:
+    case Change::CellClear: {
+        const int32_t index = findSector(change.origin, change.size);
+        if (index >= 0)
+            map.sector(index)->restoreCell(change.block.x, change.block.y, change.block.z,
+                                           change.type == Change::CellSet ? &change.block
+                                                                          : nullptr);
+        break;
+    }
+    case Change::SpriteAdd: {
+        SpriteObject object = change.sprite;
+        object.id = sprites.getNextId();
+        object.selected = false;
+        sprites.insertObject(sprites.count(), std::move(object));
+        sprites.setNextId(sprites.getNextId() == INT32_MAX ? INT32_MAX : sprites.getNextId() + 1);
+        if (addedId)
+            *addedId = sprites.object(sprites.count() - 1).id;
+        break;
+    }
+    case Change::SpriteEdit: {
+        const int32_t index = findSprite(change.sprite.id);
+        if (index >= 0) {
+            SpriteObject& object = sprites.object(index);
+            const bool selected = object.selected;
+            object = change.sprite;
+            object.selected = selected;
+        }
+        break;
+    }
+    case Change::SpriteRemove: {
+        const int32_t index = findSprite(change.sprite.id);
+        if (index >= 0)
+            sprites.removeObject(index);
+        break;
+    }
+    }
+}
