@@ -165,9 +165,10 @@ TEST_F(RegionEditTest, RandomEditsMatchCellByCellModel) {
                 << "round " << round << " ops " << trace.str();
             // The autosave writes when the count moves: every edit that changed
             // the world must move it.
-            if (model.bytes() != bytesBefore)
+            if (model.bytes() != bytesBefore) {
                 ASSERT_NE(history.changeCount(), changesBefore)
                     << "round " << round << " ops " << trace.str();
+            }
         }
     }
 }
