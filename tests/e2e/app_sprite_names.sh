@@ -12,9 +12,9 @@ start_app
 
 step_back_to_start_block KP_Down
 
-# The box around the start block where the figure and its label show.
-BOX=($((BLOCK_X > 80 ? BLOCK_X - 80 : 0)) $((BLOCK_Y > 160 ? BLOCK_Y - 160 : 0))
-    $((BLOCK_X + 80)) $((BLOCK_Y + 40)))
+# The columns around the start block where the figure shows, from the top
+# of the screen, where its label may stand, down to below the block.
+BOX=($((BLOCK_X > 80 ? BLOCK_X - 80 : 0)) 0 $((BLOCK_X + 80)) $((BLOCK_Y + 40)))
 figure_added() {
     shot "$SCRATCH/now.ppm"
     [ "$(changed_pixels "$SCRATCH/no-figure.ppm" "$SCRATCH/now.ppm" "${BOX[@]}")" -gt 100 ]
