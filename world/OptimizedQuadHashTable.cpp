@@ -171,8 +171,8 @@ void OptimizedQuadHashTable::mergeQuads() {
         // Dropping the faces that hidden-face removal killed first keeps the
         // passes to the live ones; compaction never changes which quads
         // merge. The table outlives the display list it filled, so what it
-        // keeps afterwards is only what is live, a few quads per sector.
-        bucket.compact();
+        // keeps afterwards is only what is live, in storage of that size.
+        bucket.compact(false);
         merge.mergeBucket(bucket.records(), bucket.count());
         bucket.compact();
     }

@@ -376,6 +376,13 @@ void TamoSector::rebuild() {
     if (!needsRebuild)
         return;
     needsRebuild = false;
+    if (!settings->glContext) {
+        // Nothing to compile into: a world opened without a window (export,
+        // information) keeps no faces, and what draws it fills the table.
+        quadTable->clear();
+        compiledQuads = 0;
+        return;
+    }
     const bool complete = fillQuadTable();
     compileDisplayList();
     // Out of memory part way: draw what fitted and try again next time.
