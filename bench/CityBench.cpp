@@ -128,8 +128,16 @@ void cityFrame(benchmark::State& state) {
     const int32_t sectors = static_cast<int32_t>(state.range(0));
     const Camera& camera = Cameras[state.range(1)];
     const bool cull = state.range(2) != 0;
+    const bool buffers = state.range(3) != 0;
     loadCity(sectors);
     Stage& s = stage();
+    if (s.gl->vertexBuffers() != buffers) {
+        s.gl->allowVertexBuffers(buffers);
+        for (int32_t i = 0; i < s.map->sectorCount(); ++i) {
+            s.map->sector(i)->needsRebuild = true;
+            s.map->sector(i)->rebuild();
+        }
+    }
     static std::unique_ptr<SkyDome> sky(new SkyDome(*s.gl, 950.0f, 16, 20, 1));
     s.core->view3D = true;
     s.core->settings.cullToView = cull;
@@ -149,6 +157,13 @@ void cityFrame(benchmark::State& state) {
         glFinish();
     }
     s.core->settings.cullToView = true;
+    if (!buffers) {
+        s.gl->allowVertexBuffers(true);
+        for (int32_t i = 0; i < s.map->sectorCount(); ++i) {
+            s.map->sector(i)->needsRebuild = true;
+            s.map->sector(i)->rebuild();
+        }
+    }
     const DrawCounts& counts = s.map->lastDrawCounts();
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -159,14 +174,16 @@ void cityFrame(benchmark::State& state) {
 }
 BENCHMARK(cityFrame)
     ->Name("BM_CityFrame")
-    ->ArgNames({"sectors", "camera", "cull"})
+    ->ArgNames({"sectors", "camera", "cull", "buffers"})
     ->Apply([](benchmark::internal::Benchmark* b) {
-        // The city outermost: it is built and loaded once per size.
+        // The city outermost: it is built and loaded once per size. Quads
+        // in vertex buffers, and in display lists as before.
         for (int64_t sectors : {0, 200, 1000})
             for (int64_t camera : {0, 1, 2})
                 for (int64_t cull : {1, 0})
-                    if (sectors > 0 || (camera == 0 && cull == 1))
-                        b->Args({sectors, camera, cull});
+                    for (int64_t buffers : {1, 0})
+                        if (sectors > 0 || (camera == 0 && cull == 1))
+                            b->Args({sectors, camera, cull, buffers});
     })
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

@@ -122,6 +122,16 @@ public:
 
     // True when the platform gave a rendering context.
     bool hasRenderingContext() const { return renderingContext != nullptr; }
+    // Whether geometry may be kept in vertex buffers (QuadBuffer): the
+    // driver offers OpenGL 1.5 and the buffers were not turned off; else
+    // display lists hold it (the way for a driver of OpenGL 1.1).
+    bool vertexBuffers() const { return vertexBuffersOffered && vertexBuffersAllowed; }
+    void allowVertexBuffers(bool allowed) { vertexBuffersAllowed = allowed; }
+    // Binds the context's index buffer that splits quads (four vertices
+    // each, from vertex 0) into triangles as display lists split them, grown
+    // first to hold at least quads; false when it could not grow.
+    bool bindQuadIndices(int32_t quads);
+    void unbindQuadIndices();
 
     Vector3 eye;
     Vector3 direction;
@@ -135,6 +145,10 @@ public:
     void* window = nullptr;
 
 private:
+    bool vertexBuffersOffered = false;
+    bool vertexBuffersAllowed = true;
+    uint32_t quadIndexBuffer = 0;
+    int32_t quadIndexRoom = 0;
     bool alphaTestWanted = false;
     bool blending = false;
     // What enter2D found, for leave2D.

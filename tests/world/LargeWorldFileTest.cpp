@@ -30,8 +30,7 @@ public:
 
     GeneratedWorld(int32_t sectors, Fault fault = Fault::None, int32_t faultSector = -1,
                    int32_t faultBlock = 0)
-            : sectorCount(sectors), fault(fault), faultSector(faultSector),
-              faultBlock(faultBlock) {
+            : sectorCount(sectors), fault(fault), faultSector(faultSector), faultBlock(faultBlock) {
         total = 4 + sectors * SectorBytes + spriteSection().size();
         if (fault == Fault::Truncated)  // ends inside the fault block's record
             total = 4 + faultSector * SectorBytes + MapFormat::SectorHeaderBytes +
@@ -42,9 +41,9 @@ public:
         MapBlock block;
         block.x = j % 20, block.y = j / 20 % 20, block.z = j / 400;
         for (int32_t f = 0; f < BlockFaceCount; ++f)
-            block.faces[f] = FaceMaterial{100 + (k * 7 + j + f) % 50, k % 5 - 2, j % 3,
-                                          static_cast<uint8_t>((k + j) % 4),
-                                          static_cast<int8_t>(1 + f % 3), 1};
+            block.faces[f] = FaceMaterial{
+                100 + (k * 7 + j + f) % 50,     k % 5 - 2, j % 3, static_cast<uint8_t>((k + j) % 4),
+                static_cast<int8_t>(1 + f % 3), 1};
         block.used = true;
         return block;
     }
@@ -149,8 +148,8 @@ TEST(LargeWorldFileTest, AFileOver256MiBIsReadWholeAndExactly) {
     ASSERT_TRUE(MapFormat::readWorld(world, &records, &why)) << why;
     EXPECT_EQ(world.remaining(), 0);
     ASSERT_EQ(records.sectors.size(), static_cast<size_t>(LargeSectorCount));
-    EXPECT_EQ(records.mapSectionBytes, static_cast<size_t>(4 + LargeSectorCount *
-                                                                   GeneratedWorld::SectorBytes));
+    EXPECT_EQ(records.mapSectionBytes,
+              static_cast<size_t>(4 + LargeSectorCount * GeneratedWorld::SectorBytes));
     int64_t wrong = 0;
     for (int32_t k = 0; k < LargeSectorCount; ++k) {
         const TamoSectorData& sector = records.sectors[static_cast<size_t>(k)];
@@ -159,9 +158,9 @@ TEST(LargeWorldFileTest, AFileOver256MiBIsReadWholeAndExactly) {
         for (int32_t j = 0; j < GeneratedWorld::BlocksPerSector; ++j) {
             const MapBlock& got = sector.blocks[static_cast<size_t>(j)];
             const MapBlock want = GeneratedWorld::blockAt(k, j);
-            wrong += got.x != want.x || got.y != want.y || got.z != want.z || !got.used ||
-                     !std::equal(std::begin(got.faces), std::end(got.faces),
-                                 std::begin(want.faces));
+            wrong +=
+                got.x != want.x || got.y != want.y || got.z != want.z || !got.used ||
+                !std::equal(std::begin(got.faces), std::end(got.faces), std::begin(want.faces));
         }
     }
     EXPECT_EQ(wrong, 0) << "records that differ from the generator's";
@@ -223,8 +222,7 @@ TEST_F(WorldMemoryTest, AWorldThatDoesNotFitIsRefusedAndEmptySectorsAreCheap) {
     ASSERT_TRUE(MapFile::loadWorld(path("empty.map").c_str(), *map, *sprites, &why)) << why;
     malloc_trim(0);
     const size_t heapBefore = mallinfo2().uordblks;
-    ASSERT_TRUE(MapFile::loadWorld(path("empty-sectors.map").c_str(), *map, *sprites, &why))
-        << why;
+    ASSERT_TRUE(MapFile::loadWorld(path("empty-sectors.map").c_str(), *map, *sprites, &why)) << why;
     EXPECT_EQ(map->sectorCount(), sectors);
     const size_t heapAfter = mallinfo2().uordblks;
     EXPECT_LE(static_cast<int64_t>(heapAfter) - static_cast<int64_t>(heapBefore),
