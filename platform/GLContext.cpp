@@ -197,6 +197,23 @@ void GLContext::disableAlphaTest() {
     alphaTestWanted = false;
 }
 
+bool GLContext::alphaTestNeedlessFor(int32_t id) const {
+    if (!alphaTestWanted || blending || !textures || !textures->opaque(id))
+        return false;
+    GLfloat colour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    return colour[3] == 1.0f;
+}
+
+void GLContext::holdAlphaTestOff(bool off) {
+    if (!alphaTestWanted || blending)
+        return;
+    if (off)
+        glDisable(GL_ALPHA_TEST);
+    else
+        glEnable(GL_ALPHA_TEST);
+}
+
 void GLContext::enableBlending(int32_t mode) {
     if (blending)
         return;

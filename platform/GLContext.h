@@ -85,6 +85,13 @@ public:
     // What the program wants for the alpha test (physically off while
     // blending), and whether blending is on.
     bool alphaTestOn() const { return alphaTestWanted; }
+    // Whether drawing with texture id now gives the same pixels with the
+    // alpha test switched off: it is on (and not held off by blending), the
+    // texture has no transparent texel and the current colour is opaque.
+    bool alphaTestNeedlessFor(int32_t id) const;
+    // Switches the alpha test off for such drawing, or back to what is
+    // wanted; the wish itself is unchanged.
+    void holdAlphaTestOff(bool off);
     bool blendingOn() const { return blending; }
 
     // Texturing, binding, culling and depth writes. Every call reaches the

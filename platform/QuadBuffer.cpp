@@ -32,8 +32,9 @@ bool QuadBuffer::upload(GLContext& gl, const std::vector<float>& vertices,
                      vertices.data(), GL_STATIC_DRAW);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         const bool stored = name != 0 && glGetError() == GL_NO_ERROR;
-        const bool indexed = stored && gl.bindQuadIndices(static_cast<int32_t>(
-                                           vertices.size() / (4 * FloatsPerVertex)));
+        const bool indexed =
+            stored &&
+            gl.bindQuadIndices(static_cast<int32_t>(vertices.size() / (4 * FloatsPerVertex)));
         gl.unbindQuadIndices();
         if (!indexed) {
             clear();
@@ -64,14 +65,22 @@ void QuadBuffer::draw(GLContext& gl) const {
     glTexCoordPointer(2, GL_FLOAT, Stride, nullptr);
     glVertexPointer(3, GL_FLOAT, Stride, reinterpret_cast<const void*>(2 * sizeof(float)));
     gl.setTexturing(true);
+    // Ranges of opaque textures skip the alpha test: the same pixels, and
+    // llvmpipe does less per fragment.
+    bool held = false;
     for (const QuadRange& range : ranges) {
+        const bool needless = gl.alphaTestNeedlessFor(range.texture);
+        if (needless != held)
+            gl.holdAlphaTestOff(held = needless);
         gl.bindTexture(range.texture);
-        const auto* offset = reinterpret_cast<const void*>(
-            static_cast<uintptr_t>(range.first) / 4 * 6 * sizeof(GLuint));
+        const auto* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(range.first) / 4 *
+                                                           6 * sizeof(GLuint));
         glDrawRangeElements(GL_TRIANGLES, static_cast<GLuint>(range.first),
-                            static_cast<GLuint>(range.first + range.count - 1),
-                            range.count / 4 * 6, GL_UNSIGNED_INT, offset);
+                            static_cast<GLuint>(range.first + range.count - 1), range.count / 4 * 6,
+                            GL_UNSIGNED_INT, offset);
     }
+    if (held)
+        gl.holdAlphaTestOff(false);
     gl.setTexturing(false);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
