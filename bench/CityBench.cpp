@@ -1,12 +1,17 @@
 // Frames of a whole city from fixed cameras, with culling on and off in the
-// same run, and the load of the city file: frames per second, quads
-// submitted and sectors drawn per frame.
+// same run, the load of the city file with the memory it takes, and a click
+// in it: frames per second, quads submitted and sectors drawn per frame.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
+#include <malloc.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,7 +54,7 @@ std::string cityFile(int32_t sectors) {
 void writeCity(int32_t sectors) {
     resetMap();
     Stage& s = stage();
-    const int32_t across = sectors == 200 ? 10 : 25;
+    const int32_t across = sectors == 200 ? 10 : sectors == 1000 ? 25 : 100;
     const int32_t deep = sectors / 2 / across;
     std::mt19937 random(static_cast<uint32_t>(sectors));
     const auto below = [&](int32_t n) { return static_cast<int32_t>(random() % n); };
@@ -99,11 +104,9 @@ void loadCity(int32_t sectors) {
         resetMap();
         return;
     }
-    static bool written[2] = {false, false};
-    if (!written[sectors == 1000]) {
+    static std::set<int32_t> written;
+    if (written.insert(sectors).second)
         writeCity(sectors);
-        written[sectors == 1000] = true;
-    }
     std::string why;
     if (!MapFile::loadWorld(cityFile(sectors).c_str(), *stage().map, *stage().core->sprites, &why))
         std::fprintf(stderr, "city: %s\n", why.c_str());
@@ -125,8 +128,16 @@ void cityFrame(benchmark::State& state) {
     const int32_t sectors = static_cast<int32_t>(state.range(0));
     const Camera& camera = Cameras[state.range(1)];
     const bool cull = state.range(2) != 0;
+    const bool buffers = state.range(3) != 0;
     loadCity(sectors);
     Stage& s = stage();
+    if (s.gl->vertexBuffers() != buffers) {
+        s.gl->allowVertexBuffers(buffers);
+        for (int32_t i = 0; i < s.map->sectorCount(); ++i) {
+            s.map->sector(i)->needsRebuild = true;
+            s.map->sector(i)->rebuild();
+        }
+    }
     static std::unique_ptr<SkyDome> sky(new SkyDome(*s.gl, 950.0f, 16, 20, 1));
     s.core->view3D = true;
     s.core->settings.cullToView = cull;
@@ -146,6 +157,13 @@ void cityFrame(benchmark::State& state) {
         glFinish();
     }
     s.core->settings.cullToView = true;
+    if (!buffers) {
+        s.gl->allowVertexBuffers(true);
+        for (int32_t i = 0; i < s.map->sectorCount(); ++i) {
+            s.map->sector(i)->needsRebuild = true;
+            s.map->sector(i)->rebuild();
+        }
+    }
     const DrawCounts& counts = s.map->lastDrawCounts();
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -156,40 +174,145 @@ void cityFrame(benchmark::State& state) {
 }
 BENCHMARK(cityFrame)
     ->Name("BM_CityFrame")
-    ->ArgNames({"sectors", "camera", "cull"})
+    ->ArgNames({"sectors", "camera", "cull", "buffers"})
     ->Apply([](benchmark::internal::Benchmark* b) {
-        // The city outermost: it is built and loaded once per size.
+        // The city outermost: it is built and loaded once per size. Quads
+        // in vertex buffers, and in display lists as before.
         for (int64_t sectors : {0, 200, 1000})
             for (int64_t camera : {0, 1, 2})
                 for (int64_t cull : {1, 0})
-                    if (sectors > 0 || (camera == 0 && cull == 1))
-                        b->Args({sectors, camera, cull});
+                    for (int64_t buffers : {1, 0})
+                        if (sectors > 0 || (camera == 0 && cull == 1))
+                            b->Args({sectors, camera, cull, buffers});
     })
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(1.0);
 
-// Loading the city file, sector rebuilds included.
+// Resident memory of the process (pages in RAM), in MB, after giving freed
+// memory back to the system: what the world holds, not what an earlier world
+// left in the allocator.
+double residentMB() {
+    malloc_trim(0);
+    long pages = 0, resident = 0;
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (f) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+double processMilliseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Loading the city file, sector rebuilds included, and the memory the loaded
+// city holds against what it must: the block records plus the vertex data
+// its display lists draw (four vertices of five floats a quad), beside the
+// memory of the start world measured in the same process before any city.
 void cityLoad(benchmark::State& state) {
+    // The GL context, the textures and an empty map: the start world less
+    // its one block.
+    static const double startWorldMB = [] {
+        loadCityTextures();
+        resetMap();
+        return residentMB();
+    }();
     const int32_t sectors = static_cast<int32_t>(state.range(0));
     loadCity(sectors);
+    std::vector<double> loads;
     for (auto _ : state) {
         resetMap();
+        const double start = processMilliseconds();
         std::string why;
         if (!MapFile::loadWorld(cityFile(sectors).c_str(), *stage().map, *stage().core->sprites,
                                 &why))
             state.SkipWithError(why.c_str());
         glFinish();
+        loads.push_back(processMilliseconds() - start);
     }
     loadedCity = sectors;
+    int64_t blocks = 0, quads = 0;
+    TamoMap& map = *stage().map;
+    for (int32_t i = 0; i < map.sectorCount(); ++i) {
+        blocks += map.sector(i)->blocks.count();
+        quads += map.sector(i)->compiledQuads;
+    }
+    const double recordsMB = static_cast<double>(blocks) * sizeof(MapBlock) / 1e6;
+    const double vertexMB = static_cast<double>(quads) * 4 * 5 * sizeof(float) / 1e6;
+    const double resident = residentMB();
+    state.counters["blocks"] = static_cast<double>(blocks);
+    state.counters["firstLoadCpuMs"] = loads.front();
+    state.counters["laterLoadCpuMs"] = loads.back();
+    state.counters["residentMB"] = resident;
+    state.counters["startWorldMB"] = startWorldMB;
+    state.counters["recordsMB"] = recordsMB;
+    state.counters["vertexMB"] = vertexMB;
+    state.counters["targetMB"] = 1.5 * (recordsMB + vertexMB) + startWorldMB;
+    state.counters["bytesPerSector"] =
+        (resident - startWorldMB) * 1e6 / static_cast<double>(map.sectorCount());
 }
 BENCHMARK(cityLoad)
     ->Name("BM_CityLoad")
     ->ArgNames({"sectors"})
     ->Arg(200)
     ->Arg(1000)
+    ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Iterations(3);
+    ->Iterations(2);
+
+// One click in the city from the start position, looking down at the
+// pavement ahead: the pick and the rebuild of the one sector it changes, a
+// block placed and removed again per iteration (two clicks). A city of 0
+// sectors is the start world, clicking on its one block.
+void cityClick(benchmark::State& state) {
+    const int32_t sectors = static_cast<int32_t>(state.range(0));
+    Stage& s = stage();
+    if (sectors == 0) {
+        resetMap();
+        delete s.map;
+        s.map = new TamoMap(s.core);
+        s.core->map = s.map;
+        loadedCity = -1;
+    } else {
+        loadCity(sectors);
+    }
+    TamoMap& map = *s.map;
+    Ray ray;
+    const float w = static_cast<float>(s.core->blockWidth);
+    const float h = static_cast<float>(s.core->blockHeight);
+    // Over the middle of the start block, or at the start position.
+    ray.start =
+        Vector3(40000, 60000, 40000) + (sectors == 0 ? Vector3(w / 2, 3 * h, w / 2) : Vector3());
+    Vector3 down(sectors == 0 ? 0.0f : 1.0f, -1.0f, sectors == 0 ? 0.0f : 0.3f);
+    ray.direction = normalise(down);
+    for (int32_t i = 0; i < map.sectorCount(); ++i)
+        map.sector(i)->rebuild();
+    for (auto _ : state) {
+        for (bool place : {true, false}) {
+            BlockHit hit;
+            if (!map.pick(ray, TamoMap::CursorRayLength, TamoMap::BlockEditStep, &hit)) {
+                state.SkipWithError("the ray meets no block");
+                return;
+            }
+            map.editBlockAt(hit, ray, place);
+            map.sector(hit.sector)->rebuild();
+            glFinish();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+BENCHMARK(cityClick)
+    ->Name("BM_CityClick")
+    ->ArgNames({"sectors"})
+    ->Arg(0)
+    ->Arg(200)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -137,12 +137,13 @@ std::string FileStream::failureReason() const {
     return firstError != 0 ? std::strerror(firstError) : std::string();
 }
 
-bool FileStream::seek(int32_t offset, int32_t origin) {
+bool FileStream::seek(int64_t offset, int32_t origin) {
     if (!handle || closed)
         return false;
     if (origin != 0 && origin != 1)
         return false;
-    if (std::fseek(handle, offset, origin == 0 ? SEEK_SET : SEEK_CUR) != 0) {
+    // fseeko's offset is 64 bits wide: files past 2 GiB seek as any other.
+    if (fseeko(handle, static_cast<off_t>(offset), origin == 0 ? SEEK_SET : SEEK_CUR) != 0) {
         noteError(errno);
         return transferFailed();
     }
@@ -218,7 +219,7 @@ bool FileStream::writeF32(float value) {
 int64_t FileStream::position() const {
     if (!handle || closed)
         return -1;
-    return static_cast<int64_t>(std::ftell(handle));
+    return static_cast<int64_t>(ftello(handle));
 }
 
 int64_t FileStream::size() const {

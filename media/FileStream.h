@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "media/ByteSource.h"
+
 // The one file object of the program: owns a stdio stream, remembers whether
 // opening failed, and turns every operation on a failed stream into false.
 // Blocks are written and read exactly as they lie in memory (little-endian on
@@ -13,7 +15,7 @@
 // target's folder, and commit() flushes it to disk and renames it over the
 // target. Until a successful commit an earlier file of that name is untouched;
 // a stream that met any failure never replaces it.
-class FileStream {
+class FileStream : public ByteSource {
 public:
     enum OpenKind { Direct, ReplaceAtomically };
 
@@ -22,15 +24,15 @@ public:
     static constexpr int64_t StaleTemporarySeconds = 60;
 
     FileStream(const char* path, const char* mode, OpenKind kind = Direct);
-    ~FileStream();  // closes; an atomic stream commits when no failure occurred
+    ~FileStream() override;  // closes; an atomic stream commits when no failure occurred
 
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 
     // origin 0: from the start; 1: from the current position. Others are refused.
-    bool seek(int32_t offset, int32_t origin);
+    bool seek(int64_t offset, int32_t origin);
     // True only when all count bytes were transferred; a count of 0 or less is false.
-    bool readBytes(void* buffer, int32_t count);
+    bool readBytes(void* buffer, int32_t count) override;
     bool writeBytes(const void* buffer, int32_t count);
 
     // Little-endian values, independent of the machine's byte order.
@@ -52,7 +54,7 @@ public:
     // Byte position, file size and bytes from the position to the end; -1 when unknown.
     int64_t position() const;
     int64_t size() const;
-    int64_t remaining() const;
+    int64_t remaining() const override;
     const std::string& path() const { return targetPath; }
     // Why opening failed in words ("it is a folder", ...) or else the system's
     // words for the first failure that set errno ("No space left

@@ -1,10 +1,15 @@
 #include "platform/GLContext.h"
 
 #include <SDL.h>
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <new>
+#include <vector>
 
 #include "platform/DrawableSize.h"
 #include "platform/Geometry.h"
@@ -42,6 +47,12 @@ GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, in
     if (window)
         renderingContext = SDL_GL_CreateContext(static_cast<SDL_Window*>(window));
     makeCurrent();
+    // "major.minor..." at the start of the version string.
+    const char* version =
+        renderingContext ? reinterpret_cast<const char*>(glGetString(GL_VERSION)) : nullptr;
+    int major = 0, minor = 0;
+    if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2)
+        vertexBuffersOffered = major > 1 || (major == 1 && minor >= 5);
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -64,8 +75,10 @@ GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, in
 }
 
 GLContext::~GLContext() {
-    // Textures are deleted while the context is still current.
+    // Textures and buffers are deleted while the context is still current.
     textures.reset();
+    if (quadIndexBuffer != 0)
+        glDeleteBuffers(1, &quadIndexBuffer);
     if (renderingContext) {
         SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window), nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(renderingContext));
@@ -185,6 +198,23 @@ void GLContext::disableAlphaTest() {
     alphaTestWanted = false;
 }
 
+bool GLContext::alphaTestNeedlessFor(int32_t id) const {
+    if (!alphaTestWanted || blending || !textures || !textures->opaque(id))
+        return false;
+    GLfloat colour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    return colour[3] == 1.0f;
+}
+
+void GLContext::holdAlphaTestOff(bool off) {
+    if (!alphaTestWanted || blending)
+        return;
+    if (off)
+        glDisable(GL_ALPHA_TEST);
+    else
+        glEnable(GL_ALPHA_TEST);
+}
+
 void GLContext::enableBlending(int32_t mode) {
     if (blending)
         return;
@@ -207,6 +237,45 @@ void GLContext::disableBlending() {
     if (alphaTestWanted)
         glEnable(GL_ALPHA_TEST);
     blending = false;
+}
+
+// Each quad as the two triangles a display list makes of it (Mesa splits a
+// quad along its 1-3 diagonal; split along 0-2, as drawing GL_QUADS from
+// arrays does, edge pixels differ): the same triangles cover the same
+// pixels with the same values. The frame comparison test holds it to that.
+bool GLContext::bindQuadIndices(int32_t quads) {
+    constexpr GLuint Corners[6] = {0, 1, 3, 1, 2, 3};
+    if (quads > quadIndexRoom) {
+        const int32_t room = std::max(quads, 2 * quadIndexRoom);
+        std::vector<GLuint> indices;
+        try {
+            indices.reserve(static_cast<size_t>(room) * 6);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        for (int32_t q = 0; q < room; ++q)
+            for (GLuint corner : Corners)
+                indices.push_back(static_cast<GLuint>(q) * 4 + corner);
+        if (quadIndexBuffer == 0)
+            glGenBuffers(1, &quadIndexBuffer);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndexBuffer);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                     static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)), indices.data(),
+                     GL_STATIC_DRAW);
+        if (glGetError() != GL_NO_ERROR) {
+            quadIndexRoom = 0;
+            return false;
+        }
+        quadIndexRoom = room;
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndexBuffer);
+    return true;
+}
+
+void GLContext::unbindQuadIndices() {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 void GLContext::setTexturing(bool on) {

@@ -85,6 +85,13 @@ public:
     // What the program wants for the alpha test (physically off while
     // blending), and whether blending is on.
     bool alphaTestOn() const { return alphaTestWanted; }
+    // Whether drawing with texture id now gives the same pixels with the
+    // alpha test switched off: it is on (and not held off by blending), the
+    // texture has no transparent texel and the current colour is opaque.
+    bool alphaTestNeedlessFor(int32_t id) const;
+    // Switches the alpha test off for such drawing, or back to what is
+    // wanted; the wish itself is unchanged.
+    void holdAlphaTestOff(bool off);
     bool blendingOn() const { return blending; }
 
     // Texturing, binding, culling and depth writes. Every call reaches the
@@ -126,6 +133,16 @@ public:
 
     // True when the platform gave a rendering context.
     bool hasRenderingContext() const { return renderingContext != nullptr; }
+    // Whether geometry may be kept in vertex buffers (QuadBuffer): the
+    // driver offers OpenGL 1.5 and the buffers were not turned off; else
+    // display lists hold it (the way for a driver of OpenGL 1.1).
+    bool vertexBuffers() const { return vertexBuffersOffered && vertexBuffersAllowed; }
+    void allowVertexBuffers(bool allowed) { vertexBuffersAllowed = allowed; }
+    // Binds the context's index buffer that splits quads (four vertices
+    // each, from vertex 0) into triangles as display lists split them, grown
+    // first to hold at least quads; false when it could not grow.
+    bool bindQuadIndices(int32_t quads);
+    void unbindQuadIndices();
 
     Vector3 eye;
     Vector3 direction;
@@ -139,6 +156,10 @@ public:
     void* window = nullptr;
 
 private:
+    bool vertexBuffersOffered = false;
+    bool vertexBuffersAllowed = true;
+    uint32_t quadIndexBuffer = 0;
+    int32_t quadIndexRoom = 0;
     bool alphaTestWanted = false;
     bool blending = false;
     // What enter2D found, for leave2D.

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <new>
 #include <cmath>
 #include <utility>
 
@@ -52,7 +53,21 @@ bool TextureTable::uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32
     }
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  rgbaPixels);
+    bool solid = true;
+    const size_t texels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < texels && solid; ++i)
+        solid = rgbaPixels[i * 4 + 3] == 255;
+    try {
+        opaqueById[id] = solid;
+    } catch (const std::bad_alloc&) {
+        opaqueById.erase(id);  // unknown: drawn with the alpha test
+    }
     return records.append(TextureRecord{id, width, height});
+}
+
+bool TextureTable::opaque(int32_t id) const {
+    const auto found = opaqueById.find(id);
+    return found != opaqueById.end() && found->second;
 }
 
 int32_t TextureTable::findTexture(int32_t id) const {
@@ -64,6 +79,7 @@ int32_t TextureTable::findTexture(int32_t id) const {
 }
 
 void TextureTable::deleteAllTextures() {
+    opaqueById.clear();
     for (const TextureRecord& record : records) {
         const GLuint name = static_cast<GLuint>(record.id);
         glDeleteTextures(1, &name);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
@@ -47,6 +48,9 @@ public:
     // (false) null pixels or sizes below 1.
     bool uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height, int32_t id,
                        uint8_t filterMode);
+    // Whether the last upload of id had no texel with alpha below 255: drawn
+    // with it, every fragment passes the alpha test. False for an unknown id.
+    bool opaque(int32_t id) const;
     // Index of the first record with this id, or -1.
     int32_t findTexture(int32_t id) const;
     void deleteAllTextures();
@@ -82,6 +86,7 @@ public:
 private:
     GLContext* owner;
     DynArray<TextureRecord> records;
+    std::unordered_map<int32_t, bool> opaqueById;
     SourceRect source;
     bool sourceActive = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
 
 #include "media/FileStream.h"
@@ -20,10 +21,6 @@ using littleEndian::storeI32;
 // A stream's block records are read a chunk at a time (one stream call per
 // chunk rather than per field).
 constexpr int32_t BlocksPerChunk = 4096;
-
-// World files are small (a full sector is under a megabyte); anything larger
-// than this is not one of ours and is refused before it is read into memory.
-constexpr int64_t LargestReadableFile = 256 * 1024 * 1024;
 
 bool fail(std::string* why, const char* reason) {
     if (why)
@@ -214,29 +211,38 @@ bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string
     return true;
 }
 
-bool readWorld(FileStream& stream, WorldRecords* out, std::string* why) {
-    const int64_t start = stream.position();
-    const int64_t size = stream.remaining();
-    if (start < 0 || size < 0 || size > LargestReadableFile)
+bool readWorld(ByteSource& source, WorldRecords* out, std::string* why) {
+    const int64_t size = source.remaining();
+    if (size < 0)
         return fail(why, "the file cannot be read");
     WorldRecords records;
     try {
         uint8_t field[CountBytes];
-        if (size < static_cast<int64_t>(CountBytes) || !stream.readBytes(field, CountBytes))
+        if (size < static_cast<int64_t>(CountBytes) || !source.readBytes(field, CountBytes))
             return fail(why, "the file is too short to hold a sector count");
         const int32_t count = loadI32(field);
         if (count < 0 || count > (size - static_cast<int64_t>(CountBytes)) /
                                      static_cast<int64_t>(SectorHeaderBytes))
             return fail(why, "the sector count does not fit in the file");
-        records.sectors.resize(static_cast<size_t>(count));
-        for (TamoSectorData& record : records.sectors)
-            if (!readSector(stream, &record, why))
+        // Grown as records arrive rather than sized by the count, so memory
+        // follows the bytes actually read.
+        for (int32_t i = 0; i < count; ++i) {
+            records.sectors.emplace_back();
+            if (!readSector(source, &records.sectors.back(), why))
                 return false;
-        records.mapSectionBytes = static_cast<size_t>(stream.position() - start);
-        FileContents rest;
-        if (!readRest(stream, &rest))
+        }
+        const int64_t rest = source.remaining();
+        if (rest < 0)
             return fail(why, "the file cannot be read");
-        ByteReader in(rest.data(), rest.size);
+        records.mapSectionBytes = static_cast<size_t>(size - rest);
+        std::vector<uint8_t> bytes(static_cast<size_t>(rest));
+        for (int64_t done = 0; done < rest;) {
+            const int32_t piece = static_cast<int32_t>(std::min<int64_t>(rest - done, 1 << 30));
+            if (!source.readBytes(bytes.data() + done, piece))
+                return fail(why, "the file cannot be read");
+            done += piece;
+        }
+        ByteReader in(bytes.data(), bytes.size());
         if (!parseSpriteSection(in, &records.sprites, why))
             return false;
         if (in.remaining() != 0)
@@ -248,14 +254,14 @@ bool readWorld(FileStream& stream, WorldRecords* out, std::string* why) {
     return true;
 }
 
-bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
+bool readSector(ByteSource& source, TamoSectorData* out, std::string* why) {
     uint8_t head[SectorHeaderBytes];
-    if (!stream.readBytes(head, static_cast<int32_t>(SectorHeaderBytes)))
+    if (!source.readBytes(head, static_cast<int32_t>(SectorHeaderBytes)))
         return fail(why, "the file ends inside a sector header");
     SectorHeader header;
     if (!parseHeader(head, &header, why))
         return false;
-    const int64_t remaining = stream.remaining();
+    const int64_t remaining = source.remaining();
     if (remaining >= 0 && header.blockCount > remaining / static_cast<int64_t>(BlockRecordBytes))
         return fail(why, "a sector's block count does not fit in the file");
     // Room is reserved only for blocks whose bytes the file holds, so a lying
@@ -270,14 +276,14 @@ bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
         for (int32_t done = 0; done < header.blockCount;) {
             const int32_t count = std::min(BlocksPerChunk, header.blockCount - done);
             chunk.resize(static_cast<size_t>(count) * BlockRecordBytes);
-            if (!stream.readBytes(chunk.data(), static_cast<int32_t>(chunk.size())))
+            if (!source.readBytes(chunk.data(), static_cast<int32_t>(chunk.size())))
                 return fail(why, "the file ends inside a block record");
             if (!parseBlocks(chunk.data(), count, header.size, data.blocks, why))
                 return false;
             done += count;
         }
     } catch (const std::bad_alloc&) {
-        return fail(why, "there is not enough memory for the blocks");
+        return fail(why, "there is not enough memory for the world");
     }
     *out = std::move(data);
     return true;
@@ -286,21 +292,23 @@ bool readSector(FileStream& stream, TamoSectorData* out, std::string* why) {
 bool readRest(FileStream& stream, FileContents* contents) {
     const int64_t start = stream.position();
     const int64_t count = stream.remaining();
-    if (start < 0 || count < 0 || count > LargestReadableFile)
+    if (start < 0 || count < 0 || static_cast<uint64_t>(count) > SIZE_MAX)
         return false;
     FileContents read;
     read.bytes.reset(new (std::nothrow) uint8_t[static_cast<size_t>(count)]);
     if (!read.bytes)
         return false;
     read.size = static_cast<size_t>(count);
-    if (count > 0) {
-        if (!stream.readBytes(read.bytes.get(), static_cast<int32_t>(count))) {
-            stream.seek(static_cast<int32_t>(start), 0);
+    for (int64_t done = 0; done < count;) {
+        const int32_t piece = static_cast<int32_t>(std::min<int64_t>(count - done, 1 << 30));
+        if (!stream.readBytes(read.bytes.get() + done, piece)) {
+            stream.seek(start, 0);
             return false;
         }
-        if (!stream.seek(static_cast<int32_t>(start), 0))
-            return false;
+        done += piece;
     }
+    if (count > 0 && !stream.seek(start, 0))
+        return false;
     *contents = std::move(read);
     return true;
 }

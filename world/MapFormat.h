@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "media/FileStream.h"
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
 #include "world/MapBlock.h"
@@ -12,7 +13,6 @@
 
 class ByteReader;
 class ByteWriter;
-class FileStream;
 
 // A sector record as read from a map file, before any sector or GL object
 // exists: header values and the stored blocks (all used).
@@ -55,15 +55,17 @@ bool parseSpriteSection(ByteReader& in, std::vector<SpriteObject>* sprites, std:
 // A whole world file: map section, sprite section, nothing after.
 bool parseWorld(const uint8_t* data, size_t size, WorldRecords* out, std::string* why);
 
-// A whole world file from the stream's position, with the checks of
+// A whole world file from the source's position, with the checks of
 // parseWorld: the sector records are read a chunk at a time rather than the
-// file's bytes held whole beside the blocks made from them. The stream is
-// left wherever reading stopped.
-bool readWorld(FileStream& stream, WorldRecords* out, std::string* why);
+// file's bytes held whole beside the blocks made from them, and every count
+// is checked against the bytes that remain before memory is taken for it, so
+// a file of any size is read in memory proportional to what it holds. The
+// source is left wherever reading stopped.
+bool readWorld(ByteSource& source, WorldRecords* out, std::string* why);
 
 // One sector record from the stream's position, reading no further than the
 // record; the stream is left wherever a failed read stopped.
-bool readSector(FileStream& stream, TamoSectorData* out, std::string* why = nullptr);
+bool readSector(ByteSource& source, TamoSectorData* out, std::string* why = nullptr);
 // Bytes read from a file. The storage is not cleared before the read fills
 // it: for a world of a million blocks that is 100 MB written once, not twice.
 struct FileContents {

@@ -48,3 +48,7 @@ bool MyOptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
 bool MyOptimizedQuadHashTable::mergesByCorners() const {
     return typeid(*this) == typeid(MyOptimizedQuadHashTable);
 }
+
+bool MyOptimizedQuadHashTable::drawsAsQuadArrays() const {
+    return typeid(*this) == typeid(MyOptimizedQuadHashTable);
+}

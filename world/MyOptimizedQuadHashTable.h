@@ -11,4 +11,6 @@ public:
     bool acceptsVisibleFacesOnly(int32_t cells) const override;
     // Quads are merged as the base class merges them.
     bool mergesByCorners() const override;
+    // Quads are drawn as the base class draws them.
+    bool drawsAsQuadArrays() const override;
 };

@@ -171,8 +171,8 @@ void OptimizedQuadHashTable::mergeQuads() {
         // Dropping the faces that hidden-face removal killed first keeps the
         // passes to the live ones; compaction never changes which quads
         // merge. The table outlives the display list it filled, so what it
-        // keeps afterwards is only what is live, a few quads per sector.
-        bucket.compact();
+        // keeps afterwards is only what is live, in storage of that size.
+        bucket.compact(false);
         merge.mergeBucket(bucket.records(), bucket.count());
         bucket.compact();
     }
@@ -219,6 +219,42 @@ void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
     }
     if (texturing)
         gl.setTexturing(false);
+}
+
+bool OptimizedQuadHashTable::quadArrays(std::vector<float>& vertices,
+                                        std::vector<QuadRange>& ranges) const {
+    try {
+        vertices.clear();
+        ranges.clear();
+        int32_t first = 0;
+        for (const QuadBucket& bucket : buckets) {
+            if (bucket.count() == 0)
+                continue;
+            QuadRange range;
+            range.texture = bucket.records()[0].texture;
+            range.first = first;
+            for (int32_t i = 0; i < bucket.count(); ++i) {
+                const QuadRecord& quad = bucket.records()[i];
+                if (!quad.alive)
+                    continue;
+                for (int32_t v = 0; v < 4; ++v) {
+                    const Vector2 st = texCoord(quad, v);
+                    vertices.insert(vertices.end(),
+                                    {st.x, st.y, quad.q[v].x, quad.q[v].y, quad.q[v].z});
+                }
+                range.count += 4;
+            }
+            first += range.count;
+            ranges.push_back(range);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool OptimizedQuadHashTable::drawsAsQuadArrays() const {
+    return typeid(*this) == typeid(OptimizedQuadHashTable);
 }
 
 Vector2 OptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t vertex) const {

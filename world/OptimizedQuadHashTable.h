@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/QuadBuffer.h"
 #include "platform/Vector2.h"
 #include "platform/Vector3.h"
 #include "world/BlockGrid.h"
@@ -66,6 +67,13 @@ public:
     virtual void mergeQuads();
     virtual bool canMerge(const QuadRecord& a, const QuadRecord& b) const;
     virtual void drawQuads(GLContext& gl);
+    // The vertices drawQuads would give, for a QuadBuffer: per non-empty
+    // bucket a range of its live quads, four vertices of (s, t, x, y, z)
+    // each. False without memory for them.
+    bool quadArrays(std::vector<float>& vertices, std::vector<QuadRange>& ranges) const;
+    // Whether quadArrays gives exactly what drawQuads draws: drawQuads is
+    // this class's own. Each class answers for itself only.
+    virtual bool drawsAsQuadArrays() const;
     // The texture coordinate drawQuads gives vertex 0 to 3 of a quad: the
     // planar mapping, one repeat per block divided by the scale, turned by
     // the rotation.

@@ -37,12 +37,20 @@ bool QuadBucket::resize(int32_t capacity) {
     return true;
 }
 
-bool QuadBucket::compact() {
+bool QuadBucket::compact(bool spareRoomToo) {
     int32_t live = 0;
     for (int32_t i = 0; i < used; ++i)
         live += storage[i].alive ? 1 : 0;
-    if (live == used)
+    if (live == used && (room == used || !spareRoomToo))
         return true;
+    if (live == 0) {
+        storage.reset();
+        used = room = 0;
+        return true;
+    }
+    // Spare room goes too: the table keeps its quads for as long as the
+    // sector lives, and a bucket of a few quads would otherwise hold its
+    // initial room of 32 in every sector of the world.
     std::unique_ptr<QuadRecord[]> smaller(new (std::nothrow) QuadRecord[live]);
     if (!smaller)
         return false;

@@ -16,9 +16,10 @@ public:
     bool append(const QuadRecord& quad);
     // Room for extra more records; false (bucket unchanged) without memory.
     bool reserve(int32_t extra);
-    // Drops the dead records. False (bucket unchanged) without memory for
-    // the smaller storage: compaction is only a speed-up.
-    bool compact();
+    // Drops the dead records, and with them any spare room (all of it when
+    // spareRoomToo). False (bucket unchanged) without memory for the smaller
+    // storage: compaction is only a saving.
+    bool compact(bool spareRoomToo = true);
 
     QuadRecord* records() { return storage.get(); }
     const QuadRecord* records() const { return storage.get(); }

@@ -408,14 +408,14 @@ bool TamoMap::load(FileStream& stream, std::string* why) {
     if (start < 0)
         return fail(why, "the file cannot be read");
     if (!MapFormat::readWorld(stream, &records, why)) {
-        stream.seek(static_cast<int32_t>(start), 0);
+        stream.seek(start, 0);
         return false;
     }
     const int64_t spriteSection = start + static_cast<int64_t>(records.mapSectionBytes);
-    if (!stream.seek(static_cast<int32_t>(spriteSection), 0))
+    if (!stream.seek(spriteSection, 0))
         return fail(why, "the file cannot be read");
     if (!replaceSectors(std::move(records.sectors), why)) {
-        stream.seek(static_cast<int32_t>(start), 0);
+        stream.seek(start, 0);
         return false;
     }
     return true;
@@ -424,16 +424,24 @@ bool TamoMap::load(FileStream& stream, std::string* why) {
 bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string* why) {
     // Built aside first: should one not build, those built so far go and the
     // map keeps its own.
+    // The blocks are in memory already; what building adds per sector is
+    // about its objects. A world that would not fit is refused here, not
+    // found out when the system ends the program.
+    const int64_t available = host->availableMemory();
+    if (available >= 0 && static_cast<int64_t>(records.size()) > available / EstimatedSectorBytes)
+        return fail(why, "there is not enough memory for the world");
     std::vector<std::unique_ptr<TamoSector>> built;
+    std::vector<TamoSector*> list;
     try {
         built.reserve(records.size());
+        list.reserve(records.size());
         for (TamoSectorData& record : records) {
             built.emplace_back(host->createSectorFromData(std::move(record)));
             if (!built.back())
                 return fail(why, "a sector record cannot be read");
         }
     } catch (const std::bad_alloc&) {
-        return fail(why, "there is not enough memory for the sectors");
+        return fail(why, "there is not enough memory for the world");
     }
     if (history) {
         std::vector<TamoSector*> previous(sectors.begin(), sectors.end());
@@ -442,8 +450,9 @@ bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string*
     } else {
         destroySectors();
     }
+    // Storage for the list was made above: no sector can be dropped here.
     for (std::unique_ptr<TamoSector>& sector : built)
-        if (sectors.append(sector.get()))
-            sector.release();
+        list.push_back(sector.release());
+    sectors.assign(std::move(list));
     return true;
 }

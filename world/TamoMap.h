@@ -32,6 +32,10 @@ struct WorldSettings;
 // all sectors is reported to the history, when one is attached.
 class TamoMap {
 public:
+    // What a sector costs beside its blocks when built (its objects, its
+    // quad table and an empty display list, with the allocator's overhead),
+    // rounded up: the measure of whether a world read from a file fits.
+    static constexpr int64_t EstimatedSectorBytes = 2048;
     // Cells along each edge of the sectors the map creates.
     static constexpr int32_t DefaultSectorSize = 20;
     // How far the cursor operations look, and their ray steps.

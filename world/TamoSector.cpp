@@ -62,6 +62,12 @@ struct FaceNumbers {
     std::vector<int32_t> facesOfBucket;   // visible faces per bucket
 };
 
+// The vertices of a sector's quad buffer on their way to the driver.
+std::vector<float>& vertexScratch() {
+    static std::vector<float> vertices;
+    return vertices;
+}
+
 FaceNumbers& faceNumberScratch() {
     static FaceNumbers numbers;
     return numbers;
@@ -378,7 +384,10 @@ void TamoSector::drawSector() {
     rebuild();
     glPushMatrix();
     glTranslatef(origin.x, origin.y, origin.z);
-    glCallList(static_cast<GLuint>(displayList));
+    if (quadBuffer.holdsQuads())
+        quadBuffer.draw(*settings->glContext);
+    else
+        glCallList(static_cast<GLuint>(displayList));
     glPopMatrix();
 }
 
@@ -386,6 +395,13 @@ void TamoSector::rebuild() {
     if (!needsRebuild)
         return;
     needsRebuild = false;
+    if (!settings->glContext) {
+        // Nothing to compile into: a world opened without a window (export,
+        // information) keeps no faces, and what draws it fills the table.
+        quadTable->clear();
+        compiledQuads = 0;
+        return;
+    }
     const bool complete = fillQuadTable();
     compileDisplayList();
     // Out of memory part way: draw what fitted and try again next time.
@@ -564,9 +580,24 @@ void TamoSector::compileDisplayList() {
     const GLuint list = static_cast<GLuint>(displayList);
     if (glIsList(list))
         glDeleteLists(list, 1);
-    glNewList(list, GL_COMPILE);
-    quadTable->compile(*gl);
-    glEndList();
+    quadBuffer.clear();
+    if (gl->vertexBuffers() && quadTable->drawsAsQuadArrays()) {
+        quadTable->mergeFaces();
+        std::vector<float>& vertices = vertexScratch();
+        std::vector<QuadRange> ranges;
+        const bool inBuffer = quadTable->quadArrays(vertices, ranges) &&
+                              quadBuffer.upload(*gl, vertices, std::move(ranges));
+        // The list stays, empty beside the buffer; without room for the
+        // buffer it takes the quads merged above.
+        glNewList(list, GL_COMPILE);
+        if (!inBuffer)
+            quadTable->drawQuads(*gl);
+        glEndList();
+    } else {
+        glNewList(list, GL_COMPILE);
+        quadTable->compile(*gl);
+        glEndList();
+    }
     compiledQuads = quadTable->liveQuadCount();
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/DynArray.h"
+#include "platform/QuadBuffer.h"
 #include "platform/Vector3.h"
 #include "world/BlockCellIndex.h"
 #include "world/MapBlock.h"
@@ -96,8 +97,11 @@ public:
     Vector3 origin;
     std::unique_ptr<OptimizedQuadHashTable> quadTable;
     bool needsRebuild = true;
-    // Quads in the display list as last compiled.
+    // Quads in the display list (or the quad buffer) as last compiled.
     int32_t compiledQuads = 0;
+    // The quads when the context keeps them in a vertex buffer rather than
+    // in the display list.
+    QuadBuffer quadBuffer;
     // The owner's values: block sizes, current material, plan view (not owned).
     WorldSettings* settings = nullptr;
 

@@ -336,7 +336,7 @@ bool TamoSpriteObjectSet::load(FileStream& stream, std::string* why) {
             *why = "the file holds unexpected bytes after the sprite section";
         return false;
     }
-    if (!stream.seek(static_cast<int32_t>(in.position()), 1)) {
+    if (!stream.seek(static_cast<int64_t>(in.position()), 1)) {
         if (why)
             *why = "the file cannot be read";
         return false;

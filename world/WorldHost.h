@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/SystemMemory.h"
 #include "platform/Vector3.h"
 #include "world/MapFormat.h"
 
@@ -26,4 +27,7 @@ public:
     // Null while there is none.
     virtual const CursorSource* cursorSource() const = 0;
     virtual TamoMap* blockMap() const = 0;
+    // Bytes the world may still take (-1: unknown); a world that would not
+    // fit is refused before anything of it is built.
+    virtual int64_t availableMemory() const { return SystemMemory::availableBytes(); }
 };

@@ -30,6 +30,10 @@ public:
     TamoSector* createSectorFromData(TamoSectorData data) override;
     const CursorSource* cursorSource() const override { return avatar; }
     TamoMap* blockMap() const override { return map; }
+    // The system's figure, or memoryLimit when that is set (0 or more).
+    int64_t availableMemory() const override {
+        return memoryLimit >= 0 ? memoryLimit : WorldHost::availableMemory();
+    }
 
     // As the engine core's.
     TamoSector* readSector(FileStream& stream);
@@ -38,6 +42,7 @@ public:
     TamoSpriteObjectSet* sprites = nullptr;
     TamoMap* map = nullptr;
     CursorSource* avatar = nullptr;
+    int64_t memoryLimit = -1;
 
 protected:
     // Shared by the quad tables made here, as the engine core shares its own.

@@ -1,0 +1,89 @@
+#include "platform/QuadBuffer.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "platform/GLContext.h"
+
+namespace {
+
+constexpr int32_t FloatsPerVertex = 5;
+
+}  // namespace
+
+QuadBuffer::~QuadBuffer() {
+    clear();
+}
+
+bool QuadBuffer::upload(GLContext& gl, const std::vector<float>& vertices,
+                        std::vector<QuadRange> runs) {
+    clear();
+    if (!vertices.empty()) {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        glGenBuffers(1, &name);
+        glBindBuffer(GL_ARRAY_BUFFER, name);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+                     vertices.data(), GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        const bool stored = name != 0 && glGetError() == GL_NO_ERROR;
+        const bool indexed =
+            stored &&
+            gl.bindQuadIndices(static_cast<int32_t>(vertices.size() / (4 * FloatsPerVertex)));
+        gl.unbindQuadIndices();
+        if (!indexed) {
+            clear();
+            return false;
+        }
+    }
+    ranges = std::move(runs);
+    uploaded = true;
+    return true;
+}
+
+void QuadBuffer::clear() {
+    if (name != 0)
+        glDeleteBuffers(1, &name);
+    name = 0;
+    uploaded = false;
+    std::vector<QuadRange>().swap(ranges);
+}
+
+void QuadBuffer::draw(GLContext& gl) const {
+    if (ranges.empty())
+        return;
+    constexpr GLsizei Stride = FloatsPerVertex * sizeof(float);
+    glBindBuffer(GL_ARRAY_BUFFER, name);
+    gl.bindQuadIndices(0);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, Stride, nullptr);
+    glVertexPointer(3, GL_FLOAT, Stride, reinterpret_cast<const void*>(2 * sizeof(float)));
+    gl.setTexturing(true);
+    // Ranges of opaque textures skip the alpha test: the same pixels, and
+    // llvmpipe does less per fragment.
+    bool held = false;
+    for (const QuadRange& range : ranges) {
+        const bool needless = gl.alphaTestNeedlessFor(range.texture);
+        if (needless != held)
+            gl.holdAlphaTestOff(held = needless);
+        gl.bindTexture(range.texture);
+        const auto* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(range.first) / 4 *
+                                                           6 * sizeof(GLuint));
+        glDrawRangeElements(GL_TRIANGLES, static_cast<GLuint>(range.first),
+                            static_cast<GLuint>(range.first + range.count - 1), range.count / 4 * 6,
+                            GL_UNSIGNED_INT, offset);
+    }
+    if (held)
+        gl.holdAlphaTestOff(false);
+    gl.setTexturing(false);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl.unbindQuadIndices();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+class GLContext;
+
+// A run of quads drawn with one texture: vertices first to first + count - 1.
+struct QuadRange {
+    int32_t texture = 0;
+    int32_t first = 0;
+    int32_t count = 0;
+};
+
+// Textured quads held by the driver in one vertex buffer (OpenGL 1.5, see
+// GLContext::vertexBuffers), each vertex five floats: s, t, x, y, z. Drawn
+// as a display list of the same quads draws them: texturing on, each range
+// with its texture bound in turn, texturing off; the same pixels, but the
+// driver neither keeps a second copy of the vertices nor copies them on
+// every call. The buffer binding and the client arrays are put back after
+// each use.
+class QuadBuffer {
+public:
+    QuadBuffer() = default;
+    ~QuadBuffer();
+    QuadBuffer(const QuadBuffer&) = delete;
+    QuadBuffer& operator=(const QuadBuffer&) = delete;
+
+    // Replaces the contents by vertices (four per quad) in ranges. False,
+    // the buffer left empty, when the driver could not store them.
+    bool upload(GLContext& gl, const std::vector<float>& vertices, std::vector<QuadRange> ranges);
+    // Frees the driver's storage; draw then draws nothing.
+    void clear();
+    // True after a successful upload, until clear.
+    bool holdsQuads() const { return uploaded; }
+    void draw(GLContext& gl) const;
+
+private:
+    uint32_t name = 0;
+    bool uploaded = false;
+    std::vector<QuadRange> ranges;
+};
