@@ -526,7 +526,8 @@ void MainWindow::onEvent(int32_t type, int32_t a, int32_t b) {
     // While objects are selected, keys belong to their names, except the few
     // commands that also act then.
     const KeyBinding* binding = KeyTable::find(a, b);
-    if (binding != nullptr && (binding->whileFiguresSelected || !engineCore->sprites->anySelected())) {
+    if (binding != nullptr &&
+        (binding->whileFiguresSelected || !engineCore->sprites->anySelected())) {
         runKeyCommand(binding->command);
         return;
     }

@@ -61,7 +61,17 @@ uint64_t cellKey(int32_t sector, int32_t x, int32_t y, int32_t z) {
 }  // namespace
 
 struct WorldHistory::Step {
-    enum Kind { Cell, Cells, SectorAdd, Sectors, SpriteEdit, SpriteAdd, SpriteRemove, Sprites, File };
+    enum Kind {
+        Cell,
+        Cells,
+        SectorAdd,
+        Sectors,
+        SpriteEdit,
+        SpriteAdd,
+        SpriteRemove,
+        Sprites,
+        File
+    };
     Kind kind;
     size_t slot;  // into the action's vector for that kind
 };
