@@ -241,7 +241,7 @@ int64_t FileStream::remaining() const {
     return at >= total ? 0 : total - at;
 }
 
-bool FileStream::finishReplacement() {
+bool FileStream::flushAndClose() {
     // Each step's errno is kept as the cause: a full disk often shows only
     // when the buffered bytes are flushed or synced.
     const auto step = [this](bool done) {
@@ -254,7 +254,16 @@ bool FileStream::finishReplacement() {
     ok = ok && step(fsync(fileno(handle)) == 0);
     ok = step(std::fclose(handle) == 0) && ok;
     handle = nullptr;
-    if (ok && step(std::rename(temporaryPath.c_str(), targetPath.c_str()) == 0)) {
+    return ok;
+}
+
+bool FileStream::finishReplacement() {
+    bool ok = flushAndClose();
+    if (ok && std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
+        noteError(errno);
+        ok = false;
+    }
+    if (ok) {
         syncFolder(folderOfPath(targetPath));
         temporaryPath.clear();
         removeStaleTemporaries(targetPath, StaleTemporarySeconds);
@@ -268,16 +277,7 @@ bool FileStream::finishReplacement() {
 bool FileStream::prepare() {
     if (kind != ReplaceAtomically || closed || prepared || !handle)
         return false;
-    const auto step = [this](bool done) {
-        if (!done)
-            noteError(errno);
-        return done;
-    };
-    bool ok = !anyFailure;
-    ok = step(std::fflush(handle) == 0) && ok;
-    ok = ok && step(fsync(fileno(handle)) == 0);
-    ok = step(std::fclose(handle) == 0) && ok;
-    handle = nullptr;
+    const bool ok = flushAndClose();
     prepared = true;
     if (!ok) {
         anyFailure = true;

@@ -88,6 +88,9 @@ private:
     void openDirect(const char* mode);
     void openReplacement(const char* mode);
     bool finishReplacement();
+    // Flushes, syncs and closes the handle; false when any step failed
+    // before or now.
+    bool flushAndClose();
 
     FILE* handle = nullptr;
     bool failedToOpen = false;
