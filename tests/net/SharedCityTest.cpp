@@ -17,6 +17,8 @@
 #include "net/CityClient.h"
 #include "net/CityServer.h"
 #include "net/SharedCity.h"
+#include "world/CellBox.h"
+#include "world/RegionEdit.h"
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
@@ -195,7 +197,19 @@ void randomChange(Member& member, std::mt19937& random) {
         world.sprites().object(index).selected = false;
     } else if (what < 84 && world.sprites().count() > 0) {
         world.sprites().removeObject(pick(random) % world.sprites().count());
-    } else if (what < 92) {
+    } else if (what < 87) {
+        // A box edit of a few cells, as the region tools make one.
+        int32_t x = 0, y = 0, z = 0;
+        CellBox::cellOf(point, world.host.blockWidth, world.host.blockHeight, &x, &y, &z);
+        const CellBox box(x, y, z, x + pick(random) % 3, y + pick(random) % 2,
+                          z + pick(random) % 3);
+        RegionEdit edit(world.map(), world.sprites(), &member.history);
+        world.host.material.texture = pick(random) % 4;
+        if (pick(random) % 3 == 0)
+            edit.remove(box);
+        else
+            edit.fill(box, world.host.material);
+    } else if (what < 94) {
         member.city.undo();
     } else {
         member.city.redo();
