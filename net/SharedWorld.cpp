@@ -30,12 +30,6 @@ bool sameCell(const std::optional<MapBlock>& a, const std::optional<MapBlock>& b
     return true;
 }
 
-// The fields a change carries.
-bool sameSprite(const SpriteObject& a, const SpriteObject& b) {
-    return a.id == b.id && a.position == b.position && a.angle == b.angle && a.type == b.type &&
-           a.team == b.team && a.height == b.height && a.name == b.name;
-}
-
 }  // namespace
 
 SharedWorld::SharedWorld(TamoMap& map, TamoSpriteObjectSet& sprites, WorldHistory& history,
@@ -306,7 +300,7 @@ SharedWorld::UndoOutcome SharedWorld::reverse(std::vector<std::shared_ptr<Action
         case Change::SpriteEdit:
         case Change::SpriteAdd: {
             const int32_t index = step.idKnown ? applier.findSprite(step.spriteAfter.id) : -1;
-            if (index < 0 || !sameSprite(sprites.object(index), step.spriteAfter)) {
+            if (index < 0 || !sameSavedFields(sprites.object(index), step.spriteAfter)) {
                 partly = true;
                 continue;
             }

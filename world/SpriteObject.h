@@ -16,3 +16,10 @@ struct SpriteObject {
     std::string name;
     bool selected = false;
 };
+
+// True when a and b hold the same fields a saved file (and a change sent to a
+// shared city) carries; selection is the user's, not the world's.
+inline bool sameSavedFields(const SpriteObject& a, const SpriteObject& b) {
+    return a.id == b.id && a.position == b.position && a.angle == b.angle && a.type == b.type &&
+           a.team == b.team && a.height == b.height && a.name == b.name;
+}

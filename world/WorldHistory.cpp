@@ -26,12 +26,6 @@ bool sameBlock(const std::optional<MapBlock>& a, const std::optional<MapBlock>& 
     return true;
 }
 
-// The fields a saved file holds; selection is the user's, not the world's.
-bool sameSprite(const SpriteObject& a, const SpriteObject& b) {
-    return a.id == b.id && a.position == b.position && a.angle == b.angle && a.type == b.type &&
-           a.team == b.team && a.height == b.height && a.name == b.name;
-}
-
 size_t spriteBytes(const SpriteObject& object) {
     return sizeof(SpriteObject) + object.name.capacity();
 }
@@ -222,7 +216,7 @@ void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
 
 void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
                                  const SpriteObject& after) {
-    if (unobserved || sameSprite(before, after))
+    if (unobserved || sameSavedFields(before, after))
         return;
     if (observer)
         observer->spriteChanged(index, before, after);
