@@ -154,8 +154,11 @@ protected:
             for (const std::string& step : steps) {
                 std::string command;
                 if (step.rfind("wait ", 0) == 0)
-                    command = "timeout 15 xdotool search --sync --onlyvisible --name '^" +
-                              step.substr(5) + "$' >/dev/null && sleep 0.6";
+                    // Polled rather than --sync: a search that meets a window
+                    // another test closes at that moment fails, and is asked again.
+                    command = "timeout 15 sh -c \"until xdotool search --onlyvisible --name '^" +
+                              step.substr(5) +
+                              "$' >/dev/null 2>&1; do sleep 0.1; done\" && sleep 0.6";
                 else if (step.rfind("type ", 0) == 0)
                     command = "xdotool type --delay 30 '" + step.substr(5) + "' && sleep 0.2";
                 else

@@ -14,6 +14,7 @@
 #include "platform/WindowMenu.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowRegistry.h"
+#include "XWindowOf.h"
 
 namespace {
 
@@ -615,11 +616,14 @@ TEST(Window, AnOwnedWindowIsTransientForItsParent) {
     Window* owner = new Window("Owner of a test window", 120, 90, true, false, nullptr, false, 32);
     Window* owned = new Window("Owned test window", 60, 40, true, false, owner, false, 32);
     settle();
-    const unsigned long ownerId = std::stoul(
-        "0" + commandOutput("xdotool search --name '^Owner of a test window$' | head -n 1"));
+    // The ids come from SDL: searching the server's window tree by name races
+    // with tests in other processes that close their windows meanwhile.
+    const unsigned long ownerId = xWindowOf(owner->getHandle("WindowHandler"));
+    const unsigned long ownedId = xWindowOf(owned->getHandle("WindowHandler"));
     ASSERT_NE(ownerId, 0u);
+    ASSERT_NE(ownedId, 0u);
     const std::string transientFor =
-        commandOutput("xprop -name 'Owned test window' WM_TRANSIENT_FOR");
+        commandOutput("xprop -id " + std::to_string(ownedId) + " WM_TRANSIENT_FOR");
     char expected[32];
     std::snprintf(expected, sizeof expected, "0x%lx", ownerId);
     EXPECT_NE(transientFor.find(expected), std::string::npos) << transientFor;
