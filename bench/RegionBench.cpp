@@ -1,6 +1,6 @@
 // Box edits beside the literal way of doing the same: one block at a time
-// through the calls a click makes (the map's setBlockAt, reported to the
-// history cell by cell), the touched sectors rebuilt at the end either way.
+// through the calls a click makes, in the plan view or in the 3D view, with
+// or without the rebuild the frame after each click does.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -32,17 +32,38 @@ void rebuildMarked() {
         map.sector(i)->rebuild();
 }
 
+// The used blocks of the map: both ways must end with the same box filled.
+int64_t usedBlocks() {
+    const TamoMap& map = *stage().map;
+    int64_t used = 0;
+    for (int32_t i = 0; i < map.sectorCount(); ++i) {
+        const TamoSector& sector = *map.sector(i);
+        for (int32_t k = 0; k < sector.blocks.count(); ++k)
+            used += sector.blocks[k].used ? 1 : 0;
+    }
+    return used;
+}
+
+// The fill and the rebuilds it causes, each timed apart as well.
 void BM_FillBox100x20x100_Region(benchmark::State& state) {
     Stage& s = stage();
+    double fillMs = 0, rebuildMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         resetMap();
         WorldHistory history(*s.map, *s.core->sprites);
         RegionEdit edit(*s.map, *s.core->sprites, &history);
         state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
         edit.fill(FillBox, brick());
+        const auto filled = std::chrono::steady_clock::now();
         rebuildMarked();
+        const auto rebuilt = std::chrono::steady_clock::now();
+        fillMs += std::chrono::duration<double, std::milli>(filled - start).count();
+        rebuildMs += std::chrono::duration<double, std::milli>(rebuilt - filled).count();
     }
+    state.counters["fillMs"] = fillMs / static_cast<double>(state.iterations());
+    state.counters["rebuildMs"] = rebuildMs / static_cast<double>(state.iterations());
 }
 
 // A click of the plan view per cell (the line of one cell a click edits),
@@ -75,6 +96,67 @@ void BM_FillBox100x20x100_Literal(benchmark::State& state) {
         s.core->currentLevel = 0;
         state.ResumeTiming();
     }
+}
+
+// A user's way in the 3D view: the lowest level with a plan-view click per
+// cell (the only way onto empty ground), every level above with a click on
+// the top of the block below, each click its own action through the calls a
+// click makes (the pick along the ray at the editing step, the placement, the
+// closed action). The eye stands three levels above the cell; the cursor's
+// unprojection is left out in the literal's favour. With framePerClick, the
+// touched sector rebuilds after every click, as the frame between two clicks
+// rebuilds it; without, all rebuild once at the end.
+void literal3DClicks(benchmark::State& state, bool framePerClick) {
+    Stage& s = stage();
+    const int32_t cell = s.core->planCellSize;
+    const float w = static_cast<float>(s.core->blockWidth);
+    const float h = static_cast<float>(s.core->blockHeight);
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetMap();
+        WorldHistory history(*s.map, *s.core->sprites);
+        s.core->material = brick();
+        s.core->view3D = false;
+        s.core->currentLevel = FillBox.lowY();
+        state.ResumeTiming();
+        for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)
+            for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x) {
+                const int32_t px = x * cell + cell / 2, py = z * cell + cell / 2;
+                s.map->editBlockLine(px, py, px, py, true);
+                history.closeAction();
+                if (framePerClick)
+                    rebuildMarked();
+            }
+        s.core->view3D = true;
+        for (int32_t y = FillBox.lowY() + 1; y <= FillBox.highY(); ++y)
+            for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)
+                for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x) {
+                    Ray ray;
+                    ray.start =
+                        Vector3((static_cast<float>(x) + 0.5f) * w, static_cast<float>(y + 3) * h,
+                                (static_cast<float>(z) + 0.5f) * w);
+                    ray.direction = Vector3(0.0f, -1.0f, 0.0f);
+                    BlockHit hit;
+                    if (s.map->pick(ray, TamoMap::CursorRayLength, TamoMap::BlockEditStep, &hit))
+                        s.map->editBlockAt(hit, ray, true);
+                    history.closeAction();
+                    if (framePerClick)
+                        rebuildMarked();
+                }
+        rebuildMarked();
+        state.PauseTiming();
+        state.counters["blocks"] = static_cast<double>(usedBlocks());
+        s.core->currentLevel = 0;
+        state.ResumeTiming();
+    }
+}
+
+void BM_FillBox100x20x100_Literal3DClicks(benchmark::State& state) {
+    literal3DClicks(state, false);
+}
+
+void BM_FillBox100x20x100_Literal3DClicksWithFrames(benchmark::State& state) {
+    literal3DClicks(state, true);
 }
 
 // One sector filled as a user fills it one block at a time: a plan-view
@@ -210,6 +292,10 @@ void BM_CopyPasteHouse50x30x50(benchmark::State& state) {
 
 BENCHMARK(BM_FillBox100x20x100_Region)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FillBox100x20x100_Literal)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_FillBox100x20x100_Literal3DClicks)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_FillBox100x20x100_Literal3DClicksWithFrames)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_FillSector20_Region)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FillSector20_LiteralClicksWithFrames)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FillBox100x20x100_UndoRedo)

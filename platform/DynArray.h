@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,19 @@ public:
         try {
             items.push_back(std::move(item));
         } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+    // Makes room for count elements in all; false (the array unchanged) when
+    // there is no memory for it.
+    bool reserve(size_t count) {
+        try {
+            items.reserve(count);
+        } catch (const std::bad_alloc&) {
+            return false;
+        } catch (const std::length_error&) {
             return false;
         }
         return true;

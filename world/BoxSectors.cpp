@@ -63,13 +63,25 @@ void BoxSectors::claim(int32_t index) {
         if (from[axis] > to[axis])
             return;
     }
+    int64_t given = 0;
     for (int32_t y = from[1]; y <= to[1]; ++y)
         for (int32_t z = from[2]; z <= to[2]; ++z) {
             int32_t* row = owner.data() + slotOf(from[0], y, z);
             for (int32_t x = 0; x <= to[0] - from[0]; ++x)
-                if (row[x] < 0)
+                if (row[x] < 0) {
                     row[x] = index;
+                    ++given;
+                }
         }
+    if (static_cast<size_t>(index) >= claimed.size())
+        claimed.resize(static_cast<size_t>(index) + 1, 0);
+    claimed[static_cast<size_t>(index)] += given;
+}
+
+int64_t BoxSectors::cellsOf(int32_t index) const {
+    return index >= 0 && static_cast<size_t>(index) < claimed.size()
+               ? claimed[static_cast<size_t>(index)]
+               : 0;
 }
 
 bool BoxSectors::locate(int32_t x, int32_t y, int32_t z, bool create, int32_t* sector, int32_t* cx,

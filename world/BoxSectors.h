@@ -23,6 +23,8 @@ public:
     // there is none (or none could be made).
     bool locate(int32_t x, int32_t y, int32_t z, bool create, int32_t* sector, int32_t* cx,
                 int32_t* cy, int32_t* cz);
+    // How many cells of the box sector index holds (0 for one never met).
+    int64_t cellsOf(int32_t index) const;
 
 private:
     // Gives sector index the cells of the box whose centre it holds and that
@@ -34,5 +36,6 @@ private:
     CellBox box;
     int32_t blockWidth;
     int32_t blockHeight;
-    std::vector<int32_t> owner;  // per cell of the box, y then z then x: sector index or -1
+    std::vector<int32_t> owner;    // per cell of the box, y then z then x: sector index or -1
+    std::vector<int64_t> claimed;  // per sector index: the cells claim gave it
 };

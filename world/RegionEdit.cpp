@@ -51,6 +51,7 @@ public:
                                  static_cast<int16_t>(z), before, after});
     }
     bool pending() const { return !changes.cells.empty(); }
+    void reserve(size_t cells) { changes.cells.reserve(cells); }
     CellChanges take() {
         seen.clear();
         last = CellChanges::NoRecord;
@@ -86,7 +87,14 @@ private:
 // One phase of an edit: cells written into the sectors of a box and logged.
 class CellWriter {
 public:
-    CellWriter(TamoMap& map, const CellBox& box) : map(map), sectors(map, box) {}
+    // With fillsWhole, every cell of the box is written once: a sector that
+    // starts empty gets room for all its cells of the box at once, and the
+    // log room for every cell.
+    CellWriter(TamoMap& map, const CellBox& box, bool fillsWhole = false)
+            : map(map), sectors(map, box), fillsWhole(fillsWhole) {
+        if (fillsWhole)
+            log.reserve(static_cast<size_t>(box.cellCount()));
+    }
     // Cells written and not yet reported (an edit cut short) are reported
     // still, so they can be undone.
     ~CellWriter() {
@@ -132,8 +140,11 @@ private:
             startedEmpty.resize(static_cast<size_t>(sector) + 1, -1);
         int8_t& empty = startedEmpty[static_cast<size_t>(sector)];
         TamoSector& owner = *map.sector(sector);
-        if (empty < 0)
+        if (empty < 0) {
             empty = owner.blocks.count() == 0 ? 1 : 0;
+            if (empty == 1 && fillsWhole)
+                owner.blocks.reserve(static_cast<size_t>(sectors.cellsOf(sector)));
+        }
         MapBlock old;
         const bool had = owner.writeCell(cx, cy, cz, state, empty == 1, &old);
         const uint32_t before = log.stateOf(had ? &old : nullptr);
@@ -149,6 +160,7 @@ private:
     BoxSectors sectors;
     ChangeLog log;
     std::vector<int8_t> startedEmpty;  // per sector index: -1 not seen yet
+    bool fillsWhole;
     int32_t sector = -1, cx = 0, cy = 0, cz = 0;
 };
 
@@ -213,7 +225,7 @@ int32_t RegionEdit::removeSprites(const std::vector<int32_t>& inside) {
 
 RegionEdit::Result RegionEdit::fill(const CellBox& box, const FaceMaterial& material) {
     return run(box, [&](Result& result) {
-        CellWriter writer(map, box);
+        CellWriter writer(map, box, true);
         FaceMaterial faces[BlockFaceCount];
         fillFaces(faces, material);
         forEachCell(box, [&](int32_t x, int32_t y, int32_t z) {
