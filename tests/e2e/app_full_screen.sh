@@ -13,7 +13,7 @@ DARK="30 30 30"   # the panels' frames; the sky has nothing this dark
 # picture shows on the screen: scaled by one factor to fit, centred.
 fit_to_window() {
     local id
-    id=$(xdotool search --onlyvisible --name '^Tamotown$' | head -n 1)
+    id=$(find_windows --name '^Tamotown$' | head -n 1)
     [ -n "$id" ] || fail "no Tamotown window"
     eval "$(xdotool getwindowgeometry --shell "$id" | sed 's/^/WIN_/')"
     if ((WIN_WIDTH * 480 >= WIN_HEIGHT * 640)); then
@@ -62,7 +62,7 @@ wait_until 20 "a second click on the view button left the level panel" level_gon
 log "the picture fits the window ($PANELS dark pixels); clicks land on the view button"
 
 # Resized to the whole screen: the next frames fit the new size.
-ID=$(xdotool search --onlyvisible --name '^Tamotown$' | head -n 1)
+ID=$(find_windows --name '^Tamotown$' | head -n 1)
 xdotool windowsize "$ID" 1024 768
 resized() { [ "$(xdotool getwindowgeometry --shell "$ID" | grep -cE '^(WIDTH=1024|HEIGHT=768)$')" = 2 ]; }
 wait_until 20 "the window could not be resized" resized

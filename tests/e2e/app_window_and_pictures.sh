@@ -29,7 +29,7 @@ log "--help, --version and an unknown option (exit 2: $(cat "$SCRATCH/bad.txt"))
 # Sets WIN_X WIN_Y WIN_W WIN_H to the Tamotown window's geometry.
 window_geometry() {
     local id
-    id=$(xdotool search --onlyvisible --name '^Tamotown$' | head -n 1)
+    id=$(find_windows --name '^Tamotown$' | head -n 1)
     [ -n "$id" ] || fail "no Tamotown window"
     eval "$(xdotool getwindowgeometry --shell "$id" | sed 's/^/WIN_/')"
 }
@@ -91,7 +91,7 @@ log "the window's edge turns the view ($turned pixels), one pixel inside does no
 # Wider than 4:3 (as a full screen that kept a wide mode): the picture
 # stays 1280 x 960, between black bars of 160 pixels, and clicks land where
 # the buttons show.
-xdotool windowsize "$(xdotool search --onlyvisible --name '^Tamotown$' | head -n 1)" 1600 960
+xdotool windowsize "$(find_windows --name '^Tamotown$' | head -n 1)" 1600 960
 sleep 1
 window_geometry
 [ "$WIN_WIDTH" = 1600 ] || fail "the window could not be widened"

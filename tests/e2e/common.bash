@@ -84,6 +84,33 @@ launch_app() {
     APP_PID=$!
 }
 
+# The ids of the visible windows that `xdotool search` finds with these
+# arguments (e.g. --name '^Tamotown$'), one a line. The search walks the
+# server's whole window tree; a window that closes meanwhile makes it die of
+# an X error, which is not "none found": such a search is asked again.
+find_windows() {
+    local out tries
+    for tries in 1 2 3 4 5 6 7 8 9 10; do
+        out=$(xdotool search --onlyvisible "$@" 2>"$SCRATCH/search-errors.txt")
+        grep -q 'X Error' "$SCRATCH/search-errors.txt" || break
+        sleep 0.05
+    done
+    printf '%s\n' "$out"
+}
+
+# Waits up to $1 seconds for a window that find_windows finds with the other
+# arguments and prints the first one's id; false when none came.
+wait_for_window_id() {
+    local deadline=$((SECONDS + $1)) id
+    shift
+    while :; do
+        id=$(find_windows "$@" | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
 # Waits until the Tamotown window shows, has input focus and holds a drawn
 # frame: its area differs from the screenshot $1, taken before the program
 # started, and two screenshots in a row agree. A mapped window is not yet a
@@ -93,8 +120,7 @@ launch_app() {
 # once it has held for five seconds.
 wait_for_first_frame() {
     local id X Y WIDTH HEIGHT SCREEN WINDOW deadline=$((SECONDS + 60))
-    id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tamotown$' 2>/dev/null | head -n 1)
-    [ -n "$id" ] || fail "the Tamotown window did not appear"
+    id=$(wait_for_window_id 60 --name '^Tamotown$') || fail "the Tamotown window did not appear"
     eval "$(xdotool getwindowgeometry --shell "$id")"
     local area=("$X" "$Y" $((X + WIDTH - 1)) $((Y + HEIGHT - 1))) unchanged_until=$((SECONDS + 5))
     shot "$SCRATCH/frame-a.ppm"
@@ -179,9 +205,7 @@ step_back_to_start_block() {
 # raise and focus it as a window manager would before typing into it.
 wait_for_window() {
     local id
-    id=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1) ||
-        fail "no window titled like '$1' appeared"
-    [ -n "$id" ] || fail "no window titled like '$1' appeared"
+    id=$(wait_for_window_id 60 --name "$1") || fail "no window titled like '$1' appeared"
     sleep 0.5
     xdotool windowraise "$id" windowfocus --sync "$id" >/dev/null 2>&1 || true
     sleep 0.2
@@ -198,7 +222,7 @@ wait_for_window() {
 wait_window_gone() {
     local id again=$((SECONDS + 4)) deadline=$((SECONDS + 60))
     while ((SECONDS < deadline)); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        id=$(find_windows --name "$1" | head -n 1)
         [ -n "$id" ] || { sleep 0.5; return 0; }
         if ((again > 0 && SECONDS >= again)) && [ -n "${2:-}" ]; then
             log "'$1' still open after four seconds: $2 once more"
