@@ -52,7 +52,7 @@ bool RayCellWalk::walk(const Vector3& start, const Vector3& advance, float step,
                 c.change[a] = nextChange(axes[a], a, c, k, count);
             }
             c.entered = true;
-            const Reach& r = reach[static_cast<size_t>(c.index)];
+            const Reach& r = c.reach;
             bool inside = true;
             for (int32_t a = 0; a < 3; ++a)
                 inside = inside && static_cast<float>(r.low[a]) <= c.cell[a] &&
@@ -97,17 +97,26 @@ int64_t RayCellWalk::nextChange(SampleSequence& axis, int32_t a, const Candidate
 // line (in double): each sector's box, widened by more than the rounding of
 // a cell coordinate, is cut with the segment between a piece's first and
 // last samples, which gives the samples that may lie in it, one more on
-// either side for the rounding of the cut.
+// either side for the rounding of the cut. Every coordinate is monotonic
+// along the samples, so the first and the last bound them all: a box that
+// misses their box meets no piece and is not cut at all, which keeps a
+// pick in a city of many sectors to a glance at each.
 void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
-    const int32_t n = sectors.count();
-    reach.assign(static_cast<size_t>(n), Reach{});
-    slotOf.assign(static_cast<size_t>(n), -1);
     candidates.clear();
-    std::vector<int32_t> held;
-    held.reserve(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) {
+    if (count <= 0)
+        return;
+    double bound[2][3];
+    bool bounded = true;
+    for (int32_t a = 0; a < 3; ++a) {
+        const double first = axes[a].at(0), last = axes[a].at(count - 1);
+        bound[0][a] = std::min(first, last);
+        bound[1][a] = std::max(first, last);
+        bounded = bounded && std::isfinite(first) && std::isfinite(last);
+    }
+    std::vector<Held> held;
+    for (int32_t i = 0; i < sectors.count(); ++i) {
         const TamoSector& sector = *sectors[i];
-        Reach& r = reach[static_cast<size_t>(i)];
+        Reach r;
         if (!sector.recordCellBounds(r.low, r.high))
             continue;
         const double origin[3] = {sector.origin.x, sector.origin.y, sector.origin.z};
@@ -120,9 +129,11 @@ void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
             const double margin = (sector.size + 1.0) * size * 0x1p-18;
             r.box[0][a] = origin[a] + r.low[a] * size - margin;
             r.box[1][a] = origin[a] + (r.high[a] + 1.0) * size + margin;
+            if (bounded && (r.box[1][a] < bound[0][a] || r.box[0][a] > bound[1][a]))
+                empty = true;
         }
         if (!empty)
-            held.push_back(i);
+            held.push_back({i, -1, r});
     }
     for (int64_t k = 0; k < count;) {
         int64_t end = count;
@@ -142,8 +153,8 @@ void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
         }
         const double samples = static_cast<double>(last - k);
         const double slack = 1.0 + samples * 1e-12;
-        for (int32_t i : held) {
-            const Reach& r = reach[static_cast<size_t>(i)];
+        for (Held& h : held) {
+            const Reach& r = h.reach;
             double enter = 0.0, leave = 1.0;
             for (int32_t a = 0; a < 3 && enter <= leave; ++a) {
                 const double low = r.box[0][a] - from[a], high = r.box[1][a] - from[a];
@@ -160,7 +171,7 @@ void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
                 continue;
             const double first = std::floor(enter * samples - slack);
             const double final = std::ceil(leave * samples + slack);
-            widen(i, first <= 0.0 ? k : k + static_cast<int64_t>(first),
+            widen(h, first <= 0.0 ? k : k + static_cast<int64_t>(first),
                   final >= samples ? last : k + static_cast<int64_t>(final));
         }
         k = end;
@@ -169,14 +180,13 @@ void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
               [](const Candidate& a, const Candidate& b) { return a.index < b.index; });
 }
 
-void RayCellWalk::widen(int32_t sector, int64_t first, int64_t last) {
-    int32_t& slot = slotOf[static_cast<size_t>(sector)];
-    if (slot < 0) {
-        slot = static_cast<int32_t>(candidates.size());
-        candidates.push_back({sector, first, last, false, {0, 0, 0}, {0, 0, 0}});
+void RayCellWalk::widen(Held& held, int64_t first, int64_t last) {
+    if (held.slot < 0) {
+        held.slot = static_cast<int32_t>(candidates.size());
+        candidates.push_back({held.index, first, last, false, {0, 0, 0}, {0, 0, 0}, held.reach});
         return;
     }
-    Candidate& c = candidates[static_cast<size_t>(slot)];
+    Candidate& c = candidates[static_cast<size_t>(held.slot)];
     c.first = std::min(c.first, first);
     c.last = std::max(c.last, last);
 }

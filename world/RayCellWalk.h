@@ -29,6 +29,12 @@ public:
               int32_t* sectorIndex);
 
 private:
+    // A sector's record cells, and the box in world units around them.
+    struct Reach {
+        int32_t low[3];
+        int32_t high[3];
+        double box[2][3];
+    };
     // A sector the samples may meet, and where they are in it.
     struct Candidate {
         int32_t index;
@@ -37,22 +43,21 @@ private:
         bool entered;
         float cell[3];      // the current sample's cell coordinate, floored
         int64_t change[3];  // the next sample where that changes
+        Reach reach;
     };
-    // A sector's record cells, and the box in world units around them.
-    struct Reach {
-        int32_t low[3];
-        int32_t high[3];
-        double box[2][3];
+    // A sector whose record box reaches the box of all samples.
+    struct Held {
+        int32_t index;
+        int32_t slot;  // its candidate, or -1
+        Reach reach;
     };
 
     void findCandidates(SampleSequence* axes, int64_t count);
-    void widen(int32_t sector, int64_t first, int64_t last);
+    void widen(Held& held, int64_t first, int64_t last);
     int64_t nextChange(SampleSequence& axis, int32_t a, const Candidate& c, int64_t k,
                        int64_t count) const;
 
     const DynArray<TamoSector*>& sectors;
     const float cellSize[3];
-    std::vector<Reach> reach;
-    std::vector<int32_t> slotOf;  // a sector's candidate, or -1
     std::vector<Candidate> candidates;
 };
