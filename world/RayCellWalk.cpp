@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "world/SampleSequence.h"
+#include "world/SectorGrid.h"
 #include "world/TamoSector.h"
 
 namespace {
@@ -12,8 +13,9 @@ constexpr int64_t Never = SampleSequence::Never;
 
 }  // namespace
 
-RayCellWalk::RayCellWalk(const DynArray<TamoSector*>& sectors, float blockWidth, float blockHeight)
-        : sectors(sectors), cellSize{blockWidth, blockHeight, blockWidth} {}
+RayCellWalk::RayCellWalk(const DynArray<TamoSector*>& sectors, float blockWidth, float blockHeight,
+                         const SectorGrid* grid)
+        : sectors(sectors), cellSize{blockWidth, blockHeight, blockWidth}, grid(grid) {}
 
 bool RayCellWalk::walk(const Vector3& start, const Vector3& advance, float step, float length,
                        Vector3* hit, int32_t* sectorIndex) {
@@ -113,8 +115,13 @@ void RayCellWalk::findCandidates(SampleSequence* axes, int64_t count) {
         bound[1][a] = std::max(first, last);
         bounded = bounded && std::isfinite(first) && std::isfinite(last);
     }
+    // The sectors near the samples, or all; ascending either way.
+    std::vector<int32_t> nearby;
+    const bool listed = bounded && grid && grid->near(bound[0], bound[1], &nearby);
+    const int32_t considered = listed ? static_cast<int32_t>(nearby.size()) : sectors.count();
     std::vector<Held> held;
-    for (int32_t i = 0; i < sectors.count(); ++i) {
+    for (int32_t n = 0; n < considered; ++n) {
+        const int32_t i = listed ? nearby[static_cast<size_t>(n)] : n;
         const TamoSector& sector = *sectors[i];
         Reach r;
         if (!sector.recordCellBounds(r.low, r.high))

@@ -6,6 +6,7 @@
 #include "platform/Vector3.h"
 
 class SampleSequence;
+class SectorGrid;
 class TamoSector;
 
 // The fixed-step march of a ray through the sectors without visiting every
@@ -19,7 +20,10 @@ class TamoSector;
 // the one the march meets.
 class RayCellWalk {
 public:
-    RayCellWalk(const DynArray<TamoSector*>& sectors, float blockWidth, float blockHeight);
+    // With a grid of the sectors, only those it lists near the samples are
+    // cut with them.
+    RayCellWalk(const DynArray<TamoSector*>& sectors, float blockWidth, float blockHeight,
+                const SectorGrid* grid = nullptr);
 
     // True when a sample lies in a used block: hit becomes that sample and
     // sectorIndex its sector. A step so small that the distance stops
@@ -59,5 +63,6 @@ private:
 
     const DynArray<TamoSector*>& sectors;
     const float cellSize[3];
+    const SectorGrid* grid;
     std::vector<Candidate> candidates;
 };

@@ -71,13 +71,63 @@ void TamoMap::destroySectors() {
     for (TamoSector* sector : sectors)
         delete sector;
     sectors.clear();
+    gridCurrent = false;
 }
 
 int32_t TamoMap::findSector(const Vector3& point) const {
+    if (const SectorGrid* listed = sectorGrid()) {
+        listed->at(point, &gridFound);
+        for (int32_t i : gridFound)
+            if (sectors[i]->containsPoint(point))
+                return i;
+        return -1;
+    }
     for (int32_t i = 0; i < sectors.count(); ++i)
         if (sectors[i]->containsPoint(point))
             return i;
     return -1;
+}
+
+const SectorGrid* TamoMap::sectorGrid() const {
+    const int32_t w = settings->blockWidth, h = settings->blockHeight;
+    if (w <= 0 || h <= 0)
+        return nullptr;
+    if (!gridCurrent || w != gridBlockWidth || h != gridBlockHeight) {
+        const float ew = 2.0f * static_cast<float>(sectorSize) * static_cast<float>(w);
+        const float eh = 2.0f * static_cast<float>(sectorSize) * static_cast<float>(h);
+        grid.reset(Vector3(ew, eh, ew));
+        gridBlockWidth = w;
+        gridBlockHeight = h;
+        gridCurrent = true;
+        for (int32_t i = 0; i < sectors.count(); ++i)
+            listInGrid(i);
+    }
+    return &grid;
+}
+
+void TamoMap::gridAdd(int32_t index) {
+    if (gridCurrent)
+        listInGrid(index);
+}
+
+// A sector's box as its containsPoint bounds it (the far corner a float
+// sum), widened by more than the rounding the ray walk allows around a
+// sector's cells and the float rounding of the sums.
+void TamoMap::listInGrid(int32_t index) const {
+    const TamoSector& sector = *sectors[index];
+    const float cell[3] = {static_cast<float>(gridBlockWidth), static_cast<float>(gridBlockHeight),
+                           static_cast<float>(gridBlockWidth)};
+    const float origin[3] = {sector.origin.x, sector.origin.y, sector.origin.z};
+    double low[3], high[3];
+    for (int a = 0; a < 3; ++a) {
+        const float extent = static_cast<float>(sector.size * static_cast<int32_t>(cell[a]));
+        const double slack =
+            (sector.size + 1.0) * cell[a] * 0x1p-17 +
+            (std::fabs(static_cast<double>(origin[a])) + std::fabs(extent)) * 0x1p-20;
+        low[a] = static_cast<double>(origin[a]) - slack;
+        high[a] = static_cast<double>(origin[a] + extent) + slack;
+    }
+    grid.add(index, low, high);
 }
 
 int32_t TamoMap::findOrCreateSector(const Vector3& point) {
@@ -96,6 +146,7 @@ int32_t TamoMap::findOrCreateSector(const Vector3& point) {
         delete sector;
         return -1;
     }
+    gridAdd(sectors.count() - 1);
     if (history)
         history->sectorAdded();
     return sectors.count() - 1;
@@ -107,7 +158,9 @@ void TamoMap::reportCells(CellChanges&& changes) {
 }
 
 void TamoMap::appendSector(TamoSector* sector) {
-    if (!sectors.append(sector))
+    if (sectors.append(sector))
+        gridAdd(sectors.count() - 1);
+    else
         delete sector;
 }
 
@@ -115,12 +168,14 @@ TamoSector* TamoMap::takeLastSector() {
     TamoSector* last = nullptr;
     if (!sectors.removeAt(sectors.count() - 1, &last))
         return nullptr;
+    gridCurrent = false;
     return last;
 }
 
 void TamoMap::swapSectors(std::vector<TamoSector*>& list) {
     std::vector<TamoSector*> mine(sectors.begin(), sectors.end());
     sectors.assign(std::move(list));
+    gridCurrent = false;
     list = std::move(mine);
 }
 
@@ -151,7 +206,7 @@ void TamoMap::marchRay(const Vector3& start, const Vector3& end, float step, Vec
         marchRayThroughAll(start, len, n, step, hit, sectorIndex);
         return;
     }
-    RayCellWalk walk(sectors, w, h);
+    RayCellWalk walk(sectors, w, h, sectorGrid());
     Vector3 met;
     int32_t index = -1;
     if (walk.walk(start, n * step, step, len, &met, &index)) {
@@ -446,6 +501,7 @@ bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string*
     if (history) {
         std::vector<TamoSector*> previous(sectors.begin(), sectors.end());
         sectors.clear();
+        gridCurrent = false;
         history->sectorsReplaced(std::move(previous));
     } else {
         destroySectors();
@@ -454,5 +510,6 @@ bool TamoMap::replaceSectors(std::vector<TamoSectorData>&& records, std::string*
     for (std::unique_ptr<TamoSector>& sector : built)
         list.push_back(sector.release());
     sectors.assign(std::move(list));
+    gridCurrent = false;
     return true;
 }

@@ -8,6 +8,7 @@
 #include "platform/Vector3.h"
 #include "world/DrawCounts.h"
 #include "world/Ray.h"
+#include "world/SectorGrid.h"
 
 class ByteWriter;
 class FileStream;
@@ -166,9 +167,21 @@ private:
 
     // The sectors' indices by origin height, then index; checked each draw.
     const std::vector<int32_t>& sectorsByLevel();
+    // The grid of the sectors, built again when it is out of date; null for
+    // block sizes that give no grid (every sector is then asked).
+    const SectorGrid* sectorGrid() const;
+    // Lists sector index in the grid when the grid is up to date.
+    void gridAdd(int32_t index);
+    void listInGrid(int32_t index) const;
 
     DynArray<TamoSector*> sectors;
     std::vector<int32_t> levelOrder;
+    // The sectors by grid cell, kept in step as sectors join at the end and
+    // built again after any other change of the list or of the block sizes.
+    mutable SectorGrid grid;
+    mutable bool gridCurrent = false;
+    mutable int32_t gridBlockWidth = 0, gridBlockHeight = 0;
+    mutable std::vector<int32_t> gridFound;
     DrawCounts drawCounts;
     int32_t sectorSize = DefaultSectorSize;
     WorldHost* host;

@@ -67,6 +67,14 @@ protected:
                     map->sector(i)->setBlock(b.x, b.y, b.z, false);
     }
 
+    // The first sector in list order whose box holds p, asking every one.
+    int32_t literalFindSector(const Vector3& p) const {
+        for (int32_t i = 0; i < map->sectorCount(); ++i)
+            if (map->sector(i)->containsPoint(p))
+                return i;
+        return -1;
+    }
+
     // Points inside, on the faces, edges and corners of used blocks.
     std::vector<Vector3> targets(std::mt19937& random) {
         std::vector<Vector3> points;
@@ -121,6 +129,9 @@ protected:
             direction = normalise(direction);
             const Vector3 start = target - direction * away;
             const Vector3 end = start + direction * reach;
+            // The sectors found by grid cell are those a walk of the list finds.
+            for (const Vector3& p : {target, start, end})
+                EXPECT_EQ(map->findSector(p), literalFindSector(p)) << "ray " << r;
             for (float step : steps) {
                 Vector3 hitFast, hitLiteral;
                 int32_t indexFast = -7, indexLiteral = -7;
