@@ -66,30 +66,46 @@ void BM_FillBox100x20x100_Region(benchmark::State& state) {
     state.counters["rebuildMs"] = rebuildMs / static_cast<double>(state.iterations());
 }
 
-// A click of the plan view per cell (the line of one cell a click edits),
-// each its own action as the avatar closes it; the rebuilds once at the end,
-// not after every click as the frames between clicks would do them.
-void BM_FillBox100x20x100_Literal(benchmark::State& state) {
+// An empty world, brick the current material, the plan view scrolled to the
+// origin: where the literal clicks start.
+void prepareClicks() {
+    Stage& s = stage();
+    resetMap();
+    s.core->material = brick();
+    s.core->view3D = false;
+    s.core->planScrollX = 0.0f;
+    s.core->planScrollY = 0.0f;
+}
+
+// A click of the plan view (scrolled to the origin) per cell of level y of
+// the fill's box (the line of one cell a click edits), each its own action
+// as the avatar closes it; with framePerClick, each followed by the rebuild
+// the frame after it does.
+void planClicksOnLevel(int32_t y, WorldHistory& history, bool framePerClick) {
     Stage& s = stage();
     const int32_t cell = s.core->planCellSize;
+    s.core->currentLevel = y;
+    for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)
+        for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x) {
+            const int32_t px = x * cell + cell / 2, py = z * cell + cell / 2;
+            s.map->editBlockLine(px, py, px, py, true);
+            history.closeAction();
+            if (framePerClick)
+                rebuildMarked();
+        }
+}
+
+// The fill as plan-view clicks, the rebuilds once at the end, not after
+// every click as the frames between clicks would do them.
+void BM_FillBox100x20x100_Literal(benchmark::State& state) {
+    Stage& s = stage();
     for (auto _ : state) {
         state.PauseTiming();
-        resetMap();
+        prepareClicks();
         WorldHistory history(*s.map, *s.core->sprites);
-        s.core->material = brick();
-        s.core->view3D = false;
-        s.core->planScrollX = 0.0f;
-        s.core->planScrollY = 0.0f;
         state.ResumeTiming();
-        for (int32_t y = FillBox.lowY(); y <= FillBox.highY(); ++y) {
-            s.core->currentLevel = y;
-            for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)
-                for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x) {
-                    const int32_t px = x * cell + cell / 2, py = z * cell + cell / 2;
-                    s.map->editBlockLine(px, py, px, py, true);
-                    history.closeAction();
-                }
-        }
+        for (int32_t y = FillBox.lowY(); y <= FillBox.highY(); ++y)
+            planClicksOnLevel(y, history, false);
         rebuildMarked();
         state.PauseTiming();
         s.core->view3D = true;
@@ -108,25 +124,14 @@ void BM_FillBox100x20x100_Literal(benchmark::State& state) {
 // rebuilds it; without, all rebuild once at the end.
 void literal3DClicks(benchmark::State& state, bool framePerClick) {
     Stage& s = stage();
-    const int32_t cell = s.core->planCellSize;
     const float w = static_cast<float>(s.core->blockWidth);
     const float h = static_cast<float>(s.core->blockHeight);
     for (auto _ : state) {
         state.PauseTiming();
-        resetMap();
+        prepareClicks();
         WorldHistory history(*s.map, *s.core->sprites);
-        s.core->material = brick();
-        s.core->view3D = false;
-        s.core->currentLevel = FillBox.lowY();
         state.ResumeTiming();
-        for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)
-            for (int32_t x = FillBox.lowX(); x <= FillBox.highX(); ++x) {
-                const int32_t px = x * cell + cell / 2, py = z * cell + cell / 2;
-                s.map->editBlockLine(px, py, px, py, true);
-                history.closeAction();
-                if (framePerClick)
-                    rebuildMarked();
-            }
+        planClicksOnLevel(FillBox.lowY(), history, framePerClick);
         s.core->view3D = true;
         for (int32_t y = FillBox.lowY() + 1; y <= FillBox.highY(); ++y)
             for (int32_t z = FillBox.lowZ(); z <= FillBox.highZ(); ++z)

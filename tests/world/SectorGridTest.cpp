@@ -50,9 +50,9 @@ TEST(SectorGridTest, GivesEveryBoxThatHoldsThePointOrReachesTheQuery) {
         double p[3] = {near(random), near(random), near(random)};
         if (q % 50 == 0)
             p[1] = 1e30;
-        grid.at(Vector3(static_cast<float>(p[0]), static_cast<float>(p[1]),
-                        static_cast<float>(p[2])),
-                &found);
+        grid.at(
+            Vector3(static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])),
+            &found);
         const double pf[3] = {static_cast<float>(p[0]), static_cast<float>(p[1]),
                               static_cast<float>(p[2])};
         ASSERT_TRUE(std::is_sorted(found.begin(), found.end()));
