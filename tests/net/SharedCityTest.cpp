@@ -235,7 +235,9 @@ void randomChange(Member& member, std::mt19937& random) {
         world.sprites().appendNameChar(static_cast<char>('a' + pick(random) % 26));
         world.sprites().object(index).selected = false;
     } else if (what < 84 && world.sprites().count() > 0) {
-        world.sprites().removeObject(pick(random) % world.sprites().count());
+        // Often the last: its id is not given again, also to those who join.
+        const int32_t count = world.sprites().count();
+        world.sprites().removeObject(pick(random) % 2 ? count - 1 : pick(random) % count);
     } else if (what < 87) {
         // A box edit of a few cells, as the region tools make one.
         int32_t x = 0, y = 0, z = 0;
@@ -525,6 +527,22 @@ TEST(SharedCityTest, UndoTakesAwayTheSectorItAddedAndPutsAFigureBackWithItsId) {
     EXPECT_EQ(city.ann.city.redo(), SharedWorld::UndoOutcome::Done);
     ASSERT_TRUE(city.settle());
     EXPECT_TRUE(hasBlock(city.bob.world, far));
+    // Someone joining now gives the next figure the id everyone else does,
+    // though the file holds no figure to tell it.
+    Member cid;
+    std::string why;
+    ASSERT_TRUE(cid.city.join("127.0.0.1", city.server.port(), "cid", "", &why)) << why;
+    ASSERT_TRUE(city.until([&] {
+        cid.city.update(0);
+        return cid.city.status() == SharedCity::Status::Shared;
+    }));
+    city.bob.world.sprites().addAt(far);
+    city.bob.history.closeAction();
+    ASSERT_TRUE(city.until([&] {
+        cid.city.update(0);
+        return cid.world.sprites().count() == 1 && city.bob.world.sprites().count() == 1;
+    }));
+    EXPECT_EQ(cid.world.sprites().object(0).id, city.bob.world.sprites().object(0).id);
 }
 
 TEST(SharedCityTest, AnActionSentOverSeveralFramesIsUndoneAsOne) {
