@@ -230,10 +230,13 @@ void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine)
     });
     // The history's own steps name sectors and sprites by position, which
     // others' changes move: they are of no use here (undo is this class's),
-    // and clearing names a new world state, so the autosave sees the change.
-    // Not in the middle of one's own action, which clearing would end.
+    // and clearing names a new world state, so the world counts as modified.
+    // Not in the middle of one's own action, which clearing would end. The
+    // change is counted either way: the autosave writes only on a new count.
     if (!changes.empty() && !history.actionOpen())
         history.clear();
+    if (!changes.empty())
+        history.countChange();
 }
 
 void SharedWorld::keepUnreturned() {

@@ -494,6 +494,7 @@ TEST(SharedCityTest, UndoTakesBackOnlyOnesOwnWorkAndSaysWhenPartly) {
 TEST(SharedCityTest, UndoTakesAwayTheSectorItAddedAndPutsAFigureBackWithItsId) {
     TwoPeople city;
     const int32_t sectors = city.bob.world.map().sectorCount();
+    const uint64_t counted = city.bob.history.changeCount();
     const Vector3 far(40250.0f, 60002.0f, 40003.0f);  // in no sector yet
     city.ann.world.map().setBlockAt(far, true);
     city.ann.history.closeAction();
@@ -503,6 +504,8 @@ TEST(SharedCityTest, UndoTakesAwayTheSectorItAddedAndPutsAFigureBackWithItsId) {
     city.ann.history.closeAction();
     ASSERT_TRUE(city.settle());
     ASSERT_EQ(city.bob.world.map().sectorCount(), sectors + 1);
+    // Others' changes count, for the autosave writes on a new count.
+    EXPECT_GT(city.bob.history.changeCount(), counted);
     // Ann deletes the middle figure and Bob the first: Ann's undo puts hers
     // back before the one that followed it, under its own id.
     const int32_t middle = city.bob.world.sprites().object(1).id;
