@@ -1,5 +1,6 @@
 #include "net/ChangeApplier.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "world/TamoMap.h"
@@ -25,17 +26,51 @@ int32_t ChangeApplier::findSprite(int32_t id) const {
     return -1;
 }
 
+int32_t ChangeApplier::sectorFor(const Change& change) {
+    const int32_t index = findSector(change.origin, change.size);
+    if (index >= 0)
+        return index;
+    TamoSector* sector = host.createSector(change.origin, change.size);
+    if (!sector)
+        return -1;
+    const int32_t count = map.sectorCount();
+    map.appendSector(sector);
+    return map.sectorCount() > count ? count : -1;
+}
+
+void ChangeApplier::restoreSprite(const Change& change) {
+    if (findSprite(change.sprite.id) >= 0)
+        return;  // ids stay unique
+    const int32_t after = change.followed ? findSprite(change.following) : -1;
+    const int32_t place = after >= 0 ? after : std::min(change.place, sprites.count());
+    SpriteObject object = change.sprite;
+    object.selected = false;
+    sprites.insertObject(place, std::move(object));
+    // An id at or past the next one (never sent by a sound program) would
+    // be given again.
+    if (change.sprite.id >= sprites.getNextId())
+        sprites.setNextId(change.sprite.id == INT32_MAX ? INT32_MAX : change.sprite.id + 1);
+}
+
 void ChangeApplier::apply(const Change& change, int32_t* addedId) {
     switch (change.type) {
     case Change::SectorAdd:
-        if (findSector(change.origin, change.size) < 0) {
-            if (TamoSector* sector = host.createSector(change.origin, change.size))
-                map.appendSector(sector);
-        }
+        sectorFor(change);
         break;
+    case Change::SectorRemove: {
+        const int32_t index = findSector(change.origin, change.size);
+        if (index < 0)
+            break;
+        const DynArray<MapBlock>& blocks = map.sector(index)->blocks;
+        if (std::none_of(blocks.begin(), blocks.end(), [](const MapBlock& b) { return b.used; }))
+            delete map.takeSector(index);
+        break;
+    }
     case Change::CellSet:
     case Change::CellClear: {
-        const int32_t index = findSector(change.origin, change.size);
+        const int32_t index = change.type == Change::CellSet
+                                  ? sectorFor(change)
+                                  : findSector(change.origin, change.size);
         if (index >= 0)
             map.sector(index)->restoreCell(change.block.x, change.block.y, change.block.z,
                                            change.type == Change::CellSet ? &change.block
@@ -68,5 +103,8 @@ void ChangeApplier::apply(const Change& change, int32_t* addedId) {
             sprites.removeObject(index);
         break;
     }
+    case Change::SpriteRestore:
+        restoreSprite(change);
+        break;
     }
 }

@@ -8,6 +8,9 @@
 
 #include "net/EnetStartup.h"
 #include "world/MapFile.h"
+#include "world/MapFormat.h"
+#include "world/TamoMap.h"
+#include "world/TamoSpriteObjectSet.h"
 
 using Protocol::Kind;
 
@@ -44,7 +47,10 @@ struct CityServer::Person {
 CityServer::CityServer(TamoMap& map, TamoSpriteObjectSet& sprites, WorldHost& host, Options options,
                        std::ostream& log)
         : map(map), sprites(sprites), applier(map, sprites, host), options(std::move(options)),
-          log(log) {}
+          log(log) {
+    // Every person's copy writes the same bytes as the server's file.
+    map.setRecordOrder(MapFormat::RecordOrder::Canonical);
+}
 
 CityServer::~CityServer() {
     if (host)
@@ -113,7 +119,9 @@ void CityServer::broadcast(const std::vector<uint8_t>& bytes, uint8_t channel,
 
 const std::vector<uint8_t>& CityServer::packedCity(uint64_t* size) {
     if (!snapshotCurrent) {
-        MapFile::snapshotWorld(map, sprites, &snapshot);
+        // In the server's own order: which of two sectors holding a point a
+        // click finds is the first in the list, the same for everyone.
+        MapFile::snapshotWorld(map, sprites, MapFormat::RecordOrder::AsKept, &snapshot);
         packed = snapshot.empty() ? std::vector<uint8_t>() : Protocol::packCity(snapshot);
         snapshotCurrent = true;
     }
@@ -158,7 +166,8 @@ void CityServer::greet(Person& person, const Protocol::Message& hello) {
         refuse(person, "the server could not pack the city");
         return;
     }
-    sendTo(person.peer, Protocol::welcome(person.id, size, city), Protocol::ChangeChannel);
+    sendTo(person.peer, Protocol::welcome(person.id, sprites.getNextId(), size, city),
+           Protocol::ChangeChannel);
     for (const auto& entry : people) {
         const Person& other = *entry.second;
         if (other.welcomed && !other.leaving)

@@ -25,7 +25,9 @@ struct _ENetPeer;
 // sender alone, with a line on the log. Changes beyond a person's rate wait
 // their turn (a burst is allowed); a person who keeps sending faster than
 // the rate for too long is disconnected. One log line per join, leave and
-// refusal. Runs on the caller's thread: service() does the work.
+// refusal. Runs on the caller's thread: service() does the work. The world
+// writes its records in the canonical order from then on, as every person's
+// copy does, so that all write the same bytes.
 class CityServer {
 public:
     struct Options {

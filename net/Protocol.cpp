@@ -41,6 +41,7 @@ void writeChange(ByteWriter& out, const Change& change) {
     DynArray<MapBlock> blocks;
     switch (change.type) {
     case Change::SectorAdd:
+    case Change::SectorRemove:
         MapFormat::writeSector(out, change.size, change.origin, blocks);
         break;
     case Change::CellSet:
@@ -59,6 +60,12 @@ void writeChange(ByteWriter& out, const Change& change) {
         break;
     case Change::SpriteRemove:
         out.i32(change.sprite.id);
+        break;
+    case Change::SpriteRestore:
+        MapFormat::writeSprite(out, change.sprite);
+        out.i32(change.place);
+        out.u8(change.followed ? 1 : 0);
+        out.i32(change.following);
         break;
     }
 }
@@ -104,12 +111,14 @@ bool readChange(ByteReader& in, Change* change, std::string* why) {
     change->type = static_cast<Change::Type>(*type);
     switch (*type) {
     case Change::SectorAdd:
+    case Change::SectorRemove:
     case Change::CellSet:
     case Change::CellClear: {
         TamoSectorData sector;
         if (!MapFormat::parseSector(in, &sector, why))
             return false;
-        const size_t blocks = *type == Change::SectorAdd ? 0 : 1;
+        const bool cell = *type == Change::CellSet || *type == Change::CellClear;
+        const size_t blocks = cell ? 1 : 0;
         if (sector.blocks.size() != blocks)
             return fail(why, "a change holds the wrong number of blocks");
         change->origin = sector.origin;
@@ -130,6 +139,19 @@ bool readChange(ByteReader& in, Change* change, std::string* why) {
         if (!in.i32(&change->sprite.id))
             return fail(why, "a change is cut short");
         return true;
+    case Change::SpriteRestore: {
+        if (!MapFormat::parseSprite(in, &change->sprite, why))
+            return false;
+        if (change->sprite.name.size() > MaxSpriteNameBytes)
+            return fail(why, "a sprite name is too long");
+        const uint8_t* followed = nullptr;
+        if (!in.i32(&change->place) || !(followed = in.take(1)) || !in.i32(&change->following))
+            return fail(why, "a change is cut short");
+        if (change->place < 0 || *followed > 1)
+            return fail(why, "a sprite's place is out of range");
+        change->followed = *followed == 1;
+        return true;
+    }
     default:
         return fail(why, "a change of unknown type");
     }
@@ -183,7 +205,8 @@ bool decodeBody(ByteReader& in, Message* message, std::string* why) {
         return readString(in, 1024, &message->reason) || fail(why, "a refusal is unsound");
     case Kind::Welcome: {
         int32_t low = 0, high = 0;
-        if (!readU32(in, &message->person) || !in.i32(&low) || !in.i32(&high))
+        if (!readU32(in, &message->person) || !in.i32(&message->nextSpriteId) || !in.i32(&low) ||
+            !in.i32(&high))
             return fail(why, "the welcome is cut short");
         message->cityBytes =
             (static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | static_cast<uint32_t>(low);
@@ -274,10 +297,11 @@ std::vector<uint8_t> packCity(const std::vector<uint8_t>& city) {
     return packed;
 }
 
-std::vector<uint8_t> welcome(uint32_t person, uint64_t cityBytes,
+std::vector<uint8_t> welcome(uint32_t person, int32_t nextSpriteId, uint64_t cityBytes,
                              const std::vector<uint8_t>& packed) {
     return message(Kind::Welcome, [&](ByteWriter& out) {
         writeU32(out, person);
+        out.i32(nextSpriteId);
         out.i32(static_cast<int32_t>(static_cast<uint32_t>(cityBytes)));
         out.i32(static_cast<int32_t>(static_cast<uint32_t>(cityBytes >> 32)));
         out.bytes(packed.data(), packed.size());

@@ -23,7 +23,7 @@
 namespace Protocol {
 
 // Raised whenever a message's layout or meaning changes.
-constexpr uint32_t Version = 1;
+constexpr uint32_t Version = 2;
 constexpr uint16_t DefaultPort = 7878;
 constexpr int32_t DefaultMaxPeople = 16;
 constexpr uint8_t ChangeChannel = 0;    // reliable, ordered
@@ -47,7 +47,7 @@ enum class Kind : uint8_t {
     Move = 3,    // position
     // server -> person
     Refused = 10,  // reason in plain words
-    Welcome = 11,  // u32 person, u64 city bytes, zstd-compressed world file
+    Welcome = 11,  // u32 person, i32 next sprite id, u64 city bytes, zstd-compressed world file
     Applied = 12,  // u32 author, u32 batch, u16 count, changes
     Joined = 13,   // u32 person, name
     Left = 14,     // u32 person
@@ -63,12 +63,20 @@ struct Change {
         SpriteAdd = 4,     // sprite added at the end, taking the world's next id
         SpriteEdit = 5,    // the sprite of sprite.id takes sprite's fields
         SpriteRemove = 6,  // the sprite of sprite.id goes
+        SectorRemove = 7,  // the sector of origin and size goes, when it holds no block
+        // sprite comes back with its own id (unless one has it): before the
+        // sprite of id following when one followed it and is still there,
+        // otherwise at place (at the end when that is past it).
+        SpriteRestore = 8,
     };
     Type type = SectorAdd;
     Vector3 origin;    // sector and cell changes: the sector
     int32_t size = 0;  // its edge in cells
     MapBlock block;    // cell changes: x, y, z (and faces)
     SpriteObject sprite;
+    int32_t place = 0;  // SpriteRestore: its place in the list, from 0
+    bool followed = false;
+    int32_t following = 0;
 };
 
 // Where a person stands and looks.
@@ -89,6 +97,7 @@ struct Message {
     std::vector<Change> changes;
     Position position;
     uint64_t cityBytes = 0;           // Welcome: the world file's size
+    int32_t nextSpriteId = 0;         // Welcome: the id the next sprite added takes
     std::vector<uint8_t> compressed;  // Welcome
 };
 
@@ -99,7 +108,9 @@ std::vector<uint8_t> refused(const std::string& reason);
 // A world file's bytes compressed for a Welcome (once for everyone who
 // joins while the city stays as it is); empty when compression failed.
 std::vector<uint8_t> packCity(const std::vector<uint8_t>& city);
-std::vector<uint8_t> welcome(uint32_t person, uint64_t cityBytes,
+// The next sprite id travels beside the file, which does not hold it: ids
+// of figures deleted at the end are not given again.
+std::vector<uint8_t> welcome(uint32_t person, int32_t nextSpriteId, uint64_t cityBytes,
                              const std::vector<uint8_t>& packed);
 std::vector<uint8_t> applied(uint32_t author, uint32_t batch, const std::vector<Change>& changes);
 std::vector<uint8_t> joined(uint32_t person, const std::string& name);

@@ -60,7 +60,8 @@ void SharedCity::handle(Protocol::Message& message, std::vector<std::string>* no
     case Protocol::Kind::Welcome: {
         std::vector<uint8_t> city;
         std::string why;
-        if (!Protocol::unpackCity(message, &city, &why) || !world.replaceWorld(city, &why)) {
+        if (!Protocol::unpackCity(message, &city, &why) ||
+            !world.replaceWorld(city, message.nextSpriteId, &why)) {
             tell(notices, "THE CITY SENT IS UNSOUND: " + upper(why));
             client.disconnect();
             return;

@@ -36,10 +36,12 @@ SharedWorld::SharedWorld(TamoMap& map, TamoSpriteObjectSet& sprites, WorldHistor
                          WorldHost& host)
         : map(map), sprites(sprites), history(history), applier(map, sprites, host) {
     history.setObserver(this);
+    map.setRecordOrder(MapFormat::RecordOrder::Canonical);
 }
 
 SharedWorld::~SharedWorld() {
     history.setObserver(nullptr);
+    map.setRecordOrder(MapFormat::RecordOrder::AsKept);
 }
 
 void SharedWorld::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
@@ -92,6 +94,8 @@ void SharedWorld::spriteRemoved(int32_t index, const SpriteObject& removed) {
     step.type = Change::SpriteRemove;
     step.index = index;
     step.spriteBefore = removed;
+    step.followed = index < sprites.count();
+    step.following = step.followed ? sprites.object(index).id : 0;
     pending.push_back(std::move(step));
 }
 
@@ -116,6 +120,13 @@ Change SharedWorld::changeOf(const Step& step) {
         break;
     case Change::SpriteRemove:
         change.sprite.id = step.spriteBefore.id;
+        break;
+    case Change::SpriteRestore:
+        change.sprite = step.spriteAfter;
+        change.sprite.selected = false;
+        change.place = step.index;
+        change.followed = step.followed;
+        change.following = step.following;
         break;
     default:
         break;
@@ -150,6 +161,9 @@ void SharedWorld::takeBack(const Step& step) {
     case Change::SpriteRemove:
         sprites.insertObject(step.index, step.spriteBefore);
         break;
+    case Change::SectorRemove:
+    case Change::SpriteRestore:
+        break;  // made by undo and redo only, never observed
     }
 }
 
@@ -216,10 +230,13 @@ void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine)
     });
     // The history's own steps name sectors and sprites by position, which
     // others' changes move: they are of no use here (undo is this class's),
-    // and clearing names a new world state, so the autosave sees the change.
-    // Not in the middle of one's own action, which clearing would end.
+    // and clearing names a new world state, so the world counts as modified.
+    // Not in the middle of one's own action, which clearing would end. The
+    // change is counted either way: the autosave writes only on a new count.
     if (!changes.empty() && !history.actionOpen())
         history.clear();
+    if (!changes.empty())
+        history.countChange();
 }
 
 void SharedWorld::keepUnreturned() {
@@ -228,15 +245,20 @@ void SharedWorld::keepUnreturned() {
     unreturned.clear();
 }
 
-bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, std::string* why) {
+bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, int32_t nextSpriteId,
+                               std::string* why) {
     MapFormat::WorldRecords records;
     if (!MapFormat::parseWorld(city.data(), city.size(), &records, why))
         return false;
     bool built = false;
     history.runUnobserved([&] {
         built = map.replaceSectors(std::move(records.sectors), why);
-        if (built)
+        if (built) {
             sprites.replaceAll(std::move(records.sprites));
+            // The server's next id: figures deleted at the end keep theirs.
+            if (nextSpriteId > sprites.getNextId())
+                sprites.setNextId(nextSpriteId);
+        }
     });
     history.clear();
     return built;
@@ -281,7 +303,12 @@ SharedWorld::UndoOutcome SharedWorld::reverse(std::vector<std::shared_ptr<Action
         Step back = step;
         switch (step.type) {
         case Change::SectorAdd:
-            continue;  // sectors stay
+            // Goes only if no block is left in it when the server gets there.
+            back.type = Change::SectorRemove;
+            break;
+        case Change::SectorRemove:
+            back.type = Change::SectorAdd;
+            break;
         case Change::CellSet:
         case Change::CellClear: {
             const int32_t index = applier.findSector(step.origin, step.size);
@@ -290,7 +317,8 @@ SharedWorld::UndoOutcome SharedWorld::reverse(std::vector<std::shared_ptr<Action
             std::optional<MapBlock> cell;
             if (now)
                 cell = *now;
-            if (index < 0 || !sameCell(shown(cell), step.after)) {
+            // A sector that is gone holds no block (a redo brings it back).
+            if (!sameCell(shown(cell), step.after)) {
                 partly = true;
                 continue;
             }
@@ -298,7 +326,8 @@ SharedWorld::UndoOutcome SharedWorld::reverse(std::vector<std::shared_ptr<Action
             break;
         }
         case Change::SpriteEdit:
-        case Change::SpriteAdd: {
+        case Change::SpriteAdd:
+        case Change::SpriteRestore: {
             const int32_t index = step.idKnown ? applier.findSprite(step.spriteAfter.id) : -1;
             if (index < 0 || !sameSavedFields(sprites.object(index), step.spriteAfter)) {
                 partly = true;
@@ -306,12 +335,18 @@ SharedWorld::UndoOutcome SharedWorld::reverse(std::vector<std::shared_ptr<Action
             }
             back.spriteBefore = step.spriteAfter;
             back.spriteAfter = step.spriteBefore;
-            if (step.type == Change::SpriteAdd)
+            if (step.type != Change::SpriteEdit) {
+                // Where it stands now, for an undo of this removal.
                 back.type = Change::SpriteRemove;
+                back.restores = step.type == Change::SpriteRestore;
+                back.index = index;
+                back.followed = index + 1 < sprites.count();
+                back.following = back.followed ? sprites.object(index + 1).id : 0;
+            }
             break;
         }
         case Change::SpriteRemove:
-            back.type = Change::SpriteAdd;
+            back.type = step.restores ? Change::SpriteRestore : Change::SpriteAdd;
             back.spriteAfter = step.spriteBefore;
             break;
         }

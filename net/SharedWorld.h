@@ -21,9 +21,12 @@ class WorldHost;
 // (joining failed or lost) changes simply stay.
 //
 // Undo and redo work on one's own actions only: a cell or figure that someone
-// else changed since is left as it is (the undo is then partial). Sectors stay
-// once added. An action is what the history records as one (a click, a
-// stroke, a drag), however many takeOwnChanges it spans.
+// else changed since is left as it is (the undo is then partial). A sector
+// the action added goes again if it holds no block when the server gets to
+// the undo; a figure deleted comes back with its id, where it stood. An
+// action is what the history records as one (a click, a stroke, a drag),
+// however many takeOwnChanges it spans. The world writes its records in the
+// canonical order, as the server's does.
 class SharedWorld : public WorldChangeObserver {
 public:
     enum class UndoOutcome { Nothing, Done, Partly };
@@ -42,9 +45,10 @@ public:
     // The connection is gone: one's own changes sent but not returned are
     // put back into the world, so that nothing made here is lost.
     void keepUnreturned();
-    // Replaces the whole world by a world file's bytes (the city at a join),
-    // unrecorded; false, *why naming the fault, when they are not sound.
-    bool replaceWorld(const std::vector<uint8_t>& city, std::string* why);
+    // Replaces the whole world by a world file's bytes and the next sprite id
+    // (the city at a join), unrecorded; false, *why naming the fault, when
+    // they are not sound.
+    bool replaceWorld(const std::vector<uint8_t>& city, int32_t nextSpriteId, std::string* why);
 
     // The changes that undo or redo one's latest action (or latest undone
     // one) where nothing else changed it since; connected, they go in *send,
@@ -79,6 +83,12 @@ private:
         int32_t index = 0;         // take back: the sector or sprite position
         int32_t nextIdBefore = 0;  // take back: a sprite added
         bool idKnown = true;       // an added sprite's id is the world's
+        // A sprite removed or restored: the id of the one after it, if any.
+        bool followed = false;
+        int32_t following = 0;
+        // A sprite removed: its undo restores it with its id (false for the
+        // undo of an add, whose redo adds it anew).
+        bool restores = true;
     };
     struct Action {
         std::vector<Step> steps;

@@ -74,9 +74,14 @@ bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& 
 
 bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
                    std::vector<uint8_t>* bytes) {
+    return snapshotWorld(map, sprites, map.recordOrder(), bytes);
+}
+
+bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
+                   MapFormat::RecordOrder order, std::vector<uint8_t>* bytes) {
     bytes->clear();  // keeps its memory
     ByteWriter out(*bytes);
-    map.write(out);
+    map.write(out, order);
     sprites.write(out);
     if (out.finish())
         return true;

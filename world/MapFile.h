@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "world/MapFormat.h"
 #include "world/WorldBytes.h"
 
 class TamoMap;
@@ -24,6 +25,9 @@ bool saveWorld(const char* path, const TamoMap& map, const TamoSpriteObjectSet& 
 // empty, when there was no memory for them.
 bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
                    std::vector<uint8_t>* bytes);
+// The same in the order given rather than the map's own.
+bool snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites,
+                   MapFormat::RecordOrder order, std::vector<uint8_t>* bytes);
 std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet& sprites);
 // Writes such bytes to path with the same atomic replacement as saveWorld;
 // safe on any thread (it touches no world object).

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <new>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "media/FileStream.h"
 #include "media/LittleEndian.h"
@@ -317,8 +321,54 @@ void writeCount(ByteWriter& out, int32_t count) {
     out.i32(count);
 }
 
+namespace {
+
+// Float keys compared by value, equal values by their bits.
+int compareKey(float a, float b) {
+    if (a < b)
+        return -1;
+    if (b < a)
+        return 1;
+    int32_t bitsA = 0, bitsB = 0;
+    std::memcpy(&bitsA, &a, sizeof bitsA);
+    std::memcpy(&bitsB, &b, sizeof bitsB);
+    return bitsA < bitsB ? -1 : bitsA > bitsB ? 1 : 0;
+}
+
+// The used blocks' indices in cell order; empty (the caller then keeps the
+// array order, still a sound record) when there is no memory for them.
+std::vector<int32_t> canonicalBlocks(const DynArray<MapBlock>& blocks) {
+    std::vector<int32_t> order;
+    try {
+        order.reserve(static_cast<size_t>(blocks.count()));
+    } catch (const std::bad_alloc&) {
+        return order;
+    }
+    for (int32_t i = 0; i < blocks.count(); ++i)
+        if (blocks[i].used)
+            order.push_back(i);
+    const auto key = [&](int32_t i) {
+        const MapBlock& block = blocks[i];
+        return std::make_tuple(block.y, block.x, block.z, i);
+    };
+    std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return key(a) < key(b); });
+    return order;
+}
+
+}  // namespace
+
+bool canonicalSectorBefore(int32_t sizeA, const Vector3& originA, int32_t sizeB,
+                           const Vector3& originB) {
+    for (const auto& [a, b] :
+         {std::make_pair(originA.y, originB.y), std::make_pair(originA.x, originB.x),
+          std::make_pair(originA.z, originB.z)})
+        if (const int order = compareKey(a, b))
+            return order < 0;
+    return sizeA < sizeB;
+}
+
 void writeSector(ByteWriter& out, int32_t size, const Vector3& origin,
-                 const DynArray<MapBlock>& blocks) {
+                 const DynArray<MapBlock>& blocks, RecordOrder order) {
     int32_t usedCount = 0;
     for (const MapBlock& block : blocks)
         usedCount += block.used ? 1 : 0;
@@ -327,14 +377,25 @@ void writeSector(ByteWriter& out, int32_t size, const Vector3& origin,
     out.f32(origin.y);
     out.f32(origin.z);
     out.i32(usedCount);
-    for (const MapBlock& block : blocks) {
-        if (!block.used)
-            continue;
+    const auto store = [&](const MapBlock& block) {
         uint8_t* at = out.reserve(BlockRecordBytes);
         if (!at)
-            return;  // the writer has failed and reports it
+            return false;  // the writer has failed and reports it
         storeBlock(at, block);
+        return true;
+    };
+    const std::vector<int32_t> sorted = order == RecordOrder::Canonical && usedCount > 0
+                                            ? canonicalBlocks(blocks)
+                                            : std::vector<int32_t>();
+    if (!sorted.empty()) {
+        for (int32_t i : sorted)
+            if (!store(blocks[i]))
+                return;
+        return;
     }
+    for (const MapBlock& block : blocks)
+        if (block.used && !store(block))
+            return;
 }
 
 void writeSprite(ByteWriter& out, const SpriteObject& object) {

@@ -78,10 +78,25 @@ struct FileContents {
 // where it was); false when the stream cannot be read or is not one of ours.
 bool readRest(FileStream& stream, FileContents* contents);
 
+// The order records are written in. AsKept: sectors and blocks in the order
+// the world keeps them (a single person's file, byte for byte as it always
+// was). Canonical: an order that depends only on what the world holds, so
+// that worlds holding the same sectors, cells and figures write the same
+// bytes however their records came about (a shared city): sectors by
+// origin (height, then x, then z) and size, a sector's blocks by cell
+// (level, then x, then z). Removed blocks are written in neither.
+enum class RecordOrder { AsKept, Canonical };
+
+// Whether sector a comes before sector b in the canonical order (a total
+// order: equal values of different bits, 0 and -0, are told apart).
+bool canonicalSectorBefore(int32_t sizeA, const Vector3& originA, int32_t sizeB,
+                           const Vector3& originB);
+
 void writeCount(ByteWriter& out, int32_t count);
-// A sector record holding the used blocks among blocks, in their order.
+// A sector record holding the used blocks among blocks, in their order or
+// in the canonical one (records of one cell keep their order).
 void writeSector(ByteWriter& out, int32_t size, const Vector3& origin,
-                 const DynArray<MapBlock>& blocks);
+                 const DynArray<MapBlock>& blocks, RecordOrder order = RecordOrder::AsKept);
 void writeSprite(ByteWriter& out, const SpriteObject& object);
 
 }  // namespace MapFormat

@@ -31,22 +31,23 @@ WorldBytes::Part partOf(Write write) {
 
 }  // namespace
 
-WorldBytes::Part SnapshotCache::recordOf(const TamoSector& sector, bool* written) {
+WorldBytes::Part SnapshotCache::recordOf(const TamoSector& sector, MapFormat::RecordOrder order,
+                                         bool* written) {
     *written = false;
     const auto found = kept.find(&sector);
     // Stamps are unique among all sectors, so one kept for a deleted sector
     // at the same address never matches.
-    if (found != kept.end() && found->second.stamp == sector.recordsStamp())
+    if (found != kept.end() && found->second.stamp == sector.recordsStamp() &&
+        found->second.order == order)
         return found->second.record;
-    WorldBytes::Part record = partOf([&](ByteWriter& out) {
-        MapFormat::writeSector(out, sector.size, sector.origin, sector.blocks);
-    });
+    WorldBytes::Part record = partOf([&](ByteWriter& out) { sector.writeRecord(out, order); });
     if (!record)
         return nullptr;
     *written = true;
     try {
         Kept& entry = kept[&sector];
         entry.stamp = sector.recordsStamp();
+        entry.order = order;
         entry.record = record;
     } catch (const std::bad_alloc&) {
         // Not kept: written again next time.
@@ -75,9 +76,11 @@ bool SnapshotCache::take(const TamoMap& map, const TamoSpriteObjectSet& sprites,
         out->parts.reserve(static_cast<size_t>(map.sectorCount()) + 2);
         out->parts.push_back(
             partOf([&](ByteWriter& w) { MapFormat::writeCount(w, map.sectorCount()); }));
-        for (int32_t i = 0; i < map.sectorCount() && out->parts.back(); ++i) {
+        for (int32_t i : map.writeOrder()) {
+            if (!out->parts.back())
+                break;
             bool written = false;
-            out->parts.push_back(recordOf(*map.sector(i), &written));
+            out->parts.push_back(recordOf(*map.sector(i), map.recordOrder(), &written));
         }
         if (out->parts.back())
             out->parts.push_back(partOf([&](ByteWriter& w) { sprites.write(w); }));
@@ -96,14 +99,14 @@ void SnapshotCache::warm(const TamoMap& map, int32_t maxSectors) {
             const TamoSector& sector = *map.sector(i);
             Kept& entry = kept[&sector];
             const uint64_t stamp = sector.recordsStamp();
-            if (entry.stamp == stamp)
+            if (entry.stamp == stamp && entry.order == map.recordOrder())
                 continue;
             if (entry.seen != stamp) {
                 entry.seen = stamp;  // changed since the last look: let it rest
                 continue;
             }
             bool written = false;
-            if (!recordOf(sector, &written))
+            if (!recordOf(sector, map.recordOrder(), &written))
                 return;
             --maxSectors;
         }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "world/MapFormat.h"
 #include "world/WorldBytes.h"
 
 class TamoMap;
@@ -13,7 +14,8 @@ class TamoSpriteObjectSet;
 // again only when the sector's records stamp has changed, so a snapshot
 // after a small edit costs the edited sectors, the sector list and the
 // sprite section rather than the whole world. The bytes are exactly those
-// MapFile::snapshotWorld gives. Reads the world: main thread only.
+// MapFile::snapshotWorld gives, in the map's record order. Reads the world:
+// main thread only.
 class SnapshotCache {
 public:
     // The world's bytes into *out; false, and *out empty, when there was no
@@ -29,12 +31,14 @@ public:
 private:
     struct Kept {
         uint64_t stamp = 0;  // of the record; stamps start at 1
+        MapFormat::RecordOrder order = MapFormat::RecordOrder::AsKept;
         WorldBytes::Part record;
         uint64_t seen = 0;  // the stamp the last warm found
     };
     // The sector's record, written again unless kept under its current stamp;
     // null without memory for it.
-    WorldBytes::Part recordOf(const TamoSector& sector, bool* written);
+    WorldBytes::Part recordOf(const TamoSector& sector, MapFormat::RecordOrder order,
+                              bool* written);
     // Drops what is kept for sectors no longer in the map.
     void dropGone(const TamoMap& map);
 

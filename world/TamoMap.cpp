@@ -165,11 +165,15 @@ void TamoMap::appendSector(TamoSector* sector) {
 }
 
 TamoSector* TamoMap::takeLastSector() {
-    TamoSector* last = nullptr;
-    if (!sectors.removeAt(sectors.count() - 1, &last))
+    return takeSector(sectors.count() - 1);
+}
+
+TamoSector* TamoMap::takeSector(int32_t index) {
+    TamoSector* taken = nullptr;
+    if (!sectors.removeAt(index, &taken))
         return nullptr;
     gridCurrent = false;
-    return last;
+    return taken;
 }
 
 void TamoMap::swapSectors(std::vector<TamoSector*>& list) {
@@ -452,9 +456,29 @@ bool TamoMap::save(FileStream& stream) const {
 }
 
 void TamoMap::write(ByteWriter& out) const {
+    write(out, writtenOrder);
+}
+
+void TamoMap::write(ByteWriter& out, MapFormat::RecordOrder order) const {
     MapFormat::writeCount(out, sectors.count());
-    for (const TamoSector* sector : sectors)
-        MapFormat::writeSector(out, sector->size, sector->origin, sector->blocks);
+    for (int32_t i : writeOrder(order))
+        sectors[i]->writeRecord(out, order);
+}
+
+std::vector<int32_t> TamoMap::writeOrder() const {
+    return writeOrder(writtenOrder);
+}
+
+std::vector<int32_t> TamoMap::writeOrder(MapFormat::RecordOrder recordOrder) const {
+    std::vector<int32_t> order(static_cast<size_t>(sectors.count()));
+    for (int32_t i = 0; i < sectors.count(); ++i)
+        order[static_cast<size_t>(i)] = i;
+    if (recordOrder == MapFormat::RecordOrder::Canonical)
+        std::stable_sort(order.begin(), order.end(), [this](int32_t a, int32_t b) {
+            return MapFormat::canonicalSectorBefore(sectors[a]->size, sectors[a]->origin,
+                                                    sectors[b]->size, sectors[b]->origin);
+        });
+    return order;
 }
 
 bool TamoMap::load(FileStream& stream, std::string* why) {

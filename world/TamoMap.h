@@ -7,6 +7,7 @@
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
 #include "world/DrawCounts.h"
+#include "world/MapFormat.h"
 #include "world/Ray.h"
 #include "world/SectorGrid.h"
 
@@ -94,6 +95,14 @@ public:
     // Writes the map section; false when a write failed.
     virtual bool save(FileStream& stream) const;
     void write(ByteWriter& out) const;
+    void write(ByteWriter& out, MapFormat::RecordOrder order) const;
+    // The order every write of this world uses (AsKept unless a shared city
+    // asks for the canonical one).
+    void setRecordOrder(MapFormat::RecordOrder order) { writtenOrder = order; }
+    MapFormat::RecordOrder recordOrder() const { return writtenOrder; }
+    // The sectors' indices in the order a write puts them.
+    std::vector<int32_t> writeOrder() const;
+    std::vector<int32_t> writeOrder(MapFormat::RecordOrder order) const;
     // Reads the map section. The whole rest of the file (map and sprite
     // sections, nothing after) is checked before any sector is replaced; on a
     // fault the map is unchanged, the stream is where it was, *why names the
@@ -142,6 +151,9 @@ public:
     // appended is taken over; the one taken is the caller's.
     void appendSector(TamoSector* sector);
     TamoSector* takeLastSector();
+    // Takes one sector out of the list (the others keep their order); null
+    // for an index outside it. Not reported either.
+    TamoSector* takeSector(int32_t index);
     // Exchanges the whole list of sectors with list.
     void swapSectors(std::vector<TamoSector*>& list);
 
@@ -187,4 +199,5 @@ private:
     WorldHost* host;
     WorldSettings* settings;  // the host's
     WorldHistory* history = nullptr;
+    MapFormat::RecordOrder writtenOrder = MapFormat::RecordOrder::AsKept;
 };

@@ -160,8 +160,12 @@ TamoSector::~TamoSector() {
 
 bool TamoSector::saveSector(FileStream& stream) const {
     ByteWriter out(stream);
-    MapFormat::writeSector(out, size, origin, blocks);
+    writeRecord(out, MapFormat::RecordOrder::AsKept);
     return out.finish();
+}
+
+void TamoSector::writeRecord(ByteWriter& out, MapFormat::RecordOrder order) const {
+    MapFormat::writeSector(out, size, origin, blocks, order);
 }
 
 bool TamoSector::containsPoint(const Vector3& p) const {

@@ -10,6 +10,7 @@
 #include "world/MapBlock.h"
 #include "world/MapFormat.h"
 
+class ByteWriter;
 class FileStream;
 class OptimizedQuadHashTable;
 class WorldHost;
@@ -35,6 +36,8 @@ public:
     // Writes the sector record (MapFormat): the used blocks in array order.
     // False when a write failed.
     virtual bool saveSector(FileStream& stream) const;
+    // The sector record, its blocks in the order given.
+    void writeRecord(ByteWriter& out, MapFormat::RecordOrder order) const;
     // Inclusive on both ends of every axis.
     virtual bool containsPoint(const Vector3& p) const;
     virtual bool hasBlockAt(const Vector3& p) const;

@@ -84,6 +84,9 @@ public:
     // stays open), each undo and redo, each change of the world file. What
     // the autosave compares, as an open action keeps currentState unchanged.
     uint64_t changeCount() const { return changes; }
+    // Counts a change made past the history (another person's, applied
+    // unobserved in a shared city), which the autosave must see too.
+    void countChange() { ++changes; }
 
     // The file the world belongs to. Set while an action is open (a load),
     // it is part of that action: undo and redo bring the name back with the

@@ -3,9 +3,10 @@
 # loopback address. A block placed in one program reaches the server's file
 # and the other program's autosave; killing that other program leaves the
 # first building and the server taking its changes; the other joins again
-# and receives the city; when the server stops (writing the city and keeping
-# the previous file as .1) both programs stay up showing DISCONNECTED, and
-# the first still builds.
+# and receives the city; once it settles, the server's file and both
+# autosaves are the same bytes; when the server stops (writing the city and
+# keeping the previous file as .1) both programs stay up showing
+# DISCONNECTED, and the first still builds.
 export TAMO_E2E_SCREEN=1400x500x24
 source "$(dirname "$0")/common.bash"
 
@@ -116,6 +117,17 @@ log "the other killed: the first builds on, the server takes it"
 rm -f "$SCRATCH/other-state/tamotown/autosave.map"
 start_other
 wait_for_blocks "$SCRATCH/other-state/tamotown/autosave.map" 3 20
+
+# Settled: the server's file and both programs' autosaves are the same bytes.
+wait_for_blocks "$XDG_STATE_HOME/tamotown/autosave.map" 3 20
+for copy in "$XDG_STATE_HOME/tamotown/autosave.map" "$SCRATCH/other-state/tamotown/autosave.map"; do
+    for ((i = 0; i < 50; i++)); do
+        cmp -s "$SCRATCH/server/city.map" "$copy" && break
+        sleep 0.2
+    done
+    cmp "$SCRATCH/server/city.map" "$copy" || fail "$copy differs from the server's file"
+done
+log "the server's file and both programs' autosaves are the same bytes"
 
 # The server stops: it writes the city, keeping the previous file as .1;
 # both programs stay up and show DISCONNECTED, and the first still builds.

@@ -2,7 +2,8 @@
 // process: each person makes random changes (blocks, faces, sprite figures,
 // undo and redo of their own), some leave and join again. When it settles,
 // every person's world equals the server's, and both equal an independent
-// model that applies the server's order of changes.
+// model that applies the server's order of changes; every person's saved
+// bytes (a save and the autosave's snapshots) are the server's file's.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -17,8 +18,12 @@
 #include "net/CityClient.h"
 #include "net/CityServer.h"
 #include "net/SharedCity.h"
+#include "support/FileBytes.h"
+#include "support/ScratchFolder.h"
 #include "world/CellBox.h"
+#include "world/MapFile.h"
 #include "world/RegionEdit.h"
+#include "world/SnapshotCache.h"
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
@@ -44,6 +49,12 @@ struct Member {
     World world;
     WorldHistory history{world.map(), world.sprites()};
     SharedCity city{world.map(), world.sprites(), history, world.host};
+    SnapshotCache autosave;  // kept across snapshots, as the program's is
+    std::vector<uint8_t> snapshot() {
+        WorldBytes bytes;
+        autosave.take(world.map(), world.sprites(), &bytes);
+        return bytes.joined();
+    }
 };
 
 // The world as the tests compare it: sectors in list order with their used
@@ -105,6 +116,7 @@ struct Model {
     std::vector<Sector> sectors;
     std::vector<SpriteObject> sprites;
     int32_t nextId = 0;
+    int sectorsRemoved = 0, spritesRestored = 0;
 
     explicit Model(World& world) {
         for (int32_t i = 0; i < world.map().sectorCount(); ++i) {
@@ -118,6 +130,12 @@ struct Model {
         for (int32_t i = 0; i < world.sprites().count(); ++i)
             sprites.push_back(world.sprites().object(i));
         nextId = world.sprites().getNextId();
+    }
+    // A sector undone goes when empty; a block set brings its sector back.
+    Sector& sectorMade(const Change& c) {
+        if (!sector(c))
+            sectors.push_back({c.origin, c.size, {}});
+        return *sector(c);
     }
     Sector* sector(const Change& c) {
         for (Sector& s : sectors)
@@ -135,13 +153,21 @@ struct Model {
         const auto cell = std::make_tuple(c.block.x, c.block.y, c.block.z);
         switch (c.type) {
         case Change::SectorAdd:
-            if (!sector(c))
-                sectors.push_back({c.origin, c.size, {}});
+            sectorMade(c);
+            break;
+        case Change::SectorRemove:
+            for (size_t i = 0; i < sectors.size(); ++i)
+                if (sectors[i].origin == c.origin && sectors[i].size == c.size) {
+                    if (sectors[i].cells.empty()) {
+                        sectors.erase(sectors.begin() + static_cast<long>(i));
+                        ++sectorsRemoved;
+                    }
+                    break;
+                }
             break;
         case Change::CellSet:
-            if (Sector* s = sector(c))
-                std::copy(std::begin(c.block.faces), std::end(c.block.faces),
-                          s->cells[cell].begin());
+            std::copy(std::begin(c.block.faces), std::end(c.block.faces),
+                      sectorMade(c).cells[cell].begin());
             break;
         case Change::CellClear:
             if (Sector* s = sector(c))
@@ -162,6 +188,19 @@ struct Model {
                     break;
                 }
             break;
+        case Change::SpriteRestore: {
+            if (sprite(c.sprite.id))
+                break;
+            // Before the one that followed it, else at its old place.
+            auto at = sprites.begin() + std::min<long>(c.place, static_cast<long>(sprites.size()));
+            for (auto it = sprites.begin(); c.followed && it != sprites.end(); ++it)
+                if (it->id == c.following)
+                    at = it;
+            sprites.insert(at, c.sprite);
+            nextId = std::max(nextId, c.sprite.id + 1);
+            ++spritesRestored;
+            break;
+        }
         }
     }
     std::string describe() const {
@@ -196,7 +235,9 @@ void randomChange(Member& member, std::mt19937& random) {
         world.sprites().appendNameChar(static_cast<char>('a' + pick(random) % 26));
         world.sprites().object(index).selected = false;
     } else if (what < 84 && world.sprites().count() > 0) {
-        world.sprites().removeObject(pick(random) % world.sprites().count());
+        // Often the last: its id is not given again, also to those who join.
+        const int32_t count = world.sprites().count();
+        world.sprites().removeObject(pick(random) % 2 ? count - 1 : pick(random) % count);
     } else if (what < 87) {
         // A box edit of a few cells, as the region tools make one.
         int32_t x = 0, y = 0, z = 0;
@@ -209,7 +250,15 @@ void randomChange(Member& member, std::mt19937& random) {
             edit.remove(box);
         else
             edit.fill(box, world.host.material);
-    } else if (what < 94) {
+    } else if (what < 90) {
+        // A block far off, mostly in a sector of its own, often undone at
+        // once (the sector then goes too).
+        std::uniform_real_distribution<float> far(-3000.0f, 3000.0f);
+        world.map().setBlockAt(point + Vector3(far(random), 0.0f, far(random)), true);
+        member.history.closeAction();
+        if (pick(random) % 2 == 0)
+            member.city.undo();
+    } else if (what < 95) {
         member.city.undo();
     } else {
         member.city.redo();
@@ -281,6 +330,8 @@ void runCity(int people, uint32_t seed) {
                 continue;
             }
             randomChange(member, random);
+            if (round % 8 == 0)
+                member.snapshot();
         }
         serviceAll();
         ASSERT_LT(std::chrono::steady_clock::now(), deadline);
@@ -305,6 +356,22 @@ void runCity(int people, uint32_t seed) {
     } while (!settled());
     EXPECT_EQ(model.describe(), describe(serverWorld));
     EXPECT_GT(server.changesApplied(), static_cast<uint64_t>(people * 20));
+    if (people > 2) {
+        // Undos took sectors away again and brought deleted figures back.
+        EXPECT_GT(model.sectorsRemoved, 0);
+        EXPECT_GT(model.spritesRestored, 0);
+    }
+    // Byte for byte: the server's file, each person's save and autosave.
+    ScratchFolder folder("shared-city");
+    ASSERT_TRUE(MapFile::saveWorld(folder.path("city.map").c_str(), serverWorld.map(),
+                                   serverWorld.sprites(), &why))
+        << why;
+    const std::vector<uint8_t> file = readFileBytes(folder.path("city.map"));
+    ASSERT_FALSE(file.empty());
+    for (auto& member : members) {
+        EXPECT_EQ(MapFile::snapshotWorld(member->world.map(), member->world.sprites()), file);
+        EXPECT_EQ(member->snapshot(), file);
+    }
     for (auto& member : members) {
         member->city.leave(false);
         leaving.push_back(std::move(member));
@@ -422,6 +489,63 @@ TEST(SharedCityTest, UndoTakesBackOnlyOnesOwnWorkAndSaysWhenPartly) {
     EXPECT_EQ(city.bob.city.undo(), SharedWorld::UndoOutcome::Done);
     EXPECT_EQ(city.bob.city.undo(), SharedWorld::UndoOutcome::Nothing);
     ASSERT_TRUE(city.settle());
+}
+
+TEST(SharedCityTest, UndoTakesAwayTheSectorItAddedAndPutsAFigureBackWithItsId) {
+    TwoPeople city;
+    const int32_t sectors = city.bob.world.map().sectorCount();
+    const uint64_t counted = city.bob.history.changeCount();
+    const Vector3 far(40250.0f, 60002.0f, 40003.0f);  // in no sector yet
+    city.ann.world.map().setBlockAt(far, true);
+    city.ann.history.closeAction();
+    city.ann.city.update(0);
+    for (float x : {40010.0f, 40020.0f, 40030.0f})
+        city.ann.world.sprites().addAt(Vector3(x, 60002.0f, 40003.0f));
+    city.ann.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    ASSERT_EQ(city.bob.world.map().sectorCount(), sectors + 1);
+    // Others' changes count, for the autosave writes on a new count.
+    EXPECT_GT(city.bob.history.changeCount(), counted);
+    // Ann deletes the middle figure and Bob the first: Ann's undo puts hers
+    // back before the one that followed it, under its own id.
+    const int32_t middle = city.bob.world.sprites().object(1).id;
+    const int32_t last = city.bob.world.sprites().object(2).id;
+    city.ann.world.sprites().removeObject(1);
+    city.ann.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    city.bob.world.sprites().removeObject(0);
+    city.bob.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    ASSERT_EQ(city.bob.world.sprites().count(), 2);
+    EXPECT_EQ(city.bob.world.sprites().object(0).id, middle);
+    EXPECT_EQ(city.bob.world.sprites().object(1).id, last);
+    // The figures (one deleted by Bob), then the block and its sector.
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Partly);
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_EQ(city.bob.world.sprites().count(), 0);
+    EXPECT_EQ(city.bob.world.map().sectorCount(), sectors);
+    EXPECT_EQ(city.ann.city.redo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_TRUE(hasBlock(city.bob.world, far));
+    // Someone joining now gives the next figure the id everyone else does,
+    // though the file holds no figure to tell it.
+    Member cid;
+    std::string why;
+    ASSERT_TRUE(cid.city.join("127.0.0.1", city.server.port(), "cid", "", &why)) << why;
+    ASSERT_TRUE(city.until([&] {
+        cid.city.update(0);
+        return cid.city.status() == SharedCity::Status::Shared;
+    }));
+    city.bob.world.sprites().addAt(far);
+    city.bob.history.closeAction();
+    ASSERT_TRUE(city.until([&] {
+        cid.city.update(0);
+        return cid.world.sprites().count() == 1 && city.bob.world.sprites().count() == 1;
+    }));
+    EXPECT_EQ(cid.world.sprites().object(0).id, city.bob.world.sprites().object(0).id);
 }
 
 TEST(SharedCityTest, AnActionSentOverSeveralFramesIsUndoneAsOne) {
