@@ -217,7 +217,7 @@ double processMilliseconds() {
 void cityLoad(benchmark::State& state) {
     // The GL context, the textures and an empty map: the start world less
     // its one block.
-    static const double startWorldMB = [] {
+    static const double StartWorldMB = [] {
         loadCityTextures();
         resetMap();
         return residentMB();
@@ -249,12 +249,12 @@ void cityLoad(benchmark::State& state) {
     state.counters["firstLoadCpuMs"] = loads.front();
     state.counters["laterLoadCpuMs"] = loads.back();
     state.counters["residentMB"] = resident;
-    state.counters["startWorldMB"] = startWorldMB;
+    state.counters["startWorldMB"] = StartWorldMB;
     state.counters["recordsMB"] = recordsMB;
     state.counters["vertexMB"] = vertexMB;
-    state.counters["targetMB"] = 1.5 * (recordsMB + vertexMB) + startWorldMB;
+    state.counters["targetMB"] = 1.5 * (recordsMB + vertexMB) + StartWorldMB;
     state.counters["bytesPerSector"] =
-        (resident - startWorldMB) * 1e6 / static_cast<double>(map.sectorCount());
+        (resident - StartWorldMB) * 1e6 / static_cast<double>(map.sectorCount());
 }
 BENCHMARK(cityLoad)
     ->Name("BM_CityLoad")
