@@ -91,6 +91,9 @@ bool gtkReady() {
         // The dialog must live on the X display the SDL window uses.
         setenv("GDK_BACKEND", "x11", 0);
         gtk_disable_setlocale();  // keep "C" number formatting for the map files
+        // Fixes GIO's MIME folders before anything reads types: set later,
+        // they make GIO read its MIME tables again and lose the first ones.
+        g_content_type_get_mime_dirs();
         state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
         reinstallDisplayLossHandler();  // GDK put in its own
     }

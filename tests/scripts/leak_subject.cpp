@@ -25,12 +25,19 @@ __attribute__((noinline)) bool useSdlAndGtk() {
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_RGBA32);
     if (!context || !surface)
         return false;
-    GtkWidget* chooser = gtk_file_chooser_dialog_new("Leak Subject", nullptr,
-                                                     GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
-                                                     GTK_RESPONSE_CANCEL, nullptr);
+    GtkWidget* chooser =
+        gtk_file_chooser_dialog_new("Leak Subject", nullptr, GTK_FILE_CHOOSER_ACTION_OPEN,
+                                    "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
     gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), startFolder);
-    gtk_widget_show_all(chooser);
-    drainGtk();
+    // Shown and closed through the program's dialog loop.
+    g_timeout_add(
+        300,
+        [](gpointer dialog) -> gboolean {
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+            return G_SOURCE_REMOVE;
+        },
+        chooser);
+    runChooserLoop(chooser);
     gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(chooser));
     gtk_widget_destroy(chooser);
     drainGtk();
