@@ -111,7 +111,8 @@ bool askUser(GtkWidget* parent, GtkMessageType type, const std::string& text,
         gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_ACCEPT);
     }
     prepareDialogWindow(box);
-    const bool accepted = gtk_dialog_run(GTK_DIALOG(box)) == GTK_RESPONSE_ACCEPT;
+    // The chooser stays open beneath the box and keeps watching its folder.
+    const bool accepted = runChooserLoop(box) == GTK_RESPONSE_ACCEPT;
     gtk_widget_destroy(box);
     drainGtk();
     focusDialog(parent);  // the chooser takes the keyboard back
@@ -253,7 +254,7 @@ bool fileDialog(uintptr_t ownerWindow, bool save, char* buffer, int32_t bufferSi
     const guint pump = startSdlPump();
     bool accepted = false;
     std::string path;
-    while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    while (runChooserLoop(dialog) == GTK_RESPONSE_ACCEPT) {
         gchar* name = gtk_file_chooser_get_filename(chooser);
         if (!name)
             continue;

@@ -11,6 +11,18 @@
 
 #include <cstdlib>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAMO_LEAK_CHECKS 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(TAMO_LEAK_CHECKS)
+#define TAMO_LEAK_CHECKS 1
+#endif
+#ifdef TAMO_LEAK_CHECKS
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "platform/DisplayLoss.h"
 #include "platform/KeyState.h"
 #include "platform/MessagePump.h"
@@ -79,6 +91,9 @@ bool gtkReady() {
         // The dialog must live on the X display the SDL window uses.
         setenv("GDK_BACKEND", "x11", 0);
         gtk_disable_setlocale();  // keep "C" number formatting for the map files
+        // Fixes GIO's MIME folders before anything reads types: set later,
+        // they make GIO read its MIME tables again and lose the first ones.
+        g_content_type_get_mime_dirs();
         state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
         reinstallDisplayLossHandler();  // GDK put in its own
     }
@@ -120,6 +135,13 @@ void makeTransientFor(GtkWidget* dialog, SDL_Window* owner) {
     (void)dialog;
     (void)owner;
 #endif
+}
+
+int32_t runChooserLoop(GtkWidget* dialog) {
+#ifdef TAMO_LEAK_CHECKS
+    __lsan::ScopedDisabler uncheckedWhileGtkRuns;
+#endif
+    return gtk_dialog_run(GTK_DIALOG(dialog));
 }
 
 uint32_t startSdlPump() {

@@ -19,6 +19,13 @@ void prepareDialogWindow(GtkWidget* dialog);
 void focusDialog(GtkWidget* dialog);
 // Keeps the dialog above the SDL window.
 void makeTransientFor(GtkWidget* dialog, SDL_Window* owner);
+// Runs the file chooser's modal loop (gtk_dialog_run) and returns the
+// response. In sanitizer builds leak checking ignores what this thread
+// allocates meanwhile: GTK's chooser loses the names it caches for files
+// that leave a folder it shows (another program emptying /tmp is enough).
+// What is allocated before and after the loop (the dialog, its filters, the
+// chosen name) is still checked.
+int32_t runChooserLoop(GtkWidget* dialog);
 // Services SDL every 50 ms while a modal dialog runs; returns the source id.
 uint32_t startSdlPump();
 void stopSdlPump(uint32_t source);

@@ -26,12 +26,6 @@ SCRATCH=$(mktemp -d /tmp/tamo-e2e.XXXXXX)
 # The program's autosave folder lies in the scratch folder, never the user's.
 export XDG_STATE_HOME="$SCRATCH/state"
 
-# Under the leak checker, the file chooser's GIO library keeps a few small
-# blocks to the end; they are not ours. Extend the suite's suppressions.
-if [[ "${LSAN_OPTIONS:-}" =~ suppressions=([^:]*) ]] && [ -f "${BASH_REMATCH[1]}" ]; then
-    { cat "${BASH_REMATCH[1]}"; echo "leak:libgio"; } > "$SCRATCH/lsan.supp"
-    export LSAN_OPTIONS="${LSAN_OPTIONS/${BASH_REMATCH[1]}/$SCRATCH/lsan.supp}"
-fi
 APP_PID=""
 APP_STATUS=""
 
