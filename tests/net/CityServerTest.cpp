@@ -11,6 +11,7 @@
 
 #include "net/CityServer.h"
 #include "net/EnetStartup.h"
+#include "net/Loopback.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 #include "world/TestHost.h"
@@ -85,26 +86,18 @@ struct Fixture {
     std::vector<RawPerson*> people;
 
     explicit Fixture(CityServer::Options options)
-            : server(*world.host.map, *world.host.sprites, world.host, withLoopback(options), log) {
+            : server(*world.host.map, *world.host.sprites, world.host,
+                     loopback::serverOptions(options), log) {
         std::string why;
         EXPECT_TRUE(server.start(&why)) << why;
     }
-    static CityServer::Options withLoopback(CityServer::Options options) {
-        options.address = "127.0.0.1";
-        options.port = 0;
-        return options;
-    }
     // Services everyone until done says so; false after five seconds.
     bool until(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
+        return loopback::serviceUntil(done, [this] {
             server.service(1);
             for (RawPerson* person : people)
                 person->service();
-        }
-        return true;
+        });
     }
     std::unique_ptr<RawPerson> greet(const std::string& name, const std::string& password,
                                      uint32_t version = Protocol::Version) {

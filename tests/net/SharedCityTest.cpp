@@ -17,6 +17,7 @@
 
 #include "net/CityClient.h"
 #include "net/CityServer.h"
+#include "net/Loopback.h"
 #include "net/SharedCity.h"
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
@@ -269,9 +270,7 @@ void randomChange(Member& member, std::mt19937& random) {
 void runCity(int people, uint32_t seed) {
     World serverWorld;
     std::ostringstream log;
-    CityServer::Options options;
-    options.address = "127.0.0.1";
-    options.port = 0;
+    CityServer::Options options = loopback::serverOptions();
     // Room for those who join again while their old connection still leaves.
     options.maxPeople = 2 * people;
     CityServer server(serverWorld.map(), serverWorld.sprites(), serverWorld.host, options, log);
@@ -404,7 +403,8 @@ struct TwoPeople {
     std::map<const Member*, uint32_t> returned;
 
     TwoPeople()
-            : server(serverWorld.map(), serverWorld.sprites(), serverWorld.host, loopback(), log) {
+            : server(serverWorld.map(), serverWorld.sprites(), serverWorld.host,
+                     loopback::serverOptions(), log) {
         std::string why;
         EXPECT_TRUE(server.start(&why)) << why;
         for (Member* member : {&ann, &bob})
@@ -420,22 +420,12 @@ struct TwoPeople {
                    bob.city.status() == SharedCity::Status::Shared;
         }));
     }
-    static CityServer::Options loopback() {
-        CityServer::Options options;
-        options.address = "127.0.0.1";
-        options.port = 0;
-        return options;
-    }
     bool until(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
+        return loopback::serviceUntil(done, [this] {
             server.service(1);
             ann.city.update(0);
             bob.city.update(0);
-        }
-        return true;
+        });
     }
     // Sends what was changed and waits until it came back and every world
     // is the server's.
