@@ -44,26 +44,41 @@ int64_t usedBlocks() {
     return used;
 }
 
+// Two phases of each iteration timed apart, reported as means per iteration.
+class TwoPhases {
+public:
+    template <class First, class Second>
+    void run(First first, Second second) {
+        const auto start = std::chrono::steady_clock::now();
+        first();
+        const auto between = std::chrono::steady_clock::now();
+        second();
+        const auto end = std::chrono::steady_clock::now();
+        firstMs += std::chrono::duration<double, std::milli>(between - start).count();
+        secondMs += std::chrono::duration<double, std::milli>(end - between).count();
+    }
+    void report(benchmark::State& state, const char* first, const char* second) const {
+        state.counters[first] = firstMs / static_cast<double>(state.iterations());
+        state.counters[second] = secondMs / static_cast<double>(state.iterations());
+    }
+
+private:
+    double firstMs = 0, secondMs = 0;
+};
+
 // The fill and the rebuilds it causes, each timed apart as well.
 void BM_FillBox100x20x100_Region(benchmark::State& state) {
     Stage& s = stage();
-    double fillMs = 0, rebuildMs = 0;
+    TwoPhases phases;
     for (auto _ : state) {
         state.PauseTiming();
         resetMap();
         WorldHistory history(*s.map, *s.core->sprites);
         RegionEdit edit(*s.map, *s.core->sprites, &history);
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        edit.fill(FillBox, brick());
-        const auto filled = std::chrono::steady_clock::now();
-        rebuildMarked();
-        const auto rebuilt = std::chrono::steady_clock::now();
-        fillMs += std::chrono::duration<double, std::milli>(filled - start).count();
-        rebuildMs += std::chrono::duration<double, std::milli>(rebuilt - filled).count();
+        phases.run([&] { edit.fill(FillBox, brick()); }, rebuildMarked);
     }
-    state.counters["fillMs"] = fillMs / static_cast<double>(state.iterations());
-    state.counters["rebuildMs"] = rebuildMs / static_cast<double>(state.iterations());
+    phases.report(state, "fillMs", "rebuildMs");
 }
 
 // An empty world, brick the current material, the plan view scrolled to the
@@ -239,26 +254,26 @@ void BM_FillBox100x20x100_UndoRedo(benchmark::State& state) {
 void BM_FillMillion_FillThenUndo(benchmark::State& state) {
     Stage& s = stage();
     const CellBox box(4000, 4000, 4000, 4099, 4099, 4099);
-    double fillMs = 0, undoMs = 0, historyMB = 0;
+    TwoPhases phases;
+    double historyMB = 0;
     for (auto _ : state) {
         state.PauseTiming();
         resetMap();
         WorldHistory history(*s.map, *s.core->sprites);
         RegionEdit edit(*s.map, *s.core->sprites, &history);
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        edit.fill(box, brick());
-        rebuildMarked();
-        const auto filled = std::chrono::steady_clock::now();
-        history.undo();
-        rebuildMarked();
-        const auto undone = std::chrono::steady_clock::now();
-        fillMs += std::chrono::duration<double, std::milli>(filled - start).count();
-        undoMs += std::chrono::duration<double, std::milli>(undone - filled).count();
+        phases.run(
+            [&] {
+                edit.fill(box, brick());
+                rebuildMarked();
+            },
+            [&] {
+                history.undo();
+                rebuildMarked();
+            });
         historyMB = static_cast<double>(history.bytesUsed()) / 1e6;
     }
-    state.counters["fillMs"] = fillMs / static_cast<double>(state.iterations());
-    state.counters["undoMs"] = undoMs / static_cast<double>(state.iterations());
+    phases.report(state, "fillMs", "undoMs");
     state.counters["historyMB"] = historyMB;
 }
 
