@@ -34,8 +34,18 @@ void endNormally(ExitCallback exit) {
 }
 
 bool framesWhileInactive = false;
+bool nextFrameAtOnce = false;
+void (*inactiveWait)(uint32_t) = waitForMessageFor;
 
 }  // namespace
+
+void frameAgainAtOnce() {
+    nextFrameAtOnce = true;
+}
+
+void setInactiveWait(void (*wait)(uint32_t milliseconds)) {
+    inactiveWait = wait ? wait : waitForMessageFor;
+}
 
 void keepFramesWhileInactive(bool on) {
     framesWhileInactive = on;
@@ -72,9 +82,13 @@ int32_t runApplication(const char* commandLine, InitCallback init, ExitCallback 
                 waitForMessage();
                 continue;
             }
-            waitForMessageFor(InactiveFrameMilliseconds);
-            if (messageWaiting())
-                continue;
+            if (nextFrameAtOnce) {
+                nextFrameAtOnce = false;
+            } else {
+                inactiveWait(InactiveFrameMilliseconds);
+                if (messageWaiting())
+                    continue;
+            }
         }
         stepAllMotionAxes();
         taskList().step();

@@ -22,3 +22,11 @@ int32_t runApplication(const char* commandLine, InitCallback init, ExitCallback 
 // Off (the default), an inactive program sleeps until a message comes.
 constexpr uint32_t InactiveFrameMilliseconds = 50;
 void keepFramesWhileInactive(bool on);
+// Lets the next frame while no window is active run without that wait: a
+// shared city that applied others' changes draws them in the frame right
+// after, not InactiveFrameMilliseconds later.
+void frameAgainAtOnce();
+// How the loop waits between inactive frames (for at most the milliseconds
+// given, returning early for a message); null restores the message pump's
+// wait. For tests.
+void setInactiveWait(void (*wait)(uint32_t milliseconds));

@@ -41,6 +41,10 @@ bool SharedSession::join(const std::string& address, const std::string& name,
     if (!CityClient::parseAddress(address, &host, &port, why))
         return false;
     city = std::make_unique<SharedCity>(*core.map, *core.sprites, *core.history, core);
+    // What the server passed on shows in the next frame, also behind other
+    // windows, where frames are otherwise InactiveFrameMilliseconds apart.
+    city->setAppliedHook(
+        [](uint32_t, uint32_t, const std::vector<Protocol::Change>&) { frameAgainAtOnce(); });
     return city->join(host, port, name.empty() ? "someone" : name, password, why);
 }
 

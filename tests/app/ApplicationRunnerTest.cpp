@@ -250,3 +250,33 @@ TEST_F(Runner, TasksRunEachFrameAndAreDeletedAtTheEnd) {
     EXPECT_EQ(taskList().capacity(), 10);
     EXPECT_EQ(taskList().slot(0), nullptr);
 }
+
+// While frames go on behind other windows, a frame that asks for the next at
+// once skips the wait before it; the others wait as before.
+TEST_F(Runner, InactiveFramesWaitUnlessTheLastAskedForTheNextAtOnce) {
+    static int frames = 0;
+    static std::vector<int> waitedBefore;  // the frames run at each wait
+    static RunnerWindow* window = nullptr;
+    frames = 0;
+    waitedBefore.clear();
+    setInactiveWait([](uint32_t milliseconds) {
+        EXPECT_EQ(milliseconds, InactiveFrameMilliseconds);
+        waitedBefore.push_back(frames);
+    });
+    keepFramesWhileInactive(true);
+    auto openInactive = []() {
+        window = new RunnerWindow(false);
+        return true;
+    };
+    auto frame = []() {
+        if (++frames <= 3)
+            frameAgainAtOnce();  // the first three frames ask
+        return frames < 6;
+    };
+    EXPECT_EQ(runApplication("", openInactive, countExit, frame), 0);
+    keepFramesWhileInactive(false);
+    setInactiveWait(nullptr);
+    delete window;
+    EXPECT_EQ(frames, 6);
+    EXPECT_EQ(waitedBefore, (std::vector<int>{0, 4, 5}));
+}
