@@ -22,6 +22,18 @@ constexpr uint32_t UndoCaptionMilliseconds = 2000;
 constexpr int32_t PersonSpriteType = 0;
 constexpr float PersonHeight = 30.0f;
 
+// "UNDO", "UNDO PARTLY" or "NOTHING TO UNDO", and the same for redo.
+std::string outcomeCaption(SharedWorld::UndoOutcome outcome, const std::string& verb) {
+    switch (outcome) {
+    case SharedWorld::UndoOutcome::Nothing:
+        return "NOTHING TO " + verb;
+    case SharedWorld::UndoOutcome::Partly:
+        return verb + " PARTLY";
+    default:
+        return verb;
+    }
+}
+
 }  // namespace
 
 SharedSession::SharedSession(TamoEngineCore& core)
@@ -112,19 +124,11 @@ void SharedSession::drawPeople() {
 }
 
 void SharedSession::undo(uint32_t now, StatusCaption& caption) {
-    const SharedWorld::UndoOutcome outcome = city->undo();
-    caption.show(outcome == SharedWorld::UndoOutcome::Nothing  ? "NOTHING TO UNDO"
-                 : outcome == SharedWorld::UndoOutcome::Partly ? "UNDO PARTLY"
-                                                               : "UNDO",
-                 now, UndoCaptionMilliseconds);
+    caption.show(outcomeCaption(city->undo(), "UNDO").c_str(), now, UndoCaptionMilliseconds);
 }
 
 void SharedSession::redo(uint32_t now, StatusCaption& caption) {
-    const SharedWorld::UndoOutcome outcome = city->redo();
-    caption.show(outcome == SharedWorld::UndoOutcome::Nothing  ? "NOTHING TO REDO"
-                 : outcome == SharedWorld::UndoOutcome::Partly ? "REDO PARTLY"
-                                                               : "REDO",
-                 now, UndoCaptionMilliseconds);
+    caption.show(outcomeCaption(city->redo(), "REDO").c_str(), now, UndoCaptionMilliseconds);
 }
 
 void SharedSession::leave() {
