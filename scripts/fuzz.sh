@@ -6,7 +6,9 @@
 # input is kept in build-sanitize/fuzz/findings/ and each target's log in
 # build-sanitize/fuzz/logs/.
 # Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
-#   targets: Archive LooseTextureName MapFile Protocol SectorRecord SpriteNameKeys
+#   targets: Archive LargeMapFile LooseTextureName MapFile Protocol SectorRecord
+#   SpriteNameKeys (LargeMapFile reads 256 MiB an input, some 20 inputs
+#   a minute, so it starts unseeded: the seeds alone would take minutes)
 # FUZZ_JOBS sets how many run at a time: a number, or "all" (default: the
 # number of cores).
 set -euo pipefail
