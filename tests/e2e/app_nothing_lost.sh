@@ -4,7 +4,8 @@
 # stroke still being drawn is autosaved as it grows; SIGTERM or SIGQUIT
 # while a dialog is open closes it and keeps the work, as do SIGHUP and the X
 # server going away; a save over a file another program changed asks first; an
-# autosave left behind is offered even with --autosave 0.
+# autosave left behind is offered even with --autosave 0; a last write that
+# fails ends the run non-zero.
 source "$(dirname "$0")/common.bash"
 
 STATE="$XDG_STATE_HOME/tamotown"
@@ -132,4 +133,19 @@ expect_exit 30 1 "the X server gone"
 [ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the X server's end lost the work"
 grep -q "connection to the display was lost" "$SCRATCH/stderr.txt" || fail "the lost display was not told"
 log "the X server gone: the work is autosaved, exit code 1"
+
+# SIGTERM while the file chooser is open, with the autosave's name taken by a
+# folder: the chooser closes, the last write fails, and the run says so and
+# ends non-zero instead of looking successful.
+launch_app --autosave 600
+wait_for_window '^Recover unsaved work$'
+xdotool key Return
+wait_window_gone '^Recover unsaved work$'
+click_at 60 14
+wait_for_window '^Save'
+mv "$AUTOSAVE" "$SCRATCH/kept.map" && mkdir "$AUTOSAVE"
+kill -TERM "$APP_PID"
+expect_exit 30 1 "SIGTERM in the chooser with the last autosave failing"
+grep -q "could not be autosaved" "$SCRATCH/stderr.txt" || fail "the failed last write was not told"
+log "SIGTERM in the chooser closes it; a failed last write ends with exit code 1"
 echo "PASS"
