@@ -44,10 +44,16 @@ for ((i = 0; i < 300; i++)); do
     grep -q "autosaves to $STATE/autosave-2.map" "$SCRATCH/second.txt" && break
     sleep 0.1
 done
+# Each running program holds its own slot's lock; a program's end frees it.
+if flock -n "$STATE/autosave.lock" true || flock -n "$STATE/autosave-2.lock" true; then
+    kill -9 "$SECOND" 2>/dev/null
+    fail "a running program's autosave slot is not locked"
+fi
 kill -9 "$SECOND" 2>/dev/null
 wait "$SECOND" 2>/dev/null
 grep -q "autosaves to $STATE/autosave-2.map" "$SCRATCH/second.txt" ||
     fail "a second program did not autosave to a slot of its own"
+flock -n "$STATE/autosave-2.lock" true || fail "the slot of a program that ended stayed locked"
 log "a pipe is refused at once; a second program autosaves to autosave-2.map"
 
 # A plan-view stroke: the autosave follows it while the button is held.
