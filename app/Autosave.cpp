@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -164,10 +165,23 @@ int64_t Autosave::pendingTime() const {
 }
 
 std::string Autosave::pendingName() const {
+    return pendingFile().name;
+}
+
+// The name file: the world file's name on the first line; on the second, when
+// the file was known, its device, inode, size and modification time.
+WorldFileStamp Autosave::pendingFile() const {
     std::ifstream in(namePathOf(orphans.empty() ? slotNumber : orphans.front().slot));
-    std::string name;
+    std::string name, identity;
     std::getline(in, name);
-    return name;
+    std::getline(in, identity);
+    WorldFileStamp file;
+    file.name = name;
+    std::istringstream fields(identity);
+    fields >> file.device >> file.inode >> file.size >> file.modifiedSeconds >>
+        file.modifiedNanoseconds;
+    file.known = !name.empty() && !fields.fail();
+    return file.known ? file : WorldFileStamp::of(name);
 }
 
 std::string Autosave::pendingPath() const {
@@ -243,7 +257,7 @@ void Autosave::remove() {
 }
 
 void Autosave::tick(uint32_t now, const WorldHistory& history, const TamoMap& map,
-                    const TamoSpriteObjectSet& sprites, const std::string& worldName) {
+                    const TamoSpriteObjectSet& sprites, const WorldFileStamp& worldFile) {
     if (!active() || interval == 0)
         return;
     collectResult();
@@ -275,7 +289,7 @@ void Autosave::tick(uint32_t now, const WorldHistory& history, const TamoMap& ma
     }
     lastWrite = now;
     Job job;
-    job.name = worldName;
+    job.file = worldFile;
     job.changes = changes;
     if (!snapshots.take(map, sprites, &job.bytes)) {
         std::lock_guard<std::mutex> lock(mutex);
@@ -291,13 +305,13 @@ void Autosave::tick(uint32_t now, const WorldHistory& history, const TamoMap& ma
 }
 
 bool Autosave::writeNow(const TamoMap& map, const TamoSpriteObjectSet& sprites,
-                        const std::string& worldName, std::string* why) {
+                        const WorldFileStamp& worldFile, std::string* why) {
     std::string reason = "this run has no autosave slot";
     bool ok = false;
     if (active()) {
         waitIdle();
         Job job;
-        job.name = worldName;
+        job.file = worldFile;
         if (!snapshots.take(map, sprites, &job.bytes))
             reason = "there is not enough memory for the snapshot";
         else
@@ -317,7 +331,7 @@ bool Autosave::keepUnsavedWork(const WorldHistory& history, const TamoMap& map,
     if (!writes() || !history.isModified())
         return true;
     std::string why;
-    if (writeNow(map, sprites, history.worldFile().name, &why)) {
+    if (writeNow(map, sprites, history.worldFile(), &why)) {
         std::fprintf(stderr, "tamotown: the unsaved work is autosaved in %s\n", filePath.c_str());
         return true;
     }
@@ -376,7 +390,11 @@ bool Autosave::perform(const Job& job, std::string* why) {
     }
     if (!MapFile::saveBytes(filePath.c_str(), job.bytes, why))
         return false;
-    const std::string line = job.name + "\n";
+    std::string line = job.file.name + "\n";
+    if (job.file.known)
+        line += std::to_string(job.file.device) + " " + std::to_string(job.file.inode) + " " +
+                std::to_string(job.file.size) + " " + std::to_string(job.file.modifiedSeconds) +
+                " " + std::to_string(job.file.modifiedNanoseconds) + "\n";
     if (!MapFile::saveBytes(namePath.c_str(), std::vector<uint8_t>(line.begin(), line.end()),
                             why)) {
         *why = "the name file: " + *why;

@@ -8,6 +8,7 @@
 
 #include "world/SnapshotCache.h"
 #include "world/WorldBytes.h"
+#include "world/WorldFileStamp.h"
 
 class TamoMap;
 class TamoSpriteObjectSet;
@@ -21,10 +22,11 @@ class WorldHistory;
 //
 // Each running program has a slot of its own, held by an advisory lock:
 // slot 1 is "autosave.map" (with "autosave.name", the name of the world file
-// the work belongs to, and "autosave.lock"), slot N "autosave-N.map" and so
-// on. A slot whose lock is free but whose autosave is there is an orphan: a
-// program that ended without saving left it, and it is offered for
-// recovery, the newest first. A slot whose lock is held is left alone.
+// the work belongs to and what that file was when last loaded or saved, and
+// "autosave.lock"), slot N "autosave-N.map" and so on. A slot whose lock is
+// free but whose autosave is there is an orphan: a program that ended
+// without saving left it, and it is offered for recovery, the newest first.
+// A slot whose lock is held is left alone.
 class Autosave {
 public:
     static constexpr int32_t MaxSlots = 16;
@@ -59,6 +61,11 @@ public:
     // (without an orphan: that of this run's own autosave), path.
     int64_t pendingTime() const;
     std::string pendingName() const;
+    // The recorded world file with what it was when the work was last loaded
+    // or saved, so that a save of the recovered work notices another
+    // program's save meanwhile (only the name and the file's present state
+    // for an autosave that recorded no more).
+    WorldFileStamp pendingFile() const;
     std::string pendingPath() const;
     // The orphan was recovered: its slot becomes this run's (the files go
     // once the work is saved, and are rewritten after the next change); the
@@ -79,11 +86,11 @@ public:
     // Removes the autosave when the world is unchanged again (saved). A
     // failed write is tried again after the next interval.
     void tick(uint32_t now, const WorldHistory& history, const TamoMap& map,
-              const TamoSpriteObjectSet& sprites, const std::string& worldName);
+              const TamoSpriteObjectSet& sprites, const WorldFileStamp& worldFile);
     // Writes the world now, on this thread (the end of a run that may not
     // lose it); true when it is on disk, else *why (when given) says why.
     bool writeNow(const TamoMap& map, const TamoSpriteObjectSet& sprites,
-                  const std::string& worldName, std::string* why = nullptr);
+                  const WorldFileStamp& worldFile, std::string* why = nullptr);
     // The end of a run that may not lose its work: writes it now when it is
     // unsaved (unless the interval is 0), saying on stderr where, or why it
     // could not; false then.
@@ -100,7 +107,7 @@ private:
     struct Job {
         bool remove = false;
         WorldBytes bytes;
-        std::string name;
+        WorldFileStamp file;
         uint64_t changes = 0;
     };
     struct Orphan {

@@ -212,7 +212,7 @@ void MainWindow::onFrame() {
         shared->frame(getTickCount(), caption);
     if (autosave) {
         autosave->tick(getTickCount(), *engineCore->history, *engineCore->map, *engineCore->sprites,
-                       worldFileName());
+                       engineCore->history->worldFile());
         std::string notice, detail;
         if (autosave->takeNotice(&notice, &detail))
             caption.show(notice.c_str(), getTickCount(), StatusCaption::ShowMilliseconds, detail);

@@ -42,7 +42,7 @@ bool run(Autosave& autosave, TamoMap& map, TamoSpriteObjectSet& sprites, WorldHi
         }
         // Nothing before it to undo, and nothing of it saved yet.
         history.clear();
-        history.setWorldFile(WorldFileStamp::of(autosave.pendingName()));
+        history.setWorldFile(autosave.pendingFile());
         autosave.adoptPending();
         return true;
     }

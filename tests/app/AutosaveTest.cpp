@@ -1,4 +1,5 @@
 #include "app/Autosave.h"
+#include "app/RecoveryOffer.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ protected:
         GLTestFixture::TearDown();
     }
     void tick(Autosave& saver, uint32_t now) {
-        saver.tick(now, *core->history, *core->map, *core->sprites, "city.map");
+        saver.tick(now, *core->history, *core->map, *core->sprites, WorldFileStamp{"city.map"});
         saver.waitIdle();
     }
 
@@ -95,7 +96,7 @@ TEST_F(AutosaveTest, ADamagedAutosaveIsSetAsideAndWritingNowNeedsNoWorker) {
         Autosave first(folder, 1000);
         std::string why;
         ASSERT_TRUE(first.start(&why)) << why;
-        EXPECT_TRUE(first.writeNow(*core->map, *core->sprites, "a.map"));
+        EXPECT_TRUE(first.writeNow(*core->map, *core->sprites, WorldFileStamp{"a.map"}));
     }  // the lock goes with the program
     Autosave saver(folder, 1000);
     std::string why;
@@ -106,6 +107,31 @@ TEST_F(AutosaveTest, ADamagedAutosaveIsSetAsideAndWritingNowNeedsNoWorker) {
     saver.setAside();
     EXPECT_FALSE(saver.pending());
     EXPECT_TRUE(fs::exists(saver.path() + ".bad"));
+}
+
+// What the world's file was when last loaded or saved goes into the autosave
+// with its name: recovered work saved under that name still notices that
+// another program saved over the file meanwhile, even while no program ran.
+TEST_F(AutosaveTest, RecoveredWorkKnowsWhatItsFileWasWhenLastLoadedOrSaved) {
+    const std::string city = scratch.path() + "/city.map";
+    writeFileBytes(city, MapFile::snapshotWorld(*core->map, *core->sprites));
+    std::string why, damaged;
+    auto start = [&] {
+        auto saver = std::make_unique<Autosave>(folder, 1000);
+        EXPECT_TRUE(saver->start(&why)) << why;
+        return saver;
+    };
+    EXPECT_TRUE(start()->writeNow(*core->map, *core->sprites, WorldFileStamp::of(city)));
+    EXPECT_FALSE(start()->pendingFile().changedOnDisk()) << "an unchanged file reads as changed";
+    writeFileBytes(city + ".new", MapFile::snapshotWorld(*core->map, *core->sprites));
+    fs::rename(city + ".new", city);  // another program's save
+    auto saver = start();
+    const QuestionFunction recover = [](uintptr_t, const char*, const char*, const char* const*,
+                                        int32_t, int32_t, int32_t) { return 0; };
+    ASSERT_TRUE(RecoveryOffer::run(*saver, *core->map, *core->sprites, *core->history, recover, 0,
+                                   &damaged));
+    EXPECT_EQ(core->history->worldFile().name, city);
+    EXPECT_TRUE(core->history->worldFile().changedOnDisk()) << "the other program's save is lost";
 }
 
 // Random edits, each action left open or closed at random, undos, redos and
@@ -182,11 +208,12 @@ TEST_F(AutosaveTest, ATickAfterEveryStepLeavesTheWorldOnDiskAndAFailureIsRetried
     EXPECT_GE(recoveriesTold, failuresTold - 1);
     EXPECT_LE(recoveriesTold, failuresTold);
     fs::remove_all(saver.path());
-    EXPECT_TRUE(saver.writeNow(map, sprites, "city.map"));
+    EXPECT_TRUE(saver.writeNow(map, sprites, WorldFileStamp{"city.map"}));
     EXPECT_FALSE(Autosave::finalWriteFailed());
     fs::remove(saver.path());
     ASSERT_TRUE(fs::create_directories(saver.path() + "/x"));
-    EXPECT_FALSE(saver.writeNow(map, sprites, "city.map", &why)) << "reported as written";
+    EXPECT_FALSE(saver.writeNow(map, sprites, WorldFileStamp{"city.map"}, &why))
+        << "reported as written";
     EXPECT_TRUE(Autosave::finalWriteFailed());
     fs::remove_all(saver.path());
 }
@@ -202,7 +229,7 @@ TEST_F(AutosaveTest, OrphanedSlotsAreOfferedNewestFirstAndHeldOnesAreLeftAlone) 
         auto saver = std::make_unique<Autosave>(folder, 1000);
         EXPECT_TRUE(saver->start(&why)) << why;
         if (name) {
-            EXPECT_TRUE(saver->writeNow(*core->map, *core->sprites, name));
+            EXPECT_TRUE(saver->writeNow(*core->map, *core->sprites, WorldFileStamp{name}));
             const timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
             utimensat(AT_FDCWD, saver->path().c_str(), times, 0);
         }

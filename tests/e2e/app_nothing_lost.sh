@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Nothing is lost however the run ends: a pipe given to --info is
-# refused without hanging; a second program autosaves to its own slot; a
-# stroke still being drawn is autosaved as it grows; SIGTERM or SIGQUIT
-# while a dialog is open closes it and keeps the work, as do SIGHUP and the X
-# server going away; a save over a file another program changed asks first; an
-# autosave left behind is offered even with --autosave 0.
+# Nothing is lost however the run ends: a pipe given to --info, --export or
+# on the command line is refused without hanging; a second program autosaves
+# to its own slot; a stroke still being drawn is autosaved as it grows;
+# SIGTERM or SIGQUIT while a dialog is open closes it and keeps the work, as
+# do SIGHUP and the X server going away; a save over a file another program changed asks first; an
+# autosave left behind is offered even with --autosave 0; a last write that
+# fails ends the run non-zero.
 source "$(dirname "$0")/common.bash"
 
 STATE="$XDG_STATE_HOME/tamotown"
@@ -31,23 +32,33 @@ expect_exit() {
 
 mkfifo "$SCRATCH/pipe.map"
 timeout 60 "$TAMOTOWN" --info "$SCRATCH/pipe.map" >/dev/null 2>"$SCRATCH/info.txt"
-grep -q "pipe.map: it is not a regular file" "$SCRATCH/info.txt" ||
-    fail "the pipe was not refused as not a regular file: $(cat "$SCRATCH/info.txt")"
+timeout 60 "$TAMOTOWN" --export "$SCRATCH/pipe.map" "$SCRATCH/out.obj" >/dev/null 2>>"$SCRATCH/info.txt"
+[ "$(grep -c "pipe.map: it is not a regular file" "$SCRATCH/info.txt")" = 2 ] ||
+    fail "--info and --export did not refuse the pipe as not a regular file: $(cat "$SCRATCH/info.txt")"
 # An empty world (no sectors, no figures) to start from, made without a dialog.
 "$PYTHON" -c 'import struct, sys; open(sys.argv[1], "wb").write(struct.pack("<ii", 0, 0))' "$SCRATCH/city.map"
 start_app city.map --autosave 1
 
-"$TAMOTOWN" --windowed --autosave 1 >/dev/null 2>"$SCRATCH/second.txt" &
+# The second program is given the pipe to open: it says so and goes on.
+"$TAMOTOWN" --windowed --autosave 1 "$SCRATCH/pipe.map" >/dev/null 2>"$SCRATCH/second.txt" &
 SECOND=$!
 for ((i = 0; i < 300; i++)); do
-    grep -q "autosaves to $STATE/autosave-2.map" "$SCRATCH/second.txt" && break
+    grep -q "pipe.map failed: it is not a regular file" "$SCRATCH/second.txt" && break
     sleep 0.1
 done
+# Each running program holds its own slot's lock; a program's end frees it.
+if flock -n "$STATE/autosave.lock" true || flock -n "$STATE/autosave-2.lock" true; then
+    kill -9 "$SECOND" 2>/dev/null
+    fail "a running program's autosave slot is not locked"
+fi
 kill -9 "$SECOND" 2>/dev/null
 wait "$SECOND" 2>/dev/null
 grep -q "autosaves to $STATE/autosave-2.map" "$SCRATCH/second.txt" ||
     fail "a second program did not autosave to a slot of its own"
-log "a pipe is refused at once; a second program autosaves to autosave-2.map"
+flock -n "$STATE/autosave-2.lock" true || fail "the slot of a program that ended stayed locked"
+grep -q "pipe.map failed: it is not a regular file" "$SCRATCH/second.txt" ||
+    fail "the pipe named on the command line was not refused: $(cat "$SCRATCH/second.txt")"
+log "a pipe is refused at once by --info, --export and on the command line; a second program autosaves to autosave-2.map"
 
 # A plan-view stroke: the autosave follows it while the button is held.
 click_at 620 14
@@ -132,4 +143,19 @@ expect_exit 30 1 "the X server gone"
 [ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the X server's end lost the work"
 grep -q "connection to the display was lost" "$SCRATCH/stderr.txt" || fail "the lost display was not told"
 log "the X server gone: the work is autosaved, exit code 1"
+
+# SIGTERM while the file chooser is open, with the autosave's name taken by a
+# folder: the chooser closes, the last write fails, and the run says so and
+# ends non-zero instead of looking successful.
+launch_app --autosave 600
+wait_for_window '^Recover unsaved work$'
+xdotool key Return
+wait_window_gone '^Recover unsaved work$'
+click_at 60 14
+wait_for_window '^Save'
+mv "$AUTOSAVE" "$SCRATCH/kept.map" && mkdir "$AUTOSAVE"
+kill -TERM "$APP_PID"
+expect_exit 30 1 "SIGTERM in the chooser with the last autosave failing"
+grep -q "could not be autosaved" "$SCRATCH/stderr.txt" || fail "the failed last write was not told"
+log "SIGTERM in the chooser closes it; a failed last write ends with exit code 1"
 echo "PASS"
