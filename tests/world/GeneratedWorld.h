@@ -36,8 +36,8 @@ public:
     // sectors generated sectors, then the bytes of extraSectors more sectors
     // and the sprite section as the caller gives them (which may be wrong).
     GeneratedWorld(int32_t sectors, int32_t extraSectors, std::vector<uint8_t> ending)
-            : sectorCount(sectors), extraSectors(extraSectors), fault(Fault::None),
-              faultSector(-1), faultBlock(0), tail(std::move(ending)) {
+            : sectorCount(sectors), extraSectors(extraSectors), fault(Fault::None), faultSector(-1),
+              faultBlock(0), tail(std::move(ending)) {
         total = 4 + sectors * SectorBytes + static_cast<int64_t>(tail.size());
     }
 
