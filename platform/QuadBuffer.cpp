@@ -13,6 +13,16 @@
 namespace {
 
 constexpr int32_t FloatsPerVertex = 5;
+// How far behind all its planes the eye must be for a range to be left out:
+// well beyond the rounding of the eye and of the transformed vertices.
+constexpr float FacingMargin = 1.0f;
+
+// Whether every quad of range faces away from eye.
+bool facesAway(const QuadRange& range, const Vector3& eye) {
+    const float at = range.axis == 0 ? eye.x : range.axis == 1 ? eye.y : eye.z;
+    return (range.facing > 0 && at < range.planeLow - FacingMargin) ||
+           (range.facing < 0 && at > range.planeHigh + FacingMargin);
+}
 
 }  // namespace
 
@@ -54,7 +64,7 @@ void QuadBuffer::clear() {
     std::vector<QuadRange>().swap(ranges);
 }
 
-void QuadBuffer::draw(GLContext& gl) const {
+void QuadBuffer::draw(GLContext& gl, const Vector3& eye) const {
     if (ranges.empty())
         return;
     constexpr GLsizei Stride = FloatsPerVertex * sizeof(float);
@@ -69,6 +79,8 @@ void QuadBuffer::draw(GLContext& gl) const {
     // llvmpipe does less per fragment.
     bool held = false;
     for (const QuadRange& range : ranges) {
+        if (facesAway(range, eye))
+            continue;
         const bool needless = gl.alphaTestNeedlessFor(range.texture);
         if (needless != held)
             gl.holdAlphaTestOff(held = needless);
