@@ -2,8 +2,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Vector3.h"
-
 class GLContext;
 
 // A run of quads drawn with one texture: vertices first to first + count - 1.
@@ -41,10 +39,10 @@ public:
     void clear();
     // True after a successful upload, until clear.
     bool holdsQuads() const { return uploaded; }
-    // Draws the quads; eye is the eye in the quads' coordinates. Ranges
-    // that all face away from it are left out: back-face culling would
-    // leave out each of their triangles, so the picture is the same.
-    void draw(GLContext& gl, const Vector3& eye) const;
+    // Draws the quads. With back-face culling on, ranges that all face away
+    // from the eye (found from the model-view matrix) are left out: culling
+    // would leave out each of their triangles, so the picture is the same.
+    void draw(GLContext& gl) const;
 
 private:
     uint32_t name = 0;

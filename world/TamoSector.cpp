@@ -389,7 +389,7 @@ void TamoSector::drawSector() {
     glPushMatrix();
     glTranslatef(origin.x, origin.y, origin.z);
     if (quadBuffer.holdsQuads())
-        quadBuffer.draw(*settings->glContext, settings->glContext->eye - origin);
+        quadBuffer.draw(*settings->glContext);
     else
         glCallList(static_cast<GLuint>(displayList));
     glPopMatrix();
