@@ -189,8 +189,7 @@ void MainWindow::setDisplayMode(int32_t mode) {
 void MainWindow::onFrame() {
     if (displayMode != ModeRunning)
         return;
-    skyDome->drawSkyDome(glContext->eye, 0.0f);
-    engineCore->map->draw();
+    engineCore->map->drawWithSky(*skyDome);
     engineCore->sprites->drawSprites();
     regionKeys->drawSelection();
     if (shared)

@@ -27,12 +27,18 @@ using namespace bench;
 
 namespace {
 
-// Textures 100 to 118 as the program loads them: 64 x 64, linear filtering.
+// Textures 100 to 118 as the program loads them: 64 x 64, linear filtering;
+// the sky's texture 1 (512 x 32, opaque).
 void loadCityTextures() {
     static bool loaded = false;
     if (loaded)
         return;
     loaded = true;
+    std::vector<uint8_t> sky;
+    for (int32_t i = 0; i < 512 * 32; ++i)
+        sky.insert(sky.end(), {static_cast<uint8_t>(60 + i / 512 * 4), 120,
+                               static_cast<uint8_t>(200 + i % 512 / 16)});
+    createUniformAlphaTexture(stage().gl->textures.get(), sky.data(), 512, 32, 1, 1.0f);
     for (int32_t id = 100; id <= 118; ++id) {
         std::vector<uint8_t> rgb;
         for (int32_t i = 0; i < 64 * 64; ++i)
@@ -122,13 +128,15 @@ const Camera Cameras[3] = {{{40000, 60000, 40000}, {1, 0, 0}},
                            {{38900, 60060, 40000}, {1, 0, 0}},
                            {{38800, 60600, 38800}, {1, -0.5f, 1}}};
 
-// One frame as the program draws it: sky dome, map, presented. A city of 0
-// sectors is an empty map: what the frame costs without the world.
+// One frame as the program draws it: the map, the sky dome behind it, the
+// sprite objects, presented. A city of 0 sectors is an empty map: what the
+// frame costs without the world.
 void cityFrame(benchmark::State& state) {
     const int32_t sectors = static_cast<int32_t>(state.range(0));
     const Camera& camera = Cameras[state.range(1)];
     const bool cull = state.range(2) != 0;
     const bool buffers = state.range(3) != 0;
+    const bool skyFirst = state.range(4) == 0;
     loadCity(sectors);
     Stage& s = stage();
     if (s.gl->vertexBuffers() != buffers) {
@@ -150,8 +158,12 @@ void cityFrame(benchmark::State& state) {
     for (auto _ : state) {
         s.gl->clear();
         s.gl->applyCamera();
-        sky->drawSkyDome(s.gl->eye, 0.0f);
-        s.map->draw();
+        if (skyFirst) {
+            sky->drawSkyDome(s.gl->eye, 0.0f);
+            s.map->draw();
+        } else {
+            s.map->drawWithSky(*sky);
+        }
         s.core->sprites->drawSprites();
         s.gl->present();
         glFinish();
@@ -174,16 +186,19 @@ void cityFrame(benchmark::State& state) {
 }
 BENCHMARK(cityFrame)
     ->Name("BM_CityFrame")
-    ->ArgNames({"sectors", "camera", "cull", "buffers"})
+    ->ArgNames({"sectors", "camera", "cull", "buffers", "skyBehind"})
     ->Apply([](benchmark::internal::Benchmark* b) {
         // The city outermost: it is built and loaded once per size. Quads
-        // in vertex buffers, and in display lists as before.
+        // in vertex buffers, and in display lists as before; culled frames
+        // also with the sky drawn first, as before, not behind the city.
         for (int64_t sectors : {0, 200, 1000})
             for (int64_t camera : {0, 1, 2})
                 for (int64_t cull : {1, 0})
                     for (int64_t buffers : {1, 0})
-                        if (sectors > 0 || (camera == 0 && cull == 1))
-                            b->Args({sectors, camera, cull, buffers});
+                        for (int64_t behind : {1, 0})
+                            if ((sectors > 0 || (camera == 0 && cull == 1)) &&
+                                (behind == 1 || (sectors > 0 && cull == 1)))
+                                b->Args({sectors, camera, cull, buffers, behind});
     })
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

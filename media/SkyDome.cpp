@@ -11,7 +11,7 @@
 
 SkyDome::SkyDome(GLContext& gl, float radius, int32_t slices, int32_t stacks, int32_t textureId)
         : sliceCount(std::max(slices, 3)), stackCount(std::max(stacks, 3)),
-          listId(nextDisplayListId()), sphereRadius(radius) {
+          listId(nextDisplayListId()), texture(textureId), sphereRadius(radius) {
     const GLuint list = static_cast<GLuint>(listId);
     if (glIsList(list))
         glDeleteLists(list, 1);
@@ -71,4 +71,22 @@ void SkyDome::drawSkyDome(const Vector3& position, float angle) const {
         glRotatef(angle, 0.0f, 1.0f, 0.0f);
     glCallList(static_cast<GLuint>(listId));
     glPopMatrix();
+}
+
+void SkyDome::drawBehind(GLContext& gl, const Vector3& position, float angle) const {
+    GLdouble range[2] = {0.0, 1.0};
+    glGetDoublev(GL_DEPTH_RANGE, range);
+    const int32_t comparison = gl.depthFunction();
+    // An opaque sky needs no alpha test: without it the rasteriser rejects
+    // the hidden fragments before texturing them.
+    const bool opaque = gl.alphaTestNeedlessFor(texture);
+    if (opaque)
+        gl.holdAlphaTestOff(true);
+    glDepthRange(1.0, 1.0);
+    gl.setDepthFunction(GL_LEQUAL);
+    drawSkyDome(position, angle);
+    gl.setDepthFunction(comparison);
+    glDepthRange(range[0], range[1]);
+    if (opaque)
+        gl.holdAlphaTestOff(false);
 }

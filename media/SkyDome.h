@@ -28,6 +28,14 @@ public:
 
     // Draws the sphere centred on position, turned by angle degrees about y.
     void drawSkyDome(const Vector3& position, float angle) const;
+    // The same, only where nothing has been drawn since the depth buffer was
+    // cleared: the sky's fragments take the far end of the depth range and
+    // pass only where the buffer still holds it. Drawn after opaque things
+    // that write depth and pass only nearer fragments, it gives the picture
+    // that drawing it first gives (while the current colour is the same),
+    // without texturing the sky hidden behind them. The depth comparison,
+    // the depth range and the alpha test are put back.
+    void drawBehind(GLContext& gl, const Vector3& position, float angle) const;
 
     int32_t slices() const { return sliceCount; }
     int32_t stacks() const { return stackCount; }
@@ -43,5 +51,6 @@ private:
     int32_t sliceCount;
     int32_t stackCount;
     int32_t listId;
+    int32_t texture;
     float sphereRadius;
 };

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -13,6 +14,37 @@
 namespace {
 
 constexpr int32_t FloatsPerVertex = 5;
+// How far behind all its planes the eye must be for a range to be left out:
+// well beyond the rounding of the eye and of the transformed vertices.
+constexpr double FacingMargin = 1.0;
+
+// The eye (the centre of the perspective projection) in the coordinates the
+// quads are drawn in: the point the model-view matrix takes to the origin.
+// Not a number when the matrix mirrors (front and back change places) or
+// cannot be inverted: then no range is left out.
+void eyeInModel(double eye[3]) {
+    double m[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    const double a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9];
+    const double g = m[2], h = m[6], i = m[10];
+    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    if (!(det > 0.0)) {
+        eye[0] = eye[1] = eye[2] = std::nan("");
+        return;
+    }
+    // Solves the 3 x 3 part times eye = -translation by Cramer's rule.
+    const double tx = -m[12], ty = -m[13], tz = -m[14];
+    eye[0] = (tx * (e * i - f * h) - b * (ty * i - f * tz) + c * (ty * h - e * tz)) / det;
+    eye[1] = (a * (ty * i - f * tz) - tx * (d * i - f * g) + c * (d * tz - ty * g)) / det;
+    eye[2] = (a * (e * tz - ty * h) - b * (d * tz - ty * g) + tx * (d * h - e * g)) / det;
+}
+
+// Whether every quad of range faces away from eye.
+bool facesAway(const QuadRange& range, const double eye[3]) {
+    const double at = eye[range.axis];
+    return (range.facing > 0 && at < range.planeLow - FacingMargin) ||
+           (range.facing < 0 && at > range.planeHigh + FacingMargin);
+}
 
 }  // namespace
 
@@ -57,6 +89,10 @@ void QuadBuffer::clear() {
 void QuadBuffer::draw(GLContext& gl) const {
     if (ranges.empty())
         return;
+    // Without back-face culling every side shows: nothing is left out.
+    double eye[3] = {std::nan(""), std::nan(""), std::nan("")};
+    if (gl.culling())
+        eyeInModel(eye);
     constexpr GLsizei Stride = FloatsPerVertex * sizeof(float);
     glBindBuffer(GL_ARRAY_BUFFER, name);
     gl.bindQuadIndices(0);
@@ -69,6 +105,8 @@ void QuadBuffer::draw(GLContext& gl) const {
     // llvmpipe does less per fragment.
     bool held = false;
     for (const QuadRange& range : ranges) {
+        if (facesAway(range, eye))
+            continue;
         const bool needless = gl.alphaTestNeedlessFor(range.texture);
         if (needless != held)
             gl.holdAlphaTestOff(held = needless);

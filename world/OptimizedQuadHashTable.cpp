@@ -221,31 +221,52 @@ void OptimizedQuadHashTable::drawQuads(GLContext& gl) {
         gl.setTexturing(false);
 }
 
+// 0 for a quad without area: it draws nothing either way.
+int32_t OptimizedQuadHashTable::quadFacing(const QuadRecord& quad) {
+    const Vector3 a = quad.q[1] - quad.q[0], b = quad.q[2] - quad.q[0];
+    const float normal = quad.axis == 0   ? a.z * b.x - a.x * b.z
+                         : quad.axis == 1 ? a.y * b.z - a.z * b.y
+                                          : a.x * b.y - a.y * b.x;
+    return normal > 0.0f ? 1 : normal < 0.0f ? -1 : 0;
+}
+
 bool OptimizedQuadHashTable::quadArrays(std::vector<float>& vertices,
                                         std::vector<QuadRange>& ranges) const {
     try {
         vertices.clear();
         ranges.clear();
         int32_t first = 0;
+        // Each bucket's quads facing up its axis, then those facing down (then
+        // any without area), so that a draw can leave out a run that faces
+        // away from the eye. Two quads of one axis facing opposite ways never
+        // both show at one pixel, so this order draws the bucket's picture.
         for (const QuadBucket& bucket : buckets) {
-            if (bucket.count() == 0)
-                continue;
-            QuadRange range;
-            range.texture = bucket.records()[0].texture;
-            range.first = first;
-            for (int32_t i = 0; i < bucket.count(); ++i) {
-                const QuadRecord& quad = bucket.records()[i];
-                if (!quad.alive)
-                    continue;
-                for (int32_t v = 0; v < 4; ++v) {
-                    const Vector2 st = texCoord(quad, v);
-                    vertices.insert(vertices.end(),
-                                    {st.x, st.y, quad.q[v].x, quad.q[v].y, quad.q[v].z});
+            for (const int32_t facing : {1, -1, 0}) {
+                QuadRange range;
+                range.texture = bucket.count() > 0 ? bucket.records()[0].texture : 0;
+                range.first = first;
+                range.facing = facing;
+                for (int32_t i = 0; i < bucket.count(); ++i) {
+                    const QuadRecord& quad = bucket.records()[i];
+                    if (!quad.alive || quadFacing(quad) != facing)
+                        continue;
+                    const float plane = quad.axis == 0   ? quad.q[0].y
+                                        : quad.axis == 1 ? quad.q[0].x
+                                                         : quad.q[0].z;
+                    range.planeLow = range.count == 0 ? plane : std::min(range.planeLow, plane);
+                    range.planeHigh = range.count == 0 ? plane : std::max(range.planeHigh, plane);
+                    range.axis = quad.axis == 0 ? 1 : quad.axis == 1 ? 0 : 2;
+                    for (int32_t v = 0; v < 4; ++v) {
+                        const Vector2 st = texCoord(quad, v);
+                        vertices.insert(vertices.end(),
+                                        {st.x, st.y, quad.q[v].x, quad.q[v].y, quad.q[v].z});
+                    }
+                    range.count += 4;
                 }
-                range.count += 4;
+                first += range.count;
+                if (range.count > 0)
+                    ranges.push_back(range);
             }
-            first += range.count;
-            ranges.push_back(range);
         }
     } catch (const std::bad_alloc&) {
         return false;

@@ -67,11 +67,14 @@ public:
     virtual void mergeQuads();
     virtual bool canMerge(const QuadRecord& a, const QuadRecord& b) const;
     virtual void drawQuads(GLContext& gl);
-    // The vertices drawQuads would give, for a QuadBuffer: per non-empty
-    // bucket a range of its live quads, four vertices of (s, t, x, y, z)
-    // each. False without memory for them.
+    // The vertices drawQuads would give, for a QuadBuffer: per bucket a
+    // range of its live quads that face up their axis, one of those that
+    // face down it and one of those without area (each left out when empty),
+    // four vertices of (s, t, x, y, z) a quad. False without memory for them.
     bool quadArrays(std::vector<float>& vertices, std::vector<QuadRange>& ranges) const;
-    // Whether quadArrays gives exactly what drawQuads draws: drawQuads is
+    // +1 when the quad's counter-clockwise side looks up its axis, -1 down.
+    static int32_t quadFacing(const QuadRecord& quad);
+    // Whether quadArrays draws the picture drawQuads draws: drawQuads is
     // this class's own. Each class answers for itself only.
     virtual bool drawsAsQuadArrays() const;
     // The texture coordinate drawQuads gives vertex 0 to 3 of a quad: the

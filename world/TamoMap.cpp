@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/FileStream.h"
+#include "media/SkyDome.h"
 #include "platform/GLContext.h"
 #include "platform/Geometry.h"
 #include "platform/ViewFrustum.h"
@@ -428,6 +429,19 @@ void TamoMap::draw() {
         sector.drawSector();
     }
     drawCounts = counts;
+}
+
+void TamoMap::drawWithSky(const SkyDome& sky) {
+    GLContext* gl = settings->glContext;
+    const Vector3 eye = gl ? gl->eye : Vector3();
+    // The plan view sets colours of its own, which the sky would take on.
+    if (!settings->view3D || !gl) {
+        sky.drawSkyDome(eye, 0.0f);
+        draw();
+        return;
+    }
+    draw();
+    sky.drawBehind(*gl, eye, 0.0f);
 }
 
 // Sectors only join at the end or are all replaced, so the order of the

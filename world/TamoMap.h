@@ -13,6 +13,7 @@
 
 class ByteWriter;
 class FileStream;
+class SkyDome;
 class TamoSector;
 class WorldHistory;
 class WorldHost;
@@ -90,6 +91,10 @@ public:
     // settings ask for culling. Every sector marked for it rebuilds first,
     // drawn or not.
     virtual void draw();
+    // The sky (centred on the eye) and the map, as a frame shows them: the
+    // sky first in the plan view; in the 3D view last, behind the sectors,
+    // which gives the same picture without texturing the sky they hide.
+    void drawWithSky(const SkyDome& sky);
     // What the last draw drew.
     const DrawCounts& lastDrawCounts() const { return drawCounts; }
     // Writes the map section; false when a write failed.

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include "media/SkyDome.h"
 #include "media/SpriteSheet.h"
 #include "platform/SystemClock.h"
 #include "support/FakeTicks.h"
@@ -308,7 +309,8 @@ TEST_F(TamoMapTest, DrawingShowsTheWorldFromTheLowestSectorUp) {
 // culling equals the frame drawn without it, pixel for pixel, and culling
 // leaves out sectors, quads and objects. The sectors' quads drawn from
 // vertex buffers and from display lists give the same frame too, with the
-// alpha test on and off (one texture has transparent texels).
+// alpha test on and off (one texture has transparent texels), and so does
+// the frame with the sky drawn first, as before, and behind the sectors.
 TEST_F(TamoMapTest, CullingLeavesEveryFrameUnchanged) {
     for (int32_t id = 100; id < 106; ++id) {
         std::vector<uint8_t> rgba;
@@ -345,11 +347,22 @@ TEST_F(TamoMapTest, CullingLeavesEveryFrameUnchanged) {
             sprites->addAt(origin + Vector3(below(200), below(300), below(200)));
         }
 
-    const auto frame = [&](bool cull) {
+    // The map alone; with an opaque sky of two colours as the frame draws
+    // it (behind the sectors), and as before (first).
+    enum Sky { NoSky, SkyAsNow, SkyAsBefore };
+    const uint8_t skyTexels[8] = {40, 90, 200, 255, 90, 200, 40, 255};
+    ASSERT_TRUE(gl->textures->uploadTexture(skyTexels, 1, 2, 1, 0));
+    SkyDome sky(*gl, 0.95f * gl->frustum.far, 16, 20, 1);
+    const auto frame = [&](bool cull, Sky withSky = NoSky) {
         core->cullToView = cull;
         gl->applyCamera();
         gl->clear();
-        map->draw();
+        if (withSky == SkyAsBefore)
+            sky.drawSkyDome(gl->eye, 0.0f);
+        if (withSky == SkyAsNow)
+            map->drawWithSky(sky);
+        else
+            map->draw();
         sprites->drawSprites();
         std::vector<uint8_t> pixels(static_cast<size_t>(gl->width * gl->height * 4));
         glReadPixels(0, 0, gl->width, gl->height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
@@ -371,25 +384,27 @@ TEST_F(TamoMapTest, CullingLeavesEveryFrameUnchanged) {
         ASSERT_TRUE(culled == everything) << "view " << view;
         EXPECT_EQ(map->lastDrawCounts().sectorsDrawn, map->lastDrawCounts().sectorsTotal);
         EXPECT_EQ(map->lastDrawCounts().quadsTotal, counts.quadsTotal);
+        ASSERT_TRUE(frame(true, SkyAsNow) == frame(true, SkyAsBefore)) << "view " << view;
         sectorsLeftOut += counts.sectorsTotal - counts.sectorsDrawn;
         objectsLeftOut += sprites->count() - objectsDrawn;
         if (counts.quadsDrawn > 0 && culled != std::vector<uint8_t>(culled.size(), 0))
             ++framesShowingBlocks;
         // The other way of keeping the quads, every sector compiled again.
-        const auto redrawn = [&](bool buffers) {
+        const auto redrawn = [&](bool buffers, Sky withSky) {
             gl->allowVertexBuffers(buffers);
             for (int32_t i = 0; i < map->sectorCount(); ++i)
                 map->sector(i)->needsRebuild = true;
-            return frame(true);
+            return frame(true, withSky);
         };
         if (view % 2)
             gl->disableAlphaTest();
         else
             gl->enableAlphaTest();
         const bool buffers = gl->vertexBuffers();
-        const std::vector<uint8_t> fromBuffers = redrawn(buffers);
+        const std::vector<uint8_t> fromBuffers = redrawn(buffers, SkyAsNow);
         EXPECT_EQ(map->sector(0)->quadBuffer.holdsQuads(), buffers);
-        ASSERT_TRUE(redrawn(false) == fromBuffers) << "view " << view;
+        ASSERT_TRUE(redrawn(false, view % 4 < 2 ? SkyAsNow : SkyAsBefore) == fromBuffers)
+            << "view " << view;
         EXPECT_FALSE(map->sector(0)->quadBuffer.holdsQuads());
         gl->allowVertexBuffers(true);
         gl->disableAlphaTest();
