@@ -11,10 +11,21 @@
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+#include <atomic>
 #include <vector>
 
 #include "support/ScratchFolder.h"
+
+// Every umask call of this test program passes here. Reading the mask means
+// setting it, so a call while another thread creates a file could give that
+// file mask 0: the stream reads it once at start-up and never again.
+std::atomic<int> umaskCalls{0};
+extern "C" mode_t umask(mode_t mask) noexcept {
+    umaskCalls.fetch_add(1);
+    return static_cast<mode_t>(syscall(SYS_umask, mask));
+}
 
 namespace {
 
@@ -212,12 +223,19 @@ TEST_F(FileStreamTest, AtomicReplaceAppearsOnlyOnCommit) {
     ASSERT_EQ(stat(pathOf("world.map").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);  // permissions of the replaced file are kept
 
-    // A new file is created by commit too, and destruction commits a clean stream.
+    // A new file is created by commit too, and destruction commits a clean
+    // stream; its permissions follow the mask without the mask being read.
+    const mode_t mask = static_cast<mode_t>(syscall(SYS_umask, 027));
+    syscall(SYS_umask, mask);
+    const int umaskCallsBefore = umaskCalls.load();
     {
         FileStream out(pathOf("fresh.map").c_str(), "wb", FileStream::ReplaceAtomically);
         EXPECT_TRUE(out.writeI32(7));
     }
     EXPECT_EQ(readFile("fresh.map"), std::string("\x07\0\0\0", 4));
+    EXPECT_EQ(umaskCalls.load(), umaskCallsBefore) << "the mask was read (and so set) again";
+    ASSERT_EQ(stat(pathOf("fresh.map").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666u & ~mask);
 }
 
 TEST_F(FileStreamTest, AtomicReplaceKeepsOldFileOnFailureOrDiscard) {
