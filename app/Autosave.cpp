@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/UserFolder.h"
 #include "media/FileStream.h"
 #include "world/MapFile.h"
 #include "world/WorldHistory.h"
@@ -71,13 +72,7 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 std::string Autosave::standardFolder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/')
-        return std::string(state) + "/tamotown";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] != '\0')
-        return std::string(home) + "/.local/state/tamotown";
-    return std::string();
+    return UserFolder::state();
 }
 
 bool Autosave::finalWriteFailed() {

@@ -27,6 +27,8 @@ ButtonFollowUp performButtonAction(TamoEngineCore& core, int32_t id) {
         return ButtonFollowUp::SaveMapFile;
     case ButtonLoad:
         return ButtonFollowUp::LoadMapFile;
+    case ButtonPalette:
+        return ButtonFollowUp::OpenPalette;
     case ButtonEditMode:
         core.toggleEditMode();
         break;

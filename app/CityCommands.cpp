@@ -15,6 +15,7 @@
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
+#include "world/CityPictures.h"
 #include "world/WorldMesh.h"
 #include "world/WorldSettings.h"
 
@@ -68,7 +69,6 @@ int printInfo(const std::string& city, std::ostream& out, std::ostream& err) {
                        static_cast<float>(settings.blockWidth));
     int64_t blocks = 0;
     Vector3 low, high;
-    std::set<int32_t> textures;
     for (int32_t i = 0; i < map.sectorCount(); ++i) {
         const TamoSector& sector = *map.sector(i);
         for (const MapBlock& block : sector.blocks) {
@@ -79,10 +79,9 @@ int printInfo(const std::string& city, std::ostream& out, std::ostream& err) {
             low = blocks == 0 ? corner : componentMin(low, corner);
             high = blocks == 0 ? corner + cell : componentMax(high, corner + cell);
             ++blocks;
-            for (const FaceMaterial& face : block.faces)
-                textures.insert(face.texture);
         }
     }
+    const std::set<int32_t> textures = CityPictures::texturesUsed(map);
     out << city << "\n";
     out << "sectors: " << map.sectorCount() << "\n";
     out << "blocks: " << blocks << "\n";
@@ -114,6 +113,15 @@ int printInfo(const std::string& city, std::ostream& out, std::ostream& err) {
     for (const int32_t texture : textures)
         out << " " << texture;
     out << "\n";
+    // Those the program would show without a picture here: neither in its
+    // media nor among the user's or the city's own pictures.
+    world.loadTextures();
+    std::string missing;
+    for (const int32_t texture : textures)
+        if (world.images().count(texture) == 0)
+            missing += " " + std::to_string(texture);
+    if (!missing.empty())
+        out << "missing textures:" << missing << "\n";
     return 0;
 }
 

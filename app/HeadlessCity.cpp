@@ -2,6 +2,8 @@
 
 #include "app/LooseTextures.h"
 #include "app/MediaFolder.h"
+#include "app/PictureTextures.h"
+#include "app/TextureShelf.h"
 #include "app/TextureIds.h"
 #include "engine/MyTamoEngineCore.h"
 #include "media/Archive.h"
@@ -15,14 +17,16 @@
 HeadlessCity::HeadlessCity()
         : core(std::make_unique<MyTamoEngineCore>(nullptr, nullptr, nullptr, FirstLooseTextureId,
                                                   PlanTileCurrentId, PlanTileOtherId)) {
-    core->sprites = new TamoSpriteObjectSet(core.get());
-    core->map = new TamoMap(core.get());
+    core->buildWorld(WorldHost::History::None);
 }
 
 HeadlessCity::~HeadlessCity() = default;
 
 bool HeadlessCity::load(const std::string& path, std::string* why) {
-    return MapFile::loadWorld(path.c_str(), *core->map, *core->sprites, why);
+    if (!MapFile::loadWorld(path.c_str(), *core->map, *core->sprites, why))
+        return false;
+    cityPath = path;
+    return true;
 }
 
 TamoMap& HeadlessCity::map() const {
@@ -30,7 +34,7 @@ TamoMap& HeadlessCity::map() const {
 }
 
 WorldSettings& HeadlessCity::settings() const {
-    return core->settings;
+    return *core;
 }
 
 TamoSpriteObjectSet& HeadlessCity::sprites() const {
@@ -64,16 +68,35 @@ bool HeadlessCity::loadMedia(std::string* why) {
         textures[WorldSheetTextureId] =
             Image{spriteSheet->pixels(), spriteSheet->width(), spriteSheet->height(), true};
 
-    readLooseTextures(
-        [this](int32_t id, const LooseTextureName& name, const std::vector<uint8_t>& rgb) {
-            Image image;
-            image.sharp = isColourKeyedLooseTexture(name);
-            image.rgba = image.sharp ? colourKeyedRgba(rgb.data(), name.width, name.height)
-                                     : rgbToRgba(rgb.data(), name.width, name.height);
-            image.width = name.width;
-            image.height = name.height;
-            if (!image.rgba.empty())
-                textures[id] = std::move(image);
-        });
+    loadTextures();
     return true;
+}
+
+void HeadlessCity::loadTextures() {
+    if (!mediaFolder().found())
+        setMediaFolder(MediaFolder::locate(MediaFolder::standardPlaces(), MediaArchiveFile));
+    const MediaFolder& media = mediaFolder();
+    std::map<int32_t, std::string> raw;
+    if (media.found())
+        readLooseTextures(
+            [&](int32_t id, const LooseTextureName& name, const std::vector<uint8_t>& rgb) {
+                Image image;
+                image.sharp = isColourKeyedLooseTexture(name);
+                image.rgba = image.sharp ? colourKeyedRgba(rgb.data(), name.width, name.height)
+                                         : rgbToRgba(rgb.data(), name.width, name.height);
+                image.width = name.width;
+                image.height = name.height;
+                raw.emplace(id, "Textures/" + std::to_string(name.number) + ".raw");
+                if (!image.rgba.empty())
+                    textures[id] = std::move(image);
+            });
+    // The pictures as the program chooses them; they replace no raw texture.
+    TextureShelf shelf([this](int32_t id, const Picture& picture) {
+        textures[id] = Image{picture.rgba, picture.width, picture.height, false};
+    });
+    shelf.setRawTextures(std::move(raw));
+    shelf.loadFolders(media.found() ? media.path("Textures") : std::string(),
+                      PictureTextures::userFolder());
+    if (!cityPath.empty())
+        shelf.loadCity(cityPath);
 }

@@ -49,11 +49,16 @@ public:
     WorldHost& host() const;
     // Null before loadMedia.
     const SpriteSheet* sheet() const { return spriteSheet.get(); }
-    // By texture id, after loadMedia.
+    // Reads the textures the program would show for the city loaded last:
+    // the raw files and pictures of the media folder (when found), the
+    // user's own pictures and those beside the city. loadMedia does this.
+    void loadTextures();
+    // By texture id, after loadMedia or loadTextures.
     const std::map<int32_t, Image>& images() const { return textures; }
 
 private:
     std::unique_ptr<SpriteSheet> spriteSheet;
     std::unique_ptr<MyTamoEngineCore> core;
     std::map<int32_t, Image> textures;
+    std::string cityPath;
 };

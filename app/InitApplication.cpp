@@ -5,12 +5,15 @@
 #include <string>
 
 #include "app/Autosave.h"
+#include "app/FirstStartMarker.h"
 #include "app/MainWindow.h"
 #include "app/PasswordFile.h"
 #include "app/SharedSession.h"
 #include "app/MediaFolder.h"
 #include "media/MediaArchive.h"
 #include "platform/DisplayLoss.h"
+#include "platform/GLContext.h"
+#include "platform/QuestionDialog.h"
 #include "platform/ScreenSize.h"
 #include "platform/WindowDescription.h"
 #include "platform/WindowRegistry.h"
@@ -42,6 +45,17 @@ void keepWorkOfLostDisplay() {
             window->keepUnsavedWork();
 }
 
+// Said on standard error and, for a person who started the program from a
+// desktop menu and sees no terminal, in a message box.
+void reportNoOpenGL(const std::string& reason) {
+    const std::string text = "OpenGL is not available: " + reason;
+    std::fprintf(stderr, "tamotown: %s\n", text.c_str());
+    const std::string shown =
+        text +
+        "\n\nTamotown draws with OpenGL 1.1 or later, which the display's driver must offer.";
+    showErrorMessage("Tamotown cannot start", shown.c_str());
+}
+
 }  // namespace
 
 void useProgramOptions(const ProgramOptions& options) {
@@ -66,6 +80,18 @@ void joinSharedCity(MainWindow& window) {
     window.useSharedSession(std::move(session));
 }
 
+// The first start in this account names the key of the key table, once the
+// start's own captions (a recovery, a failed load) have had their turn.
+void greetFirstStart(MainWindow& window) {
+    const FirstStartMarker marker = FirstStartMarker::standard();
+    if (marker.present() || !window.showKeysHint())
+        return;
+    std::string why;
+    if (!marker.write(&why))
+        std::fprintf(stderr, "tamotown: cannot note the first start in %s: %s\n",
+                     marker.path().c_str(), why.c_str());
+}
+
 }  // namespace
 
 bool initApplication() {
@@ -77,10 +103,16 @@ bool initApplication() {
     ScreenHeight = 480;
     // The window lives in the window registry and deletes itself when closed.
     MainWindow* window = new MainWindow(mainWindowDescription(startOptions));
-    if (window->getHandle("WindowHandler") == 0) {
-        // Without a window nothing can be shown or closed: end at once rather
-        // than run frames for nobody.
+    const bool opened = window->getHandle("WindowHandler") != 0;
+    std::string noOpenGL = window->openGLFailure();
+    if (opened && !window->getGLContext()->hasRenderingContext())
+        noOpenGL = window->getGLContext()->unavailableReason();
+    if (!opened || !noOpenGL.empty()) {
+        // Without a window, or with one nothing can be drawn in, end at once
+        // rather than run frames for nobody or show a black window.
         delete window;
+        if (!noOpenGL.empty())
+            reportNoOpenGL(noOpenGL);
         windowFailed = true;
         return false;
     }
@@ -100,12 +132,14 @@ bool initApplication() {
     }
     onDisplayLost(&keepWorkOfLostDisplay);
     if (!startOptions.joinAddress.empty()) {
+        // The caption says how the joining goes: the greeting waits.
         joinSharedCity(*window);
         return true;
     }
     // Recovered work wins over the file named: it is that file's later state.
     if (!window->offerRecovery() && !startOptions.cityFile.empty())
         window->openMapFile(startOptions.cityFile.c_str());
+    greetFirstStart(*window);
     return true;
 }
 

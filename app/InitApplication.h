@@ -14,7 +14,9 @@ void useProgramOptions(const ProgramOptions& options);
 // and its members, fixes the
 // screen size and creates the main window, starts the autosave (unless
 // --autosave 0) and offers to recover an earlier run's autosave, then opens
-// the world file the command line named, if any and nothing was recovered. False only when the window could not be
-// opened (no display); mainWindowFailed() then tells so.
+// the world file the command line named, if any and nothing was recovered.
+// False only when the window could not be opened (no display) or OpenGL is
+// not available (said on standard error and in a message box);
+// mainWindowFailed() then tells so.
 bool initApplication();
 bool mainWindowFailed();

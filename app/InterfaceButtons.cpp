@@ -6,6 +6,8 @@ void InterfaceButtons::fill(int32_t width, int32_t height) {
         const ScreenRect r = button.onScreen(width, height);
         addRegion(listFor(button.panel), button.id, r.left, r.top, r.right, r.bottom);
     }
+    const ScreenRect r = PaletteButton.onScreen(width, height);
+    addRegion(blockPictures, PaletteButton.id, r.left, r.top, r.right, r.bottom);
 }
 
 ButtonRegionList& InterfaceButtons::listFor(InterfacePanel panel) {
@@ -24,6 +26,7 @@ ButtonRegionList& InterfaceButtons::listFor(InterfacePanel panel) {
 void InterfaceButtons::clear() {
     clearRegions(spriteEditing);
     clearRegions(planView);
+    clearRegions(blockPictures);
     clearRegions(blockEditing);
     clearRegions(always);
 }
@@ -33,6 +36,8 @@ int32_t InterfaceButtons::hit(int32_t x, int32_t y, int32_t editMode, bool view3
     if (id == 0) {
         if (editMode == 0)
             id = hitRegion(blockEditing, x, y);
+        if (id == 0 && editMode == 0)
+            id = hitRegion(blockPictures, x, y);
         else if (editMode == 1)
             id = hitRegion(spriteEditing, x, y);
     }

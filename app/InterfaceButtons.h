@@ -4,9 +4,11 @@
 #include "app/ButtonRegionList.h"
 #include "media/InterfaceLayout.h"
 
-// The main window's four region lists: always consulted (the file and mode
-// panels), block editing (edit mode 0), sprite editing (edit mode 1) and the
-// plan view's level panel. The rectangles come from the interface layout.
+// The main window's region lists: always consulted (the file and mode
+// panels), block editing (edit mode 0: the panel's buttons, then the
+// material preview, which opens the texture palette), sprite editing (edit
+// mode 1) and the plan view's level panel. The rectangles come from the
+// interface layout.
 class InterfaceButtons {
 public:
     // Lays the panels' regions out for a screen of width x height; done once.
@@ -26,6 +28,7 @@ public:
 
     const ButtonRegionList& alwaysList() const { return always; }
     const ButtonRegionList& blockList() const { return blockEditing; }
+    const ButtonRegionList& blockPictureList() const { return blockPictures; }
     const ButtonRegionList& planList() const { return planView; }
     const ButtonRegionList& spriteList() const { return spriteEditing; }
 
@@ -34,6 +37,7 @@ private:
 
     ButtonRegionList always;
     ButtonRegionList blockEditing;
+    ButtonRegionList blockPictures;
     ButtonRegionList planView;
     ButtonRegionList spriteEditing;
 };

@@ -13,6 +13,8 @@ constexpr int32_t Shift = KeyModifierShift;
 constexpr int32_t CtrlShift = KeyModifierControl | KeyModifierShift;
 constexpr const char* Keys = "Keys";
 constexpr const char* Building = "Building faster";
+constexpr const char* Shapes = "Scripts and shapes";
+constexpr const char* Textures = "The palette and fitting textures";
 constexpr const char* RedoKeys = "Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z";
 constexpr const char* RedoEffect = "undo; redo (see Undo, unsaved work and autosave)";
 constexpr const char* MoveKeys = "Ctrl+arrow keys, Ctrl+Page Up, Ctrl+Page Down";
@@ -37,8 +39,13 @@ const std::vector<KeyBinding>& KeyTable::bindings() {
         {'Y', Ctrl, KeyCommand::Redo, true, Keys, RedoKeys, RedoEffect},
         {'Z', CtrlShift, KeyCommand::Redo, true, Keys, RedoKeys, RedoEffect},
         {'Y', CtrlShift, KeyCommand::Redo, true, nullptr, nullptr, nullptr},
+        {VK_F1, None, KeyCommand::ShowKeys, false, Keys, "F1",
+         "show this table of keys over the world (F1 again: the next page; any other key or a "
+         "click: back)"},
         {VK_F1 + 2, None, KeyCommand::ToggleStatistics, false, Keys, "F3",
          "show or hide the frame-rate overlay"},
+        {VK_F1 + 5, None, KeyCommand::ReloadTextures, false, Keys, "F6",
+         "read the picture files of the texture folders again (see One's own pictures)"},
         {VK_F1 + 11, None, KeyCommand::SavePicture, false, Keys, "F12",
          "save the picture on the screen as a PNG (with no figure selected)"},
         {VK_ESCAPE, None, KeyCommand::ClearSelection, false, Building, "Esc",
@@ -76,6 +83,33 @@ const std::vector<KeyBinding>& KeyTable::bindings() {
         {'V', CtrlShift, KeyCommand::LoadStamp, false, Building, "Ctrl+Shift+V",
          "open a `.map` file into the clipboard (a bad file shows \"LOAD FAILED\" and keeps the "
          "clipboard)"},
+        {'R', Ctrl, KeyCommand::RunScript, false, Shapes, "Ctrl+R",
+         "open a `.lua` city script and run it (one step for undo); the caption gives the cells "
+         "changed, or the error with its line"},
+        {VK_F1 + 4, None, KeyCommand::RunScriptAgain, false, Shapes, "F5",
+         "run the last script again"},
+        {'L', Shift, KeyCommand::ShapeLine, false, Shapes, "Shift+L",
+         "a line of blocks from the cell where the selection's drag began to the cell where it "
+         "ended"},
+        {'C', None, KeyCommand::ShapeCylinder, false, Shapes, "C",
+         "a cylinder standing in the selection (an ellipse where the box is not square)"},
+        {'C', Shift, KeyCommand::ShapeTube, false, Shapes, "Shift+C",
+         "the cylinder's hollow tube, one block thick"},
+        {'S', Shift, KeyCommand::ShapeSphere, false, Shapes, "Shift+S",
+         "a sphere (an ellipsoid where the box is not a cube) in the selection"},
+        {'H', Shift, KeyCommand::ShapeShell, false, Shapes, "Shift+H",
+         "the sphere's hollow shell, one block thick"},
+        {'P', Shift, KeyCommand::ReplaceMaterial, false, Shapes, "Shift+P",
+         "replace: the faces in the selection that carry the material under the pointer get the "
+         "current material"},
+        {VK_F1 + 1, None, KeyCommand::OpenPalette, false, Textures, "F2",
+         "open the palette of every loaded texture (as a click on the block panel's picture does)"},
+        {'T', Ctrl, KeyCommand::FitTexture, false, Textures, "Ctrl+T",
+         "fit: the flat region under the pointer gets the current texture, stretched once over "
+         "the region's rectangle"},
+        {'T', CtrlShift, KeyCommand::ContinueTexture, false, Textures, "Ctrl+Shift+T",
+         "continue: the texture of the face under the pointer runs on over the region without a "
+         "seam"},
     };
     return Table;
 }
@@ -103,6 +137,19 @@ bool KeyTable::repeats(KeyCommand command) {
     case KeyCommand::MirrorClipboard:
     case KeyCommand::SaveStamp:
     case KeyCommand::LoadStamp:
+    case KeyCommand::RunScript:
+    case KeyCommand::RunScriptAgain:
+    case KeyCommand::ShapeLine:
+    case KeyCommand::ShapeCylinder:
+    case KeyCommand::ShapeTube:
+    case KeyCommand::ShapeSphere:
+    case KeyCommand::ShapeShell:
+    case KeyCommand::ReplaceMaterial:
+    case KeyCommand::ReloadTextures:
+    case KeyCommand::ShowKeys:
+    case KeyCommand::OpenPalette:
+    case KeyCommand::FitTexture:
+    case KeyCommand::ContinueTexture:
         return false;
     default:
         return true;
@@ -119,4 +166,13 @@ std::vector<std::string> KeyTable::readmeRows(const std::string& section) {
             rows.push_back(row);
     }
     return rows;
+}
+
+std::vector<std::string> KeyTable::sections() {
+    std::vector<std::string> names;
+    for (const KeyBinding& binding : bindings())
+        if (binding.section != nullptr &&
+            std::find(names.begin(), names.end(), binding.section) == names.end())
+            names.push_back(binding.section);
+    return names;
 }

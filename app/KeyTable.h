@@ -33,6 +33,19 @@ enum class KeyCommand {
     MoveDown,
     SaveStamp,
     LoadStamp,
+    RunScript,
+    RunScriptAgain,
+    ShapeLine,
+    ShapeCylinder,
+    ShapeTube,
+    ShapeSphere,
+    ShapeShell,
+    ReplaceMaterial,
+    ReloadTextures,
+    ShowKeys,
+    OpenPalette,
+    FitTexture,
+    ContinueTexture,
 };
 
 // One row of the key table: the key and the modifiers held with it (the
@@ -64,4 +77,6 @@ public:
     // The README rows of a section, in table order, each once:
     // "| keys | effect |".
     static std::vector<std::string> readmeRows(const std::string& section);
+    // The README sections that hold the table's rows, in table order, each once.
+    static std::vector<std::string> sections();
 };

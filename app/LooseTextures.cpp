@@ -131,9 +131,14 @@ int32_t readLooseTextures(const LooseTextureVisitor& visit) {
     return read;
 }
 
-int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour) {
+int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour,
+                          std::map<int32_t, std::string>* names) {
     return readLooseTextures([&](int32_t id, const LooseTextureName& parsed,
                                  const std::vector<uint8_t>& pixels) {
+        if (names)
+            names->emplace(id, "Textures/" + std::to_string(parsed.number) + "_" +
+                                   std::to_string(parsed.width) + "_" +
+                                   std::to_string(parsed.height) + ".raw");
         if (addColour)
             addColour(id, averageColour(pixels.data(), parsed.width, parsed.height));
         if (isColourKeyedLooseTexture(parsed))

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 class TextureTable;
@@ -54,5 +56,7 @@ inline bool isColourKeyedLooseTexture(const LooseTextureName& name) {
 }
 
 // Loads the textures readLooseTextures reads (colour keyed or opaque) and
-// passes their average colours on. Returns the number of textures made.
-int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour);
+// passes their average colours on. Returns the number of textures made;
+// *names (when given) receives each texture's file name by id.
+int32_t loadLooseTextures(TextureTable& table, const TextureColourSink& addColour,
+                          std::map<int32_t, std::string>* names = nullptr);

@@ -4,6 +4,7 @@
 
 #include "platform/FileDialog.h"
 #include "platform/QuestionDialog.h"
+#include "world/CityPictureFolder.h"
 #include "world/MapFile.h"
 
 const char MapFileDefaultName[] = "default.map";
@@ -44,8 +45,17 @@ MapFileOutcome MapFileCommands::save(TamoMap& map, TamoSpriteObjectSet& sprites,
     }
     if (chosen)
         *chosen = name;
-    return MapFile::saveWorld(name, map, sprites, why) ? MapFileOutcome::Done
-                                                       : MapFileOutcome::Failed;
+    // The pictures go first and stale ones only after the map: a save that
+    // fails half way leaves the old map with every picture it uses.
+    const std::set<int32_t> used =
+        cityPictures ? CityPictures::texturesUsed(map) : std::set<int32_t>();
+    if (cityPictures && !CityPictureFolder::write(name, cityPictures(used), why))
+        return MapFileOutcome::Failed;
+    if (!MapFile::saveWorld(name, map, sprites, why))
+        return MapFileOutcome::Failed;
+    if (cityPictures)
+        CityPictureFolder::prune(name, used);
+    return MapFileOutcome::Done;
 }
 
 MapFileOutcome MapFileCommands::load(TamoMap& map, TamoSpriteObjectSet& sprites, std::string* why,

@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 
+#include "world/CityPictures.h"
 #include "world/WorldFileStamp.h"
 
 class TamoMap;
@@ -43,6 +46,9 @@ struct MapFileCommands {
     // another program changed it asks "Save anyway", "Save as" or "Cancel".
     WorldFileStamp current;
     QuestionFunction question = nullptr;  // the platform's when null
+    // The pictures of the textures given that a saved city carries beside
+    // its map (CityPictureFolder); none when null.
+    std::function<CityPictures(const std::set<int32_t>& used)> cityPictures;
 
     // Asks for a name (and, for the world's own file changed by another
     // program, whether to replace it) and writes the world there; an earlier

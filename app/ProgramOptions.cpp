@@ -33,6 +33,7 @@ constexpr ValueOption ValueOptions[] = {
     {"--scale", 1, "--scale needs a number N from 1 to 4"},
     {"--info", 1, "--info needs CITY.map"},
     {"--autosave", 1, "--autosave needs a number of SECONDS"},
+    {"--script", 2, "--script needs FILE.lua and CITY.map"},
 };
 
 // CLI11's message, except for an option given fewer values than it takes:
@@ -110,6 +111,14 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
         app.add_option("--info", parsed.infoCity, "Print what the world file CITY holds and exit")
             ->option_text("CITY");
     exporting->excludes(info);
+    std::vector<std::string> scriptFiles;
+    CLI::Option* scripting =
+        app.add_option("--script", scriptFiles,
+                       "Run the city script FILE.lua on the world file CITY (a new world when it "
+                       "does not exist), save it in place and exit")
+            ->expected(2)
+            ->option_text("FILE.lua CITY");
+    scripting->excludes(exporting)->excludes(info);
     CLI::Option* serve =
         app.add_option("--serve", parsed.serveCity,
                        "Keep the world file CITY as a shared city that people join, without a "
@@ -136,9 +145,9 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
     CLI::Option* name =
         app.add_option("--name", parsed.name, "The name others see in a shared city")
             ->option_text("NAME");
-    for (CLI::Option* other : {exporting, info, join})
+    for (CLI::Option* other : {exporting, info, join, scripting})
         serve->excludes(other);
-    join->excludes(exporting)->excludes(info);
+    join->excludes(exporting)->excludes(info)->excludes(scripting);
     port->needs(serve);
     people->needs(serve);
     name->needs(join);
@@ -148,11 +157,12 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
             throw CLI::ValidationError("--keep-position", "it only goes with --export");
         if (exporting->count() > 0 && !exportFormatKnown(exportFiles[1]))
             throw CLI::ValidationError("--export", "OUT must end in .glb or .obj");
-        const char* alone = exporting->count() > 0 ? "--export"
-                            : info->count() > 0    ? "--info"
-                            : serve->count() > 0   ? "--serve"
-                            : join->count() > 0    ? "--join"
-                                                   : nullptr;
+        const char* alone = exporting->count() > 0   ? "--export"
+                            : info->count() > 0      ? "--info"
+                            : scripting->count() > 0 ? "--script"
+                            : serve->count() > 0     ? "--serve"
+                            : join->count() > 0      ? "--join"
+                                                     : nullptr;
         if (password->count() > 0 && serve->count() == 0 && join->count() == 0)
             throw CLI::ValidationError("--password-file", "goes with --serve or --join");
         if (alone && !parsed.cityFile.empty())
@@ -173,6 +183,10 @@ int ProgramOptions::parse(int argc, const char* const* argv, ProgramOptions* opt
     if (exporting->count() > 0) {
         parsed.exportCity = exportFiles[0];
         parsed.exportFile = exportFiles[1];
+    }
+    if (scripting->count() > 0) {
+        parsed.scriptFile = scriptFiles[0];
+        parsed.scriptCity = scriptFiles[1];
     }
     *options = parsed;
     return -1;

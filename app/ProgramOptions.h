@@ -22,6 +22,10 @@ struct ProgramOptions {
     bool keepPosition = false;
     // --info CITY: the world file to describe, without a window.
     std::string infoCity;
+    // --script FILE CITY: the city script to run on the world file, which
+    // is saved in place, without a window; empty when not asked for.
+    std::string scriptFile;
+    std::string scriptCity;
     // Frame figures on standard error once a second.
     bool stats = false;
     // Seconds between autosaves of unsaved work; 0 turns autosave off.

@@ -30,6 +30,7 @@ void RegionKeys::run(KeyCommand command, const MapFileCommands& commands) {
         if (selection.active())
             caption.hide();  // the size it showed
         selection.clear();
+        pastePreview.stop();
         break;
     case KeyCommand::GrowSelection:
     case KeyCommand::ShrinkSelection:
@@ -71,7 +72,8 @@ void RegionKeys::run(KeyCommand command, const MapFileCommands& commands) {
 
 void RegionKeys::drawSelection() {
     const Selection& selection = core.selection;
-    selection.draw(*core.glContext, core.settings);
+    selection.draw(*core.glContext, core, core);
+    pastePreview.draw(core, held);
     if (selection.active() != shownActive || (shownActive && selection.box() != shownBox)) {
         shownActive = selection.active();
         if (shownActive) {
@@ -128,6 +130,8 @@ void RegionKeys::edit(KeyCommand command) {
         sayWithSize(box.withinLimit() ? "NOT DONE" : "BOX TOO LARGE", core.selection.sizeText());
         return;
     }
+    if (command == KeyCommand::Copy || command == KeyCommand::Cut)
+        pastePreview.start();
     say(done, result.blocks);
 }
 
@@ -136,9 +140,8 @@ void RegionKeys::paste() {
         say("CLIPBOARD EMPTY");
         return;
     }
-    TamoEditorUserAvatar& avatar = *core.avatar;
     int32_t cell[3];
-    if (!(core.view3D ? avatar.placeCellUnderCursor(cell) : avatar.planCellUnderCursor(cell))) {
+    if (!PastePreview::pasteCell(core, cell)) {
         say("NO PLACE UNDER THE POINTER");
         return;
     }
@@ -150,6 +153,7 @@ void RegionKeys::paste() {
         return;
     }
     core.selection.set(result.box);
+    pastePreview.stop();
     say("PASTED", result.blocks);
 }
 
@@ -252,6 +256,7 @@ void RegionKeys::loadStamp(const MapFileCommands& commands) {
         say("LOAD FAILED");
         return;
     }
+    pastePreview.start();
     sayClipboard("LOADED");
 }
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/PastePreview.h"
 #include "world/CellBox.h"
 #include "world/Clipboard.h"
 
@@ -22,11 +23,12 @@ public:
 
     // Runs one of the commands above; files go through commands' dialog.
     void run(KeyCommand command, const MapFileCommands& commands);
-    // Draws the selection and, when it changed since the last frame, shows
-    // its size.
+    // Draws the selection and the paste preview and, when the selection
+    // changed since the last frame, shows its size.
     void drawSelection();
 
     const Clipboard& clipboard() const { return held; }
+    const PastePreview& preview() const { return pastePreview; }
 
 private:
     // The region edits, each one undoable action.
@@ -54,6 +56,7 @@ private:
     TamoEngineCore& core;
     StatusCaption& caption;
     Clipboard held;
+    PastePreview pastePreview;
     bool shownActive = false;
     CellBox shownBox;
 };

@@ -1,6 +1,5 @@
 #include "app/ServeCommand.h"
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <ostream>
@@ -8,15 +7,18 @@
 #include "app/HeadlessCity.h"
 #include "app/PasswordFile.h"
 #include "app/ProgramOptions.h"
+#include "net/CityKeeper.h"
 #include "net/CityServer.h"
-#include "world/MapFile.h"
-#include "world/TamoMap.h"
-#include "world/TamoSpriteObjectSet.h"
+#include "world/CityPictureFolder.h"
+#include "world/CityPictures.h"
 
 namespace {
 
 volatile std::sig_atomic_t stopAsked = 0;
 volatile std::sig_atomic_t writeAsked = 0;
+
+// The longest the loop waits for the network before the keeper's step.
+constexpr uint32_t ServiceWaitMilliseconds = 10;
 
 void onStop(int) {
     stopAsked = 1;
@@ -24,28 +26,6 @@ void onStop(int) {
 
 void onHangUp(int) {
     writeAsked = 1;
-}
-
-// The file as it is becomes path.1 (a second name for the same bytes, put in
-// place atomically), then the world replaces path atomically.
-bool writeCity(const std::string& path, HeadlessCity& city, std::string* why) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::exists(path, error)) {
-        const std::string keep = path + ".1";
-        const std::string next = keep + ".new";
-        fs::remove(next, error);
-        fs::create_hard_link(path, next, error);
-        if (error)
-            fs::copy_file(path, next, fs::copy_options::overwrite_existing, error);
-        if (!error)
-            fs::rename(next, keep, error);
-        if (error) {
-            *why = "the previous version cannot be kept as " + keep + " (" + error.message() + ")";
-            return false;
-        }
-    }
-    return MapFile::saveWorld(path.c_str(), city.map(), city.sprites(), why);
 }
 
 }  // namespace
@@ -69,6 +49,28 @@ int ServeCommand::run(const ProgramOptions& options, std::ostream& log) {
         return 1;
     }
     CityServer server(city.map(), city.sprites(), city.host(), serverOptions, log);
+    // The city's pictures: sent to those who lack them, kept with the city.
+    std::vector<std::string> damaged;
+    CityPictures pictures;
+    for (CityPictureFolder::Loaded& loaded : CityPictureFolder::read(path, &damaged))
+        pictures.put(loaded.id, std::move(loaded.png));
+    for (const std::string& failure : damaged)
+        log << "picture skipped: " << CityPictureFolder::folderOf(path) << "/" << failure
+            << std::endl;
+    CityKeeper keeper(path, city.map(), city.sprites(), city.host(), log);
+    if (!keeper.open(&pictures, &why)) {
+        log << "tamotown: " << why << std::endl;
+        return 1;
+    }
+    server.setPictures(std::move(pictures));
+    // Each batch and each picture kept is in the journal's queue before it
+    // goes to anyone; a picture before the batches that use it.
+    server.setAppliedHook([&keeper](uint32_t author, const std::vector<Protocol::Change>& changes) {
+        keeper.record(author, changes);
+    });
+    server.setPictureHook([&keeper](int32_t texture, const CityPictures::Bytes& png) {
+        keeper.recordPicture(texture, png);
+    });
     if (!server.start(&why)) {
         log << "tamotown: " << why << std::endl;
         return 1;
@@ -80,35 +82,21 @@ int ServeCommand::run(const ProgramOptions& options, std::ostream& log) {
     std::signal(SIGINT, onStop);
     std::signal(SIGTERM, onStop);
     std::signal(SIGHUP, onHangUp);
-    using Clock = std::chrono::steady_clock;
-    auto lastWrite = Clock::now();
-    bool written = existed;
-    const auto write = [&] {
-        std::string fault;
-        if (writeCity(path, city, &fault)) {
-            server.markWritten();
-            written = true;
-            log << "wrote " << path << ": " << city.map().sectorCount() << " sectors, "
-                << city.sprites().count() << " sprite objects" << std::endl;
-        } else {
-            log << "could not write " << path << ": " << fault << std::endl;
-        }
-        lastWrite = Clock::now();
-    };
     while (!stopAsked) {
-        server.service(50);
-        const bool due = Clock::now() - lastWrite >= std::chrono::seconds(WriteIntervalSeconds);
-        if (writeAsked || (due && server.changedSinceWrite())) {
-            writeAsked = 0;
-            write();
-        }
+        server.service(ServiceWaitMilliseconds);
+        const bool asked = writeAsked != 0;
+        writeAsked = 0;
+        keeper.tick(asked);
     }
-    if (server.changedSinceWrite() || !written)
-        write();
+    // The pictures not yet in the folder, then the map.
+    const bool written = keeper.finish();
     server.stop();
     log << "stopped serving " << path << std::endl;
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     std::signal(SIGHUP, SIG_DFL);
-    return 0;
+    if (!written)
+        log << "tamotown: the journal " << path << ".journal keeps the changes the file lacks; "
+            << "they are applied at the next start" << std::endl;
+    return written ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include "app/ApplicationRunner.h"
 #include "app/StatusCaption.h"
+#include "app/TextureShelf.h"
 #include "engine/TamoEditorUserAvatar.h"
 #include "engine/TamoEngineCore.h"
 #include "net/CityClient.h"
@@ -58,6 +59,25 @@ bool SharedSession::join(const std::string& address, const std::string& name,
     city->setAppliedHook(
         [](uint32_t, uint32_t, const std::vector<Protocol::Change>&) { frameAgainAtOnce(); });
     return city->join(host, port, name.empty() ? "someone" : name, password, why);
+}
+
+void SharedSession::usePictures(TextureShelf& shelf) {
+    if (!city)
+        return;
+    SharedCity::Pictures pictures;
+    pictures.source = [&shelf](int32_t texture) { return shelf.cityPicture(texture); };
+    pictures.held = [&shelf] {
+        std::vector<std::pair<int32_t, uint64_t>> held;
+        for (const int32_t texture : shelf.pictureIds())
+            if (const CityPictures::Bytes png = shelf.cityPicture(texture))
+                held.emplace_back(texture, CityPictures::hashOf(*png));
+        return held;
+    };
+    pictures.hook = [&shelf](int32_t texture, CityPictures::Bytes png, const Picture& picture) {
+        shelf.putShared(texture, std::move(png), picture);
+        frameAgainAtOnce();
+    };
+    city->usePictures(std::move(pictures));
 }
 
 void SharedSession::frame(uint32_t now, StatusCaption& caption) {

@@ -4,6 +4,7 @@
 #include <string>
 
 class SharedCity;
+class TextureShelf;
 class StatusCaption;
 class TamoEngineCore;
 class TamoSpriteObjectSet;
@@ -28,6 +29,9 @@ public:
     // "HOST[:PORT]"; false, *why naming the fault, when it cannot start.
     bool join(const std::string& address, const std::string& name, const std::string& password,
               std::string* why);
+    // The pictures of the city's textures come from and go to shelf, which
+    // must outlive this: those the server lacks are sent on first use.
+    void usePictures(TextureShelf& shelf);
     // Sends and applies changes; shows what happened in caption at now.
     void frame(uint32_t now, StatusCaption& caption);
     // The others as figures with their names above them.

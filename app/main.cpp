@@ -6,6 +6,7 @@
 #include "app/CityCommands.h"
 #include "app/InitApplication.h"
 #include "app/ProgramOptions.h"
+#include "app/ScriptCommand.h"
 #include "app/ServeCommand.h"
 #include "platform/Window.h"
 #include "platform/WindowRegistry.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
                                         options.keepPosition, std::cout, std::cerr);
     if (!options.infoCity.empty())
         return CityCommands::printInfo(options.infoCity, std::cout, std::cerr);
+    if (!options.scriptFile.empty())
+        return ScriptCommand::runOnFile(options.scriptFile, options.scriptCity, std::cout,
+                                        std::cerr);
     if (!options.serveCity.empty())
         return ServeCommand::run(options, std::cerr);
     useProgramOptions(options);

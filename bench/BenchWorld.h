@@ -3,6 +3,7 @@
 // run on.
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "engine/MyTamoEngineCore.h"
@@ -40,5 +41,12 @@ void placeBlocks(TamoSector& sector, const std::vector<MapBlock>& blocks);
 void buildCity(Vector3* eye, Vector3* direction, int32_t columns = 10);
 // A million blocks: 125 solid sectors of 20 x 20 x 20.
 void buildMillion();
+
+// The city file of 2, 200, 1000 or 10,000 sectors (about 80 KB each): a grid
+// of sector columns around the start point with streets, houses and odd
+// blocks. writtenCity writes it on the stage's map the first time in a run
+// (the map then holds it) and returns its path.
+std::string cityFile(int32_t sectors);
+std::string writtenCity(int32_t sectors);
 
 }  // namespace bench

@@ -48,56 +48,6 @@ void loadCityTextures() {
     }
 }
 
-std::string cityFile(int32_t sectors) {
-    return "/tmp/tamo-bench-city-" + std::to_string(sectors) + ".map";
-}
-
-// The city's file, written once per size: a grid of sector columns around
-// the start point, each a ground sector (streets on top, one sector below
-// the eye) and the sector above it, houses of 2 to 14 storeys standing on
-// the streets with facades (their roofs follow), and a few dozen odd blocks
-// of random materials in each sector.
-void writeCity(int32_t sectors) {
-    resetMap();
-    Stage& s = stage();
-    const int32_t across = sectors == 2 ? 1 : sectors == 200 ? 10 : sectors == 1000 ? 25 : 100;
-    const int32_t deep = sectors / 2 / across;
-    std::mt19937 random(static_cast<uint32_t>(sectors));
-    const auto below = [&](int32_t n) { return static_cast<int32_t>(random() % n); };
-    const Vector3 start(40000, 60000, 40000);
-    for (int32_t cx = -across / 2; cx < across - across / 2; ++cx)
-        for (int32_t cz = -deep / 2; cz < deep - deep / 2; ++cz) {
-            // The column's two sectors; cell y 0 to 19 in the ground sector,
-            // 20 to 39 in the one above.
-            const Vector3 corner = start + Vector3(cx * 200.0f + 1, -299, cz * 200.0f + 1);
-            TamoSector* ground = s.map->sector(s.map->findOrCreateSector(corner));
-            TamoSector* above =
-                s.map->sector(s.map->findOrCreateSector(corner + Vector3(0, 300, 0)));
-            const auto put = [&](int32_t x, int32_t y, int32_t z, int32_t texture) {
-                s.core->material = FaceMaterial{texture, 0, 0, 0, 1, 1};
-                (y < 20 ? ground : above)->setBlock(x, y % 20, z, true);
-            };
-            // Streets along two edges of the column, pavement elsewhere.
-            for (int32_t x = 0; x < 20; ++x)
-                for (int32_t z = 0; z < 20; ++z)
-                    put(x, 16, z, x < 4 || z < 4 ? 100 : 113);
-            // Four houses on the blocks between the streets.
-            for (int32_t house = 0; house < 4; ++house) {
-                const int32_t x0 = 5 + (house % 2) * 8, z0 = 5 + (house / 2) * 8;
-                const int32_t storeys = 2 + below(13);
-                const int32_t facade = 101 + below(6);
-                for (int32_t x = x0; x < x0 + 6; ++x)
-                    for (int32_t z = z0; z < z0 + 6; ++z)
-                        for (int32_t y = 17; y < 17 + storeys; ++y)
-                            put(x, y, z, facade);
-            }
-            for (int32_t odd = 0; odd < 40; ++odd)
-                put(below(20), 17 + below(23), below(20), 113 + below(6));
-        }
-    s.core->material = FaceMaterial{100, 0, 0, 0, 1, 1};
-    MapFile::saveWorld(cityFile(sectors).c_str(), *s.map, *s.core->sprites, nullptr);
-}
-
 // The city on the map: its sectors, 0 for the empty map, -1 for none yet.
 int32_t loadedCity = -1;
 
@@ -110,11 +60,9 @@ void loadCity(int32_t sectors) {
         resetMap();
         return;
     }
-    static std::set<int32_t> written;
-    if (written.insert(sectors).second)
-        writeCity(sectors);
     std::string why;
-    if (!MapFile::loadWorld(cityFile(sectors).c_str(), *stage().map, *stage().core->sprites, &why))
+    if (!MapFile::loadWorld(writtenCity(sectors).c_str(), *stage().map, *stage().core->sprites,
+                            &why))
         std::fprintf(stderr, "city: %s\n", why.c_str());
 }
 
@@ -148,7 +96,7 @@ void cityFrame(benchmark::State& state) {
     }
     static std::unique_ptr<SkyDome> sky(new SkyDome(*s.gl, 950.0f, 16, 20, 1));
     s.core->view3D = true;
-    s.core->settings.cullToView = cull;
+    s.core->cullToView = cull;
     s.gl->eye = camera.eye;
     Vector3 direction = camera.direction;
     s.gl->direction = normalise(direction);
@@ -168,7 +116,7 @@ void cityFrame(benchmark::State& state) {
         s.gl->present();
         glFinish();
     }
-    s.core->settings.cullToView = true;
+    s.core->cullToView = true;
     if (!buffers) {
         s.gl->allowVertexBuffers(true);
         for (int32_t i = 0; i < s.map->sectorCount(); ++i) {
@@ -292,9 +240,8 @@ void cityClick(benchmark::State& state) {
     Stage& s = stage();
     if (sectors == 0) {
         resetMap();
-        delete s.map;
-        s.map = new TamoMap(s.core);
-        s.core->map = s.map;
+        s.core->buildWorld(WorldHost::History::None);
+        s.map = s.core->map;
         loadedCity = -1;
     } else {
         loadCity(sectors);
@@ -317,7 +264,7 @@ void cityClick(benchmark::State& state) {
                 state.SkipWithError("the ray meets no block");
                 return;
             }
-            map.editBlockAt(hit, ray, place);
+            map.editBlockAt(hit, ray, place, s.core->material);
             map.sector(hit.sector)->rebuild();
             glFinish();
         }

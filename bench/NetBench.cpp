@@ -48,18 +48,16 @@ constexpr auto FramePeriod = std::chrono::microseconds(1000000 / 60);
 // this load), and the others stand for programs on other machines.
 constexpr int Watchers = 2;
 
-// A world without GL, as the server and each simulated person hold it.
+// A world without GL, as the server and each simulated person hold it (a
+// person's with a history).
 struct World {
     MyTamoEngineCore core{nullptr, nullptr, nullptr, 100, 3, 4};
-    World() {
-        core.sprites = new TamoSpriteObjectSet(&core);
-        core.map = new TamoMap(&core);
-    }
+    explicit World(WorldHost::History kept = WorldHost::History::None) { core.buildWorld(kept); }
 };
 
 struct Person {
-    World world;
-    WorldHistory history{*world.core.map, *world.core.sprites};
+    World world{WorldHost::History::Kept};
+    WorldHistory& history = *world.core.history;
     SharedCity city{*world.core.map, *world.core.sprites, history, world.core};
 };
 

@@ -158,7 +158,7 @@ void literal3DClicks(benchmark::State& state, bool framePerClick) {
                     ray.direction = Vector3(0.0f, -1.0f, 0.0f);
                     BlockHit hit;
                     if (s.map->pick(ray, TamoMap::CursorRayLength, TamoMap::BlockEditStep, &hit))
-                        s.map->editBlockAt(hit, ray, true);
+                        s.map->editBlockAt(hit, ray, true, s.core->material);
                     history.closeAction();
                     if (framePerClick)
                         rebuildMarked();

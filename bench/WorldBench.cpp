@@ -377,7 +377,7 @@ void planFrame(benchmark::State& state) {
         s.gl->clear();
         if (Literal) {
             for (int32_t i = 0; i < s.map->sectorCount(); ++i)
-                literal::drawPlan(*s.map->sector(i), s.core->settings);
+                literal::drawPlan(*s.map->sector(i), *s.core, s.core->planView());
         } else {
             s.map->draw();
         }

@@ -5,19 +5,45 @@
 #include "platform/GLContext.h"
 #include "platform/LineOverlay.h"
 #include "platform/ScreenOverlay.h"
+#include "world/EditChoices.h"
 #include "world/WorldSettings.h"
+
+void Selection::set(const CellBox& box) {
+    current = box;
+    const int32_t low[3] = {box.lowX(), box.lowY(), box.lowZ()};
+    const int32_t high[3] = {box.highX(), box.highY(), box.highZ()};
+    for (int a = 0; a < 3; ++a) {
+        ends[0][a] = low[a];
+        ends[1][a] = high[a];
+    }
+}
+
+void Selection::setDrag(const int32_t from[3], const int32_t to[3]) {
+    current = CellBox(from[0], from[1], from[2], to[0], to[1], to[2]);
+    for (int a = 0; a < 3; ++a) {
+        ends[0][a] = from[a];
+        ends[1][a] = to[a];
+    }
+}
+
+void Selection::dragEnds(int32_t from[3], int32_t to[3]) const {
+    for (int a = 0; a < 3; ++a) {
+        from[a] = ends[0][a];
+        to[a] = ends[1][a];
+    }
+}
 
 bool Selection::growUp() {
     if (!current)
         return false;
-    current = current->grownUp();
+    set(current->grownUp());
     return true;
 }
 
 bool Selection::shrinkDown() {
     if (!current)
         return false;
-    current = current->shrunkDown();
+    set(current->shrunkDown());
     return true;
 }
 
@@ -29,19 +55,23 @@ std::string Selection::sizeText(int64_t x, int64_t y, int64_t z) {
     return std::to_string(x) + " X " + std::to_string(y) + " X " + std::to_string(z);
 }
 
-void Selection::draw(GLContext& gl, const WorldSettings& settings) const {
-    if (!current)
-        return;
-    if (settings.view3D) {
-        LineOverlay lines(gl, LineWidth, Red, Green, Blue);
-        draw3D(settings);
+void Selection::draw(GLContext& gl, const WorldSettings& settings,
+                     const EditChoices& choices) const {
+    if (current)
+        drawBox(gl, settings, choices, *current, Red, Green, Blue);
+}
+
+void Selection::drawBox(GLContext& gl, const WorldSettings& settings, const EditChoices& choices,
+                        const CellBox& box, uint8_t red, uint8_t green, uint8_t blue) {
+    if (choices.view3D) {
+        LineOverlay lines(gl, LineWidth, red, green, blue);
+        draw3D(settings, box);
     } else {
-        drawPlan(gl, settings);
+        drawPlan(gl, settings, choices.planView(), box, red, green, blue);
     }
 }
 
-void Selection::draw3D(const WorldSettings& settings) const {
-    const CellBox& b = *current;
+void Selection::draw3D(const WorldSettings& settings, const CellBox& b) {
     const int32_t w = settings.blockWidth, h = settings.blockHeight;
     const Vector3 lo = CellBox::cellOrigin(b.lowX(), b.lowY(), b.lowZ(), w, h);
     const Vector3 hi = CellBox::cellOrigin(b.highX() + 1, b.highY() + 1, b.highZ() + 1, w, h);
@@ -59,15 +89,15 @@ void Selection::draw3D(const WorldSettings& settings) const {
     glEnd();
 }
 
-void Selection::drawPlan(GLContext& gl, const WorldSettings& settings) const {
-    const CellBox& b = *current;
+void Selection::drawPlan(GLContext& gl, const WorldSettings& settings, const PlanView& plan,
+                         const CellBox& b, uint8_t red, uint8_t green, uint8_t blue) {
     const float cell = static_cast<float>(settings.planCellSize);
-    const float left = b.lowX() * cell - settings.planScrollX;
-    const float right = (b.highX() + 1.0f) * cell - settings.planScrollX;
-    const float top = b.lowZ() * cell - settings.planScrollY;
-    const float bottom = (b.highZ() + 1.0f) * cell - settings.planScrollY;
+    const float left = b.lowX() * cell - plan.scrollX;
+    const float right = (b.highX() + 1.0f) * cell - plan.scrollX;
+    const float top = b.lowZ() * cell - plan.scrollY;
+    const float bottom = (b.highZ() + 1.0f) * cell - plan.scrollY;
     ScreenOverlay screen(gl);
-    LineOverlay lines(gl, LineWidth, Red, Green, Blue);
+    LineOverlay lines(gl, LineWidth, red, green, blue);
     // Half a pixel in, so the outermost pixels of the cells carry the line.
     glBegin(GL_LINE_LOOP);
     glVertex2f(left + 0.5f, top + 0.5f);

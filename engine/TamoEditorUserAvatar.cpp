@@ -21,8 +21,6 @@ constexpr float TurnDegreesPerMs = 0.1f;
 constexpr float MouseDegreesPerPixel = 0.5f;
 constexpr float PlanScrollPerMs = 0.2f;
 constexpr float PitchLimit = 90.0f;
-constexpr int32_t EditBlocks = 0;
-constexpr int32_t EditSprites = 1;
 
 }  // namespace
 
@@ -93,7 +91,7 @@ void TamoEditorUserAvatar::edit3D() {
             core->map->pickMaterialAtCursor();
         return;
     }
-    if (core->editMode == EditBlocks) {
+    if (core->editMode == EditorState::EditBlocks) {
         if (selectWithShift())
             return;
         // One block per press: the press is consumed here.
@@ -107,7 +105,7 @@ void TamoEditorUserAvatar::edit3D() {
         }
         return;
     }
-    if (core->editMode != EditSprites)
+    if (core->editMode != EditorState::EditSprites)
         return;
     TamoSpriteObjectSet& sprites = *core->sprites;
     if (window->leftButtonDown)
@@ -153,7 +151,7 @@ bool TamoEditorUserAvatar::selectWithShift() {
     // Off the blocks the box keeps the last cell it reached.
     int32_t cell[3];
     if (plan ? planCellUnderCursor(cell) : blockCellUnderCursor(cell))
-        core->selection.set(CellBox(anchor[0], anchor[1], anchor[2], cell[0], cell[1], cell[2]));
+        core->selection.setDrag(anchor, cell);
     if (!input.leftHeld)
         selecting = false;
     return true;

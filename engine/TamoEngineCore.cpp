@@ -17,12 +17,10 @@
 #include "world/OptimizedQuadHashTable.h"
 #include "world/QuadScratch.h"
 #include "world/TamoSector.h"
-#include "world/WorldHistory.h"
 
-// Owned world objects, deleted by the destructor.
+// The avatar, deleted by the destructor.
 #include "engine/TamoEditorUserAvatar.h"
 #include "world/TamoMap.h"
-#include "world/TamoSpriteObjectSet.h"
 
 namespace {
 
@@ -48,23 +46,17 @@ int32_t floorToInt(float value) {
 TamoEngineCore::TamoEngineCore(GLContext* glContext_, SpriteSheet* spriteSheet_, BitmapFont* font_,
                                int32_t firstTextureId_, int32_t planTileCurrent_,
                                int32_t planTileOther_)
-        : firstTextureId(firstTextureId_), quadScratch(std::make_shared<QuadScratch>()) {
+        : EditorState(firstTextureId_), quadScratch(std::make_shared<QuadScratch>()) {
     glContext = glContext_;
     spriteSheet = spriteSheet_;
     font = font_;
     planTileCurrent = planTileCurrent_;
     planTileOther = planTileOther_;
-    material.texture = firstTextureId;
 }
 
 TamoEngineCore::~TamoEngineCore() {
     textureColours.clear();
-    delete history;  // first: it reports to the map and the sprites
-    history = nullptr;
-    delete sprites;
-    sprites = nullptr;
-    delete map;
-    map = nullptr;
+    destroyWorld();
     delete avatar;
     avatar = nullptr;
 }
@@ -94,7 +86,7 @@ bool TamoEngineCore::addTextureColour(int32_t textureId, int32_t red, int32_t gr
 
 bool TamoEngineCore::getTextureColour(int32_t textureId, int32_t& red, int32_t& green,
                                       int32_t& blue) const {
-    return settings.getTextureColour(textureId, red, green, blue);
+    return WorldSettings::getTextureColour(textureId, red, green, blue);
 }
 
 const CursorSource* TamoEngineCore::cursorSource() const {
@@ -102,12 +94,17 @@ const CursorSource* TamoEngineCore::cursorSource() const {
 }
 
 void TamoEngineCore::toggleView() {
-    view3D = !view3D;
+    EditorState::toggleView();
 }
 
 void TamoEngineCore::toggleEditMode() {
-    editMode = editMode == 0 ? 1 : 0;
-    modeShownAt = tickNow();
+    EditorState::toggleEditMode();
+}
+
+void TamoEngineCore::startView() {
+    if (glContext)
+        glContext->eye = TamoMap::startPoint(blockWidth, blockHeight);
+    centrePlanView();
 }
 
 void TamoEngineCore::centrePlanView() {
@@ -122,78 +119,35 @@ void TamoEngineCore::centrePlanView() {
 }
 
 void TamoEngineCore::touchMaterial() {
-    settings.touchMaterial();
+    EditorState::touchMaterial();
 }
 
 void TamoEngineCore::levelUp() {
-    ++currentLevel;
+    EditorState::levelUp();
 }
 
 void TamoEngineCore::levelDown() {
-    --currentLevel;
+    EditorState::levelDown();
 }
-
-namespace {
-
-// Texture ids and offsets come from files too and may sit at the int32 limits.
-int32_t saturatingAdd(int32_t value, int32_t delta) {
-    const int64_t sum = int64_t{value} + delta;
-    return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
-}
-
-}  // namespace
 
 void TamoEngineCore::stepTexture(int32_t delta) {
-    // With nothing loaded there is no texture to step to; stepping would
-    // leave an id below the first texture that nothing can draw.
-    if (textureCount <= 0) {
-        touchMaterial();
-        return;
-    }
-    int32_t id = saturatingAdd(material.texture, delta);
-    if (id < firstTextureId)
-        id = firstTextureId + textureCount - 1;
-    if (id >= firstTextureId + textureCount)
-        id = firstTextureId;
-    material.texture = id;
-    touchMaterial();
+    EditorState::stepTexture(delta);
 }
 
 void TamoEngineCore::rotateMaterial() {
-    material.rotation = static_cast<uint8_t>((material.rotation + 1) % 4);
-    touchMaterial();
+    EditorState::rotateMaterial();
 }
 
 void TamoEngineCore::changeScale(int32_t delta, bool alongU) {
-    int8_t& scale = alongU ? material.scaleU : material.scaleV;
-    // Formed in the signed byte itself: 127 + 1 wraps negative and so gives 1.
-    int8_t changed = static_cast<int8_t>(static_cast<uint8_t>(scale) + static_cast<uint8_t>(delta));
-    if (changed < 1)
-        changed = 1;
-    scale = changed;
-    touchMaterial();
+    EditorState::changeScale(delta, alongU);
 }
 
 void TamoEngineCore::changeOffset(int32_t delta, bool alongU) {
-    int32_t& offset = alongU ? material.offsetU : material.offsetV;
-    offset = saturatingAdd(offset, delta);
-    touchMaterial();
+    EditorState::changeOffset(delta, alongU);
 }
 
 void TamoEngineCore::stepSpriteType(int32_t delta) {
-    const int32_t groups = spriteSheet ? spriteSheet->groupCount() : 0;
-    // A sheet without groups offers no type to step to; keep type 0 rather
-    // than giving new sprite objects the type -1.
-    if (groups <= 0) {
-        spriteType = 0;
-        return;
-    }
-    int32_t type = spriteType + delta;
-    if (type < 0)
-        type = groups - 1;
-    if (type > groups - 1)
-        type = 0;
-    spriteType = type;
+    EditorState::stepSpriteType(delta, spriteSheet ? spriteSheet->groupCount() : 0);
 }
 
 void TamoEngineCore::drawHud() {
@@ -216,9 +170,9 @@ void TamoEngineCore::drawHud() {
     }
 
     if (modeShownAt != 0 && font) {
-        const char* caption = editMode == 0   ? "EDITING MAP BLOCKS"
-                              : editMode == 1 ? "EDITING SPRITE OBJECTS"
-                                              : nullptr;
+        const char* caption = editMode == EditBlocks    ? "EDITING MAP BLOCKS"
+                              : editMode == EditSprites ? "EDITING SPRITE OBJECTS"
+                                                        : nullptr;
         if (caption)
             font->drawText(w / 2, static_cast<int32_t>(h - HudLineHeight * 1.5f), caption, 0, 0,
                            255, true, 1.0f, false);

@@ -1,11 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
-#include "platform/DynArray.h"
-#include "engine/Selection.h"
+#include "engine/EditorState.h"
 #include "platform/Vector3.h"
-#include "world/FaceMaterial.h"
 #include "world/MapFormat.h"
 #include "world/WorldHost.h"
 #include "world/WorldSettings.h"
@@ -22,13 +21,15 @@ class TamoSector;
 class TamoSpriteObjectSet;
 class WorldHistory;
 
-// The hub of the world: shared constants, the user's editing state, the
-// texture colour table, the owner of the map, the sprite objects and the
-// avatar, and the factory of sectors and quad tables. Fields are public: the
-// main window, the buttons and the avatar read and set them. What the world's
-// objects read lives in settings, handed down to them through WorldHost; the
-// core's fields of the same names refer into it, so each value has one home.
-class TamoEngineCore : public WorldHost {
+// The hub of the world: the owner of the map, the sprite objects and the
+// avatar, and the factory of sectors and quad tables. It is the one owner of
+// two sets of values, and is both: the world's settings (constants, the
+// resources the world draws with, the texture colour table), which the
+// world's objects read through WorldHost, and the editor's state (view, edit
+// mode, current material, plan scroll and level, sprite type), whose choices
+// it hands the world's operations that take none. Fields are public: the main
+// window, the buttons and the avatar read and set them.
+class TamoEngineCore : public WorldHost, public WorldSettings, public EditorState {
 public:
     TamoEngineCore(GLContext* glContext, SpriteSheet* spriteSheet, BitmapFont* font,
                    int32_t firstTextureId, int32_t planTileCurrent, int32_t planTileOther);
@@ -58,56 +59,35 @@ public:
     virtual void touchMaterial();
     virtual void levelUp();
     virtual void levelDown();
-    // Steps the texture through the loaded ones, wrapping at both ends.
+    // Steps the texture through the loaded ones (the raw files' ids from
+    // firstTextureId on, then the pictures' ids), wrapping at both ends.
     virtual void stepTexture(int32_t delta);
     virtual void rotateMaterial();
     // Adds delta to scale u (alongU) or v as a signed byte; below 1 gives 1.
+    // A negative (mirrored) scale stays negative: its size changes so, -3
+    // and delta 1 give -4, -1 and delta -1 stay -1.
     virtual void changeScale(int32_t delta, bool alongU);
     virtual void changeOffset(int32_t delta, bool alongU);
     // Steps the sprite type through the world sprite sheet's groups, wrapping.
     virtual void stepSpriteType(int32_t delta);
+    // Puts the camera (the GL context's eye) at the map's start point and
+    // centres the plan view on it, as a new world starts.
+    void startView();
     // Preview and values of the current material for four seconds after it
     // changed, the edit mode's name for 1.5 seconds after it changed.
     virtual void drawHud();
     // A sector (of the class createSector makes) holding the blocks of an
     // already-read record (taken over); the caller owns it.
     TamoSector* createSectorFromData(TamoSectorData data) override;
-    WorldSettings& worldSettings() override { return settings; }
+    WorldSettings& worldSettings() override { return *this; }
+    const EditChoices& editChoices() const override { return *this; }
+    // The picked material becomes the current one and shows.
+    void materialPicked(const FaceMaterial& material) override { takeMaterial(material); }
     // The avatar; null while there is none.
     const CursorSource* cursorSource() const override;
-    TamoMap* blockMap() const override { return map; }
 
-    // Declared first: the fields below that the world reads refer into it.
-    WorldSettings settings;
-
-    GLContext*& glContext = settings.glContext;
-    SpriteSheet*& spriteSheet = settings.spriteSheet;
-    BitmapFont*& font = settings.font;
-    int32_t& planCellSize = settings.planCellSize;
-    int32_t& blockWidth = settings.blockWidth;
-    int32_t& blockHeight = settings.blockHeight;
-    int32_t firstTextureId;
-    int32_t& planTileCurrent = settings.planTileCurrent;
-    int32_t& planTileOther = settings.planTileOther;
-    bool& view3D = settings.view3D;
-    int32_t editMode = 0;
-    int32_t textureCount = 0;
-    FaceMaterial& material = settings.material;
-    float& planScrollX = settings.planScrollX;
-    float& planScrollY = settings.planScrollY;
-    int32_t& currentLevel = settings.currentLevel;
-    int32_t& spriteType = settings.spriteType;
-    int32_t& spriteTeam = settings.spriteTeam;
-    TamoSpriteObjectSet* sprites = nullptr;
-    TamoMap* map = nullptr;
+    // The world's objects (sprites, map, history) are WorldHost's.
     TamoEditorUserAvatar* avatar = nullptr;
-    // The undo history of the map and the sprites; null while there is none.
-    WorldHistory* history = nullptr;
-    int32_t& materialShownAt = settings.materialShownAt;
-    int32_t modeShownAt = 0;
-    // The box the region operations work on; set by the avatar's Shift-drag.
-    Selection selection;
-    DynArray<TextureColour>& textureColours = settings.textureColours;
 
 protected:
     // The working storage every quad table made here shares: sectors are

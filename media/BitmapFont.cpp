@@ -47,6 +47,11 @@ BitmapFont::Cell BitmapFont::cellOf(char character) {
     return FallbackCell;
 }
 
+bool BitmapFont::hasGlyph(char character) {
+    const Cell cell = cellOf(character);
+    return cell.u != FallbackCell.u || cell.v != FallbackCell.v;
+}
+
 std::vector<BitmapFont::Glyph> BitmapFont::layoutText(int32_t x, int32_t y, const char* text,
                                                       bool centred, float scale) {
     std::vector<Glyph> glyphs;

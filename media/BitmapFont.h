@@ -38,6 +38,9 @@ public:
     int32_t textureId() const { return texture; }
 
     static Cell cellOf(char character);
+    // Whether the font has a cell of its own for character (letters of
+    // either case); the others show the fallback cell.
+    static bool hasGlyph(char character);
     // The quads drawText draws for text, in order.
     static std::vector<Glyph> layoutText(int32_t x, int32_t y, const char* text, bool centred,
                                          float scale);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -163,7 +164,26 @@ bool FileStream::writeBytes(const void* buffer, int32_t count) {
         return false;
     if (std::fwrite(buffer, static_cast<size_t>(count), 1, handle) != 1)
         return transferFailed();
+    if (behindStretch > 0)
+        writeStretchBehind();
     return true;
+}
+
+void FileStream::writeStretchBehind() {
+    const int64_t at = static_cast<int64_t>(ftello(handle));
+    if (at - behindWritten < behindStretch)
+        return;
+    // Only a hint: a failure here shows again when the file is synced.
+    if (std::fflush(handle) != 0)
+        return;
+    const int fd = fileno(handle);
+    if (behindWritten > behindStarted)
+        sync_file_range(fd, behindStarted, behindWritten - behindStarted,
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                            SYNC_FILE_RANGE_WAIT_AFTER);
+    sync_file_range(fd, behindWritten, at - behindWritten, SYNC_FILE_RANGE_WRITE);
+    behindStarted = behindWritten;
+    behindWritten = at;
 }
 
 bool FileStream::readU8(uint8_t* value) {
@@ -326,6 +346,10 @@ bool FileStream::close() {
     return closeResult;
 }
 
+bool FileStream::syncFolderOf(const std::string& path) {
+    return syncFolder(folderOfPath(path));
+}
+
 void FileStream::removeStaleTemporaries(const std::string& target, int64_t minimumAgeSeconds) {
     const std::string folder = folderOfPath(target);
     const std::string prefix = "." + baseNameOf(target) + ".";
@@ -356,4 +380,29 @@ void FileStream::discard() {
     if (kind == ReplaceAtomically)
         anyFailure = true;  // makes close drop the temporary file
     close();
+}
+
+bool FileStream::readAll(const std::string& path, size_t maxBytes, std::vector<uint8_t>* bytes,
+                         std::string* why) {
+    FileStream in(path.c_str(), "rb");
+    const int64_t size = in.size();
+    if (!in.isOpen() || size < 0) {
+        *why = in.openProblem().empty() ? "it cannot be read" : in.openProblem();
+        return false;
+    }
+    if (static_cast<uint64_t>(size) > maxBytes || size > INT32_MAX) {
+        *why = "the file is too large";
+        return false;
+    }
+    try {
+        bytes->resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        *why = "there is not enough memory for the file";
+        return false;
+    }
+    if (size > 0 && !in.readBytes(bytes->data(), static_cast<int32_t>(size))) {
+        *why = in.failureReason().empty() ? "it cannot be read" : in.failureReason();
+        return false;
+    }
+    return true;
 }

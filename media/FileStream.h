@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "media/ByteSource.h"
 
@@ -45,6 +46,12 @@ public:
     bool writeU32(uint32_t value);
     bool writeF32(float value);
 
+    // Has the system write what was written every stretchBytes, waiting for
+    // the stretch before, so that little unwritten data piles up: a large
+    // file written beside a journal that syncs often (whose sync would
+    // otherwise wait behind all of it). 0: the system decides (the default).
+    void writeBehind(int64_t stretchBytes) { behindStretch = stretchBytes; }
+
     bool isOpen() const { return handle != nullptr; }
     bool openFailed() const { return failedToOpen; }
     // Why opening failed, in words ("it is a folder", ...); empty when it did not.
@@ -80,9 +87,20 @@ public:
     // (".<name>.XXXXXX" beside it) when interrupted, those older than
     // minimumAgeSeconds; a successful commit does so for StaleTemporarySeconds.
     static void removeStaleTemporaries(const std::string& target, int64_t minimumAgeSeconds);
+    // Syncs the folder holding path, so that a rename in it survives a crash.
+    static bool syncFolderOf(const std::string& path);
+    // After prepare: the file publish() renames over the target (it keeps
+    // its identity through the rename); empty otherwise.
+    std::string preparedPath() const { return prepared && !closed ? temporaryPath : std::string(); }
+
+    // The whole file at path in *bytes; false, with *why in words, when it
+    // cannot be read or holds more than maxBytes.
+    static bool readAll(const std::string& path, size_t maxBytes, std::vector<uint8_t>* bytes,
+                        std::string* why);
 
 private:
     bool transferFailed();
+    void writeStretchBehind();
     // Remembers errno (or code) as the cause when no cause is known yet.
     void noteError(int code);
     void openDirect(const char* mode);
@@ -99,6 +117,9 @@ private:
     bool closeResult = false;
     bool prepared = false;
     int firstError = 0;
+    int64_t behindStretch = 0;
+    int64_t behindWritten = 0;  // bytes handed to the system so far
+    int64_t behindStarted = 0;  // where the stretch being written starts
     OpenKind kind;
     std::string targetPath;     // host path of the file named by the caller
     std::string temporaryPath;  // atomic streams only

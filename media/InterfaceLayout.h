@@ -49,6 +49,9 @@ enum ButtonId : int32_t {
     ButtonSpriteTypeNext = 25,
     ButtonSpriteTypePrevious = 26,
     ButtonCount = 26,
+    // The material preview on the block panel opens the texture palette.
+    // It is no button of the panel's picture, so it is not in Buttons.
+    ButtonPalette = 30,
 };
 
 struct ScreenPoint {
@@ -154,6 +157,10 @@ constexpr const ButtonLayout& buttonLayout(ButtonId id) {
 // the material's five numbers centred on their spots.
 constexpr ScreenRect MaterialPreview = {78, 25, 156, 104};  // on PanelBlock
 constexpr ScreenRect SpritePreview = {59, 34, 122, 100};    // on PanelSprite
+// A click on the material preview opens the texture palette.
+constexpr ButtonLayout PaletteButton = {
+    ButtonPalette, PanelBlock,
+    MaterialPreview.movedBy(-Panels[PanelBlock].width, -Panels[PanelBlock].height)};
 
 // The frame statistics (F3): four lines of half-size text in the bottom-left
 // corner, right of the level panel (the only panel there, in the plan view).

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <new>
 
 #include "media/FileStream.h"
@@ -89,12 +90,44 @@ bool writeRgbaPng(const std::string& path, const uint8_t* rgba, int32_t width, i
     return writeFile(path, rgba, width, height, 4, why);
 }
 
-bool encodeRgbaPng(const uint8_t* rgba, int32_t width, int32_t height, std::vector<uint8_t>* out) {
-    if (rgba == nullptr || width <= 0 || height <= 0 || out == nullptr)
+namespace {
+
+bool encodeToMemory(const uint8_t* pixels, int32_t width, int32_t height, int channels,
+                    std::vector<uint8_t>* out) {
+    if (pixels == nullptr || width <= 0 || height <= 0 || out == nullptr)
         return false;
     std::vector<uint8_t> bytes;
-    if (!encode(rgba, width, height, 4, &bytes, &writeToMemory))
+    if (!encode(pixels, width, height, channels, &bytes, &writeToMemory))
         return false;
     out->swap(bytes);
     return true;
+}
+
+}  // namespace
+
+bool encodeRgbaPng(const uint8_t* rgba, int32_t width, int32_t height, std::vector<uint8_t>* out) {
+    return encodeToMemory(rgba, width, height, 4, out);
+}
+
+bool encodeRgbPng(const uint8_t* rgb, int32_t width, int32_t height, std::vector<uint8_t>* out) {
+    return encodeToMemory(rgb, width, height, 3, out);
+}
+
+bool encodePicturePng(const Picture& picture, std::vector<uint8_t>* out) {
+    const size_t pixels = static_cast<size_t>(std::max(picture.width, 0)) *
+                          static_cast<size_t>(std::max(picture.height, 0));
+    if (pixels == 0 || picture.rgba.size() != pixels * 4)
+        return false;
+    if (!picture.opaque())
+        return encodeRgbaPng(picture.rgba.data(), picture.width, picture.height, out);
+    std::vector<uint8_t> rgb;
+    try {
+        rgb.resize(pixels * 3);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (size_t i = 0; i < pixels; ++i)
+        for (size_t c = 0; c < 3; ++c)
+            rgb[i * 3 + c] = picture.rgba[i * 4 + c];
+    return encodeRgbPng(rgb.data(), picture.width, picture.height, out);
 }

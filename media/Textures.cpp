@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "media/Picture.h"
 #include "platform/TextureTable.h"
 
 std::vector<uint8_t> rgbToRgba(const uint8_t* rgbPixels, int32_t width, int32_t height) {
@@ -61,4 +62,11 @@ bool createUniformAlphaTexture(TextureTable* table, const uint8_t* rgbPixels, in
     for (size_t i = 3; i < rgba.size(); i += 4)
         rgba[i] = alphaByte;
     return table->uploadTexture(rgba.data(), width, height, id, 1);
+}
+
+bool createPictureTexture(TextureTable* table, const Picture& picture, int32_t id) {
+    if (!table || picture.empty() ||
+        picture.rgba.size() != static_cast<size_t>(picture.width) * picture.height * 4)
+        return false;
+    return table->replaceTexture(picture.rgba.data(), picture.width, picture.height, id, 1);
 }

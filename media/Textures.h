@@ -3,6 +3,7 @@
 #include <vector>
 
 class TextureTable;
+struct Picture;
 
 // The transparent key colour of every colour-keyed image.
 constexpr uint8_t ColourKeyRed = 159;
@@ -26,3 +27,7 @@ bool createColourKeyTexture(TextureTable* table, const uint8_t* rgbPixels, int32
 // 0..1) on every pixel, with linear filtering.
 bool createUniformAlphaTexture(TextureTable* table, const uint8_t* rgbPixels, int32_t width,
                                int32_t height, int32_t id, float alpha);
+
+// Makes texture id of a picture (its RGBA as they are, linear filtering), or
+// gives an existing texture id the picture's pixels.
+bool createPictureTexture(TextureTable* table, const Picture& picture, int32_t id);

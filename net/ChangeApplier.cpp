@@ -11,19 +11,11 @@
 using Protocol::Change;
 
 int32_t ChangeApplier::findSector(const Vector3& origin, int32_t size) const {
-    for (int32_t i = 0; i < map.sectorCount(); ++i) {
-        const TamoSector& sector = *map.sector(i);
-        if (sector.size == size && sector.origin == origin)
-            return i;
-    }
-    return -1;
+    return WorldEdit::findSector(map, origin, size);
 }
 
 int32_t ChangeApplier::findSprite(int32_t id) const {
-    for (int32_t i = 0; i < sprites.count(); ++i)
-        if (sprites.object(i).id == id)
-            return i;
-    return -1;
+    return WorldEdit::findSprite(sprites, id);
 }
 
 int32_t ChangeApplier::sectorFor(const Change& change) {
@@ -41,8 +33,8 @@ int32_t ChangeApplier::sectorFor(const Change& change) {
 void ChangeApplier::restoreSprite(const Change& change) {
     if (findSprite(change.sprite.id) >= 0)
         return;  // ids stay unique
-    const int32_t after = change.followed ? findSprite(change.following) : -1;
-    const int32_t place = after >= 0 ? after : std::min(change.place, sprites.count());
+    const int32_t place =
+        WorldEdit::restorePlace(sprites, change.place, change.followed, change.following);
     SpriteObject object = change.sprite;
     object.selected = false;
     sprites.insertObject(place, std::move(object));

@@ -118,6 +118,14 @@ void CityClient::sendPosition(const Protocol::Position& position) {
         send(Protocol::move(position), Protocol::PositionChannel);
 }
 
+void CityClient::sendHolding(const std::vector<std::pair<int32_t, uint64_t>>& held) {
+    send(Protocol::holding(held), Protocol::ChangeChannel);
+}
+
+void CityClient::sendPicture(int32_t texture, const std::vector<uint8_t>& png) {
+    send(Protocol::picture(Protocol::Kind::Picture, texture, png), Protocol::ChangeChannel);
+}
+
 void CityClient::service(uint32_t waitMs, std::vector<Protocol::Message>* received) {
     if (!host)
         return;

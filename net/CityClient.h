@@ -38,6 +38,9 @@ public:
 
     void sendChanges(uint32_t batch, const std::vector<Protocol::Change>& changes);
     void sendPosition(const Protocol::Position& position);
+    // The pictures one has (after the greeting), and one used for the first time.
+    void sendHolding(const std::vector<std::pair<int32_t, uint64_t>>& held);
+    void sendPicture(int32_t texture, const std::vector<uint8_t>& png);
 
     State state() const { return current; }
     bool joined() const { return current == State::Joined; }

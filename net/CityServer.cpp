@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <ostream>
 
 #include "net/EnetStartup.h"
@@ -24,7 +25,7 @@ double secondsNow() {
 // ENet fragments what is larger than a datagram; this caps what a person's
 // fragments may add up to, above the protocol's own limit so that the
 // decoder sees, refuses and reports an oversized message.
-constexpr size_t LargestPacketBytes = 4 * Protocol::MaxClientMessageBytes;
+constexpr size_t LargestPacketBytes = 2 * Protocol::MaxPictureMessageBytes;
 constexpr enet_uint32 PeerTimeoutMinimumMs = 3000;
 constexpr enet_uint32 PeerTimeoutMaximumMs = 8000;
 
@@ -42,6 +43,8 @@ struct CityServer::Person {
     double refilled = 0.0;
     size_t waitingChanges = 0;
     std::deque<Protocol::Message> waiting;
+    bool listedPictures = false;
+    std::set<int32_t> offeredPictures;
 };
 
 CityServer::CityServer(TamoMap& map, TamoSpriteObjectSet& sprites, WorldHost& host, Options options,
@@ -196,15 +199,58 @@ void CityServer::runWaiting(Person& person, double now) {
         for (const Protocol::Change& change : batch.changes)
             applier.apply(change);
         applied += batch.changes.size();
-        if (!batch.changes.empty()) {
-            changed = true;
+        if (!batch.changes.empty())
             snapshotCurrent = false;
-        }
         if (appliedHook)
             appliedHook(person.id, batch.changes);
         broadcast(Protocol::applied(person.id, batch.batch, batch.changes), Protocol::ChangeChannel,
                   nullptr);
     }
+}
+
+void CityServer::sendLacking(Person& person, const Protocol::Message& holding) {
+    const std::map<int32_t, uint64_t> held(holding.held.begin(), holding.held.end());
+    for (const auto& [texture, entry] : pictures.entries()) {
+        const auto found = held.find(texture);
+        if (found == held.end() || found->second != entry.hash)
+            sendTo(person.peer, Protocol::picture(Kind::PictureSent, texture, *entry.png),
+                   Protocol::ChangeChannel);
+    }
+}
+
+void CityServer::takePicture(Person& person, Protocol::Message& message) {
+    const int32_t texture = message.texture;
+    if (!person.offeredPictures.insert(texture).second) {
+        drop(person, "offered the picture of texture " + std::to_string(texture) + " twice");
+        return;
+    }
+    if (const CityPictures::Entry* kept = pictures.find(texture)) {
+        // The first picture of a texture stays: the sender gets it instead.
+        if (kept->hash != CityPictures::hashOf(message.png))
+            sendTo(person.peer, Protocol::picture(Kind::PictureSent, texture, *kept->png),
+                   Protocol::ChangeChannel);
+        return;
+    }
+    if (pictures.totalBytes() + message.png.size() > Protocol::MaxCityPictureBytes) {
+        log << "picture of texture " << texture << " from " << describe(person)
+            << " not kept: the city's pictures would pass " << (Protocol::MaxCityPictureBytes >> 20)
+            << " MB" << std::endl;
+        return;
+    }
+    Picture decoded;
+    std::string why;
+    if (!Protocol::decodePicture(message, &decoded, &why)) {
+        drop(person, "a picture that does not decode at texture size (" + why + ")");
+        return;
+    }
+    auto png = std::make_shared<const std::vector<uint8_t>>(std::move(message.png));
+    pictures.put(texture, png);
+    if (pictureHook)
+        pictureHook(texture, png);
+    log << "picture of texture " << texture << " from " << describe(person) << ": " << png->size()
+        << " bytes" << std::endl;
+    broadcast(Protocol::picture(Kind::PictureSent, texture, *png), Protocol::ChangeChannel,
+              &person);
 }
 
 void CityServer::receive(ENetPeer* peer, const uint8_t* data, size_t size, uint8_t channel) {
@@ -233,6 +279,17 @@ void CityServer::receive(ENetPeer* peer, const uint8_t* data, size_t size, uint8
         break;
     case Kind::Move:
         broadcast(Protocol::moved(person.id, message.position), Protocol::PositionChannel, &person);
+        break;
+    case Kind::Holding:
+        if (person.listedPictures) {
+            drop(person, "listed its pictures twice");
+            return;
+        }
+        person.listedPictures = true;
+        sendLacking(person, message);
+        break;
+    case Kind::Picture:
+        takePicture(person, message);
         break;
     case Kind::Submit:
         person.waitingChanges += message.changes.size();

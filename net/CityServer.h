@@ -10,6 +10,7 @@
 
 #include "net/ChangeApplier.h"
 #include "net/Protocol.h"
+#include "world/CityPictures.h"
 
 class TamoMap;
 class TamoSpriteObjectSet;
@@ -61,10 +62,19 @@ public:
     int32_t peopleCount() const;
     // The count of changes applied since the start.
     uint64_t changesApplied() const { return applied; }
-    // Whether the world changed since markWritten.
-    bool changedSinceWrite() const { return changed; }
-    void markWritten() { changed = false; }
-    // Told of every batch as applied, in order (author, changes).
+    // The pictures of the city's textures: those it was loaded with, and
+    // each picture someone used first (checked: a PNG at texture size that
+    // decodes, within the city's total). A person who joins gets those
+    // they lack; a new one goes to everyone else.
+    void setPictures(CityPictures kept) { pictures = std::move(kept); }
+    const CityPictures& cityPictures() const { return pictures; }
+    // Told of each picture kept, before it is passed on (and so before any
+    // batch that uses it is applied).
+    void setPictureHook(std::function<void(int32_t texture, const CityPictures::Bytes& png)> hook) {
+        pictureHook = std::move(hook);
+    }
+    // Told of every batch as applied, in order (author, changes), before it
+    // is passed back to anyone.
     void setAppliedHook(std::function<void(uint32_t, const std::vector<Protocol::Change>&)> hook) {
         appliedHook = std::move(hook);
     }
@@ -77,6 +87,8 @@ private:
     void refuse(Person& person, const std::string& reason);
     void drop(Person& person, const std::string& why);
     void runWaiting(Person& person, double now);
+    void sendLacking(Person& person, const Protocol::Message& holding);
+    void takePicture(Person& person, Protocol::Message& message);
     void broadcast(const std::vector<uint8_t>& bytes, uint8_t channel, const Person* except);
     void sendTo(_ENetPeer* peer, const std::vector<uint8_t>& bytes, uint8_t channel);
     // The city's file bytes, compressed, and their size before; made again
@@ -93,8 +105,9 @@ private:
     std::map<_ENetPeer*, std::unique_ptr<Person>> people;
     uint32_t nextPerson = 1;
     uint64_t applied = 0;
-    bool changed = false;
     std::vector<uint8_t> snapshot, packed;
     bool snapshotCurrent = false;
+    CityPictures pictures;
     std::function<void(uint32_t, const std::vector<Protocol::Change>&)> appliedHook;
+    std::function<void(int32_t, const CityPictures::Bytes&)> pictureHook;
 };

@@ -2,8 +2,11 @@
 
 #include <zstd.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "media/PictureDecoder.h"
+#include "media/PictureScaler.h"
 #include "platform/DynArray.h"
 #include "world/ByteReader.h"
 #include "world/ByteWriter.h"
@@ -178,6 +181,37 @@ void writeChanges(ByteWriter& out, const std::vector<Change>& changes) {
         writeChange(out, change);
 }
 
+bool readPicture(ByteReader& in, Message* message, std::string* why) {
+    if (!in.i32(&message->texture))
+        return fail(why, "a picture is cut short");
+    if (message->texture < FirstPictureTexture)
+        return fail(why, "a picture of a texture that is not a block texture");
+    const size_t count = in.remaining();
+    if (count == 0 || count > MaxPictureBytes)
+        return fail(why, "a picture is empty or larger than allowed");
+    const uint8_t* bytes = in.take(count);
+    message->png.assign(bytes, bytes + count);
+    return true;
+}
+
+bool readHolding(ByteReader& in, Message* message, std::string* why) {
+    const uint8_t* field = in.take(2);
+    if (!field)
+        return fail(why, "a list of pictures is cut short");
+    const size_t count = field[0] | (static_cast<size_t>(field[1]) << 8);
+    if (count > MaxHeldPictures)
+        return fail(why, "a list of too many pictures");
+    for (size_t i = 0; i < count; ++i) {
+        int32_t texture = 0, low = 0, high = 0;
+        if (!in.i32(&texture) || !in.i32(&low) || !in.i32(&high))
+            return fail(why, "a list of pictures is cut short");
+        message->held.emplace_back(texture,
+                                   (static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) |
+                                       static_cast<uint32_t>(low));
+    }
+    return true;
+}
+
 // The fields after the kind byte of the messages both sides know.
 bool decodeBody(ByteReader& in, Message* message, std::string* why) {
     switch (message->kind) {
@@ -201,6 +235,11 @@ bool decodeBody(ByteReader& in, Message* message, std::string* why) {
         return readChanges(in, &message->changes, why);
     case Kind::Move:
         return readPosition(in, &message->position) || fail(why, "a position is unsound");
+    case Kind::Holding:
+        return readHolding(in, message, why);
+    case Kind::Picture:
+    case Kind::PictureSent:
+        return readPicture(in, message, why);
     case Kind::Refused:
         return readString(in, 1024, &message->reason) || fail(why, "a refusal is unsound");
     case Kind::Welcome: {
@@ -238,13 +277,14 @@ bool decodeBody(ByteReader& in, Message* message, std::string* why) {
 bool decode(const uint8_t* data, size_t size, bool fromPerson, Message* out, std::string* why) {
     if (size == 0 || !data)
         return fail(why, "an empty message");
-    if (fromPerson && size > MaxClientMessageBytes)
-        return fail(why, "a message larger than allowed");
     const uint8_t kind = data[0];
+    const bool pictureKind = kind == static_cast<uint8_t>(Kind::Picture);
+    if (fromPerson && size > (pictureKind ? MaxPictureMessageBytes : MaxClientMessageBytes))
+        return fail(why, "a message larger than allowed");
     const bool personKind =
-        kind >= static_cast<uint8_t>(Kind::Hello) && kind <= static_cast<uint8_t>(Kind::Move);
-    const bool serverKind =
-        kind >= static_cast<uint8_t>(Kind::Refused) && kind <= static_cast<uint8_t>(Kind::Moved);
+        kind >= static_cast<uint8_t>(Kind::Hello) && kind <= static_cast<uint8_t>(Kind::Picture);
+    const bool serverKind = kind >= static_cast<uint8_t>(Kind::Refused) &&
+                            kind <= static_cast<uint8_t>(Kind::PictureSent);
     if (fromPerson ? !personKind : !serverKind)
         return fail(why, "a message of unknown kind");
     ByteReader in(data + 1, size - 1);
@@ -334,12 +374,46 @@ std::vector<uint8_t> moved(uint32_t person, const Position& position) {
     });
 }
 
+std::vector<uint8_t> holding(const std::vector<std::pair<int32_t, uint64_t>>& held) {
+    return message(Kind::Holding, [&](ByteWriter& out) {
+        const size_t count = std::min(held.size(), MaxHeldPictures);
+        out.u8(static_cast<uint8_t>(count & 0xff));
+        out.u8(static_cast<uint8_t>(count >> 8));
+        for (size_t i = 0; i < count; ++i) {
+            out.i32(held[i].first);
+            out.i32(static_cast<int32_t>(static_cast<uint32_t>(held[i].second)));
+            out.i32(static_cast<int32_t>(static_cast<uint32_t>(held[i].second >> 32)));
+        }
+    });
+}
+
+std::vector<uint8_t> picture(Kind kind, int32_t texture, const std::vector<uint8_t>& png) {
+    return message(kind, [&](ByteWriter& out) {
+        out.i32(texture);
+        out.bytes(png.data(), png.size());
+    });
+}
+
 bool decodeFromPerson(const uint8_t* data, size_t size, Message* out, std::string* why) {
     return decode(data, size, true, out, why);
 }
 
 bool decodeFromServer(const uint8_t* data, size_t size, Message* out, std::string* why) {
     return decode(data, size, false, out, why);
+}
+
+bool decodePicture(const Message& message, Picture* picture, std::string* why) {
+    PictureDecoder::Limits limits;
+    limits.maxSide = PictureScaler::MaxTextureSide;
+    limits.maxFileBytes = MaxPictureBytes;
+    Picture decoded;
+    if (!PictureDecoder::decode(message.png.data(), message.png.size(), limits, &decoded, why))
+        return false;
+    if (PictureScaler::textureSide(decoded.width) != decoded.width ||
+        PictureScaler::textureSide(decoded.height) != decoded.height)
+        return fail(why, "the picture's sides are not powers of two");
+    *picture = std::move(decoded);
+    return true;
 }
 
 bool unpackCity(const Message& welcome, std::vector<uint8_t>* city, std::string* why) {

@@ -2,11 +2,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "media/Picture.h"
 #include "platform/Vector3.h"
 #include "world/MapBlock.h"
 #include "world/SpriteObject.h"
+#include "world/WorldEdit.h"
 
 // The shared city's wire protocol, the one home of its layout and version.
 // Every message is one ENet packet: a kind byte, then little-endian fields
@@ -23,7 +26,7 @@
 namespace Protocol {
 
 // Raised whenever a message's layout or meaning changes.
-constexpr uint32_t Version = 2;
+constexpr uint32_t Version = 3;
 constexpr uint16_t DefaultPort = 7878;
 constexpr int32_t DefaultMaxPeople = 16;
 constexpr uint8_t ChangeChannel = 0;    // reliable, ordered
@@ -39,45 +42,36 @@ constexpr size_t MaxPasswordBytes = 256;
 constexpr size_t MaxSpriteNameBytes = 1024;
 // Largest city the server sends at a join (before compression).
 constexpr size_t MaxCityBytes = size_t{1} << 30;
+// Pictures of textures: each a PNG file's bytes at texture size, for the
+// block textures from FirstPictureTexture on (those below are the program's
+// own). A picture message may be that much larger than other messages.
+constexpr int32_t FirstPictureTexture = 100;
+constexpr size_t MaxPictureBytes = size_t{4} << 20;
+constexpr size_t MaxPictureMessageBytes = MaxPictureBytes + 16;
+// What the server keeps of all pictures of its city together.
+constexpr size_t MaxCityPictureBytes = size_t{256} << 20;
+// Pictures a person may list as held at a join.
+constexpr size_t MaxHeldPictures = 4096;
 
 enum class Kind : uint8_t {
     // person -> server
-    Hello = 1,   // u32 version, name, password
-    Submit = 2,  // u32 batch, u16 count, changes
-    Move = 3,    // position
+    Hello = 1,    // u32 version, name, password
+    Submit = 2,   // u32 batch, u16 count, changes
+    Move = 3,     // position
+    Holding = 4,  // u16 count, count x (i32 texture, u64 hash): pictures one has
+    Picture = 5,  // i32 texture, PNG bytes: a picture one uses for the first time
     // server -> person
-    Refused = 10,  // reason in plain words
-    Welcome = 11,  // u32 person, i32 next sprite id, u64 city bytes, zstd-compressed world file
-    Applied = 12,  // u32 author, u32 batch, u16 count, changes
-    Joined = 13,   // u32 person, name
-    Left = 14,     // u32 person
-    Moved = 15,    // u32 person, position
+    Refused = 10,      // reason in plain words
+    Welcome = 11,      // u32 person, i32 next sprite id, u64 city bytes, zstd-compressed world file
+    Applied = 12,      // u32 author, u32 batch, u16 count, changes
+    Joined = 13,       // u32 person, name
+    Left = 14,         // u32 person
+    Moved = 15,        // u32 person, position
+    PictureSent = 16,  // i32 texture, PNG bytes: a picture of the city
 };
 
-// One change to the world.
-struct Change {
-    enum Type : uint8_t {
-        SectorAdd = 1,     // a sector of origin and size (none when one is there)
-        CellSet = 2,       // the cell holds block (its faces)
-        CellClear = 3,     // the cell holds no block
-        SpriteAdd = 4,     // sprite added at the end, taking the world's next id
-        SpriteEdit = 5,    // the sprite of sprite.id takes sprite's fields
-        SpriteRemove = 6,  // the sprite of sprite.id goes
-        SectorRemove = 7,  // the sector of origin and size goes, when it holds no block
-        // sprite comes back with its own id (unless one has it): before the
-        // sprite of id following when one followed it and is still there,
-        // otherwise at place (at the end when that is past it).
-        SpriteRestore = 8,
-    };
-    Type type = SectorAdd;
-    Vector3 origin;    // sector and cell changes: the sector
-    int32_t size = 0;  // its edge in cells
-    MapBlock block;    // cell changes: x, y, z (and faces)
-    SpriteObject sprite;
-    int32_t place = 0;  // SpriteRestore: its place in the list, from 0
-    bool followed = false;
-    int32_t following = 0;
-};
+// One change to the world, keyed as the undo history keys it.
+using Change = WorldEdit;
 
 // Where a person stands and looks.
 struct Position {
@@ -99,6 +93,10 @@ struct Message {
     uint64_t cityBytes = 0;           // Welcome: the world file's size
     int32_t nextSpriteId = 0;         // Welcome: the id the next sprite added takes
     std::vector<uint8_t> compressed;  // Welcome
+    int32_t texture = 0;              // Picture, PictureSent
+    std::vector<uint8_t> png;         // Picture, PictureSent
+    // Holding: the pictures one has, by texture, with the hash of their bytes.
+    std::vector<std::pair<int32_t, uint64_t>> held;
 };
 
 std::vector<uint8_t> hello(const std::string& name, const std::string& password);
@@ -116,12 +114,19 @@ std::vector<uint8_t> applied(uint32_t author, uint32_t batch, const std::vector<
 std::vector<uint8_t> joined(uint32_t person, const std::string& name);
 std::vector<uint8_t> left(uint32_t person);
 std::vector<uint8_t> moved(uint32_t person, const Position& position);
+std::vector<uint8_t> holding(const std::vector<std::pair<int32_t, uint64_t>>& held);
+// A picture message of either direction (Picture or PictureSent).
+std::vector<uint8_t> picture(Kind kind, int32_t texture, const std::vector<uint8_t>& png);
 
 // A message a person sent (Hello, Submit, Move): false, *why naming the
 // fault, for anything else or anything unsound.
 bool decodeFromPerson(const uint8_t* data, size_t size, Message* out, std::string* why);
 // A message the server sent.
 bool decodeFromServer(const uint8_t* data, size_t size, Message* out, std::string* why);
+// The picture a Picture or PictureSent message holds: a PNG that decodes,
+// already at texture size (sides powers of two, at most 1024), as every
+// program sends them; false, *why naming the fault, for anything else.
+bool decodePicture(const Message& message, Picture* picture, std::string* why);
 // The world file a Welcome holds; false when it does not decompress to
 // exactly its stated size.
 bool unpackCity(const Message& welcome, std::vector<uint8_t>* city, std::string* why);

@@ -34,14 +34,58 @@ bool SharedCity::join(const std::string& host, uint16_t port, const std::string&
 }
 
 void SharedCity::send(std::vector<Protocol::Change>&& changes) {
-    if (!changes.empty())
-        client.sendChanges(nextBatch++, changes);
+    if (changes.empty())
+        return;
+    offerPictures(changes, nullptr);
+    client.sendChanges(nextBatch++, changes);
+}
+
+void SharedCity::offerPictures(const std::vector<Protocol::Change>& changes,
+                               std::vector<std::string>* notices) {
+    if (!picturesIn.source)
+        return;
+    for (const Protocol::Change& change : changes) {
+        if (change.type != Protocol::Change::CellSet)
+            continue;
+        for (const FaceMaterial& face : change.block.faces) {
+            if (face.texture < Protocol::FirstPictureTexture ||
+                !offered.insert(face.texture).second)
+                continue;
+            const CityPictures::Bytes png = picturesIn.source(face.texture);
+            if (png && png->size() <= Protocol::MaxPictureBytes)
+                client.sendPicture(face.texture, *png);
+            else if (png)
+                tell(notices, "PICTURE " + std::to_string(face.texture) + " TOO LARGE TO SHARE");
+        }
+    }
+}
+
+void SharedCity::takePicture(Protocol::Message& message, std::vector<std::string>* notices) {
+    Picture picture;
+    std::string why;
+    if (!Protocol::decodePicture(message, &picture, &why)) {
+        tell(notices, "THE SERVER SENT AN UNSOUND PICTURE");
+        client.disconnect();
+        return;
+    }
+    // The server has it now: it is not offered again.
+    offered.insert(message.texture);
+    if (picturesIn.hook)
+        picturesIn.hook(message.texture,
+                        std::make_shared<const std::vector<uint8_t>>(std::move(message.png)),
+                        picture);
 }
 
 void SharedCity::update(uint32_t waitMs, std::vector<std::string>* notices) {
-    send(world.takeOwnChanges(current == Status::Shared));
+    send(world.takeOwnChanges());
     std::vector<Protocol::Message> received;
     client.service(waitMs, &received);
+    // The greeting is out: the pictures one has follow it.
+    if (!heldSent && (client.state() == CityClient::State::Greeted || client.joined())) {
+        heldSent = true;
+        client.sendHolding(picturesIn.held ? picturesIn.held()
+                                           : std::vector<std::pair<int32_t, uint64_t>>());
+    }
     // After leaving, what still arrives while the leave completes is not ours.
     if (current == Status::Joining || current == Status::Shared)
         for (Protocol::Message& message : received)
@@ -97,6 +141,9 @@ void SharedCity::handle(Protocol::Message& message, std::vector<std::string>* no
         }
         break;
     }
+    case Protocol::Kind::PictureSent:
+        takePicture(message, notices);
+        break;
     case Protocol::Kind::Refused:
         current = Status::Refused;
         tell(notices, "REFUSED: " + upper(message.reason));
@@ -112,7 +159,7 @@ void SharedCity::sendPosition(const Protocol::Position& position) {
 
 void SharedCity::leave(bool wait) {
     const bool shared = current == Status::Shared;
-    send(world.takeOwnChanges(shared));
+    send(world.takeOwnChanges());
     client.disconnect(wait);
     if (shared)
         world.keepUnreturned();
@@ -121,17 +168,17 @@ void SharedCity::leave(bool wait) {
 }
 
 SharedWorld::UndoOutcome SharedCity::undo() {
-    send(world.takeOwnChanges(current == Status::Shared));
+    send(world.takeOwnChanges());
     std::vector<Protocol::Change> changes;
-    const SharedWorld::UndoOutcome outcome = world.undo(current == Status::Shared, &changes);
+    const SharedWorld::UndoOutcome outcome = world.undo(&changes);
     send(std::move(changes));
     return outcome;
 }
 
 SharedWorld::UndoOutcome SharedCity::redo() {
-    send(world.takeOwnChanges(current == Status::Shared));
+    send(world.takeOwnChanges());
     std::vector<Protocol::Change> changes;
-    const SharedWorld::UndoOutcome outcome = world.redo(current == Status::Shared, &changes);
+    const SharedWorld::UndoOutcome outcome = world.redo(&changes);
     send(std::move(changes));
     return outcome;
 }

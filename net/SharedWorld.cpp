@@ -10,33 +10,13 @@
 
 using Protocol::Change;
 
-namespace {
-
-// A cell as the world shows it: a used block, or none.
-std::optional<MapBlock> shown(const std::optional<MapBlock>& cell) {
-    if (cell && cell->used)
-        return cell;
-    return std::nullopt;
-}
-
-bool sameCell(const std::optional<MapBlock>& a, const std::optional<MapBlock>& b) {
-    if (a.has_value() != b.has_value())
-        return false;
-    if (!a)
-        return true;
-    for (int32_t f = 0; f < BlockFaceCount; ++f)
-        if (a->faces[f] != b->faces[f])
-            return false;
-    return true;
-}
-
-}  // namespace
-
 SharedWorld::SharedWorld(TamoMap& map, TamoSpriteObjectSet& sprites, WorldHistory& history,
                          WorldHost& host)
-        : map(map), sprites(sprites), history(history), applier(map, sprites, host) {
+        : map(map), sprites(sprites), history(history), applier(map, sprites, host),
+          order(map, sprites, history, host) {
     history.setObserver(this);
     map.setRecordOrder(MapFormat::RecordOrder::Canonical);
+    order.setRenumberHook([this](int32_t from, int32_t by) { renumber(from, by); });
 }
 
 SharedWorld::~SharedWorld() {
@@ -44,205 +24,129 @@ SharedWorld::~SharedWorld() {
     map.setRecordOrder(MapFormat::RecordOrder::AsKept);
 }
 
+void SharedWorld::madeHere(Change&& change, const std::optional<MapBlock>& cellBefore,
+                           const SpriteObject* spriteBefore) {
+    if (!sharing)
+        return;
+    change.sprite.selected = false;
+    order.made(change, cellBefore, spriteBefore);
+    own.push_back({std::move(change), true});
+}
+
 void SharedWorld::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
                               const std::optional<MapBlock>& before,
                               const std::optional<MapBlock>& after) {
     if (sector < 0 || sector >= map.sectorCount())
         return;
-    Step step;
-    step.type = Change::CellSet;
-    step.origin = map.sector(sector)->origin;
-    step.size = map.sector(sector)->size;
-    step.x = x, step.y = y, step.z = z;
-    step.before = shown(before);
-    step.after = shown(after);
-    step.recordBefore = before;
-    step.index = sector;
-    pending.push_back(std::move(step));
+    const TamoSector& where = *map.sector(sector);
+    madeHere(WorldEdit::cell(where.origin, where.size, x, y, z, after),
+             shownCell(before ? &*before : nullptr), nullptr);
 }
 
 void SharedWorld::sectorAdded() {
     const TamoSector& last = *map.sector(map.sectorCount() - 1);
-    Step step;
-    step.type = Change::SectorAdd;
-    step.origin = last.origin;
-    step.size = last.size;
-    pending.push_back(std::move(step));
-}
-
-void SharedWorld::spriteChanged(int32_t index, const SpriteObject& before,
-                                const SpriteObject& after) {
-    Step step;
-    step.type = Change::SpriteEdit;
-    step.index = index;
-    step.spriteBefore = before;
-    step.spriteAfter = after;
-    pending.push_back(std::move(step));
-}
-
-void SharedWorld::spriteAdded(int32_t index, int32_t nextIdBefore) {
-    Step step;
-    step.type = Change::SpriteAdd;
-    step.index = index;
-    step.nextIdBefore = nextIdBefore;
-    step.spriteAfter = sprites.object(index);
-    pending.push_back(std::move(step));
-}
-
-void SharedWorld::spriteRemoved(int32_t index, const SpriteObject& removed) {
-    Step step;
-    step.type = Change::SpriteRemove;
-    step.index = index;
-    step.spriteBefore = removed;
-    step.followed = index < sprites.count();
-    step.following = step.followed ? sprites.object(index).id : 0;
-    pending.push_back(std::move(step));
-}
-
-Change SharedWorld::changeOf(const Step& step) {
     Change change;
-    change.type = step.type;
-    change.origin = step.origin;
-    change.size = step.size;
-    switch (step.type) {
-    case Change::CellSet:
-    case Change::CellClear:
-        change.type = step.after ? Change::CellSet : Change::CellClear;
-        if (step.after)
-            change.block = *step.after;
-        change.block.x = step.x, change.block.y = step.y, change.block.z = step.z;
-        change.block.used = step.after.has_value();
-        break;
-    case Change::SpriteAdd:
-    case Change::SpriteEdit:
-        change.sprite = step.spriteAfter;
-        change.sprite.selected = false;
-        break;
-    case Change::SpriteRemove:
-        change.sprite.id = step.spriteBefore.id;
-        break;
-    case Change::SpriteRestore:
-        change.sprite = step.spriteAfter;
-        change.sprite.selected = false;
-        change.place = step.index;
-        change.followed = step.followed;
-        change.following = step.following;
-        break;
-    default:
-        break;
-    }
-    return change;
+    change.type = Change::SectorAdd;
+    change.origin = last.origin;
+    change.size = last.size;
+    madeHere(std::move(change), std::nullopt, nullptr);
 }
 
-void SharedWorld::takeBack(const Step& step) {
-    switch (step.type) {
-    case Change::SectorAdd:
-        delete map.takeLastSector();
-        break;
-    case Change::CellSet:
-    case Change::CellClear:
-        if (step.index < map.sectorCount())
-            map.sector(step.index)
-                ->restoreCell(step.x, step.y, step.z,
-                              step.recordBefore ? &*step.recordBefore : nullptr);
-        break;
-    case Change::SpriteAdd:
-        sprites.removeObject(step.index);
-        sprites.setNextId(step.nextIdBefore);
-        break;
-    case Change::SpriteEdit:
-        if (step.index < sprites.count()) {
-            SpriteObject& object = sprites.object(step.index);
-            const bool selected = object.selected;
-            object = step.spriteBefore;
-            object.selected = selected;
-        }
-        break;
-    case Change::SpriteRemove:
-        sprites.insertObject(step.index, step.spriteBefore);
-        break;
-    case Change::SectorRemove:
-    case Change::SpriteRestore:
-        break;  // made by undo and redo only, never observed
-    }
+void SharedWorld::spriteChanged(int32_t, const SpriteObject& before, const SpriteObject& after) {
+    Change change;
+    change.type = Change::SpriteEdit;
+    change.sprite = after;
+    madeHere(std::move(change), std::nullopt, &before);
 }
 
-std::vector<Change> SharedWorld::takeOwnChanges(bool connected) {
-    if (pending.empty())
-        return {};
-    auto action = std::make_shared<Action>();
-    action->steps = std::move(pending);
-    pending.clear();
-    const std::shared_ptr<Action> open = continuing.lock();
-    const bool joins =
-        open && !done.empty() && done.back() == open && history.currentState() == continuingState;
-    continuing.reset();
-    if (history.actionOpen()) {
-        continuing = joins ? open : action;
-        continuingState = history.currentState();
-    }
-    if (connected)
-        history.runUnobserved([&] {
-            for (size_t i = action->steps.size(); i-- > 0;)
-                takeBack(action->steps[i]);
-        });
+void SharedWorld::spriteAdded(int32_t index, int32_t) {
+    Change change;
+    change.type = Change::SpriteAdd;
+    change.sprite = sprites.object(index);
+    madeHere(std::move(change), std::nullopt, nullptr);
+}
+
+void SharedWorld::spriteRemoved(int32_t, const SpriteObject& removed) {
+    Change change;
+    change.type = Change::SpriteRemove;
+    change.sprite = removed;
+    madeHere(std::move(change), std::nullopt, &removed);
+}
+
+bool SharedWorld::waitsForId(const Change& change) const {
+    if (change.type != Change::SpriteEdit && change.type != Change::SpriteRemove &&
+        change.type != Change::SpriteRestore)
+        return false;
+    const int32_t first = order.firstUnnumbered();
+    return change.sprite.id >= first ||
+           (change.type == Change::SpriteRestore && change.followed && change.following >= first);
+}
+
+std::vector<Change> SharedWorld::takeOwnChanges() {
     std::vector<Change> changes;
-    changes.reserve(action->steps.size());
-    for (size_t i = 0; i < action->steps.size(); ++i) {
-        changes.push_back(changeOf(action->steps[i]));
-        if (connected)
-            unreturned.push_back(changes.back());
-        if (connected && action->steps[i].type == Change::SpriteAdd) {
-            action->steps[i].idKnown = false;
-            awaitingIds.emplace_back(action, i);
-        }
-    }
-    if (joins) {
-        // Sprite steps awaiting their ids keep their places: appended after.
-        const size_t base = open->steps.size();
-        for (auto& waiting : awaitingIds)
-            if (waiting.first == action) {
-                waiting.first = open;
-                waiting.second += base;
-            }
-        open->steps.insert(open->steps.end(), action->steps.begin(), action->steps.end());
-    } else {
-        done.push_back(std::move(action));
-    }
-    undone.clear();
+    while (sharing && sent < own.size() && !waitsForId(own[sent].change))
+        changes.push_back(own[sent++].change);
     return changes;
 }
 
+void SharedWorld::renumber(int32_t from, int32_t by) {
+    // Changes sent name numbered figures only.
+    for (size_t i = sent; i < own.size(); ++i) {
+        Change& change = own[i].change;
+        if (change.sprite.id >= from)
+            change.sprite.id += by;
+        if (change.followed && change.following >= from)
+            change.following += by;
+    }
+}
+
 void SharedWorld::applyFromServer(const std::vector<Change>& changes, bool mine) {
-    for (size_t i = 0; mine && i < changes.size() && !unreturned.empty(); ++i)
-        unreturned.pop_front();
+    bool applied = false;
     history.runUnobserved([&] {
         for (const Change& change : changes) {
-            int32_t id = 0;
-            applier.apply(change, &id);
-            if (mine && change.type == Change::SpriteAdd && !awaitingIds.empty()) {
-                Step& step = awaitingIds.front().first->steps[awaitingIds.front().second];
-                step.spriteAfter.id = id;
-                step.idKnown = true;
-                awaitingIds.pop_front();
+            if (!mine || own.empty() || sent == 0) {
+                order.applyFromServer(change);
+                applied = true;
+                continue;
+            }
+            const Own returned = std::move(own.front());
+            own.pop_front();
+            --sent;
+            if (returned.made) {
+                order.returned(returned.change);
+            } else {
+                order.applyFromServer(change);
+                applied = true;
             }
         }
+        if (own.empty())
+            order.takeServerOrder();
     });
-    // The history's own steps name sectors and sprites by position, which
-    // others' changes move: they are of no use here (undo is this class's),
-    // and clearing names a new world state, so the world counts as modified.
-    // Not in the middle of one's own action, which clearing would end. The
-    // change is counted either way: the autosave writes only on a new count.
-    if (!changes.empty() && !history.actionOpen())
-        history.clear();
-    if (!changes.empty())
-        history.countChange();
+    // The history counts others' changes as new states of the world, for
+    // the autosave and the question before quitting.
+    if (applied)
+        history.othersChanged();
 }
 
 void SharedWorld::keepUnreturned() {
-    const std::vector<Change> changes(unreturned.begin(), unreturned.end());
-    applyFromServer(changes, true);
-    unreturned.clear();
+    if (!sharing)
+        return;
+    bool applied = false;
+    history.runUnobserved([&] {
+        for (const Own& change : own) {
+            if (change.made) {
+                order.returned(change.change);
+            } else {
+                order.applyFromServer(change.change);
+                applied = true;
+            }
+        }
+    });
+    own.clear();
+    sent = 0;
+    sharing = false;
+    if (applied)
+        history.othersChanged();
 }
 
 bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, int32_t nextSpriteId,
@@ -260,107 +164,53 @@ bool SharedWorld::replaceWorld(const std::vector<uint8_t>& city, int32_t nextSpr
                 sprites.setNextId(nextSpriteId);
         }
     });
+    // A new world: nothing of the one before it can be undone.
     history.clear();
+    own.clear();
+    sent = 0;
+    sharing = built;
+    if (built)
+        order.reset();
     return built;
 }
 
-void SharedWorld::issue(const std::shared_ptr<Action>& action, bool connected,
-                        std::vector<Change>* send) {
-    for (size_t i = 0; i < action->steps.size(); ++i) {
-        Step& step = action->steps[i];
-        const Change change = changeOf(step);
-        if (connected) {
-            send->push_back(change);
-            unreturned.push_back(change);
-            if (step.type == Change::SpriteAdd) {
-                step.idKnown = false;
-                awaitingIds.emplace_back(action, i);
-            }
-            continue;
-        }
+SharedWorld::UndoOutcome SharedWorld::issue(bool undo, std::vector<Change>* send) {
+    std::vector<WorldEdit> edits;
+    const WorldHistory::Reversal outcome =
+        undo ? history.undoAsEdits(&edits) : history.redoAsEdits(&edits);
+    if (sharing) {
+        for (WorldEdit& edit : edits)
+            own.push_back({std::move(edit), false});
+        std::vector<Change> now = takeOwnChanges();
+        send->insert(send->end(), now.begin(), now.end());
+    } else {
         history.runUnobserved([&] {
-            int32_t id = 0;
-            applier.apply(change, &id);
-            if (step.type == Change::SpriteAdd) {
-                step.spriteAfter.id = id;
-                step.idKnown = true;
-            }
+            for (const WorldEdit& edit : edits)
+                applier.apply(edit);
         });
     }
-}
-
-SharedWorld::UndoOutcome SharedWorld::reverse(std::vector<std::shared_ptr<Action>>& from,
-                                              std::vector<std::shared_ptr<Action>>& to,
-                                              bool connected, std::vector<Change>* send) {
-    if (from.empty())
+    switch (outcome) {
+    case WorldHistory::Reversal::Nothing:
         return UndoOutcome::Nothing;
-    const std::shared_ptr<Action> action = from.back();
-    from.pop_back();
-    auto inverse = std::make_shared<Action>();
-    bool partly = false;
-    for (size_t i = action->steps.size(); i-- > 0;) {
-        const Step& step = action->steps[i];
-        Step back = step;
-        switch (step.type) {
-        case Change::SectorAdd:
-            // Goes only if no block is left in it when the server gets there.
-            back.type = Change::SectorRemove;
-            break;
-        case Change::SectorRemove:
-            back.type = Change::SectorAdd;
-            break;
-        case Change::CellSet:
-        case Change::CellClear: {
-            const int32_t index = applier.findSector(step.origin, step.size);
-            const MapBlock* now =
-                index < 0 ? nullptr : map.sector(index)->findBlock(step.x, step.y, step.z);
-            std::optional<MapBlock> cell;
-            if (now)
-                cell = *now;
-            // A sector that is gone holds no block (a redo brings it back).
-            if (!sameCell(shown(cell), step.after)) {
-                partly = true;
-                continue;
-            }
-            std::swap(back.before, back.after);
-            break;
-        }
-        case Change::SpriteEdit:
-        case Change::SpriteAdd:
-        case Change::SpriteRestore: {
-            const int32_t index = step.idKnown ? applier.findSprite(step.spriteAfter.id) : -1;
-            if (index < 0 || !sameSavedFields(sprites.object(index), step.spriteAfter)) {
-                partly = true;
-                continue;
-            }
-            back.spriteBefore = step.spriteAfter;
-            back.spriteAfter = step.spriteBefore;
-            if (step.type != Change::SpriteEdit) {
-                // Where it stands now, for an undo of this removal.
-                back.type = Change::SpriteRemove;
-                back.restores = step.type == Change::SpriteRestore;
-                back.index = index;
-                back.followed = index + 1 < sprites.count();
-                back.following = back.followed ? sprites.object(index + 1).id : 0;
-            }
-            break;
-        }
-        case Change::SpriteRemove:
-            back.type = step.restores ? Change::SpriteRestore : Change::SpriteAdd;
-            back.spriteAfter = step.spriteBefore;
-            break;
-        }
-        inverse->steps.push_back(std::move(back));
+    case WorldHistory::Reversal::Partly:
+        return UndoOutcome::Partly;
+    default:
+        return UndoOutcome::Done;
     }
-    issue(inverse, connected, send);
-    to.push_back(std::move(inverse));
-    return partly ? UndoOutcome::Partly : UndoOutcome::Done;
 }
 
-SharedWorld::UndoOutcome SharedWorld::undo(bool connected, std::vector<Change>* send) {
-    return reverse(done, undone, connected, send);
+SharedWorld::UndoOutcome SharedWorld::undo(std::vector<Change>* send) {
+    return issue(true, send);
 }
 
-SharedWorld::UndoOutcome SharedWorld::redo(bool connected, std::vector<Change>* send) {
-    return reverse(undone, done, connected, send);
+SharedWorld::UndoOutcome SharedWorld::redo(std::vector<Change>* send) {
+    return issue(false, send);
+}
+
+bool SharedWorld::canUndo() const {
+    return history.canUndo();
+}
+
+bool SharedWorld::canRedo() const {
+    return history.canRedo();
 }

@@ -46,6 +46,8 @@ GLContext::GLContext(uintptr_t windowHandle, int32_t width_, int32_t height_, in
     window = reinterpret_cast<void*>(windowHandle);
     if (window)
         renderingContext = SDL_GL_CreateContext(static_cast<SDL_Window*>(window));
+    if (!renderingContext)
+        unavailable = window ? SDL_GetError() : "there is no window to draw in";
     makeCurrent();
     // "major.minor..." at the start of the version string.
     const char* version =
@@ -245,6 +247,9 @@ void GLContext::disableBlending() {
 // pixels with the same values. The frame comparison test holds it to that.
 bool GLContext::bindQuadIndices(int32_t quads) {
     constexpr GLuint Corners[6] = {0, 1, 3, 1, 2, 3};
+    // Buffers exist from OpenGL 1.5 on; an older driver has none to bind.
+    if (!vertexBuffersOffered)
+        return false;
     if (quads > quadIndexRoom) {
         const int32_t room = std::max(quads, 2 * quadIndexRoom);
         std::vector<GLuint> indices;
@@ -275,7 +280,8 @@ bool GLContext::bindQuadIndices(int32_t quads) {
 }
 
 void GLContext::unbindQuadIndices() {
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (quadIndexBuffer != 0)
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 void GLContext::setTexturing(bool on) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/PictureFit.h"
@@ -133,6 +134,8 @@ public:
 
     // True when the platform gave a rendering context.
     bool hasRenderingContext() const { return renderingContext != nullptr; }
+    // Why there is none (SDL's reason); empty when there is one.
+    const std::string& unavailableReason() const { return unavailable; }
     // Whether geometry may be kept in vertex buffers (QuadBuffer): the
     // driver offers OpenGL 1.5 and the buffers were not turned off; else
     // display lists hold it (the way for a driver of OpenGL 1.1).
@@ -140,7 +143,8 @@ public:
     void allowVertexBuffers(bool allowed) { vertexBuffersAllowed = allowed; }
     // Binds the context's index buffer that splits quads (four vertices
     // each, from vertex 0) into triangles as display lists split them, grown
-    // first to hold at least quads; false when it could not grow.
+    // first to hold at least quads; false when it could not grow, and always
+    // on a driver without vertex buffers.
     bool bindQuadIndices(int32_t quads);
     void unbindQuadIndices();
 
@@ -156,6 +160,7 @@ public:
     void* window = nullptr;
 
 private:
+    std::string unavailable;
     bool vertexBuffersOffered = false;
     bool vertexBuffersAllowed = true;
     uint32_t quadIndexBuffer = 0;

@@ -55,6 +55,9 @@ QuadBuffer::~QuadBuffer() {
 bool QuadBuffer::upload(GLContext& gl, const std::vector<float>& vertices,
                         std::vector<QuadRange> runs) {
     clear();
+    // Nothing of a buffer is asked of a driver older than OpenGL 1.5.
+    if (!gl.vertexBuffers())
+        return false;
     if (!vertices.empty()) {
         while (glGetError() != GL_NO_ERROR) {
         }

@@ -33,7 +33,8 @@ public:
     QuadBuffer& operator=(const QuadBuffer&) = delete;
 
     // Replaces the contents by vertices (four per quad) in ranges. False,
-    // the buffer left empty, when the driver could not store them.
+    // the buffer left empty, when the driver could not store them or offers
+    // no vertex buffers.
     bool upload(GLContext& gl, const std::vector<float>& vertices, std::vector<QuadRange> ranges);
     // Frees the driver's storage; draw then draws nothing.
     void clear();

@@ -5,15 +5,17 @@
 
 #include "platform/GtkDialogSupport.h"
 
-int32_t askQuestion(uintptr_t ownerWindow, const char* title, const char* text,
-                    const char* const* buttons, int32_t count, int32_t defaultButton,
-                    int32_t cancelButton) {
+namespace {
+
+int32_t runMessageDialog(GtkMessageType type, uintptr_t ownerWindow, const char* title,
+                         const char* text, const char* const* buttons, int32_t count,
+                         int32_t defaultButton, int32_t cancelButton) {
     if (!gtkReady())
         return cancelButton;
     SDL_Window* owner = reinterpret_cast<SDL_Window*>(ownerWindow);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
-                                               GTK_BUTTONS_NONE, "%s", text ? text : "");
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE,
+                                               "%s", text ? text : "");
     gtk_window_set_title(GTK_WINDOW(dialog), title ? title : "");
     // Response ids are the button indices; GTK's own (Escape, close) are negative.
     for (int32_t i = 0; i < count; ++i)
@@ -30,4 +32,18 @@ int32_t askQuestion(uintptr_t ownerWindow, const char* title, const char* text,
     drainGtk();
     returnToOwner(owner);
     return response >= 0 && response < count ? response : cancelButton;
+}
+
+}  // namespace
+
+int32_t askQuestion(uintptr_t ownerWindow, const char* title, const char* text,
+                    const char* const* buttons, int32_t count, int32_t defaultButton,
+                    int32_t cancelButton) {
+    return runMessageDialog(GTK_MESSAGE_QUESTION, ownerWindow, title, text, buttons, count,
+                            defaultButton, cancelButton);
+}
+
+void showErrorMessage(const char* title, const char* text) {
+    const char* const ok[] = {"_OK"};
+    runMessageDialog(GTK_MESSAGE_ERROR, 0, title, text, ok, 1, 0, 0);
 }

@@ -9,3 +9,8 @@
 int32_t askQuestion(uintptr_t ownerWindow, const char* title, const char* text,
                     const char* const* buttons, int32_t count, int32_t defaultButton,
                     int32_t cancelButton);
+// An error message with one OK button (Return or Escape), owned by no
+// window; it waits until the person dismisses it. For an error that ends
+// the program at start: a person who started it from a desktop menu sees no
+// terminal. Without a display it returns at once.
+void showErrorMessage(const char* title, const char* text);

@@ -26,14 +26,23 @@ ScreenOverlay::~ScreenOverlay() {
     }
 }
 
+void ScreenOverlay::saveTexture() {
+    if (textureSaved)
+        return;
+    texturingBefore = gl.texturing();
+    textureBefore = gl.boundTexture();
+    textureSaved = true;
+}
+
 void ScreenOverlay::bindTexture(int32_t id) {
-    if (!textureSaved) {
-        texturingBefore = gl.texturing();
-        textureBefore = gl.boundTexture();
-        textureSaved = true;
-    }
+    saveTexture();
     gl.setTexturing(true);
     gl.bindTexture(id);
+}
+
+void ScreenOverlay::untextured() {
+    saveTexture();
+    gl.setTexturing(false);
 }
 
 void fillRectWithTexture(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t textureId,

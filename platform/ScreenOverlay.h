@@ -21,8 +21,12 @@ public:
     // Switches texturing on and binds texture id; not between glBegin and
     // glEnd.
     void bindTexture(int32_t id);
+    // Switches texturing off (for flat colour), put back as bindTexture's is.
+    void untextured();
 
 private:
+    void saveTexture();
+
     GLContext& gl;
     bool entered = false;
     float outerProjection[16] = {};

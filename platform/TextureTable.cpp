@@ -65,6 +65,18 @@ bool TextureTable::uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32
     return records.append(TextureRecord{id, width, height});
 }
 
+bool TextureTable::replaceTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height,
+                                  int32_t id, uint8_t filterMode) {
+    const int32_t index = findTexture(id);
+    if (index < 0)
+        return uploadTexture(rgbaPixels, width, height, id, filterMode);
+    if (!uploadTexture(rgbaPixels, width, height, id, filterMode))
+        return false;
+    records.removeAt(records.count() - 1);
+    records[index] = TextureRecord{id, width, height};
+    return true;
+}
+
 bool TextureTable::opaque(int32_t id) const {
     const auto found = opaqueById.find(id);
     return found != opaqueById.end() && found->second;

@@ -48,6 +48,10 @@ public:
     // (false) null pixels or sizes below 1.
     bool uploadTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height, int32_t id,
                        uint8_t filterMode);
+    // The same, but a texture already recorded under id takes the new
+    // pixels and size in its first record instead of gaining a second.
+    bool replaceTexture(const uint8_t* rgbaPixels, int32_t width, int32_t height, int32_t id,
+                        uint8_t filterMode);
     // Whether the last upload of id had no texel with alpha below 255: drawn
     // with it, every fragment passes the alpha test. False for an unknown id.
     bool opaque(int32_t id) const;

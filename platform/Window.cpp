@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/WindowRegistry.h"
 #include "platform/WindowText.h"
+#include "platform/XErrorTrap.h"
 
 namespace {
 
@@ -41,8 +42,14 @@ void requestContextAttributes(bool withAlpha) {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, withAlpha ? 8 : 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    // The drawing needs OpenGL 1.1 (vertex buffers only where 1.5 is offered),
+    // so any driver that offers 1.1 must do: asking for a 2.1 compatibility
+    // context fails on one that offers only 1.4, as an indirect display does.
+    // Version 1.1 without a profile makes SDL ask the classic way, which
+    // gives the highest version the driver has.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
 }
 
@@ -95,6 +102,7 @@ void Window::open(const char* name, int32_t width, int32_t height, bool resizabl
         const char* title = name ? name : "";
         const int x = fullScreen ? 0 : SDL_WINDOWPOS_CENTERED;
         const int y = fullScreen ? 0 : SDL_WINDOWPOS_CENTERED;
+        XErrorTrap trap;
         requestContextAttributes(true);
         window = SDL_CreateWindow(title, x, y, width, height, flags);
         if (!window) {
@@ -102,13 +110,21 @@ void Window::open(const char* name, int32_t width, int32_t height, bool resizabl
             requestContextAttributes(false);
             window = SDL_CreateWindow(title, x, y, width, height, flags);
         }
+        // A display that offers no OpenGL at all (no GLX, a driver that does
+        // not load) refuses every OpenGL window: SDL's reason says why.
+        if (!window && SDL_GL_LoadLibrary(nullptr) != 0)
+            noOpenGL = SDL_GetError();
+        else if (!window)
+            SDL_GL_UnloadLibrary();
     }
     handles->set(0, reinterpret_cast<uintptr_t>(window), "WindowHandler");
     if (!window) {
         // Nothing to show: the loop deletes the object, and with it the
         // program's last window, instead of running without a window forever.
-        std::fprintf(stderr, "Cannot open the window \"%s\": %s\n", name ? name : "",
-                     SDL_GetError());
+        // Without OpenGL the owner says so where the person looks.
+        if (noOpenGL.empty())
+            std::fprintf(stderr, "Cannot open the window \"%s\": %s\n", name ? name : "",
+                         SDL_GetError());
         registerWindow(this);
         postMessage(MsgClose, 0, 0);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/PictureFit.h"
 #include "platform/WindowDescription.h"
@@ -82,6 +83,9 @@ public:
     bool isFullScreen() const { return fullScreen; }
     // The SDL window id (0 when the OS window could not be opened).
     uint32_t windowId() const;
+    // SDL's reason when the OS window could not be opened because the
+    // display offers no OpenGL; empty otherwise.
+    const std::string& openGLFailure() const { return noOpenGL; }
     // A number no other window of this process has had; posted messages
     // carry it so that they never reach a window created after this one died.
     uint32_t serial() const { return serialNumber; }
@@ -110,6 +114,7 @@ private:
     uint32_t serialNumber = 0;
     int32_t clientWidth = 0;
     int32_t clientHeight = 0;
+    std::string noOpenGL;
 
     void open(const char* name, int32_t width, int32_t height, bool resizable, const Window* parent,
               int32_t bitsPerPixel);

@@ -6,8 +6,8 @@
 # input is kept in build-sanitize/fuzz/findings/ and each target's log in
 # build-sanitize/fuzz/logs/.
 # Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
-#   targets: Archive LargeMapFile LooseTextureName MapFile Protocol SectorRecord
-#   SpriteNameKeys (LargeMapFile reads 256 MiB an input, some 20 inputs
+#   targets: Archive CityScript LargeMapFile LooseTextureName MapFile Protocol
+#   SectorRecord SpriteNameKeys (LargeMapFile reads 256 MiB an input, some 20 inputs
 #   a minute, so it starts unseeded: the seeds alone would take minutes)
 # FUZZ_JOBS sets how many run at a time: a number, or "all" (default: the
 # number of cores).
@@ -27,7 +27,7 @@ scripts/setup.sh "$BUILD"
 SEEDS=$FUZZ/seeds
 if [ ! -f "$SEEDS/stamp" ] || [ "$BUILD/tests/test_world" -nt "$SEEDS/stamp" ]; then
     rm -rf "$SEEDS"
-    mkdir -p "$SEEDS/world" "$SEEDS/sector" "$SEEDS/names"
+    mkdir -p "$SEEDS/world" "$SEEDS/sector" "$SEEDS/names" "$SEEDS/pictures"
     (cd "$BUILD/tests" && TAMO_FUZZ_SEEDS="$ROOT/$SEEDS/world" SDL_VIDEODRIVER=x11 \
         ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 640x480x24 -nolisten tcp -noreset" \
         ./test_world \
@@ -40,6 +40,16 @@ if [ ! -f "$SEEDS/stamp" ] || [ "$BUILD/tests/test_world" -nt "$SEEDS/stamp" ]; 
     for texture in "$BUILD"/Textures/*; do
         basename "$texture" | tr -d '\n' >"$SEEDS/names/$(basename "$texture")"
     done
+    # Small pictures of the kinds people have: PNG colour types and depths,
+    # interlaced, baseline and progressive JPEG.
+    P=$SEEDS/pictures
+    /usr/bin/convert -size 12x9 gradient:red-blue "$P/rgb.png"
+    /usr/bin/convert -size 12x9 gradient:red-none "$P/rgba.png"
+    /usr/bin/convert -size 12x9 gradient: -depth 16 "$P/grey16.png"
+    /usr/bin/convert -size 12x9 gradient:red-blue -colors 8 PNG8:"$P/palette.png"
+    /usr/bin/convert -size 12x9 gradient:red-blue -interlace PNG "$P/interlaced.png"
+    /usr/bin/convert -size 12x9 gradient:red-blue "$P/baseline.jpg"
+    /usr/bin/convert -size 12x9 gradient:red-blue -interlace JPEG "$P/progressive.jpg"
     touch "$SEEDS/stamp"
 fi
 
@@ -48,6 +58,8 @@ seeds_of() {
     MapFile) echo "$SEEDS/world" ;;
     SectorRecord) echo "$SEEDS/sector $SEEDS/world" ;;
     LooseTextureName) echo "$SEEDS/names" ;;
+    CityScript) echo "$ROOT/examples" ;;
+    PictureDecoder) echo "$SEEDS/pictures" ;;
     *) echo "" ;;
     esac
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Debian package tamotown_<version>_<arch>.deb from a configured
 # build folder and checks it: the file name, the computed dependencies,
-# lintian without errors, the AppStream metadata and the desktop entry.
+# lintian without errors, the AppStream metadata, the desktop entry and the
+# licence declared in the copyright file and the metadata.
 # With --install (as root) it also installs the package with apt, runs the
 # installed program, removes the package and checks that nothing is left.
 # Usage: scripts/package.sh [--install] [build-dir]
@@ -50,6 +51,14 @@ grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "the metadata d
 appstreamcli validate --no-net "${metainfo[0]}" >"$OUT/appstream.txt" 2>&1 ||
     { cat "$OUT/appstream.txt" >&2; fail "appstreamcli validate failed"; }
 desktop-file-validate "$ROOT/usr/share/applications/tamotown.desktop" || fail "the desktop entry does not validate"
+# The licence of LICENSE, declared and quoted whole in the copyright file and
+# named in the metadata.
+COPYRIGHT="$ROOT/usr/share/doc/tamotown/copyright"
+grep -qx 'License: MIT' "$COPYRIGHT" || fail "the copyright file does not declare the MIT licence"
+diff <(sed -n '/^Permission is hereby granted/,$p' LICENSE | sed 's/^$/./; s/^/ /') \
+    <(sed -n '/^ Permission is hereby granted/,$p' "$COPYRIGHT") >"$OUT/licence.txt" ||
+    { cat "$OUT/licence.txt" >&2; fail "the copyright file does not quote LICENSE"; }
+grep -q '<project_license>MIT</project_license>' "${metainfo[0]}" || fail "the metadata names no MIT project licence"
 for file in usr/bin/tamotown usr/share/tamotown/TamoData.arc usr/share/man/man1/tamotown.1.gz \
     usr/share/doc/tamotown/copyright usr/share/doc/tamotown/changelog.gz; do
     [ -f "$ROOT/$file" ] || fail "the package lacks /$file"

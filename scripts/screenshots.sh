@@ -2,11 +2,14 @@
 # Remakes the README's pictures in docs/: the city of the city maker
 # (tests/e2e/city_maker.cpp) opened in the real program under Xvfb, driven
 # with xdotool and photographed with the program's own F12 (no cursor), then
-# reduced to 256 colours. Run after a build: scripts/screenshots.sh [build-dir]
+# reduced to 256 colours; and the pictures of the example city scripts, each
+# run with --script on a new world and opened the same way. Run after a
+# build: scripts/screenshots.sh [build-dir] [examples] ("examples": only those).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 DOCS=$PWD/docs
 BUILD=$(readlink -f "${1:-build}")
+ONLY_EXAMPLES=${2:-}
 
 if [ -z "${TAMO_SHOTS_UNDER_XVFB:-}" ]; then
   export TAMO_SHOTS_UNDER_XVFB=1
@@ -23,12 +26,18 @@ cleanup() {
 trap cleanup EXIT
 
 cp -r "$BUILD/TamoData.arc" "$BUILD/Textures" "$BUILD/pip.wav" "$WORK/"
-"$BUILD/tests/probe_city_maker" "$WORK/city.map"
 mkdir -p "$WORK/pictures" "$DOCS"
-(cd "$WORK" && XDG_PICTURES_DIR="$WORK/pictures" exec "$BUILD/tamotown" city.map) &
-APP=$!
-timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null
-sleep 1
+# Not a first start: its caption would be in the pictures.
+export XDG_DATA_HOME="$WORK/data"
+mkdir -p "$XDG_DATA_HOME/tamotown" && : >"$XDG_DATA_HOME/tamotown/started-before"
+# Opens world file $1 (in $WORK) in the program and waits for its window.
+open_city() {
+  [ -n "$APP" ] && kill "$APP" 2>/dev/null && wait "$APP" 2>/dev/null
+  (cd "$WORK" && XDG_PICTURES_DIR="$WORK/pictures" exec "$BUILD/tamotown" "$1") &
+  APP=$!
+  timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null
+  sleep 1
+}
 
 # F12, then waits for the picture and keeps it as docs/$1.png.
 picture() {
@@ -56,6 +65,36 @@ press() {
   sleep 0.3
 }
 
+# Each example script on a new world, seen from behind the start point:
+# stepped back for $2 seconds, looking down for $3, kept half size.
+example() {
+  rm -f "$WORK/$1.map"
+  "$BUILD/tamotown" --script "$PWD/examples/$1.lua" "$WORK/$1.map" >/dev/null
+  open_city "$1.map"
+  xdotool mousemove 320 300 keydown Down
+  sleep "$2"
+  xdotool keyup Down
+  xdotool mousemove 320 479
+  sleep "$3"
+  xdotool mousemove 320 300
+  sleep 0.5
+  picture "script-${1//_/-}"
+  /usr/bin/convert "$DOCS/script-${1//_/-}.png" -resize 50% "PNG8:$DOCS/script-${1//_/-}.png"
+}
+examples() {
+  example street_grid 0.9 0.3
+  example round_tower 1.2 0.02
+  example spiral_stair 0.7 0.04
+  example curved_road 0.3 0.25
+}
+if [ "$ONLY_EXAMPLES" = examples ]; then
+  examples
+  exit 0
+fi
+
+"$BUILD/tests/probe_city_maker" "$WORK/city.map"
+open_city city.map
+
 # The city from behind the start point, looking down over it.
 xdotool mousemove 320 300 keydown Down
 sleep 0.3
@@ -65,6 +104,12 @@ sleep 0.1
 xdotool mousemove 320 470
 sleep 0.5
 picture city
+
+# The texture palette over the city.
+xdotool key F2
+sleep 0.5
+picture palette
+xdotool key Escape
 
 # The sprite panel: edit mode 1, the type stepped on to the tree.
 press 582 14
@@ -92,13 +137,8 @@ picture plan-view
 # 16 Z - 63752): a house's footprint is Shift-dragged, raised three levels,
 # hollow-filled with a facade and copied; pasted along both sides of the
 # road (turned half round for the far side) and each copy repainted.
-kill "$APP" 2>/dev/null
-wait "$APP" 2>/dev/null || true
 "$BUILD/tests/probe_city_maker" --street "$WORK/street.map"
-(cd "$WORK" && XDG_PICTURES_DIR="$WORK/pictures" exec "$BUILD/tamotown" street.map) &
-APP=$!
-timeout 20 xdotool search --sync --onlyvisible --name '^Tamotown$' >/dev/null
-sleep 1
+open_city street.map
 cell() { echo $((16 * $1 - 63672)) $((16 * $2 - 63752)); }
 facade() {
   case $1 in
@@ -147,3 +187,5 @@ sleep 0.15
 xdotool mousemove 320 300
 sleep 0.5
 picture street
+
+examples

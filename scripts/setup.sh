@@ -12,8 +12,8 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   g++ cmake pkg-config make
   libsdl2-dev libgl-dev libglu1-mesa-dev libgtk-3-dev libx11-dev
-  libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev libtinygltf-dev
-  libenet-dev libzstd-dev
+  libfreetype-dev fonts-dejavu-core libpng-dev libjpeg62-turbo-dev libstb-dev libcli11-dev
+  libtinygltf-dev libenet-dev libzstd-dev zlib1g-dev liblua5.4-dev
   libsdl2-2.0-0 libgl1 libglx-mesa0 libgl1-mesa-dri libglu1-mesa libgtk-3-0
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils python3 xxd clang-format clang-tidy desktop-file-utils

@@ -11,7 +11,15 @@ BoxSectors::BoxSectors(TamoMap& map, const CellBox& box)
         : map(map), box(box), blockWidth(map.worldSettings().blockWidth),
           blockHeight(map.worldSettings().blockHeight),
           owner(static_cast<size_t>(box.cellCount()), -1) {
-    for (int32_t i = 0; i < map.sectorCount(); ++i)
+    // Only the sectors near the box can hold its cells; they come ascending,
+    // so the first sector in list order still claims a cell first.
+    const double w = blockWidth, h = blockHeight;
+    const double low[3] = {box.lowX() * w, box.lowY() * h, box.lowZ() * w};
+    const double high[3] = {(box.highX() + 1.0) * w, (box.highY() + 1.0) * h,
+                            (box.highZ() + 1.0) * w};
+    std::vector<int32_t> near;
+    map.sectorsNear(low, high, &near);
+    for (int32_t i : near)
         claim(i);
 }
 

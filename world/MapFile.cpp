@@ -42,11 +42,15 @@ bool loadWorld(const char* path, TamoMap& map, TamoSpriteObjectSet& sprites, std
 
 namespace {
 
+using BeforePublish = std::function<bool(const WorldFileStamp&)>;
+
 // Opens an atomic replacement of path, lets write fill it, and commits it
-// only when every byte was written.
+// only when every byte was written (and beforePublish, when given, agrees).
 template <class Write>
-bool replaceFile(const char* path, std::string* why, Write write) {
+bool replaceFile(const char* path, std::string* why, Write write,
+                 const BeforePublish& beforePublish = nullptr, int64_t writeBehindBytes = 0) {
     FileStream stream(path, "wb", FileStream::ReplaceAtomically);
+    stream.writeBehind(writeBehindBytes);
     if (stream.openFailed()) {
         stream.discard();
         return fail(why, stream, "the file cannot be created");
@@ -55,9 +59,15 @@ bool replaceFile(const char* path, std::string* why, Write write) {
         stream.discard();
         return fail(why, stream, "the file could not be written");
     }
-    if (!stream.commit())
+    if (!beforePublish)
+        return stream.commit() || fail(why, stream, "the file could not be written");
+    if (!stream.prepare())
         return fail(why, stream, "the file could not be written");
-    return true;
+    if (!beforePublish(WorldFileStamp::of(stream.preparedPath()))) {
+        stream.discard();
+        return false;
+    }
+    return stream.publish() || fail(why, stream, "the file could not be written");
 }
 
 }  // namespace
@@ -102,13 +112,21 @@ bool saveBytes(const char* path, const std::vector<uint8_t>& bytes, std::string*
 }
 
 bool saveBytes(const char* path, const WorldBytes& bytes, std::string* why) {
-    return replaceFile(path, why, [&](FileStream& stream) {
-        for (const WorldBytes::Part& part : bytes.parts)
-            if (!part->empty() &&
-                !stream.writeBytes(part->data(), static_cast<int32_t>(part->size())))
-                return false;
-        return true;
-    });
+    return saveBytes(path, bytes, why, nullptr, 0);
+}
+
+bool saveBytes(const char* path, const WorldBytes& bytes, std::string* why,
+               const BeforePublish& beforePublish, int64_t writeBehindBytes) {
+    return replaceFile(
+        path, why,
+        [&](FileStream& stream) {
+            for (const WorldBytes::Part& part : bytes.parts)
+                if (!part->empty() &&
+                    !stream.writeBytes(part->data(), static_cast<int32_t>(part->size())))
+                    return false;
+            return true;
+        },
+        beforePublish, writeBehindBytes);
 }
 
 }  // namespace MapFile

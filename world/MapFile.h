@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "world/MapFormat.h"
 #include "world/WorldBytes.h"
+#include "world/WorldFileStamp.h"
 
 class TamoMap;
 class TamoSpriteObjectSet;
@@ -33,5 +35,13 @@ std::vector<uint8_t> snapshotWorld(const TamoMap& map, const TamoSpriteObjectSet
 // safe on any thread (it touches no world object).
 bool saveBytes(const char* path, const std::vector<uint8_t>& bytes, std::string* why);
 bool saveBytes(const char* path, const WorldBytes& bytes, std::string* why);
+// The same with beforePublish called once the new file is complete and on
+// disk, before it replaces path, with the identity it keeps when it does;
+// should beforePublish return false, path is left as it was (and *why as
+// beforePublish left it). With writeBehindBytes, the file goes to disk a
+// stretch at a time as it is written (FileStream::writeBehind).
+bool saveBytes(const char* path, const WorldBytes& bytes, std::string* why,
+               const std::function<bool(const WorldFileStamp& next)>& beforePublish,
+               int64_t writeBehindBytes = 0);
 
 }  // namespace MapFile

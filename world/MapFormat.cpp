@@ -72,8 +72,8 @@ bool parseFace(const uint8_t* at, FaceMaterial& face, std::string* why) {
     loadFace(at, face);
     if (face.rotation > 3)
         return fail(why, "a block face has a rotation above 3");
-    if (face.scaleU < 1 || face.scaleV < 1)
-        return fail(why, "a block face has a texture scale below 1");
+    if (!face.scalesValid())
+        return fail(why, "a block face has a texture scale of 0 or -128");
     return true;
 }
 
@@ -95,7 +95,7 @@ bool parseBlocks(const uint8_t* at, int32_t count, int32_t size, std::vector<Map
         const uint8_t* field = at + 12;
         for (FaceMaterial& face : block.faces) {
             loadFace(field, face);
-            bad |= (face.rotation > 3) | (face.scaleU < 1) | (face.scaleV < 1);
+            bad |= (face.rotation > 3) | !face.scalesValid();
             field += FaceRecordBytes;
         }
         block.used = true;

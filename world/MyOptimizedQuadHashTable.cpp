@@ -1,7 +1,5 @@
 #include "world/MyOptimizedQuadHashTable.h"
 
-#include <typeinfo>
-
 #include "world/BuildingTextures.h"
 
 namespace {
@@ -39,16 +37,4 @@ Vector2 MyOptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t verte
     default:
         return {fraction(v.x, lo.x, hi.x), fraction(v.z, lo.z, hi.z)};
     }
-}
-
-bool MyOptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
-    return typeid(*this) == typeid(MyOptimizedQuadHashTable) && cornersExact(cells);
-}
-
-bool MyOptimizedQuadHashTable::mergesByCorners() const {
-    return typeid(*this) == typeid(MyOptimizedQuadHashTable);
-}
-
-bool MyOptimizedQuadHashTable::drawsAsQuadArrays() const {
-    return typeid(*this) == typeid(MyOptimizedQuadHashTable);
 }

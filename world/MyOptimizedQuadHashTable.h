@@ -6,11 +6,7 @@
 class MyOptimizedQuadHashTable : public OptimizedQuadHashTable {
 public:
     using OptimizedQuadHashTable::OptimizedQuadHashTable;
+    // Faces are added, paired, merged and drawn as the base class does it
+    // (only the coordinates differ), so its shortcuts hold here too.
     Vector2 texCoord(const QuadRecord& quad, int32_t vertex) const override;
-    // Faces are added and paired as the base class does it.
-    bool acceptsVisibleFacesOnly(int32_t cells) const override;
-    // Quads are merged as the base class merges them.
-    bool mergesByCorners() const override;
-    // Quads are drawn as the base class draws them.
-    bool drawsAsQuadArrays() const override;
 };

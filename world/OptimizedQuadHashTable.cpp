@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <new>
-#include <typeinfo>
 #include <utility>
 
 #include "platform/GLContext.h"
@@ -13,9 +12,11 @@
 #include "world/QuadScratch.h"
 
 OptimizedQuadHashTable::OptimizedQuadHashTable(int32_t blockWidth_, int32_t blockHeight_,
-                                               std::shared_ptr<QuadScratch> scratch_)
+                                               std::shared_ptr<QuadScratch> scratch_,
+                                               Shortcuts shortcuts_)
         : blockWidth(blockWidth_), blockHeight(blockHeight_), grid(blockWidth_, blockHeight_),
-          scratch(scratch_ ? std::move(scratch_) : std::make_shared<QuadScratch>()) {}
+          scratch(scratch_ ? std::move(scratch_) : std::make_shared<QuadScratch>()),
+          shortcuts(shortcuts_) {}
 
 OptimizedQuadHashTable::~OptimizedQuadHashTable() = default;
 
@@ -274,10 +275,6 @@ bool OptimizedQuadHashTable::quadArrays(std::vector<float>& vertices,
     return true;
 }
 
-bool OptimizedQuadHashTable::drawsAsQuadArrays() const {
-    return typeid(*this) == typeid(OptimizedQuadHashTable);
-}
-
 Vector2 OptimizedQuadHashTable::texCoord(const QuadRecord& quad, int32_t vertex) const {
     const float w = static_cast<float>(blockWidth);
     const float h = static_cast<float>(blockHeight);
@@ -332,14 +329,6 @@ int32_t OptimizedQuadHashTable::liveQuadCount() const {
         for (int32_t i = 0; i < bucket.count(); ++i)
             live += bucket.records()[i].alive ? 1 : 0;
     return live;
-}
-
-bool OptimizedQuadHashTable::acceptsVisibleFacesOnly(int32_t cells) const {
-    return typeid(*this) == typeid(OptimizedQuadHashTable) && cornersExact(cells);
-}
-
-bool OptimizedQuadHashTable::mergesByCorners() const {
-    return typeid(*this) == typeid(OptimizedQuadHashTable);
 }
 
 // Corners are whole block indices from 0 to cells times the block size; all

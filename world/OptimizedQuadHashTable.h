@@ -13,6 +13,20 @@
 class GLContext;
 struct QuadScratch;
 
+// The shortcuts a quad table takes, each valid only while the table adds,
+// pairs, merges and draws faces as OptimizedQuadHashTable does: a subclass
+// that changes any of that is made with the shortcut off (none() for a table
+// that should take the plain way everywhere).
+struct QuadTableShortcuts {
+    // The sector may hand it only the faces it keeps (acceptsVisibleFacesOnly).
+    bool visibleFacesOnly = true;
+    // Merging may find a quad's partners by its corners (mergesByCorners).
+    bool mergeByCorners = true;
+    // Vertex arrays draw what drawQuads draws (drawsAsQuadArrays).
+    bool quadArrays = true;
+    static QuadTableShortcuts none() { return {false, false, false}; }
+};
+
 // Turns the faces of a sector's blocks into few textured quads: faces are
 // bucketed by material key (axis, texture, offsets, rotation, scales), the
 // hidden faces between touching blocks of equal material are dropped
@@ -21,11 +35,14 @@ struct QuadScratch;
 // texture binding per bucket. Scratch storage between a sector's rebuilds.
 class OptimizedQuadHashTable {
 public:
+    using Shortcuts = QuadTableShortcuts;
+
     // A block is blockWidth across and blockHeight up, in world units.
     // scratch: working storage shared with other tables (one thread), or
     // null for storage of the table's own.
     OptimizedQuadHashTable(int32_t blockWidth, int32_t blockHeight,
-                           std::shared_ptr<QuadScratch> scratch = nullptr);
+                           std::shared_ptr<QuadScratch> scratch = nullptr,
+                           Shortcuts shortcuts = Shortcuts());
     virtual ~OptimizedQuadHashTable();
     OptimizedQuadHashTable(const OptimizedQuadHashTable&) = delete;
     OptimizedQuadHashTable& operator=(const OptimizedQuadHashTable&) = delete;
@@ -74,12 +91,12 @@ public:
     bool quadArrays(std::vector<float>& vertices, std::vector<QuadRange>& ranges) const;
     // +1 when the quad's counter-clockwise side looks up its axis, -1 down.
     static int32_t quadFacing(const QuadRecord& quad);
-    // Whether quadArrays draws the picture drawQuads draws: drawQuads is
-    // this class's own. Each class answers for itself only.
-    virtual bool drawsAsQuadArrays() const;
+    // Whether quadArrays draws the picture drawQuads draws (the shortcut's).
+    bool drawsAsQuadArrays() const { return shortcuts.quadArrays; }
     // The texture coordinate drawQuads gives vertex 0 to 3 of a quad: the
-    // planar mapping, one repeat per block divided by the scale, turned by
-    // the rotation.
+    // planar mapping, one repeat per block divided by the scale (a negative
+    // one runs the picture the other way along its axis: mirrored), turned
+    // by the rotation.
     virtual Vector2 texCoord(const QuadRecord& quad, int32_t vertex) const;
 
     // Whether a sector of cells x cells x cells may hand this table only the
@@ -87,14 +104,15 @@ public:
     // each face that touches an equal face of a used neighbour, and so get
     // the quads that every face through addFace gives. That needs every face
     // corner to be an exact float (faces then coincide exactly on one
-    // square) and faces stored and paired as this class does. Each class
-    // answers for itself only: a subclass that changes how faces are added
-    // or paired is handed every face unless it answers too.
-    virtual bool acceptsVisibleFacesOnly(int32_t cells) const;
+    // square) and faces stored and paired as this class does (the
+    // shortcut's).
+    bool acceptsVisibleFacesOnly(int32_t cells) const {
+        return shortcuts.visibleFacesOnly && cornersExact(cells);
+    }
     // Whether canMerge is this class's own (same orientation, two corners
-    // shared), so that merging may find a quad's partners by its corners.
-    // Each class answers for itself only, as above.
-    virtual bool mergesByCorners() const;
+    // shared), so that merging may find a quad's partners by its corners
+    // (the shortcut's).
+    bool mergesByCorners() const { return shortcuts.mergeByCorners; }
 
     // Inspection of the buckets: records of a bucket in storage order, live
     // and dead.
@@ -120,4 +138,5 @@ private:
     std::shared_ptr<QuadScratch> scratch;
     std::vector<QuadBucket> buckets;
     bool noHiddenPairs = false;
+    const Shortcuts shortcuts;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "world/CellBox.h"
+#include "world/ChangeLog.h"
 #include "world/FaceMaterial.h"
 
 class Clipboard;
@@ -65,6 +66,8 @@ public:
 private:
     template <class Edit>
     Result run(const CellBox& box, Edit edit);
+    // Hands the cells logged so far to the map's history as one step.
+    void report();
     std::vector<int32_t> spritesIn(const CellBox& box) const;
     int32_t removeSprites(const std::vector<int32_t>& inside);
     // The blocks and figures of box into *clipboard; the world does not change.
@@ -77,4 +80,5 @@ private:
     TamoMap& map;
     TamoSpriteObjectSet& sprites;
     WorldHistory* history;
+    ChangeLog log;
 };

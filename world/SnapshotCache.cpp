@@ -92,25 +92,30 @@ bool SnapshotCache::take(const TamoMap& map, const TamoSpriteObjectSet& sprites,
     return false;
 }
 
-void SnapshotCache::warm(const TamoMap& map, int32_t maxSectors) {
+bool SnapshotCache::warm(const TamoMap& map, int32_t maxSectors, bool rest) {
     dropGone(map);
+    bool resting = false;
     try {
-        for (int32_t i = 0; i < map.sectorCount() && maxSectors > 0; ++i) {
+        for (int32_t i = 0; i < map.sectorCount(); ++i) {
             const TamoSector& sector = *map.sector(i);
             Kept& entry = kept[&sector];
             const uint64_t stamp = sector.recordsStamp();
             if (entry.stamp == stamp && entry.order == map.recordOrder())
                 continue;
-            if (entry.seen != stamp) {
+            if (rest && entry.seen != stamp) {
                 entry.seen = stamp;  // changed since the last look: let it rest
+                resting = true;
                 continue;
             }
+            if (maxSectors-- <= 0)
+                return false;
             bool written = false;
             if (!recordOf(sector, map.recordOrder(), &written))
-                return;
-            --maxSectors;
+                return false;
         }
     } catch (const std::bad_alloc&) {
         // Spare work: the next take writes what is missing.
+        return false;
     }
+    return !resting;
 }

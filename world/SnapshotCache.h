@@ -22,11 +22,11 @@ public:
     // memory for them.
     bool take(const TamoMap& map, const TamoSpriteObjectSet& sprites, WorldBytes* out);
     // Writes ahead of the next take the records of at most maxSectors
-    // sectors that changed since they were last written and not since the
-    // last warm (a sector being edited frame after frame waits until it
-    // rests). A frame's spare work: after a load, the take finds most
-    // records written already.
-    void warm(const TamoMap& map, int32_t maxSectors);
+    // sectors that changed since they were last written and, with rest, not
+    // since the last warm (a sector being edited frame after frame waits
+    // until it rests). A frame's spare work: after a load, the take finds
+    // most records written already. True when every record is kept.
+    bool warm(const TamoMap& map, int32_t maxSectors, bool rest = true);
 
 private:
     struct Kept {

@@ -18,6 +18,7 @@
 #include "world/MapFormat.h"
 #include "world/RayCellWalk.h"
 #include "world/CursorSource.h"
+#include "world/EditChoices.h"
 #include "world/TamoSector.h"
 #include "world/WorldHistory.h"
 #include "world/WorldHost.h"
@@ -48,11 +49,9 @@ int32_t floorDiv(int32_t value, int32_t divisor) {
 
 TamoMap::TamoMap(WorldHost* host) : host(host), settings(&host->worldSettings()) {
     const Vector3 start = startPoint(settings->blockWidth, settings->blockHeight);
-    if (settings->glContext)
-        settings->glContext->eye = start;
     TamoSector* first = host->createSector(start, sectorSize);
     if (first && sectors.append(first))
-        first->setBlock(0, 0, 0, true);
+        first->setBlock(0, 0, 0, true, host->editChoices().material);
     else
         delete first;
 }
@@ -87,6 +86,16 @@ int32_t TamoMap::findSector(const Vector3& point) const {
         if (sectors[i]->containsPoint(point))
             return i;
     return -1;
+}
+
+void TamoMap::sectorsNear(const double low[3], const double high[3],
+                          std::vector<int32_t>* out) const {
+    const SectorGrid* listed = sectorGrid();
+    if (listed && listed->near(low, high, out))
+        return;
+    out->resize(static_cast<size_t>(sectors.count()));
+    for (int32_t i = 0; i < sectors.count(); ++i)
+        (*out)[static_cast<size_t>(i)] = i;
 }
 
 const SectorGrid* TamoMap::sectorGrid() const {
@@ -184,12 +193,13 @@ void TamoMap::swapSectors(std::vector<TamoSector*>& list) {
     list = std::move(mine);
 }
 
-bool TamoMap::setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place) {
+bool TamoMap::setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place,
+                      const FaceMaterial& material) {
     TamoSector& sector = *sectors[i];
     if (!history)
-        return sector.setBlock(x, y, z, place);
+        return sector.setBlock(x, y, z, place, material);
     const std::optional<MapBlock> before = cellState(sector, x, y, z);
-    const bool done = sector.setBlock(x, y, z, place);
+    const bool done = sector.setBlock(x, y, z, place, material);
     history->cellChanged(i, x, y, z, before, cellState(sector, x, y, z));
     return done;
 }
@@ -269,7 +279,8 @@ bool TamoMap::pickAtCursor(int32_t maxDistance, float step, Vector3* hit,
     return met;
 }
 
-void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place) {
+void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place,
+                          const FaceMaterial& material) {
     int32_t i = hit.sector;
     if (i < 0 || i >= sectors.count())
         return;
@@ -283,67 +294,85 @@ void TamoMap::editBlockAt(const BlockHit& hit, const Ray& ray, bool place) {
     }
     int32_t x = 0, y = 0, z = 0;
     if (sectors[i]->cellOf(p, x, y, z))
-        setCell(i, x, y, z, place);
+        setCell(i, x, y, z, place, material);
 }
 
 void TamoMap::paintFaceAt(const BlockHit& hit) {
+    paintFaceAt(hit, host->editChoices().material);
+}
+
+void TamoMap::paintFaceAt(const BlockHit& hit, const FaceMaterial& material) {
     if (hit.sector < 0 || hit.sector >= sectors.count())
         return;
     TamoSector& sector = *sectors[hit.sector];
     MapBlock* block = nullptr;
     int32_t face = 0;
     if (!history || !sector.nearestFace(hit.point, block, face)) {
-        sector.paintFaceAt(hit.point);
+        sector.paintFaceAt(hit.point, material);
         return;
     }
     const int32_t x = block->x, y = block->y, z = block->z;
     const std::optional<MapBlock> before = *block;
-    sector.paintFaceAt(hit.point);
+    sector.paintFaceAt(hit.point, material);
     history->cellChanged(hit.sector, x, y, z, before, cellState(sector, x, y, z));
 }
 
+std::optional<FaceMaterial> TamoMap::materialAt(const BlockHit& hit) const {
+    if (hit.sector < 0 || hit.sector >= sectors.count())
+        return std::nullopt;
+    return sectors[hit.sector]->materialAt(hit.point);
+}
+
 void TamoMap::pickMaterialAt(const BlockHit& hit) {
-    if (hit.sector >= 0 && hit.sector < sectors.count())
-        sectors[hit.sector]->pickMaterialAt(hit.point);
+    if (const std::optional<FaceMaterial> found = materialAt(hit))
+        host->materialPicked(*found);
 }
 
 bool TamoMap::setBlockAt(const Vector3& point, bool place) {
+    return setBlockAt(point, place, host->editChoices().material);
+}
+
+bool TamoMap::setBlockAt(const Vector3& point, bool place, const FaceMaterial& material) {
     const int32_t i = findOrCreateSector(point);
     if (i < 0)
         return false;
     int32_t x = 0, y = 0, z = 0;
     if (!sectors[i]->cellOf(point, x, y, z))
         return false;
-    return setCell(i, x, y, z, place);
+    return setCell(i, x, y, z, place, material);
 }
 
 void TamoMap::editBlockAtCursor(bool place) {
+    const EditChoices& choices = host->editChoices();
     Ray ray;
     BlockHit hit;
-    if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, BlockEditStep, &hit))
-        editBlockAt(hit, ray, place);
+    if (choices.view3D && cursorRay(&ray) && pick(ray, CursorRayLength, BlockEditStep, &hit))
+        editBlockAt(hit, ray, place, choices.material);
 }
 
 bool TamoMap::placementPointAtCursor(Vector3* point) const {
     Ray ray;
     BlockHit hit;
-    if (!settings->view3D || !cursorRay(&ray) || !pick(ray, CursorRayLength, BlockEditStep, &hit))
+    if (!host->editChoices().view3D || !cursorRay(&ray) ||
+        !pick(ray, CursorRayLength, BlockEditStep, &hit))
         return false;
     *point = placementPoint(hit, ray);
     return true;
 }
 
 void TamoMap::paintFaceAtCursor() {
+    const EditChoices& choices = host->editChoices();
     Ray ray;
     BlockHit hit;
-    if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, FaceEditStep, &hit))
-        paintFaceAt(hit);
+    if (choices.view3D && cursorRay(&ray) && pick(ray, CursorRayLength, FaceEditStep, &hit))
+        paintFaceAt(hit, choices.material);
 }
 
 void TamoMap::pickMaterialAtCursor() {
     Ray ray;
     BlockHit hit;
-    if (settings->view3D && cursorRay(&ray) && pick(ray, CursorRayLength, FaceEditStep, &hit))
+    if (host->editChoices().view3D && cursorRay(&ray) &&
+        pick(ray, CursorRayLength, FaceEditStep, &hit))
         pickMaterialAt(hit);
 }
 
@@ -355,21 +384,31 @@ int32_t TamoMap::planCellOf(int32_t windowPixel, float scroll) const {
 }
 
 void TamoMap::planCellAt(int32_t windowX, int32_t windowY, int32_t* x, int32_t* z) const {
-    *x = planCellOf(windowX, settings->planScrollX);
-    *z = planCellOf(windowY, settings->planScrollY);
+    planCellAt(windowX, windowY, host->editChoices().planView(), x, z);
+}
+
+void TamoMap::planCellAt(int32_t windowX, int32_t windowY, const PlanView& plan, int32_t* x,
+                         int32_t* z) const {
+    *x = planCellOf(windowX, plan.scrollX);
+    *z = planCellOf(windowY, plan.scrollY);
 }
 
 void TamoMap::editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place) {
-    if (settings->view3D)
-        return;
+    const EditChoices& choices = host->editChoices();
+    if (!choices.view3D)
+        editBlockLine(x0, y0, x1, y1, place, choices.material, choices.planView());
+}
+
+void TamoMap::editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place,
+                            const FaceMaterial& material, const PlanView& plan) {
     int32_t cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0;
-    planCellAt(x0, y0, &cx0, &cy0);
-    planCellAt(x1, y1, &cx1, &cy1);
+    planCellAt(x0, y0, plan, &cx0, &cy0);
+    planCellAt(x1, y1, plan, &cx1, &cy1);
     const float w = static_cast<float>(settings->blockWidth);
     const float h = static_cast<float>(settings->blockHeight);
-    const float levelY = settings->currentLevel * h + h * 0.5f;
+    const float levelY = plan.level * h + h * 0.5f;
     walkLine(cx0, cy0, cx1, cy1, [&](int32_t cx, int32_t cy) {
-        setBlockAt(Vector3(cx * w + w * 0.5f, levelY, cy * w + w * 0.5f), place);
+        setBlockAt(Vector3(cx * w + w * 0.5f, levelY, cy * w + w * 0.5f), place, material);
         return true;
     });
 }
@@ -409,7 +448,11 @@ void TamoMap::walkLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
 }
 
 void TamoMap::draw() {
-    const bool view3D = settings->view3D;
+    const EditChoices& choices = host->editChoices();
+    draw(choices.view3D, choices.planView());
+}
+
+void TamoMap::draw(bool view3D, const PlanView& plan) {
     GLContext* gl = settings->glContext;
     const ViewFrustum view =
         view3D && settings->cullToView && gl ? gl->viewFrustum() : ViewFrustum();
@@ -426,21 +469,26 @@ void TamoMap::draw() {
             counts.quadsDrawn += sector.compiledQuads;
         }
         ++counts.sectorsDrawn;
-        sector.drawSector();
+        sector.drawSector(view3D, plan);
     }
     drawCounts = counts;
 }
 
 void TamoMap::drawWithSky(const SkyDome& sky) {
+    const EditChoices& choices = host->editChoices();
+    drawWithSky(sky, choices.view3D, choices.planView());
+}
+
+void TamoMap::drawWithSky(const SkyDome& sky, bool view3D, const PlanView& plan) {
     GLContext* gl = settings->glContext;
     const Vector3 eye = gl ? gl->eye : Vector3();
     // The plan view sets colours of its own, which the sky would take on.
-    if (!settings->view3D || !gl) {
+    if (!view3D || !gl) {
         sky.drawSkyDome(eye, 0.0f);
-        draw();
+        draw(view3D, plan);
         return;
     }
-    draw();
+    draw(view3D, plan);
     sky.drawBehind(*gl, eye, 0.0f);
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/DynArray.h"
 #include "platform/Vector3.h"
 #include "world/DrawCounts.h"
+#include "world/FaceMaterial.h"
 #include "world/MapFormat.h"
 #include "world/Ray.h"
 #include "world/SectorGrid.h"
@@ -18,6 +20,7 @@ class TamoSector;
 class WorldHistory;
 class WorldHost;
 struct CellChanges;
+struct PlanView;
 struct TamoSectorData;
 struct WorldSettings;
 
@@ -27,9 +30,12 @@ struct WorldSettings;
 // the block half of the world file.
 //
 // Edits come in two layers: operations on a ray or a hit (pick, editBlockAt,
-// paintFaceAt, pickMaterialAt, setBlockAt), which know nothing of the mouse,
+// paintFaceAt, materialAt, setBlockAt), which know nothing of the mouse,
 // and the cursor operations, which cast the cursor ray (from the host's
 // cursor source through the GL context) and hand its hit to the former.
+// Edits take the material they put in and picks return the one found; the
+// forms without it, and the cursor operations, take the host's current
+// choices (material, view). Drawing changes nothing that is saved.
 //
 // Every change to a block cell, every sector added and every replacement of
 // all sectors is reported to the history, when one is attached.
@@ -46,8 +52,9 @@ public:
     static constexpr float BlockEditStep = 1.0f;
     static constexpr float FaceEditStep = 0.1f;
 
-    // Puts the eye at the start point (40000, 60000, 40000) and builds the
-    // start sector there with one block in its cell (0, 0, 0).
+    // Builds the start sector at the start point (40000, 60000, 40000) with
+    // one block of the current material in its cell (0, 0, 0). The camera is
+    // its owner's to put there.
     explicit TamoMap(WorldHost* host);
     // The start point for blocks of these sizes; its cell is the start block's.
     static Vector3 startPoint(int32_t blockWidth, int32_t blockHeight);
@@ -61,6 +68,10 @@ public:
     // Index of the first sector in list order whose box (bounds inclusive)
     // holds point, or -1.
     virtual int32_t findSector(const Vector3& point) const;
+    // The indices, ascending, of a superset of the sectors whose boxes meet
+    // the box [low, high] of world units: those the sector grid lists there,
+    // or every sector when the grid cannot answer.
+    void sectorsNear(const double low[3], const double high[3], std::vector<int32_t>* out) const;
     // 3D view only: places a block in front of the face under the cursor, or
     // removes the block under it.
     virtual void editBlockAtCursor(bool place);
@@ -71,9 +82,14 @@ public:
     // Plan view only: places or removes the blocks of the current level along
     // the line between two window positions, leaving out its last cell.
     virtual void editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place);
+    // The same stroke in plan, placing material, in either view.
+    void editBlockLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool place,
+                       const FaceMaterial& material, const PlanView& plan);
     // The world cell (x, z) a plan-view stroke edits at a window position
-    // (its level is the current level).
+    // (its level is the plan's level; without a plan, the current plan's).
     void planCellAt(int32_t windowX, int32_t windowY, int32_t* x, int32_t* z) const;
+    void planCellAt(int32_t windowX, int32_t windowY, const PlanView& plan, int32_t* x,
+                    int32_t* z) const;
     // Casts the cursor ray; true when it met a used block within maxDistance.
     // hit is the point met, or the ray's end when nothing was.
     virtual bool pickAtCursor(int32_t maxDistance, float step, Vector3* hit,
@@ -86,15 +102,17 @@ public:
     // and the march still ends.
     virtual void marchRay(const Vector3& start, const Vector3& end, float step, Vector3* hit,
                           int32_t* sectorIndex) const;
-    // Draws the sectors, the lowest first (equal heights in list order); in
-    // the 3D view only those that may show in the view volume, when the
-    // settings ask for culling. Every sector marked for it rebuilds first,
-    // drawn or not.
+    // Draws the sectors in the current view, the lowest first (equal heights
+    // in list order); in the 3D view only those that may show in the view
+    // volume, when the settings ask for culling. Every sector marked for it
+    // rebuilds first, drawn or not.
     virtual void draw();
+    void draw(bool view3D, const PlanView& plan);
     // The sky (centred on the eye) and the map, as a frame shows them: the
     // sky first in the plan view; in the 3D view last, behind the sectors,
     // which gives the same picture without texturing the sky they hide.
     void drawWithSky(const SkyDome& sky);
+    void drawWithSky(const SkyDome& sky, bool view3D, const PlanView& plan);
     // What the last draw drew.
     const DrawCounts& lastDrawCounts() const { return drawCounts; }
     // Writes the map section; false when a write failed.
@@ -126,10 +144,10 @@ public:
     // is the point met, or the ray's end; hit->sector is left alone when
     // nothing was met.
     bool pick(const Ray& ray, int32_t maxDistance, float step, BlockHit* hit) const;
-    // At a hit of ray: removes the block hit, or places one (current
-    // material) in the empty cell in front of the face hit, one unit back
-    // along the ray, creating that cell's sector when needed.
-    void editBlockAt(const BlockHit& hit, const Ray& ray, bool place);
+    // At a hit of ray: removes the block hit, or places one of material in
+    // the empty cell in front of the face hit, one unit back along the ray,
+    // creating that cell's sector when needed.
+    void editBlockAt(const BlockHit& hit, const Ray& ray, bool place, const FaceMaterial& material);
     // The point a placement at a hit of ray puts its block through: one unit
     // back along the ray, in the empty cell in front of the face hit.
     static Vector3 placementPoint(const BlockHit& hit, const Ray& ray) {
@@ -138,14 +156,19 @@ public:
     // The cursor's placement point (3D view): false when the cursor ray
     // meets no block.
     bool placementPointAtCursor(Vector3* point) const;
-    // The face of the block hit nearest to the hit point takes the current
-    // material, or gives it.
+    // The face of the block hit nearest to the hit point takes material (or
+    // the current one); materialAt gives its material (none without a used
+    // block there), which pickMaterialAt makes the current one.
     void paintFaceAt(const BlockHit& hit);
+    void paintFaceAt(const BlockHit& hit, const FaceMaterial& material);
+    std::optional<FaceMaterial> materialAt(const BlockHit& hit) const;
     void pickMaterialAt(const BlockHit& hit);
-    // Places or removes the block of the cell holding point, creating the
-    // cell's sector when needed. False when the point is in no cell of the
-    // sector that holds it or a new sector cannot be stored.
+    // Places (with material, or the current one) or removes the block of the
+    // cell holding point, creating the cell's sector when needed. False when
+    // the point is in no cell of the sector that holds it or a new sector
+    // cannot be stored.
     bool setBlockAt(const Vector3& point, bool place);
+    bool setBlockAt(const Vector3& point, bool place, const FaceMaterial& material);
 
     // The history told of every change (null: none); not owned.
     void setHistory(WorldHistory* recorder) { history = recorder; }
@@ -176,7 +199,8 @@ public:
 
 private:
     // Places or removes a block of sector i's cell and reports the change.
-    bool setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place);
+    bool setCell(int32_t i, int32_t x, int32_t y, int32_t z, bool place,
+                 const FaceMaterial& material);
     int32_t planCellOf(int32_t windowPixel, float scroll) const;
     void destroySectors();
     void marchRayThroughAll(const Vector3& start, float len, const Vector3& n, float step,

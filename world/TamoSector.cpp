@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <numeric>
 #include <type_traits>
 #include <new>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "platform/ScreenOverlay.h"
 #include "world/BlockGrid.h"
 #include "world/ByteWriter.h"
+#include "world/EditChoices.h"
 #include "world/OptimizedQuadHashTable.h"
 #include "world/WorldHost.h"
 #include "world/WorldSettings.h"
@@ -136,7 +138,7 @@ const TamoSector::FaceCorners TamoSector::FaceTable[BlockFaceCount] = {
 
 TamoSector::TamoSector(Vector3 origin_, int32_t size_, WorldHost* host)
         : size(size_), origin(origin_), quadTable(host->createQuadTable()),
-          settings(&host->worldSettings()), stamp(newRecordsStamp()) {
+          settings(&host->worldSettings()), host(host), stamp(newRecordsStamp()) {
     displayList = nextDisplayListId();
     needsRebuild = true;
     TamoSector::rebuild();
@@ -144,7 +146,7 @@ TamoSector::TamoSector(Vector3 origin_, int32_t size_, WorldHost* host)
 
 TamoSector::TamoSector(TamoSectorData data, WorldHost* host)
         : size(data.size), origin(data.origin), quadTable(host->createQuadTable()),
-          settings(&host->worldSettings()), stamp(newRecordsStamp()) {
+          settings(&host->worldSettings()), host(host), stamp(newRecordsStamp()) {
     for (MapBlock& block : data.blocks)
         block.used = true;
     blocks.assign(std::move(data.blocks));
@@ -184,12 +186,21 @@ bool TamoSector::hasBlockAt(const Vector3& p) const {
 }
 
 void TamoSector::setBlockAt(const Vector3& p, bool place) {
+    setBlockAt(p, place, host->editChoices().material);
+}
+
+void TamoSector::setBlockAt(const Vector3& p, bool place, const FaceMaterial& material) {
     int32_t x = 0, y = 0, z = 0;
     if (cellOf(p, x, y, z))
-        setBlock(x, y, z, place);
+        setBlock(x, y, z, place, material);
 }
 
 bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
+    return setBlock(x, y, z, place, host->editChoices().material);
+}
+
+bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place,
+                          const FaceMaterial& material) {
     if (x < 0 || x >= size || y < 0 || y >= size || z < 0 || z >= size)
         return false;
     MapBlock* block = findBlock(x, y, z);
@@ -198,13 +209,13 @@ bool TamoSector::setBlock(int32_t x, int32_t y, int32_t z, bool place) {
             block->used = false;
     } else if (block) {
         block->used = true;
-        std::fill(std::begin(block->faces), std::end(block->faces), settings->material);
+        std::fill(std::begin(block->faces), std::end(block->faces), material);
     } else {
         MapBlock fresh;
         fresh.x = x;
         fresh.y = y;
         fresh.z = z;
-        std::fill(std::begin(fresh.faces), std::end(fresh.faces), settings->material);
+        std::fill(std::begin(fresh.faces), std::end(fresh.faces), material);
         fresh.used = true;
         if (!appendRecord(fresh))
             return false;
@@ -245,25 +256,31 @@ bool TamoSector::writeCell(int32_t x, int32_t y, int32_t z, const MapBlock* stat
 }
 
 void TamoSector::paintFaceAt(const Vector3& p) {
+    paintFaceAt(p, host->editChoices().material);
+}
+
+void TamoSector::paintFaceAt(const Vector3& p, const FaceMaterial& material) {
     MapBlock* block = nullptr;
     int32_t face = 0;
     if (!nearestFace(p, block, face))
         return;
     // Painting a face with the material it already has changes nothing and
     // must not drop a rebuild that an earlier edit asked for.
-    if (block->faces[face] != settings->material) {
-        block->faces[face] = settings->material;
+    if (block->faces[face] != material) {
+        block->faces[face] = material;
         recordsChanged();
     }
 }
 
-void TamoSector::pickMaterialAt(const Vector3& p) {
-    MapBlock* block = nullptr;
+std::optional<FaceMaterial> TamoSector::materialAt(const Vector3& p) const {
     int32_t face = 0;
-    if (!nearestFace(p, block, face))
-        return;
-    settings->material = block->faces[face];
-    settings->touchMaterial();
+    const MapBlock* block = nearestFaceOf(p, &face);
+    return block ? std::optional<FaceMaterial>(block->faces[face]) : std::nullopt;
+}
+
+void TamoSector::pickMaterialAt(const Vector3& p) {
+    if (const std::optional<FaceMaterial> found = materialAt(p))
+        host->materialPicked(*found);
 }
 
 Vector3 TamoSector::getOrigin() const {
@@ -344,10 +361,9 @@ bool TamoSector::appendRecord(const MapBlock& block) {
     return true;
 }
 
-void TamoSector::recordsChanged(bool redraw) {
+void TamoSector::recordsChanged() {
     stamp = newRecordsStamp();
-    if (redraw)
-        needsRebuild = true;
+    needsRebuild = true;
 }
 
 Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
@@ -360,12 +376,20 @@ Vector3 TamoSector::faceCentre(const MapBlock& block, int32_t face) const {
 }
 
 bool TamoSector::nearestFace(const Vector3& p, MapBlock*& block, int32_t& face) {
+    const MapBlock* found = nearestFaceOf(p, &face);
+    if (!found)
+        return false;
+    block = const_cast<MapBlock*>(found);  // one of this sector's own records
+    return true;
+}
+
+const MapBlock* TamoSector::nearestFaceOf(const Vector3& p, int32_t* face) const {
     int32_t x = 0, y = 0, z = 0;
     if (!cellOf(p, x, y, z))
-        return false;
-    MapBlock* found = findBlock(x, y, z);
+        return nullptr;
+    const MapBlock* found = findBlock(x, y, z);
     if (!found || !found->used)
-        return false;
+        return nullptr;
     float best = 999999.0f;
     int32_t bestFace = 0;
     for (int32_t f = 0; f < BlockFaceCount; ++f) {
@@ -375,14 +399,18 @@ bool TamoSector::nearestFace(const Vector3& p, MapBlock*& block, int32_t& face) 
             bestFace = f;
         }
     }
-    block = found;
-    face = bestFace;
-    return true;
+    *face = bestFace;
+    return found;
 }
 
 void TamoSector::drawSector() {
-    if (!settings->view3D) {
-        drawPlan();
+    const EditChoices& choices = host->editChoices();
+    drawSector(choices.view3D, choices.planView());
+}
+
+void TamoSector::drawSector(bool view3D, const PlanView& plan) {
+    if (!view3D) {
+        drawPlan(plan);
         return;
     }
     rebuild();
@@ -605,42 +633,56 @@ void TamoSector::compileDisplayList() {
     compiledQuads = quadTable->liveQuadCount();
 }
 
-// The plan: the used blocks at and below the current level, lowest first, so
-// a block's cell covers those of the blocks below it. The records are kept
-// sorted by level (sorted again only after appends broke the order), and the
-// cells are drawn in one 2D batch, binding a tile only when it changes;
-// drawPlanCell draws one cell the same way on its own.
 void TamoSector::drawPlan() {
-    sortByLevel();
+    drawPlan(host->editChoices().planView());
+}
+
+// The plan: the used blocks at and below the plan's level, lowest first, so a
+// block's cell covers those of the blocks below it. The records are drawn in
+// an order of their own, kept by level, and the cells in one 2D batch,
+// binding a tile only when it changes; drawPlanCell draws one cell the same
+// way on its own.
+void TamoSector::drawPlan(const PlanView& plan) {
     const float w = static_cast<float>(settings->blockWidth);
     const float h = static_cast<float>(settings->blockHeight);
     const float p = static_cast<float>(settings->planCellSize);
-    const float levelLocal = static_cast<float>(settings->currentLevel) - origin.y / h;
-    const float sx0 = p * std::floor(origin.x / w) - settings->planScrollX;
-    const float sy0 = p * std::floor(origin.z / w) - settings->planScrollY;
-    // Sorted by level, the cells drawn are a prefix of the records.
-    const auto end = std::upper_bound(
-        blocks.begin(), blocks.end(), levelLocal,
-        [](float level, const MapBlock& block) { return level < static_cast<float>(block.y); });
-    if (planMayShow(sx0, sy0))
-        drawPlanCells(static_cast<int32_t>(end - blocks.begin()), levelLocal, sx0, sy0);
+    const float levelLocal = static_cast<float>(plan.level) - origin.y / h;
+    const float sx0 = p * std::floor(origin.x / w) - plan.scrollX;
+    const float sy0 = p * std::floor(origin.z / w) - plan.scrollY;
+    const std::vector<int32_t>* order = planMayShow(sx0, sy0) ? recordsByLevel() : nullptr;
+    if (order) {
+        // In level order, the cells drawn are a prefix of the records.
+        const auto end = std::upper_bound(order->begin(), order->end(), levelLocal,
+                                          [this](float level, int32_t record) {
+                                              return level < static_cast<float>(blocks[record].y);
+                                          });
+        drawPlanCells(order->data(), static_cast<int32_t>(end - order->begin()), levelLocal, sx0,
+                      sy0);
+    }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-void TamoSector::sortByLevel() {
-    const auto byLevel = [](const MapBlock& a, const MapBlock& b) { return a.y < b.y; };
-    if (blocks.count() < levelSortedCount)
-        levelSortedCount = 0;
-    if (blocks.count() == levelSortedCount)
-        return;
-    // Records only ever join at the end, so the sorted prefix stays sorted.
-    const auto sortedEnd = blocks.begin() + std::max(levelSortedCount - 1, 0);
-    if (!std::is_sorted(sortedEnd, blocks.end(), byLevel)) {
-        std::stable_sort(blocks.begin(), blocks.end(), byLevel);
-        cellIndex.invalidate();
-        recordsChanged(false);  // saved in the new order
+const std::vector<int32_t>* TamoSector::recordsByLevel() {
+    const size_t count = static_cast<size_t>(blocks.count());
+    if (levelOrder.size() > count)
+        levelOrder.clear();
+    if (levelOrder.size() == count)
+        return &levelOrder;
+    // Records only ever join at the end: the new ones are ordered and merged
+    // in after those ordered before, which keeps equal levels in record order.
+    const auto lower = [this](int32_t a, int32_t b) { return blocks[a].y < blocks[b].y; };
+    const size_t ordered = levelOrder.size();
+    try {
+        levelOrder.resize(count);
+    } catch (const std::bad_alloc&) {
+        return nullptr;  // no plan of this sector this frame
     }
-    levelSortedCount = blocks.count();
+    std::iota(levelOrder.begin() + static_cast<std::ptrdiff_t>(ordered), levelOrder.end(),
+              static_cast<int32_t>(ordered));
+    const auto middle = levelOrder.begin() + static_cast<std::ptrdiff_t>(ordered);
+    std::stable_sort(middle, levelOrder.end(), lower);
+    std::inplace_merge(levelOrder.begin(), middle, levelOrder.end(), lower);
+    return &levelOrder;
 }
 
 // False when every record's cell lies off the viewport: a cell's screen
@@ -670,7 +712,8 @@ bool TamoSector::planCellRect(const MapBlock& block, float screenX, float screen
              *py >= settings->glContext->height);
 }
 
-void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float screenY) {
+void TamoSector::drawPlanCells(const int32_t* records, int32_t count, float level, float screenX,
+                               float screenY) {
     GLContext* gl = settings->glContext;
     if (!gl || !currentGLContext)
         return;
@@ -683,7 +726,7 @@ void TamoSector::drawPlanCells(int32_t count, float level, float screenX, float 
     std::optional<ScreenOverlay> overlay;
     int32_t boundTile = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const MapBlock& block = blocks[i];
+        const MapBlock& block = blocks[records[i]];
         int32_t px = 0, py = 0;
         if (!block.used || !planCellRect(block, screenX, screenY, &px, &py))
             continue;

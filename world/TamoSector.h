@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/DynArray.h"
@@ -14,12 +15,18 @@ class ByteWriter;
 class FileStream;
 class OptimizedQuadHashTable;
 class WorldHost;
+struct PlanView;
 struct WorldSettings;
 
 // One cube of the world, size x size x size block cells from origin. Owns its
 // blocks, compiles them through its quad table into a display list, draws
 // itself in the 3D view or as coloured cells in the plan view, and applies
 // block edits. Fields are public for the map, the map file and tests.
+//
+// Edits take the material they put in and picks return the material found;
+// the operations without one (setBlock, setBlockAt, paintFaceAt,
+// pickMaterialAt, drawSector, drawPlan as the program has always called
+// them) take the host's current choices. Drawing changes nothing saved.
 class TamoSector {
 public:
     // Largest sector edge accepted from a file; the editor makes sectors of 20.
@@ -42,10 +49,12 @@ public:
     virtual bool containsPoint(const Vector3& p) const;
     virtual bool hasBlockAt(const Vector3& p) const;
     virtual void setBlockAt(const Vector3& p, bool place);
-    // Places (with the current material on all six faces) or removes the
-    // block of a cell. False when the cell is outside the sector or a new
+    void setBlockAt(const Vector3& p, bool place, const FaceMaterial& material);
+    // Places (with material, or the current one, on all six faces) or removes
+    // the block of a cell. False when the cell is outside the sector or a new
     // record could not be stored (nothing changes then).
     virtual bool setBlock(int32_t x, int32_t y, int32_t z, bool place);
+    bool setBlock(int32_t x, int32_t y, int32_t z, bool place, const FaceMaterial& material);
     // Puts a cell back as the history recorded it: state's used flag and
     // faces (its record appended when the cell has none), or, for a null
     // state, no block (the record stays, unused). Cells outside are ignored.
@@ -55,7 +64,13 @@ public:
     // caller knows the cell has no record.
     bool writeCell(int32_t x, int32_t y, int32_t z, const MapBlock* state, bool knownEmpty,
                    MapBlock* before);
+    // The face of the block at p nearest to p takes material (or the current
+    // one); the sector rebuilds only when that changed the face.
     virtual void paintFaceAt(const Vector3& p);
+    void paintFaceAt(const Vector3& p, const FaceMaterial& material);
+    // The material of that face; none when no used block holds p.
+    std::optional<FaceMaterial> materialAt(const Vector3& p) const;
+    // The host takes materialAt(p) as the current material.
     virtual void pickMaterialAt(const Vector3& p);
     virtual Vector3 getOrigin() const;
     // The position of an offset from the origin along one axis, in cells of
@@ -70,12 +85,15 @@ public:
     // The used block holding p and its face whose centre is nearest to p
     // (lowest face number on ties).
     virtual bool nearestFace(const Vector3& p, MapBlock*& block, int32_t& face);
+    // The plan of plan's level in the plan view, the display list in 3D.
     virtual void drawSector();
+    void drawSector(bool view3D, const PlanView& plan);
     virtual void rebuild();
     // Clears the quad table and hands it the faces of the used blocks; false
     // when some did not fit. The first half of rebuild, before compiling.
     bool fillQuadTable();
     virtual void drawPlan();
+    void drawPlan(const PlanView& plan);
     virtual void drawPlanCell(int32_t blockIndex, float level, float screenX, float screenY);
 
     // Smallest and largest cell indices over every record, used or removed
@@ -105,7 +123,7 @@ public:
     // The quads when the context keeps them in a vertex buffer rather than
     // in the display list.
     QuadBuffer quadBuffer;
-    // The owner's values: block sizes, current material, plan view (not owned).
+    // The owner's values: block sizes, GL context, plan tiles (not owned).
     WorldSettings* settings = nullptr;
 
 protected:
@@ -117,19 +135,24 @@ protected:
     };
     static const FaceCorners FaceTable[BlockFaceCount];
 
-    // The one place a change to the records is marked: a new stamp, and a
-    // rebuild when the change shows (reordering records does not).
-    void recordsChanged(bool redraw = true);
+    // The one place a change to the records is marked: a new stamp and a
+    // rebuild.
+    void recordsChanged();
     Vector3 faceCentre(const MapBlock& block, int32_t face) const;
     void compileDisplayList();
-    void sortByLevel();
     bool planMayShow(float screenX, float screenY);
     bool planCellRect(const MapBlock& block, float screenX, float screenY, int32_t* px,
                       int32_t* py) const;
-    // Draws the used blocks among records 0 to count - 1 as plan cells.
-    void drawPlanCells(int32_t count, float level, float screenX, float screenY);
+    // Draws the used blocks among the count records listed as plan cells.
+    void drawPlanCells(const int32_t* records, int32_t count, float level, float screenX,
+                       float screenY);
 
 private:
+    // The used block holding p and the number of its face nearest to p.
+    const MapBlock* nearestFaceOf(const Vector3& p, int32_t* face) const;
+    // Every record's index by level, lowest first (equal levels in record
+    // order); null when there was no memory for it.
+    const std::vector<int32_t>* recordsByLevel();
     bool mapUsedCells(std::vector<int32_t>& cells) const;
     bool addVisibleFaces(const std::vector<int32_t>& cells);
     // A block's place in the grid of mapUsedCells.
@@ -142,9 +165,12 @@ private:
     // Record lookup by cell, kept in step with the block array as lookups
     // come (so lookups that change nothing else may update it).
     mutable BlockCellIndex cellIndex;
+    WorldHost* host;
     uint64_t stamp;
-    // Records 0 to levelSortedCount - 1 are in level order.
-    int32_t levelSortedCount = 0;
+    // The order the plan draws records in, kept beside them so that drawing
+    // leaves their order (the saved one) alone. It covers the first
+    // levelOrder.size() records; those appended later join at the next plan.
+    std::vector<int32_t> levelOrder;
     // Cell bounds of boundedCount records; they cover every record when that
     // is the number of records (records never leave a sector).
     mutable int32_t boundedCount = 0;

@@ -14,6 +14,7 @@
 #include "platform/SystemClock.h"
 #include "world/ByteReader.h"
 #include "world/ByteWriter.h"
+#include "world/EditChoices.h"
 #include "world/MapFormat.h"
 #include "world/TamoMap.h"
 #include "world/WorldHistory.h"
@@ -57,7 +58,7 @@ TamoSpriteObjectSet::~TamoSpriteObjectSet() = default;
 
 bool TamoSpriteObjectSet::cursorHit(Vector3* hit) const {
     TamoMap* map = host->blockMap();
-    if (!settings->view3D || !map)
+    if (!host->editChoices().view3D || !map)
         return false;
     int32_t sectorIndex = -1;
     return map->pickAtCursor(TamoMap::CursorRayLength, TamoMap::BlockEditStep, hit, &sectorIndex);
@@ -97,11 +98,16 @@ void TamoSpriteObjectSet::turnSelectedTowards(const Vector3& hit) {
 }
 
 void TamoSpriteObjectSet::addAt(const Vector3& hit) {
+    const EditChoices& choices = host->editChoices();
+    addAt(hit, choices.spriteType, choices.spriteTeam);
+}
+
+void TamoSpriteObjectSet::addAt(const Vector3& hit, int32_t type, int32_t team) {
     SpriteObject object;
     object.id = nextId;
     object.position = hit;
-    object.type = settings->spriteType;
-    object.team = settings->spriteTeam;
+    object.type = type;
+    object.team = team;
     const int32_t idBefore = nextId;
     if (!objects.append(std::move(object)))
         return;
@@ -170,14 +176,14 @@ void TamoSpriteObjectSet::addAtCursor() {
 }
 
 void TamoSpriteObjectSet::deselectAll() {
-    if (!settings->view3D)
+    if (!host->editChoices().view3D)
         return;
     for (SpriteObject& object : objects)
         object.selected = false;
 }
 
 void TamoSpriteObjectSet::deleteSelected() {
-    if (!settings->view3D)
+    if (!host->editChoices().view3D)
         return;
     // The object that moves into a freed position is examined too, so runs
     // of adjacent selected objects all go.
@@ -200,7 +206,7 @@ bool TamoSpriteObjectSet::removeObject(int32_t index) {
 }
 
 void TamoSpriteObjectSet::appendNameChar(char ch) {
-    if (!settings->view3D)
+    if (!host->editChoices().view3D)
         return;
     for (int32_t i = 0; i < objects.count(); ++i)
         if (objects[i].selected && objects[i].name.size() < MaxTypedNameLength)
@@ -208,7 +214,7 @@ void TamoSpriteObjectSet::appendNameChar(char ch) {
 }
 
 void TamoSpriteObjectSet::eraseLastNameChar() {
-    if (!settings->view3D)
+    if (!host->editChoices().view3D)
         return;
     for (int32_t i = 0; i < objects.count(); ++i)
         if (objects[i].selected && !objects[i].name.empty())
@@ -257,7 +263,7 @@ int32_t TamoSpriteObjectSet::animationStep(uint32_t tick, int32_t frameCount) {
 }
 
 void TamoSpriteObjectSet::drawSprites() {
-    if (!settings->view3D || !settings->glContext)
+    if (!host->editChoices().view3D || !settings->glContext)
         return;
     GLContext& gl = *settings->glContext;
     const Vector2 view(gl.direction.x, gl.direction.z);

@@ -16,7 +16,8 @@ struct WorldSettings;
 
 // Every sprite object of the world, and the editing of them: placing at the
 // cursor, selecting near it, dragging, turning, naming and deleting. Drawn as
-// camera-facing billboards in the 3D view, selected ones with a label.
+// camera-facing billboards in the 3D view, selected ones with a label. The
+// operations that work in the 3D view only ask the host which view it is.
 // Every change to an object is reported to the history, when one is attached.
 class TamoSpriteObjectSet {
 public:
@@ -63,10 +64,12 @@ public:
     virtual bool load(FileStream& stream, std::string* why = nullptr);
 
     // The same edits at a known hit point (the cursor operations call these
-    // with the cursor ray's hit), in either view.
+    // with the cursor ray's hit), in either view. A new object gets type and
+    // team, or the current ones.
     void moveSelectedTo(const Vector3& hit);
     void turnSelectedTowards(const Vector3& hit);
     void addAt(const Vector3& hit);
+    void addAt(const Vector3& hit, int32_t type, int32_t team);
     // Removes one object; the others keep their order. False for an index
     // outside 0 to count() - 1.
     bool removeObject(int32_t index);
@@ -118,6 +121,6 @@ private:
     int32_t nextId = 0;
     int32_t pickRadius = DefaultPickRadius;
     WorldHost* host;
-    WorldSettings* settings;  // the host's
+    WorldSettings* settings;  // the host's: GL context, sheet, font
     WorldHistory* history = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "world/HistoryAction.h"
 #include "world/TamoMap.h"
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
@@ -9,9 +10,7 @@
 
 namespace {
 
-// Rough bookkeeping of what a sector costs beyond its records (quad table,
-// display list, index): enough to keep the cap honest for many small ones.
-constexpr size_t SectorOverheadBytes = 1024;
+constexpr size_t SectorOverheadBytes = HistoryAction::SectorOverheadBytes;
 
 bool sameBlock(const std::optional<MapBlock>& a, const std::optional<MapBlock>& b) {
     if (a.has_value() != b.has_value())
@@ -27,22 +26,15 @@ bool sameBlock(const std::optional<MapBlock>& a, const std::optional<MapBlock>& 
 }
 
 size_t spriteBytes(const SpriteObject& object) {
-    return sizeof(SpriteObject) + object.name.capacity();
+    return HistoryAction::spriteBytes(object);
 }
 
 size_t sectorListBytes(const std::vector<TamoSector*>& list) {
-    size_t bytes = 0;
-    for (const TamoSector* sector : list)
-        bytes +=
-            SectorOverheadBytes + static_cast<size_t>(sector->blocks.count()) * sizeof(MapBlock);
-    return bytes;
+    return HistoryAction::sectorListBytes(list);
 }
 
 size_t spriteListBytes(const std::vector<SpriteObject>& list) {
-    size_t bytes = 0;
-    for (const SpriteObject& object : list)
-        bytes += spriteBytes(object);
-    return bytes;
+    return HistoryAction::spriteListBytes(list);
 }
 
 uint64_t cellKey(int32_t sector, int32_t x, int32_t y, int32_t z) {
@@ -53,60 +45,6 @@ uint64_t cellKey(int32_t sector, int32_t x, int32_t y, int32_t z) {
 }
 
 }  // namespace
-
-struct WorldHistory::Step {
-    enum Kind {
-        Cell,
-        Cells,
-        SectorAdd,
-        Sectors,
-        SpriteEdit,
-        SpriteAdd,
-        SpriteRemove,
-        Sprites,
-        File
-    };
-    Kind kind;
-    size_t slot;  // into the action's vector for that kind
-};
-
-struct WorldHistory::Action {
-    struct CellStep {
-        int32_t sector, x, y, z;
-        std::optional<MapBlock> before, after;
-    };
-    struct SpriteStep {
-        int32_t index;
-        SpriteObject before, after;  // SpriteAdd: after; SpriteRemove: before
-        int32_t nextIdBefore, nextIdAfter;
-    };
-    struct World {
-        // The world that is not shown: the earlier one while the load stands,
-        // the loaded one while it is undone.
-        std::vector<TamoSector*> sectors;
-        std::vector<SpriteObject> sprites;
-        int32_t nextId = 0;
-        bool hasSectors = false;
-        bool hasSprites = false;
-    };
-
-    uint64_t id = 0;
-    std::string tag;
-    size_t bytes = 0;
-    std::vector<Step> steps;
-    std::vector<CellStep> cells;
-    std::vector<CellChanges> bulk;
-    std::vector<SpriteStep> spriteEdits;
-    std::vector<std::unique_ptr<TamoSector>> held;  // SectorAdd: the sector while undone
-    std::vector<World> worlds;
-    std::vector<std::pair<WorldFileStamp, WorldFileStamp>> files;  // before, after
-
-    ~Action() {
-        for (World& world : worlds)
-            for (TamoSector* sector : world.sectors)
-                delete sector;
-    }
-};
 
 WorldHistory::WorldHistory(TamoMap& map, TamoSpriteObjectSet& sprites, size_t capBytes)
         : map(map), sprites(sprites), capBytes(capBytes) {
@@ -125,7 +63,9 @@ WorldHistory::Action& WorldHistory::openAction() {
     dropRedoable();
     auto action = std::make_unique<Action>();
     action->id = nextActionId++;
+    action->stateBefore = state;
     action->tag = openTag;
+    state = action->id;
     done.push_back(std::move(action));
     open = true;
     cellSteps.clear();
@@ -156,9 +96,10 @@ void WorldHistory::cellChanged(int32_t sector, int32_t x, int32_t y, int32_t z,
         return;
     }
     cellSteps.emplace(key, action.cells.size());
-    action.steps.push_back({Step::Cell, action.cells.size()});
-    action.cells.push_back({sector, x, y, z, before, after});
-    addBytes(action, sizeof(Action::CellStep) + sizeof(Step) + 32);
+    action.steps.push_back({Action::Cell, action.cells.size()});
+    const TamoSector& where = *map.sector(sector);
+    action.cells.push_back({{where.origin, where.size, sector}, x, y, z, before, after});
+    addBytes(action, sizeof(Action::CellStep) + sizeof(Action::Step) + 32);
 }
 
 void WorldHistory::cellsChanged(CellChanges&& cells) {
@@ -178,9 +119,30 @@ void WorldHistory::cellsChanged(CellChanges&& cells) {
         return;
     ++changes;
     Action& action = openAction();
-    action.steps.push_back({Step::Cells, action.bulk.size()});
-    action.bulk.push_back(std::move(cells));
-    addBytes(action, action.bulk.back().bytes() + sizeof(Step));
+    action.steps.push_back({Action::Cells, action.bulk.size()});
+    action.bulk.emplace_back();
+    Action::BulkStep& bulk = action.bulk.back();
+    // Each cell names its sector by an index into the step's own table.
+    int32_t lastIndex = -1, lastSlot = -1;
+    std::unordered_map<int32_t, int32_t> slots;
+    for (CellChanges::Cell& cell : cells.cells) {
+        if (cell.sector != lastIndex) {
+            lastIndex = cell.sector;
+            const auto found = slots.find(cell.sector);
+            if (found != slots.end()) {
+                lastSlot = found->second;
+            } else {
+                const TamoSector& where = *map.sector(cell.sector);
+                lastSlot = static_cast<int32_t>(bulk.sectors.size());
+                slots.emplace(cell.sector, lastSlot);
+                bulk.sectors.push_back({where.origin, where.size, cell.sector});
+            }
+        }
+        cell.sector = lastSlot;
+    }
+    bulk.cells = std::move(cells);
+    addBytes(action, bulk.cells.bytes() + bulk.sectors.capacity() * sizeof(Action::SectorRef) +
+                         sizeof(Action::Step));
     cellSteps.clear();  // a later change to one of these cells is a step after them
 }
 
@@ -191,9 +153,10 @@ void WorldHistory::sectorAdded() {
         return;
     ++changes;
     Action& action = openAction();
-    action.steps.push_back({Step::SectorAdd, action.held.size()});
-    action.held.emplace_back();
-    addBytes(action, SectorOverheadBytes + sizeof(Step));
+    action.steps.push_back({Action::SectorAdd, action.sectorsAdded.size()});
+    const int32_t last = map.sectorCount() - 1;
+    action.sectorsAdded.push_back({{map.sector(last)->origin, map.sector(last)->size, last}, {}});
+    addBytes(action, SectorOverheadBytes + sizeof(Action::Step));
 }
 
 void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
@@ -206,7 +169,7 @@ void WorldHistory::sectorsReplaced(std::vector<TamoSector*>&& previous) {
     }
     ++changes;
     Action& action = openAction();
-    action.steps.push_back({Step::Sectors, action.worlds.size()});
+    action.steps.push_back({Action::Sectors, action.worlds.size()});
     action.worlds.emplace_back();
     action.worlds.back().sectors = std::move(previous);
     action.worlds.back().hasSectors = true;
@@ -224,14 +187,19 @@ void WorldHistory::spriteChanged(int32_t index, const SpriteObject& before,
         return;
     ++changes;
     Action& action = openAction();
-    const auto found = spriteSteps.find(index);
+    const auto found = spriteSteps.find(after.id);
     if (found != spriteSteps.end()) {
         action.spriteEdits[found->second].after = after;
         return;
     }
-    spriteSteps.emplace(index, action.spriteEdits.size());
-    action.steps.push_back({Step::SpriteEdit, action.spriteEdits.size()});
-    action.spriteEdits.push_back({index, before, after, 0, 0});
+    spriteSteps.emplace(after.id, action.spriteEdits.size());
+    action.steps.push_back({Action::SpriteEdit, action.spriteEdits.size()});
+    Action::SpriteStep step;
+    step.id = after.id;
+    step.before = before;
+    step.after = after;
+    step.place = index;
+    action.spriteEdits.push_back(std::move(step));
     addBytes(action, sizeof(Action::SpriteStep) + spriteBytes(before) + spriteBytes(after));
 }
 
@@ -242,10 +210,15 @@ void WorldHistory::spriteAdded(int32_t index, int32_t nextIdBefore) {
         return;
     ++changes;
     Action& action = openAction();
-    spriteSteps.clear();  // indices after it moved
-    action.steps.push_back({Step::SpriteAdd, action.spriteEdits.size()});
+    action.steps.push_back({Action::SpriteAdd, action.spriteEdits.size()});
     const SpriteObject& added = sprites.object(index);
-    action.spriteEdits.push_back({index, SpriteObject(), added, nextIdBefore, sprites.getNextId()});
+    Action::SpriteStep step;
+    step.id = added.id;
+    step.after = added;
+    step.place = index;
+    step.nextIdBefore = nextIdBefore;
+    step.nextIdAfter = sprites.getNextId();
+    action.spriteEdits.push_back(std::move(step));
     addBytes(action, sizeof(Action::SpriteStep) + spriteBytes(added));
 }
 
@@ -256,10 +229,16 @@ void WorldHistory::spriteRemoved(int32_t index, const SpriteObject& removed) {
         return;
     ++changes;
     Action& action = openAction();
-    spriteSteps.clear();
-    action.steps.push_back({Step::SpriteRemove, action.spriteEdits.size()});
-    const int32_t nextId = sprites.getNextId();
-    action.spriteEdits.push_back({index, removed, SpriteObject(), nextId, nextId});
+    spriteSteps.erase(removed.id);  // one that comes back is edited in a step after this
+    action.steps.push_back({Action::SpriteRemove, action.spriteEdits.size()});
+    Action::SpriteStep step;
+    step.id = removed.id;
+    step.before = removed;
+    step.place = index;
+    step.followed = index < sprites.count();
+    step.following = step.followed ? sprites.object(index).id : 0;
+    step.nextIdBefore = step.nextIdAfter = sprites.getNextId();
+    action.spriteEdits.push_back(std::move(step));
     addBytes(action, sizeof(Action::SpriteStep) + spriteBytes(removed));
 }
 
@@ -271,7 +250,7 @@ void WorldHistory::spritesReplaced(std::vector<SpriteObject>&& previous, int32_t
     ++changes;
     Action& action = openAction();
     spriteSteps.clear();
-    action.steps.push_back({Step::Sprites, action.worlds.size()});
+    action.steps.push_back({Action::Sprites, action.worlds.size()});
     action.worlds.emplace_back();
     Action::World& world = action.worlds.back();
     world.sprites = std::move(previous);
@@ -284,9 +263,9 @@ void WorldHistory::setWorldFile(const WorldFileStamp& stamp) {
     ++changes;
     if (open) {
         Action& action = *done.back();
-        action.steps.push_back({Step::File, action.files.size()});
+        action.steps.push_back({Action::File, action.files.size()});
         action.files.emplace_back(file, stamp);
-        addBytes(action, sizeof(Step) + 2 * sizeof(WorldFileStamp) + file.name.capacity() +
+        addBytes(action, sizeof(Action::Step) + 2 * sizeof(WorldFileStamp) + file.name.capacity() +
                              stamp.name.capacity());
     }
     file = stamp;
@@ -298,6 +277,8 @@ void WorldHistory::closeAction() {
         return;
     open = false;
     if (done.back()->steps.empty()) {
+        if (state == done.back()->id)
+            state = done.back()->stateBefore;
         releaseAction(*done.back());
         done.pop_back();
         return;
@@ -312,7 +293,8 @@ void WorldHistory::continueAction(const std::string& tag) {
     // The latest action goes on when nothing came after it: no undo, no
     // save, no other action.
     if (!tag.empty() && !done.empty() && done.back()->tag == tag && redoable.empty() &&
-        done.back()->id != savedId && done.back()->id + 1 == nextActionId) {
+        done.back()->id != savedId && state == done.back()->id &&
+        done.back()->id + 1 == nextActionId) {
         open = true;  // the coalescing maps still describe it
         return;
     }
@@ -330,107 +312,27 @@ bool WorldHistory::canUndo() const {
     return !done.empty();
 }
 
-void WorldHistory::applyCell(Step& step, bool forward) {
-    Action& action = forward ? *redoable.back() : *done.back();
-    const Action::CellStep& cell = action.cells[step.slot];
-    if (cell.sector < 0 || cell.sector >= map.sectorCount())
+void WorldHistory::moveAction(bool undo, bool applied) {
+    std::unique_ptr<Action> action;
+    if (undo) {
+        action = std::move(done.back());
+        done.pop_back();
+    } else {
+        action = std::move(redoable.back());
+        redoable.pop_back();
+    }
+    ++changes;
+    if (undo) {
+        // Back to the state before it only when nothing came after it.
+        state = applied && state == action->id ? action->stateBefore : freshState();
+        action->stateUndone = state;
+        redoable.push_back(std::move(action));
         return;
-    const std::optional<MapBlock>& state = forward ? cell.after : cell.before;
-    map.sector(cell.sector)->restoreCell(cell.x, cell.y, cell.z, state ? &*state : nullptr);
-}
-
-void WorldHistory::applyCells(Step& step, bool forward) {
-    Action& action = forward ? *redoable.back() : *done.back();
-    const CellChanges& changes = action.bulk[step.slot];
-    const auto put = [&](const CellChanges::Cell& cell) {
-        if (cell.sector < 0 || cell.sector >= map.sectorCount())
-            return;
-        const uint32_t state = forward ? cell.after : cell.before;
-        map.sector(cell.sector)
-            ->restoreCell(cell.x, cell.y, cell.z,
-                          state == CellChanges::NoRecord ? nullptr : &changes.states[state]);
-    };
-    if (forward)
-        for (const CellChanges::Cell& cell : changes.cells)
-            put(cell);
-    else
-        for (size_t i = changes.cells.size(); i-- > 0;)
-            put(changes.cells[i]);
-}
-
-void WorldHistory::applySprite(Step& step, bool forward) {
-    Action& action = forward ? *redoable.back() : *done.back();
-    const Action::SpriteStep& edit = action.spriteEdits[step.slot];
-    const bool insert = (step.kind == Step::SpriteAdd) == forward;
-    switch (step.kind) {
-    case Step::SpriteEdit:
-        if (edit.index >= 0 && edit.index < sprites.count()) {
-            SpriteObject& object = sprites.object(edit.index);
-            const bool selected = object.selected;
-            object = forward ? edit.after : edit.before;
-            object.selected = selected;
-        }
-        break;
-    case Step::SpriteAdd:
-    case Step::SpriteRemove:
-        if (insert) {
-            SpriteObject object = step.kind == Step::SpriteAdd ? edit.after : edit.before;
-            object.selected = false;
-            sprites.insertObject(edit.index, std::move(object));
-        } else {
-            sprites.removeObject(edit.index);
-        }
-        sprites.setNextId(forward ? edit.nextIdAfter : edit.nextIdBefore);
-        break;
-    default:
-        break;
     }
-}
-
-void WorldHistory::apply(Step& step, bool forward) {
-    Action& action = forward ? *redoable.back() : *done.back();
-    switch (step.kind) {
-    case Step::Cell:
-        applyCell(step, forward);
-        break;
-    case Step::Cells:
-        applyCells(step, forward);
-        break;
-    case Step::SectorAdd: {
-        std::unique_ptr<TamoSector>& held = action.held[step.slot];
-        if (forward) {
-            if (held)
-                map.appendSector(held.release());
-        } else {
-            held.reset(map.takeLastSector());
-        }
-        break;
-    }
-    case Step::Sectors: {
-        Action::World& world = action.worlds[step.slot];
-        const size_t before = sectorListBytes(world.sectors);
-        map.swapSectors(world.sectors);
-        const size_t after = sectorListBytes(world.sectors);
-        usedBytes = usedBytes - before + after;
-        action.bytes = action.bytes - before + after;
-        break;
-    }
-    case Step::File:
-        file = forward ? action.files[step.slot].second : action.files[step.slot].first;
-        break;
-    case Step::Sprites: {
-        Action::World& world = action.worlds[step.slot];
-        const size_t before = spriteListBytes(world.sprites);
-        sprites.swapContents(world.sprites, world.nextId);
-        const size_t after = spriteListBytes(world.sprites);
-        usedBytes = usedBytes - before + after;
-        action.bytes = action.bytes - before + after;
-        break;
-    }
-    default:
-        applySprite(step, forward);
-        break;
-    }
+    state = applied && state == action->stateUndone ? action->id : freshState();
+    done.push_back(std::move(action));
+    // A redone action is never continued: nextActionId no longer follows it.
+    ++nextActionId;
 }
 
 bool WorldHistory::undo() {
@@ -438,13 +340,11 @@ bool WorldHistory::undo() {
     if (done.empty())
         return false;
     replaying = true;
-    std::vector<Step>& steps = done.back()->steps;
-    for (size_t i = steps.size(); i-- > 0;)
-        apply(steps[i], false);
+    const int64_t grown = done.back()->apply(map, sprites, file, false);
     replaying = false;
-    ++changes;
-    redoable.push_back(std::move(done.back()));
-    done.pop_back();
+    done.back()->bytes = static_cast<size_t>(static_cast<int64_t>(done.back()->bytes) + grown);
+    usedBytes = static_cast<size_t>(static_cast<int64_t>(usedBytes) + grown);
+    moveAction(true, true);
     return true;
 }
 
@@ -453,15 +353,47 @@ bool WorldHistory::redo() {
     if (redoable.empty())
         return false;
     replaying = true;
-    for (Step& step : redoable.back()->steps)
-        apply(step, true);
+    const int64_t grown = redoable.back()->apply(map, sprites, file, true);
     replaying = false;
-    ++changes;
-    done.push_back(std::move(redoable.back()));
-    redoable.pop_back();
-    // A redone action is never continued: nextActionId no longer follows it.
-    ++nextActionId;
+    redoable.back()->bytes =
+        static_cast<size_t>(static_cast<int64_t>(redoable.back()->bytes) + grown);
+    usedBytes = static_cast<size_t>(static_cast<int64_t>(usedBytes) + grown);
+    moveAction(false, true);
     return true;
+}
+
+WorldHistory::Reversal WorldHistory::undoAsEdits(std::vector<WorldEdit>* edits) {
+    closeAction();
+    if (done.empty())
+        return Reversal::Nothing;
+    const bool all = done.back()->reverse(map, sprites, false, edits);
+    moveAction(true, false);
+    return all ? Reversal::Done : Reversal::Partly;
+}
+
+WorldHistory::Reversal WorldHistory::redoAsEdits(std::vector<WorldEdit>* edits) {
+    closeAction();
+    if (redoable.empty())
+        return Reversal::Nothing;
+    const bool all = redoable.back()->reverse(map, sprites, true, edits);
+    moveAction(false, false);
+    return all ? Reversal::Done : Reversal::Partly;
+}
+
+void WorldHistory::othersChanged() {
+    ++changes;
+    state = freshState();
+}
+
+void WorldHistory::renumberSprites(int32_t from, int32_t by) {
+    for (std::unique_ptr<Action>& action : done)
+        action->renumberSprites(from, by);
+    for (std::unique_ptr<Action>& action : redoable)
+        action->renumberSprites(from, by);
+    std::unordered_map<int32_t, size_t> moved;
+    for (const auto& [id, slot] : spriteSteps)
+        moved.emplace(id >= from ? id + by : id, slot);
+    spriteSteps = std::move(moved);
 }
 
 void WorldHistory::releaseAction(Action& action) {
@@ -477,7 +409,6 @@ void WorldHistory::dropRedoable() {
 
 void WorldHistory::enforceCap() {
     while (usedBytes > capBytes && !done.empty() && !(open && done.size() == 1)) {
-        floorId = done.front()->id;
         releaseAction(*done.front());
         done.pop_front();
     }
@@ -494,7 +425,7 @@ void WorldHistory::clear() {
     for (std::unique_ptr<Action>& action : done)
         releaseAction(*action);
     done.clear();
-    floorId = nextActionId++;
+    state = freshState();
 }
 
 void WorldHistory::markSaved() {
@@ -503,7 +434,7 @@ void WorldHistory::markSaved() {
 }
 
 uint64_t WorldHistory::currentState() const {
-    return done.empty() ? floorId : done.back()->id;
+    return state;
 }
 
 bool WorldHistory::isModified() const {

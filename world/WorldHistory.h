@@ -12,12 +12,14 @@
 #include "world/CellChanges.h"
 #include "world/MapBlock.h"
 #include "world/SpriteObject.h"
+#include "world/WorldEdit.h"
 #include "world/WorldFileStamp.h"
 
 class TamoMap;
 class TamoSector;
 class TamoSpriteObjectSet;
 class WorldChangeObserver;
+struct HistoryAction;
 
 // The undo history of one world. The map and the sprite set report every
 // change they make (a block cell before and after, a sector added, a sprite
@@ -31,6 +33,13 @@ class WorldChangeObserver;
 // carries the same tag (a typing run into the same selection). A new action
 // drops what could be redone. The oldest actions go once the history holds
 // more than its cap in bytes.
+//
+// Steps name sectors by origin and size and figures by id, so they undo and
+// redo whatever order the lists took since. In a shared city every action
+// here is this person's own; the changes of others, applied in the server's
+// order past the recording, are new states of the world (othersChanged), and
+// undo and redo go out as edits (undoAsEdits) where the world still shows
+// what this person left.
 class WorldHistory {
 public:
     static constexpr size_t DefaultCapBytes = size_t{64} << 20;
@@ -69,6 +78,13 @@ public:
     // false when there is none.
     bool undo();
     bool redo();
+    // What undoing or redoing one action would do, as edits in *edits,
+    // without applying them: each step only where the cell or figure is
+    // still as the action (or its undo) left it; the others drop out of the
+    // action. Nothing, Done, or Partly when some step was left alone.
+    enum class Reversal { Nothing, Done, Partly };
+    Reversal undoAsEdits(std::vector<WorldEdit>* edits);
+    Reversal redoAsEdits(std::vector<WorldEdit>* edits);
     // Forgets every action (the world stays as it is).
     void clear();
 
@@ -84,9 +100,13 @@ public:
     // stays open), each undo and redo, each change of the world file. What
     // the autosave compares, as an open action keeps currentState unchanged.
     uint64_t changeCount() const { return changes; }
-    // Counts a change made past the history (another person's, applied
-    // unobserved in a shared city), which the autosave must see too.
-    void countChange() { ++changes; }
+    // Changes made past the history (another person's, applied unobserved
+    // in a shared city): a new state of the world, which the autosave and
+    // the question before quitting must see too.
+    void othersChanged();
+    // Figures numbered from from upwards are now numbered by higher (a
+    // shared city learnt that others took those ids first).
+    void renumberSprites(int32_t from, int32_t by);
 
     // The file the world belongs to. Set while an action is open (a load),
     // it is part of that action: undo and redo bring the name back with the
@@ -98,7 +118,7 @@ public:
     void setObserver(WorldChangeObserver* listener) { observer = listener; }
     // Runs change with the history neither recording nor telling the
     // observer of what it changes: changes that came from elsewhere (another
-    // person's in a shared city), and taking one's own back until they return.
+    // person's in a shared city, one's own undo as the server returns it).
     void runUnobserved(const std::function<void()>& change);
 
     size_t bytesUsed() const { return usedBytes; }
@@ -107,14 +127,14 @@ public:
     void setCapBytes(size_t bytes);
 
 private:
-    struct Step;
-    struct Action;
+    using Action = HistoryAction;
 
     Action& openAction();
-    void apply(Step& step, bool forward);
-    void applyCell(Step& step, bool forward);
-    void applyCells(Step& step, bool forward);
-    void applySprite(Step& step, bool forward);
+    // Moves the latest done (undo) or undone action to the other side and
+    // names the state it leaves. applied: the world shows the whole action
+    // undone (or redone), so a state named before may come back.
+    void moveAction(bool undo, bool applied);
+    uint64_t freshState() { return nextActionId++; }
     void dropRedoable();
     void enforceCap();
     void addBytes(Action& action, size_t bytes);
@@ -131,15 +151,15 @@ private:
     bool unobserved = false;
     WorldChangeObserver* observer = nullptr;
     std::string openTag;
-    // The world state: the id of the latest done action, or of the last one
-    // dropped from the bottom (0 at the start).
+    // The world's state: the id of the latest done action while the world
+    // shows it, a state undo came back to, or a new id for any other.
     uint64_t nextActionId = 1;
-    uint64_t floorId = 0;
+    uint64_t state = 0;
     uint64_t savedId = 0;
     uint64_t changes = 0;
     WorldFileStamp file;
-    // Within the open action: where each cell's and object's step is, so
-    // repeated changes update one step.
+    // Within the open action: where each cell's (by sector index) and
+    // figure's (by id) step is, so repeated changes update one step.
     std::unordered_map<uint64_t, size_t> cellSteps;
     std::unordered_map<int32_t, size_t> spriteSteps;
 };

@@ -1,7 +1,5 @@
 #include "world/WorldSettings.h"
 
-#include "platform/SystemClock.h"
-
 bool WorldSettings::getTextureColour(int32_t textureId, int32_t& red, int32_t& green,
                                      int32_t& blue) const {
     for (const TextureColour& colour : textureColours) {
@@ -15,6 +13,11 @@ bool WorldSettings::getTextureColour(int32_t textureId, int32_t& red, int32_t& g
     return false;
 }
 
-void WorldSettings::touchMaterial() {
-    materialShownAt = static_cast<int32_t>(getTickCount());
+bool WorldSettings::setTextureColour(const TextureColour& colour) {
+    for (TextureColour& known : textureColours)
+        if (known.textureId == colour.textureId) {
+            known = colour;
+            return true;
+        }
+    return textureColours.append(colour);
 }

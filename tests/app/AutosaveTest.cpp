@@ -31,9 +31,7 @@ protected:
         ASSERT_TRUE(scratch.made());
         folder = scratch.path() + "/state/tamotown";
         core = std::make_unique<MyTamoEngineCore>(gl, nullptr, nullptr, 100, 3, 4);
-        core->sprites = new TamoSpriteObjectSet(core.get());
-        core->map = new TamoMap(core.get());
-        core->history = new WorldHistory(*core->map, *core->sprites);
+        core->buildWorld(WorldHost::History::Kept);
     }
     void TearDown() override {
         core.reset();

@@ -20,6 +20,7 @@
 #include "app/MainWindow.h"
 #include "engine/TamoEngineCore.h"
 #include "media/Archive.h"
+#include "media/MediaArchive.h"
 #include "platform/Geometry.h"
 #include "platform/ScreenSize.h"
 #include "platform/WindowRegistry.h"
@@ -32,7 +33,7 @@
 #include "world/TamoSector.h"
 #include "world/TamoSpriteObjectSet.h"
 #include "world/WorldMesh.h"
-#include "world/WorldSettings.h"
+#include "world/FaceMaterial.h"
 
 namespace fs = std::filesystem;
 
@@ -65,14 +66,14 @@ protected:
     void writeCity(uint32_t seed) {
         std::mt19937 random(seed);
         HeadlessCity city;
-        WorldSettings& settings = city.settings();
         const int32_t textures[] = {101, 103, 106, 113, 118, 150};  // 150: no picture
         for (int i = 0; i < 250; ++i) {
-            settings.material.texture = textures[random() % 6];
+            FaceMaterial material;
+            material.texture = textures[random() % 6];
             const Vector3 p(39905.0f + float(random() % 30) * 10.0f,
                             60007.0f + float(random() % 4) * 15.0f,
                             40005.0f + float(random() % 12) * 10.0f);
-            city.map().setBlockAt(p, true);
+            city.map().setBlockAt(p, true, material);
         }
         std::vector<SpriteObject> figures(4);
         for (int i = 0; i < 4; ++i) {
@@ -231,8 +232,9 @@ TEST_F(CityCommandsTest, ObjFacesAndTextureReferencesAgree) {
 
 TEST_F(CityCommandsTest, InfoDescribesAWorldAndBadFilesWriteNothing) {
     HeadlessCity city;
-    city.settings().material.texture = 113;
-    city.map().setBlockAt({40015.0f, 60020.0f, 40005.0f}, true);
+    FaceMaterial material;
+    material.texture = 113;
+    city.map().setBlockAt({40015.0f, 60020.0f, 40005.0f}, true, material);
     std::vector<SpriteObject> figures(4);
     figures[0].name = "Ada";
     for (int i = 1; i < 4; ++i) {

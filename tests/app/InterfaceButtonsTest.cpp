@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ButtonActions.h"
+#include "engine/TamoEngineCore.h"
+
 namespace {
 
 InterfaceButtons filled() {
@@ -142,4 +145,23 @@ TEST(InterfaceButtons, EveryLayoutButtonIsHitWhereItsPanelIsOffered) {
             }
         }
     }
+}
+
+// The material preview opens the palette in edit mode 0 only, in both
+// views; the window is told so, and the material stays as it was.
+TEST(InterfaceButtons, TheMaterialPreviewOpensThePaletteInBlockEditing) {
+    const InterfaceButtons buttons = filled();
+    const ScreenRect r = PaletteButton.onScreen(640, 480);
+    EXPECT_EQ(r.left, 640 - 181 + MaterialPreview.left);
+    EXPECT_EQ(r.bottom, 480 - 130 + MaterialPreview.bottom);
+    for (const bool view3D : {true, false}) {
+        EXPECT_EQ(buttons.hit(r.left, r.top, 0, view3D), ButtonPalette);
+        EXPECT_EQ(buttons.hit(r.right, r.bottom, 0, view3D), ButtonPalette);
+        EXPECT_NE(buttons.hit(r.left, r.top, 1, view3D), ButtonPalette);
+    }
+    EXPECT_EQ(buttons.hit(r.left - 1, r.top, 0, true), ButtonNone);
+    TamoEngineCore core(nullptr, nullptr, nullptr, 100, 3, 4);
+    const FaceMaterial before = core.material;
+    EXPECT_EQ(performButtonAction(core, ButtonPalette), ButtonFollowUp::OpenPalette);
+    EXPECT_EQ(core.material, before);
 }

@@ -43,7 +43,7 @@ std::vector<std::string> readmeKeyRows(const std::string& section) {
 }
 
 TEST(KeyTableTest, ReadmeKeyTablesListExactlyTheTablesRows) {
-    for (const char* section : {"Keys", "Building faster"}) {
+    for (const char* section : {"Keys", "Building faster", "Scripts and shapes"}) {
         const std::vector<std::string> expected = KeyTable::readmeRows(section);
         EXPECT_FALSE(expected.empty()) << section;
         EXPECT_EQ(readmeKeyRows(section), expected) << section;
@@ -64,6 +64,19 @@ TEST(KeyTableTest, EveryCommandKeyIsFoundByItsExactModifiersAndNoKeyRunsTwoComma
     // Plain letters other than the command letters stay free for names.
     for (char letter : std::string("ABDEGHIJKLNOQSTUVWXYZ0123456789"))
         EXPECT_EQ(KeyTable::find(letter, 0), nullptr) << letter;
+}
+
+}  // namespace
+
+namespace {
+
+// Every section the table names, new ones included, has its README table
+// listing exactly its rows.
+TEST(KeyTableTest, EverySectionOfTheTableIsAReadmeKeyTable) {
+    const std::vector<std::string> sections = KeyTable::sections();
+    EXPECT_GE(sections.size(), 3u);
+    for (const std::string& section : sections)
+        EXPECT_EQ(readmeKeyRows(section), KeyTable::readmeRows(section)) << section;
 }
 
 }  // namespace

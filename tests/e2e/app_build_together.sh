@@ -21,15 +21,6 @@ stop_extra() {
 }
 trap stop_extra EXIT
 
-# Waits up to $3 seconds until file $1 holds a line matching $2.
-wait_for_line() {
-    for ((i = 0; i < $3 * 10; i++)); do
-        grep -q "$2" "$1" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "no line like '$2' in $1: $(tail -n 5 "$1" 2>/dev/null)"
-}
-
 # Waits up to $3 seconds until world file $1 holds $2 blocks; with $4, sends
 # that signal to the server before each look (it writes the city then).
 wait_for_blocks() {
@@ -69,19 +60,7 @@ wait_for_caption() {
     return 1
 }
 
-# A free port: another run may hold the first one tried.
-mkdir -p "$SCRATCH/server"
-for try in 1 2 3; do
-    PORT=$((20000 + RANDOM % 20000))
-    (cd "$SCRATCH/server" && exec "$TAMOTOWN" --serve city.map --port "$PORT" 2>"$SCRATCH/server.txt") &
-    SERVER_PID=$!
-    for ((i = 0; i < 300; i++)); do
-        grep -q "^serving" "$SCRATCH/server.txt" 2>/dev/null && break 2
-        kill -0 "$SERVER_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    log "the server did not start on port $PORT (try $try): $(cat "$SCRATCH/server.txt")"
-done
+start_server "$SCRATCH/server" city.map
 wait_for_line "$SCRATCH/server.txt" "^serving city.map (a new world) on UDP port $PORT" 1
 
 start_app --windowed --autosave 1 --join "127.0.0.1:$PORT" --name ann

@@ -46,20 +46,7 @@ log "Shift+click selected the start block and Delete removed it"
 
 # Plan view: a Shift-drag over 5 x 4 cells (cell edges lie every 16 pixels
 # from the screen's left and top), two levels more, filled.
-click_at 620 14
-xdotool mousemove 200 200 keydown shift
-sleep 0.2
-xdotool mousedown 1
-sleep 0.3
-xdotool mousemove 240 220
-sleep 0.2
-xdotool mousemove 270 250
-sleep 0.4
-xdotool mouseup 1
-sleep 0.2
-xdotool key Prior Prior
-xdotool keyup shift
-sleep 0.3
+select_plan_box
 xdotool key f
 save_world_as "$SCRATCH/box.map"
 expect_boxes "$SCRATCH/box.map" 1 5 3 4

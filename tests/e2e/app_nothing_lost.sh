@@ -124,20 +124,16 @@ expect_exit 30 0 "SIGHUP"
 log "a file changed elsewhere is asked about; SIGHUP keeps the work"
 
 # The X server goes away: the work is written before the program ends.
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$SCRATCH/display" 2>/dev/null &
-XPID=$!
-for ((i = 0; i < 300; i++)); do [ -s "$SCRATCH/display" ] && break; sleep 0.1; done
-number=$(head -n 1 "$SCRATCH/display")
-[ -n "$number" ] || { kill "$XPID"; fail "a second X server did not start"; }
+start_second_display
 OWN_DISPLAY=$DISPLAY
-export DISPLAY=":$number"
+export DISPLAY=":$SECOND_DISPLAY"
 launch_app --autosave 600
 wait_for_window '^Recover unsaved work$'
 xdotool key Return
 wait_window_gone '^Recover unsaved work$'
 rm "$AUTOSAVE"
-kill "$XPID"
-wait "$XPID" 2>/dev/null
+kill "$SECOND_XPID"
+wait "$SECOND_XPID" 2>/dev/null
 export DISPLAY=$OWN_DISPLAY
 expect_exit 30 1 "the X server gone"
 [ "$(blocks_in "$AUTOSAVE")" = "$held" ] || fail "the X server's end lost the work"

@@ -44,10 +44,12 @@ public:
               h(float(settings.blockHeight)) {}
 
     void block(int32_t x, int32_t y, int32_t z, int32_t texture, int32_t rotation = 0) {
-        settings.material.texture = texture;
-        settings.material.rotation = static_cast<uint8_t>(rotation);
+        FaceMaterial material;
+        material.texture = texture;
+        material.rotation = static_cast<uint8_t>(rotation);
         city.map().setBlockAt(
-            {Left + (x + 0.5f) * w, Ground + (y + 0.5f) * h, Near + (z + 0.5f) * w}, true);
+            {Left + (x + 0.5f) * w, Ground + (y + 0.5f) * h, Near + (z + 0.5f) * w}, true,
+            material);
     }
 
     void building(int32_t x0, int32_t z0, int32_t width, int32_t depth, int32_t floors,

@@ -25,6 +25,11 @@ export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy GSETTINGS_BACKEND=memory
 SCRATCH=$(mktemp -d /tmp/tamo-e2e.XXXXXX)
 # The program's autosave folder lies in the scratch folder, never the user's.
 export XDG_STATE_HOME="$SCRATCH/state"
+# So does its data folder, where the marker of an earlier start is put
+# before: a first start's caption would cover the start view the scripts
+# look at. A script that wants the first start removes it.
+export XDG_DATA_HOME="$SCRATCH/data"
+mkdir -p "$XDG_DATA_HOME/tamotown" && : >"$XDG_DATA_HOME/tamotown/started-before"
 
 APP_PID=""
 APP_STATUS=""
@@ -132,6 +137,18 @@ wait_for_first_frame() {
     done
 }
 
+# Starts a second X server beside the script's own (Xvfb, with the arguments
+# given added) and sets SECOND_DISPLAY to its number and SECOND_XPID to its
+# process; the caller ends it.
+start_second_display() {
+    rm -f "$SCRATCH/display"
+    Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp "$@" 5>"$SCRATCH/display" 2>/dev/null &
+    SECOND_XPID=$!
+    for ((i = 0; i < 300; i++)); do [ -s "$SCRATCH/display" ] && break; sleep 0.1; done
+    SECOND_DISPLAY=$(head -n 1 "$SCRATCH/display")
+    [ -n "$SECOND_DISPLAY" ] || { kill "$SECOND_XPID"; fail "a second X server did not start"; }
+}
+
 # Waits up to $1 seconds for the program to end; sets APP_STATUS.
 wait_for_exit() {
     local limit=$(( $1 * 10 ))
@@ -157,6 +174,33 @@ wait_until() {
     until "$@"; do
         ((SECONDS < deadline)) || fail "$reason"
         sleep 0.1
+    done
+}
+
+# Waits up to $3 seconds until file $1 holds a line matching $2.
+wait_for_line() {
+    for ((i = 0; i < $3 * 10; i++)); do
+        grep -q "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "no line like '$2' in $1: $(tail -n 5 "$1" 2>/dev/null)"
+}
+
+# Starts a server of city file $2 in folder $1 at a free port (another run
+# may hold the first one tried); sets SERVER_PID and PORT, its log in
+# $SCRATCH/server.txt.
+start_server() {
+    mkdir -p "$1"
+    for try in 1 2 3; do
+        PORT=$((20000 + RANDOM % 20000))
+        (cd "$1" && exec "$TAMOTOWN" --serve "$2" --port "$PORT" 2>"$SCRATCH/server.txt") &
+        SERVER_PID=$!
+        for ((i = 0; i < 300; i++)); do
+            grep -q "^serving" "$SCRATCH/server.txt" 2>/dev/null && return 0
+            kill -0 "$SERVER_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        log "the server did not start on port $PORT (try $try): $(cat "$SCRATCH/server.txt")"
     done
 }
 
@@ -271,3 +315,23 @@ count_colour() { probe count "$@"; }
 distinct_colours() { probe distinct "$@"; }
 # "x y" centre of the pixels changed between two screenshots inside x1 y1 x2 y2, or "none".
 changed_centre() { probe centre "$@"; }
+
+# Switches to the plan view and selects a box of 5 x 3 x 4 cells: a
+# Shift-drag over 5 x 4 cells (cell edges lie every 16 pixels from the
+# screen's left and top), grown two levels with Shift+Page Up.
+select_plan_box() {
+    click_at 620 14
+    xdotool mousemove 200 200 keydown shift
+    sleep 0.2
+    xdotool mousedown 1
+    sleep 0.3
+    xdotool mousemove 240 220
+    sleep 0.2
+    xdotool mousemove 270 250
+    sleep 0.4
+    xdotool mouseup 1
+    sleep 0.2
+    xdotool key Prior Prior
+    xdotool keyup shift
+    sleep 0.3
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <typeinfo>
 #include <vector>
@@ -97,6 +98,26 @@ TEST_F(EngineCoreTest, ScaleStaysAtLeastOneInItsSignedByte) {
     core.material.scaleV = 126;
     core.changeScale(1, false);
     EXPECT_EQ(core.material.scaleV, 127);
+}
+
+// A mirrored (negative) scale keeps its sign on both buttons, its size
+// following the rule of plain ones, and never becomes 0 or leaves -127 to -1;
+// every scale there is, both ways.
+TEST_F(EngineCoreTest, MirroredScaleKeepsItsSignAndChangesItsSize) {
+    for (int32_t scale = -127; scale <= 127; ++scale) {
+        if (scale == 0)
+            continue;
+        for (const int32_t delta : {1, -1}) {
+            core.material.scaleU = static_cast<int8_t>(scale);
+            core.changeScale(delta, true);
+            int32_t size = std::abs(scale) + delta;
+            if (size > 127 || size < 1)
+                size = 1;
+            EXPECT_EQ(core.material.scaleU, scale < 0 ? -size : size)
+                << "scale " << scale << " delta " << delta;
+        }
+    }
+    EXPECT_EQ(core.material.scaleV, 1);
 }
 
 TEST_F(EngineCoreTest, OffsetsTakeAnySignAndTouchTheMaterial) {

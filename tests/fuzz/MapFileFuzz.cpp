@@ -20,10 +20,7 @@ namespace {
 // current context do nothing.
 struct World {
     MyTamoEngineCore core{nullptr, nullptr, nullptr, 100, 3, 4};
-    World() {
-        core.sprites = new TamoSpriteObjectSet(&core);
-        core.map = new TamoMap(&core);
-    }
+    World() { core.buildWorld(WorldHost::History::None); }
 };
 
 const fuzz::ScratchFile input;

@@ -17,10 +17,7 @@ namespace {
 
 struct World {
     MyTamoEngineCore core{nullptr, nullptr, nullptr, 100, 3, 4};
-    World() {
-        core.sprites = new TamoSpriteObjectSet(&core);
-        core.map = new TamoMap(&core);
-    }
+    World() { core.buildWorld(WorldHost::History::None); }
 };
 
 std::vector<uint8_t> encode(const Protocol::Message& message) {
@@ -39,6 +36,10 @@ std::vector<uint8_t> encode(const Protocol::Message& message) {
         return Protocol::submit(message.batch, message.changes);
     case Protocol::Kind::Move:
         return Protocol::move(message.position);
+    case Protocol::Kind::Holding:
+        return Protocol::holding(message.held);
+    case Protocol::Kind::Picture:
+        return Protocol::picture(message.kind, message.texture, message.png);
     default:
         return {};
     }

@@ -12,6 +12,7 @@
 #include "net/CityServer.h"
 #include "net/EnetStartup.h"
 #include "net/Loopback.h"
+#include "support/TestPictures.h"
 #include "world/TamoMap.h"
 #include "world/TamoSpriteObjectSet.h"
 #include "world/TestHost.h"
@@ -22,10 +23,7 @@ using Protocol::Kind;
 
 struct World {
     TestHost host{nullptr, nullptr, nullptr, 100, 3, 4};
-    World() {
-        host.sprites = new TamoSpriteObjectSet(&host);
-        host.map = new TamoMap(&host);
-    }
+    World() { host.buildWorld(WorldHost::History::None); }
 };
 
 // A person speaking the protocol by hand, so that it can also speak it wrong.
@@ -218,6 +216,66 @@ TEST(CityServerTest, AFaultyOrFloodingPersonIsDisconnectedAloneWhileOthersBuildO
         EXPECT_NE(log.find(std::string("disconnected ") + name), std::string::npos) << log;
     EXPECT_NE(log.find("sent before the greeting"), std::string::npos) << log;
     EXPECT_NE(log.find("did not greet in time"), std::string::npos) << log;
+}
+
+std::vector<const Protocol::Message*> picturesOf(const RawPerson& person, int32_t texture) {
+    std::vector<const Protocol::Message*> found;
+    for (const Protocol::Message& message : person.received)
+        if (message.kind == Kind::PictureSent && message.texture == texture)
+            found.push_back(&message);
+    return found;
+}
+
+TEST(CityServerTest, PicturesAreKeptPassedOnSentToThoseWhoLackThemAndBadOnesDropTheirSender) {
+    Fixture city(CityServer::Options{});
+    const std::vector<uint8_t> kept = TestPictures::png(TestPictures::filled(8, 4, 1, 2, 3));
+    const std::vector<uint8_t> fresh = TestPictures::png(TestPictures::random(16, 16, 5, false));
+    CityPictures pictures;
+    pictures.put(300, std::make_shared<const std::vector<uint8_t>>(kept));
+    city.server.setPictures(std::move(pictures));
+
+    auto ann = city.greet("ann", "");
+    ann->send(Protocol::holding({}));
+    auto bob = city.greet("bob", "");
+    bob->send(Protocol::holding({{300, CityPictures::hashOf(kept)}}));
+    ASSERT_TRUE(city.until([&] { return !picturesOf(*ann, 300).empty(); }));
+    EXPECT_EQ(picturesOf(*ann, 300)[0]->png, kept);
+
+    // A picture used first goes to the others; one the city has already
+    // stays, and its sender gets the city's instead.
+    ann->send(Protocol::picture(Kind::Picture, 250, fresh));
+    bob->send(Protocol::picture(Kind::Picture, 300, fresh));
+    ASSERT_TRUE(city.until([&] {
+        return !picturesOf(*bob, 250).empty() && !picturesOf(*bob, 300).empty();
+    })) << city.log.str();
+    EXPECT_EQ(picturesOf(*bob, 250)[0]->png, fresh);
+    EXPECT_EQ(picturesOf(*bob, 300)[0]->png, kept);
+    EXPECT_EQ(picturesOf(*ann, 250).size(), 0u);
+    ASSERT_NE(city.server.cityPictures().find(250), nullptr);
+    EXPECT_EQ(*city.server.cityPictures().find(300)->png, kept);
+
+    // Bytes that are no PNG, a picture not at texture size, one offered
+    // twice and one past the size limit: each disconnects its sender alone.
+    auto garbled = city.greet("garbled", "");
+    garbled->send(Protocol::picture(Kind::Picture, 260, {0x89, 'P', 'N', 'G', 1, 2, 3}));
+    auto odd = city.greet("odd", "");
+    odd->send(Protocol::picture(Kind::Picture, 270,
+                                TestPictures::png(TestPictures::filled(3, 3, 1, 1, 1))));
+    auto twice = city.greet("twice", "");
+    twice->send(Protocol::picture(Kind::Picture, 250, fresh));
+    twice->send(Protocol::picture(Kind::Picture, 250, fresh));
+    auto huge = city.greet("huge", "");
+    std::vector<uint8_t> big = Protocol::picture(Kind::Picture, 280, fresh);
+    big.resize(Protocol::MaxPictureMessageBytes + 1);
+    huge->send(big);
+    ASSERT_TRUE(city.until([&] { return garbled->gone && odd->gone && twice->gone && huge->gone; }))
+        << city.log.str();
+    EXPECT_EQ(city.server.peopleCount(), 2);
+    EXPECT_EQ(city.server.cityPictures().entries().size(), 2u);
+    const std::string log = city.log.str();
+    EXPECT_NE(log.find("disconnected garbled"), std::string::npos) << log;
+    EXPECT_NE(log.find("not decode at texture size"), std::string::npos) << log;
+    EXPECT_NE(log.find("twice"), std::string::npos) << log;
 }
 
 }  // namespace

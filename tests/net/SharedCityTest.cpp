@@ -19,6 +19,7 @@
 #include "net/CityServer.h"
 #include "net/Loopback.h"
 #include "net/SharedCity.h"
+#include "script/CityScript.h"
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 #include "world/CellBox.h"
@@ -35,20 +36,17 @@ namespace {
 
 using Protocol::Change;
 
-// A world of the program's own classes, without GL.
+// A world of the program's own classes, without GL; a person's keeps a history.
 struct World {
     TestHost host{nullptr, nullptr, nullptr, 100, 3, 4};
-    World() {
-        host.sprites = new TamoSpriteObjectSet(&host);
-        host.map = new TamoMap(&host);
-    }
+    explicit World(WorldHost::History kept = WorldHost::History::None) { host.buildWorld(kept); }
     TamoMap& map() { return *host.map; }
     TamoSpriteObjectSet& sprites() { return *host.sprites; }
 };
 
 struct Member {
-    World world;
-    WorldHistory history{world.map(), world.sprites()};
+    World world{WorldHost::History::Kept};
+    WorldHistory& history = *world.host.history;
     SharedCity city{world.map(), world.sprites(), history, world.host};
     SnapshotCache autosave;  // kept across snapshots, as the program's is
     std::vector<uint8_t> snapshot() {
@@ -469,12 +467,13 @@ TEST(SharedCityTest, UndoTakesBackOnlyOnesOwnWorkAndSaysWhenPartly) {
     EXPECT_TRUE(hasBlock(city.bob.world, shared));
     EXPECT_EQ(city.bob.world.sprites().count(), 0);
 
-    // Redo brings back what the undo took; the figure gets a new number.
+    // Redo brings back what the undo took; the figure keeps its number.
     EXPECT_EQ(city.ann.city.redo(), SharedWorld::UndoOutcome::Done);
     ASSERT_TRUE(city.settle());
     EXPECT_TRUE(hasBlock(city.bob.world, mine));
     ASSERT_EQ(city.bob.world.sprites().count(), 1);
-    EXPECT_EQ(city.bob.world.sprites().object(0).id, 1);
+    EXPECT_EQ(city.bob.world.sprites().object(0).id, 0);
+    EXPECT_EQ(city.bob.world.sprites().getNextId(), 1);
     // Bob has nothing of his own left to undo after his one action.
     EXPECT_EQ(city.bob.city.undo(), SharedWorld::UndoOutcome::Done);
     EXPECT_EQ(city.bob.city.undo(), SharedWorld::UndoOutcome::Nothing);
@@ -571,22 +570,117 @@ TEST(SharedCityTest, AnActionSentOverSeveralFramesIsUndoneAsOne) {
     EXPECT_FALSE(hasBlock(city.bob.world, second));
 }
 
+// Both build in a sector of their own at once and Bob's reach the server
+// first: Ann's figure, named before the server numbered it, takes the next
+// id, and the lists take the server's order. Ann's undo still finds her
+// sector by its origin and her figure by its id, takes nothing of Bob's,
+// and her redo brings the figure back under its id.
+TEST(SharedCityTest, UndoFindsOnesOwnSectorAndFigureAfterOthersCameFirst) {
+    TwoPeople city;
+    const int32_t sectors = city.ann.world.map().sectorCount();
+    const Vector3 annFar(40250.0f, 60002.0f, 40003.0f), bobFar(40003.0f, 60002.0f, 40250.0f);
+    city.bob.world.map().setBlockAt(bobFar, true);
+    city.bob.world.sprites().addAt(bobFar);
+    city.bob.history.closeAction();
+    // Bob's batch reaches the server before Ann hears of it or sends hers.
+    const uint64_t appliedBefore = city.server.changesApplied();
+    city.bob.city.update(0);
+    ASSERT_TRUE(loopback::serviceUntil([&] { return city.server.changesApplied() > appliedBefore; },
+                                       [&] {
+                                           city.server.service(1);
+                                           city.bob.city.update(0);
+                                       }));
+    city.ann.world.map().setBlockAt(annFar, true);
+    city.ann.world.sprites().addAt(annFar);
+    city.ann.world.sprites().object(0).selected = true;
+    city.ann.world.sprites().appendNameChar('a');
+    city.ann.world.sprites().object(0).selected = false;
+    city.ann.history.closeAction();
+    ASSERT_TRUE(city.settle());
+    const auto figures = [](World& world) {
+        std::string ids;
+        for (int32_t i = 0; i < world.sprites().count(); ++i)
+            ids += std::to_string(world.sprites().object(i).id) + world.sprites().object(i).name;
+        return ids;
+    };
+    EXPECT_EQ(figures(city.ann.world), "01a");
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_EQ(figures(city.bob.world), "0");
+    EXPECT_FALSE(hasBlock(city.bob.world, annFar));
+    EXPECT_TRUE(hasBlock(city.bob.world, bobFar));
+    EXPECT_EQ(city.bob.world.map().sectorCount(), sectors + 1);
+    EXPECT_EQ(city.ann.city.redo(), SharedWorld::UndoOutcome::Done);
+    ASSERT_TRUE(city.settle());
+    EXPECT_EQ(figures(city.bob.world), "01a");
+    EXPECT_TRUE(hasBlock(city.bob.world, annFar));
+}
+
 TEST(SharedCityTest, LeavingKeepsOnesChangesThatHadNotComeBack) {
     TwoPeople city;
     const Vector3 mine(40025.0f, 60002.0f, 40003.0f);
     city.ann.world.map().setBlockAt(mine, true);
     city.ann.world.sprites().addAt(mine);
     city.ann.history.closeAction();
-    // Sent and taken back out until the server returns it; leaving at once
-    // keeps it in Ann's world all the same.
+    // Sent, and in Ann's world all the while; leaving before the server
+    // returns it keeps it there.
     city.ann.city.update(0);
-    ASSERT_FALSE(hasBlock(city.ann.world, mine));
+    ASSERT_TRUE(hasBlock(city.ann.world, mine));
     city.ann.city.leave(false);
     EXPECT_TRUE(hasBlock(city.ann.world, mine));
     EXPECT_EQ(city.ann.world.sprites().count(), 1);
     // What arrives while the leave completes changes nothing more.
     EXPECT_TRUE(city.until([&] { return city.server.peopleCount() == 1; }));
     EXPECT_EQ(city.ann.world.sprites().count(), 1);
+}
+
+TEST(SharedCityTest, AScriptGoesToTheServerAsOneActionAndAFailedOneSendsNothing) {
+    TwoPeople city;
+    const std::string before = describe(city.bob.world);
+    // A box reaching into sectors nobody has yet, a block changed twice, a
+    // cell cleared and a figure.
+    CityScript script(city.ann.world.map(), city.ann.world.sprites(), &city.ann.history);
+    const CityScript::Result result =
+        script.runText("local m = city.material{texture = 101}\n"
+                       "city.fill(3995, 4000, 3995, 4024, 4001, 4004, m)\n"
+                       "city.set(4000, 4002, 4000, m)\n"
+                       "city.set(4000, 4002, 4000, city.material{texture = 102, rotation = 2})\n"
+                       "city.clear(4001, 4000, 4001, 4001, 4001, 4001)\n"
+                       "city.figure(4003, 4001, 4003, 'tree', 'OAK', 45)\n",
+                       "grid.lua", ".");
+    ASSERT_TRUE(result.done) << result.message;
+    // Over 256 changes go in several messages: wait for the last one too.
+    const auto everyone = [&](const std::function<bool()>& also) {
+        return city.settle() && city.until([&] {
+            const std::string server = describe(city.serverWorld);
+            return describe(city.ann.world) == server && describe(city.bob.world) == server &&
+                   also();
+        });
+    };
+    ASSERT_TRUE(everyone([&] { return city.bob.world.sprites().count() == 1; }));
+    EXPECT_EQ(city.bob.world.map().sectorCount(), 6);
+    // One undo takes all of it back everywhere, sectors included.
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Done);
+    // (Figure ids are never given twice in a shared city: only the next id stays.)
+    const auto blocksAndFigures = [](World& world) {
+        const std::string text = describe(world);
+        return text.substr(0, text.rfind("next "));
+    };
+    const std::string start = before.substr(0, before.rfind("next "));
+    ASSERT_TRUE(everyone([&] { return blocksAndFigures(city.bob.world) == start; }));
+    EXPECT_EQ(city.ann.city.undo(), SharedWorld::UndoOutcome::Nothing);
+
+    // A script that fails half way sends nothing and leaves the world alone.
+    const uint32_t sent = city.ann.city.lastBatchSent();
+    const CityScript::Result failed = script.runText(
+        "city.fill(3990, 4000, 3990, 4030, 4003, 4030, city.material{texture = 103})\n"
+        "error('half way')\n",
+        "broken.lua", ".");
+    EXPECT_FALSE(failed.done);
+    EXPECT_EQ(failed.message, "broken.lua:2: half way");
+    city.ann.city.update(0);
+    EXPECT_EQ(city.ann.city.lastBatchSent(), sent);
+    EXPECT_EQ(blocksAndFigures(city.ann.world), start);
 }
 
 TEST(SharedCityTest, AddressesAreReadWithTheDefaultPort) {

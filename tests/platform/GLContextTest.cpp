@@ -487,3 +487,19 @@ TEST(GLContextWithoutWindow, AContextWithoutAWindowStillAnswersItsGeometry) {
     EXPECT_NEAR(context.project(Vector3(10, 0, 0)).x, 320.0f, 1e-3f);
     context.present();  // nothing to swap: no crash
 }
+
+TEST_F(GLContextTest, AContextThatCannotBeMadeKeepsTheReason) {
+    EXPECT_EQ(gl->unavailableReason(), "");
+    EXPECT_FALSE(GLContext(0, 640, 480, 32).unavailableReason().empty());
+    // A window SDL did not make for OpenGL gives no context, and SDL says why.
+    SDL_Window* plain = SDL_CreateWindow("plain", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(plain, nullptr) << SDL_GetError();
+    {
+        GLContext context(reinterpret_cast<uintptr_t>(plain), 640, 480, 32);
+        EXPECT_FALSE(context.hasRenderingContext());
+        EXPECT_NE(context.unavailableReason().find("OpenGL"), std::string::npos)
+            << context.unavailableReason();
+    }
+    SDL_DestroyWindow(plain);
+    gl->makeCurrent();
+}

@@ -34,7 +34,7 @@ expect leaks fail 1 leak
 expect crashes fail 1 crash
 expect fails fail 1 fail
 expect tracer-crash-once pass 2 tracer "$SCRATCH/tracer-state"
-expect tracer-crash-every-time fail 3 tracer
+expect tracer-crash-every-time fail 5 tracer
 expect tracer-crash-after-a-failure fail 1 fail+tracer "$SCRATCH/failed-state"
 
 grep -q "detected memory leaks" "$SCRATCH/leaks.txt" || { echo "FAIL: no leak report"; failures=$((failures + 1)); }

@@ -14,6 +14,10 @@ Vector3 highest(const Vector3& a, const Vector3& b) {
     return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
 }
 
+float coordinate(const Vector3& point, int axis) {
+    return axis == 0 ? point.x : axis == 1 ? point.y : point.z;
+}
+
 void rewrite(QuadRecord& quad) {
     const Vector3& mn = quad.min;
     const Vector3& mx = quad.max;
@@ -41,19 +45,21 @@ void rewrite(QuadRecord& quad) {
 
 }  // namespace
 
+// Two faces hide each other when they face opposite ways in one plane from
+// one corner: the plane across the first face's axis, through its first
+// vertex, and the lowest corner within that plane.
 bool coincide(const QuadRecord& a, const QuadRecord& b) {
-    if (a.orientation == b.orientation)
+    // The world coordinate (x 0, y 1, z 2) that each face axis holds constant.
+    const int across[] = {1, 0, 2};
+    if (a.axis > 2 || a.orientation == b.orientation)
         return false;
-    switch (a.axis) {
-    case 0:
-        return a.q[0].y == b.q[0].y && a.min.x == b.min.x && a.min.z == b.min.z;
-    case 1:
-        return a.q[0].x == b.q[0].x && a.min.z == b.min.z && a.min.y == b.min.y;
-    case 2:
-        return a.q[0].z == b.q[0].z && a.min.x == b.min.x && a.min.y == b.min.y;
-    default:
+    const int plane = across[a.axis];
+    if (coordinate(a.q[0], plane) != coordinate(b.q[0], plane))
         return false;
-    }
+    for (int c = 0; c < 3; ++c)
+        if (c != plane && coordinate(a.min, c) != coordinate(b.min, c))
+            return false;
+    return true;
 }
 
 bool canMerge(const QuadRecord& a, const QuadRecord& b) {

@@ -59,7 +59,7 @@ inline std::vector<uint8_t> sectorRecord(int32_t size, const Vector3& origin,
 
 // Reads the block records after a header field by field; false at the first
 // field missing or out of range (cell outside 0 to size - 1, rotation above
-// 3, scale below 1).
+// 3, scale 0 or -128).
 inline bool readBlocks(const uint8_t* data, size_t length, int32_t size, int32_t count,
                        std::vector<MapBlock>* blocks) {
     size_t at = 0;
@@ -81,7 +81,8 @@ inline bool readBlocks(const uint8_t* data, size_t length, int32_t size, int32_t
             if (!field(&f.texture, 4) || !field(&f.offsetU, 4) || !field(&f.offsetV, 4) ||
                 !field(&f.rotation, 1) || !field(&f.scaleU, 1) || !field(&f.scaleV, 1))
                 return false;
-            if (f.rotation > 3 || f.scaleU < 1 || f.scaleV < 1)
+            if (f.rotation > 3 || f.scaleU == 0 || f.scaleU == -128 || f.scaleV == 0 ||
+                f.scaleV == -128)
                 return false;
         }
         b.used = true;

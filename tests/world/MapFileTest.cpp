@@ -185,8 +185,7 @@ TEST_F(MapFileTest, RandomWorldsSurviveARoundTrip) {
 
         // A second, different world loads the file and writes the same bytes.
         MyTestHost other(gl, nullptr, nullptr, 100, 3, 4);
-        other.sprites = new TamoSpriteObjectSet(&other);
-        other.map = new TamoMap(&other);
+        other.buildWorld(WorldHost::History::None);
         std::string why;
         ASSERT_TRUE(MapFile::loadWorld(path("first.map").c_str(), *other.map, *other.sprites, &why))
             << why;
@@ -202,8 +201,7 @@ TEST_F(MapFileTest, MapAndSpriteLoadsInTurnReadTheWholeFile) {
     buildSampleWorld();
     const std::vector<uint8_t> sample = savedBytes("sample.map");
     MyTestHost other(gl, nullptr, nullptr, 100, 3, 4);
-    other.sprites = new TamoSpriteObjectSet(&other);
-    other.map = new TamoMap(&other);
+    other.buildWorld(WorldHost::History::None);
     {
         FileStream stream(path("sample.map").c_str(), "rb");
         std::string why;

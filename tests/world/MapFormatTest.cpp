@@ -117,12 +117,13 @@ TEST(MapFormatTest, EachFaultyBlockFieldIsNamed) {
         uint8_t value;
         const char* why;
     };
-    const Fault faults[] = {{0, 5, "a block lies outside its sector"},
-                            {7, 0x80, "a block lies outside its sector"},
-                            {8, 9, "a block lies outside its sector"},
-                            {12 + 15 * 5 + 12, 4, "a block face has a rotation above 3"},
-                            {12 + 13, 0, "a block face has a texture scale below 1"},
-                            {12 + 15 * 3 + 14, 0x90, "a block face has a texture scale below 1"}};
+    const Fault faults[] = {
+        {0, 5, "a block lies outside its sector"},
+        {7, 0x80, "a block lies outside its sector"},
+        {8, 9, "a block lies outside its sector"},
+        {12 + 15 * 5 + 12, 4, "a block face has a rotation above 3"},
+        {12 + 13, 0, "a block face has a texture scale of 0 or -128"},
+        {12 + 15 * 3 + 14, 0x80, "a block face has a texture scale of 0 or -128"}};
     for (size_t block = 0; block < 5; block += 2) {
         for (const Fault& fault : faults) {
             std::vector<uint8_t> bytes = good;
@@ -135,6 +136,22 @@ TEST(MapFormatTest, EachFaultyBlockFieldIsNamed) {
             EXPECT_EQ(records.mapSectionBytes, 77u);
         }
     }
+    // Every other scale byte loads and keeps its value, negative ones mirrored.
+    for (const bool alongU : {true, false})
+        for (int32_t value = 0; value < 256; ++value) {
+            const int8_t scale = static_cast<int8_t>(value);
+            if (scale == 0 || scale == -128)
+                continue;
+            std::vector<uint8_t> bytes = good;
+            bytes[4 + 20 + 102 + 12 + (alongU ? 15 * 2 + 13 : 15 * 5 + 14)] =
+                static_cast<uint8_t>(value);
+            MapFormat::WorldRecords records;
+            std::string why;
+            ASSERT_TRUE(MapFormat::parseWorld(bytes.data(), bytes.size(), &records, &why))
+                << "scale " << int(scale) << ": " << why;
+            const FaceMaterial& face = records.sectors[0].blocks[1].faces[alongU ? 2 : 5];
+            EXPECT_EQ(alongU ? face.scaleU : face.scaleV, scale);
+        }
 }
 
 }  // namespace

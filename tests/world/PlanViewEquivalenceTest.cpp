@@ -58,8 +58,7 @@ protected:
         ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 8, 8, id, 0));
     }
 
-    // Draws every sector of the map both ways from the same start state
-    // (the batched way first, which sorts; the plain sort is then a no-op).
+    // Draws every sector of the map both ways from the same start state.
     // Returns how many pixels the last batched frame drew over the background.
     size_t expectSamePicture(const char* label) {
         size_t drawn = 0;
@@ -79,7 +78,7 @@ protected:
                 const Frame batched = capture();
                 prepare();
                 for (int32_t i = 0; i < map->sectorCount(); ++i)
-                    literal::drawPlan(*map->sector(i), *core);
+                    literal::drawPlan(*map->sector(i), *core, core->planView());
                 const Frame plain = capture();
                 EXPECT_TRUE(batched == plain) << label;
                 drawn = 0;

@@ -167,9 +167,9 @@ TEST_F(RayMarchEquivalenceTest, SectorsReadFromAFileWithOddSizesAndOrigins) {
     EXPECT_GT(expectSameHits(random, targets(random), 12, {0.1f}), 6u);
 }
 
-// Edits in both views, plan frames (which sort each sector's records by
-// level), loads and rays in random order: whatever reordered or replaced the
-// records, the march meets what the literal march meets. The edits follow a
+// Edits in both views, plan frames (which order each sector's records by
+// level to draw them), loads and rays in random order: whatever changed or
+// replaced the records, the march meets what the literal march meets. The edits follow a
 // wandering cursor, so new blocks often widen their sector's extent and sit
 // below blocks placed before them, and rays aim at the blocks edited last.
 TEST_F(RayMarchEquivalenceTest, EditsPlanSortsLoadsAndRaysInterleaved) {
@@ -215,7 +215,7 @@ TEST_F(RayMarchEquivalenceTest, EditsPlanSortsLoadsAndRaysInterleaved) {
             break;
         }
         case 5:
-        case 6:  // a plan frame sorts every sector
+        case 6:  // a plan frame orders every sector by level
             core->view3D = false;
             core->currentLevel = static_cast<int32_t>(std::floor(at.y / h()));
             map->draw();

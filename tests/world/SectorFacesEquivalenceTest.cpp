@@ -339,7 +339,8 @@ TEST_F(SectorFacesEquivalenceTest, BlockSizesAndTablesOfOtherKinds) {
         int32_t faces = 0;
     };
     std::unique_ptr<TamoSector> sector = sectorOf(data);
-    CountingTable* counting = new CountingTable(core->blockWidth, core->blockHeight);
+    CountingTable* counting = new CountingTable(core->blockWidth, core->blockHeight, nullptr,
+                                                OptimizedQuadHashTable::Shortcuts::none());
     sector->quadTable.reset(counting);
     expectSameAsEveryFace(*sector, Path::Every);
     EXPECT_EQ(counting->faces, usedCount(*sector) * 6);
@@ -387,7 +388,8 @@ TEST_F(SectorFacesEquivalenceTest, PictureMatchesTheOneDrawnFromEveryFace) {
         std::vector<std::vector<uint8_t>> fast;
         for (const View& view : views)
             fast.push_back(picture(*sector, view.eye, view.direction));
-        sector->quadTable.reset(new EveryFaceTable(core->blockWidth, core->blockHeight));
+        sector->quadTable.reset(new EveryFaceTable(core->blockWidth, core->blockHeight, nullptr,
+                                                   OptimizedQuadHashTable::Shortcuts::none()));
         for (size_t v = 0; v < fast.size(); ++v) {
             size_t lit = 0;
             for (size_t p = 0; p + 3 < fast[v].size(); p += 4)

@@ -27,8 +27,11 @@ protected:
         f.offsetU = static_cast<int32_t>(random() % 2000000) - 1000000;
         f.offsetV = -static_cast<int32_t>(random() % 70000);
         f.rotation = static_cast<uint8_t>(random() % 4);
-        f.scaleU = static_cast<int8_t>(1 + random() % 127);
-        f.scaleV = static_cast<int8_t>(1 + random() % 127);
+        // Scales of either sign: negative ones mirror.
+        f.scaleU =
+            static_cast<int8_t>(static_cast<int32_t>(1 + random() % 127) * (random() % 2 ? 1 : -1));
+        f.scaleV =
+            static_cast<int8_t>(static_cast<int32_t>(1 + random() % 127) * (random() % 2 ? 1 : -1));
         return f;
     }
 };
@@ -86,9 +89,11 @@ TEST_F(SectorFileEquivalenceTest, ReadingMatchesFieldByFieldReadingOnSoundAndSpo
         if (round % 3 == 1 && !blocks.empty())
             blocks.resize(random() % blocks.size());  // cut short
         if (round % 3 == 2 && !blocks.empty()) {
-            // A spoiled byte: a cell index, rotation or scale may go out of range.
+            // A spoiled byte: a cell index, rotation or scale may go out of
+            // range (a scale of -1 is a mirrored one, 0 and -128 none).
             const size_t at = random() % blocks.size();
-            blocks[at] = static_cast<uint8_t>(random() % 2 ? 0xFF : 0x07);
+            const uint8_t spoils[] = {0xFF, 0x07, 0x80, 0x00};
+            blocks[at] = spoils[random() % 4];
         }
         Bytes record;
         record.sectorHeader(size, 10.0f, 20.0f, 30.0f, count);

@@ -136,9 +136,9 @@ TEST_F(TamoMapTest, TheRayMarchFindsTheFirstUsedBlock) {
     EXPECT_EQ(hit, end);
 }
 
-// A plan frame sorts a sector's records by level; a block painted at a lower
-// level after one at a higher level moves forward in the array and must stay
-// within reach of the cursor ray.
+// A plan frame draws a sector's records by level; a block painted at a lower
+// level after one at a higher level comes first there and must stay within
+// reach of the cursor ray.
 TEST_F(TamoMapTest, BlocksPaintedInThePlanStayReachableAfterTheSort) {
     core->view3D = false;
     core->planScrollX = 4000 * 16;  // plan cell 4000 is the start sector's cell 0
@@ -174,7 +174,7 @@ TEST_F(TamoMapTest, EditsAlongARayNeedNoCursor) {
     BlockHit hit;
     ASSERT_TRUE(map->pick(down, 1000, 1.0f, &hit));
     EXPECT_EQ(hit.sector, 0);
-    map->editBlockAt(hit, down, true);  // on top of the start block
+    map->editBlockAt(hit, down, true, core->material);  // on top of the start block
     EXPECT_TRUE(blockAt(map, Vector3(40005, 60022.5f, 40005)));
     ASSERT_TRUE(map->pick(down, 1000, 0.1f, &hit));
     core->material.texture = 109;
@@ -183,7 +183,7 @@ TEST_F(TamoMapTest, EditsAlongARayNeedNoCursor) {
     core->material.texture = 100;
     map->pickMaterialAt(hit);
     EXPECT_EQ(core->material.texture, 109);
-    map->editBlockAt(hit, down, false);
+    map->editBlockAt(hit, down, false, core->material);
     EXPECT_FALSE(blockAt(map, Vector3(40005, 60022.5f, 40005)));
 
     // A ray that meets nothing leaves the sector alone and ends at its end.
@@ -312,14 +312,7 @@ TEST_F(TamoMapTest, DrawingShowsTheWorldFromTheLowestSectorUp) {
 // alpha test on and off (one texture has transparent texels), and so does
 // the frame with the sky drawn first, as before, and behind the sectors.
 TEST_F(TamoMapTest, CullingLeavesEveryFrameUnchanged) {
-    for (int32_t id = 100; id < 106; ++id) {
-        std::vector<uint8_t> rgba;
-        for (int32_t i = 0; i < 64; ++i)
-            rgba.insert(rgba.end(), {static_cast<uint8_t>(id * 23 + i * 5),
-                                     static_cast<uint8_t>(i * 31), static_cast<uint8_t>(id + i),
-                                     static_cast<uint8_t>(id == 105 && i % 3 == 0 ? 0 : 255)});
-        ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 8, 8, id, 0));
-    }
+    uploadBlockTextures();
     const std::vector<uint8_t> sheetRgb = sheetImage(64, 16);
     SpriteSheet sheet(gl, sheetRgb.data(), 64, 16, 5, 0);
     core->spriteSheet = &sheet;
@@ -329,23 +322,7 @@ TEST_F(TamoMapTest, CullingLeavesEveryFrameUnchanged) {
 
     std::mt19937 random(14);
     const auto below = [&](int32_t n) { return static_cast<int32_t>(random() % n); };
-    const Vector3 centre(40000, 60000, 40000);
-    for (int32_t sx = -4; sx <= 4; ++sx)
-        for (int32_t sz = -4; sz <= 4; ++sz) {
-            const Vector3 origin =
-                centre + Vector3(sx * 200.0f, below(3) * 300.0f - 300.0f, sz * 200.0f);
-            for (int32_t n = 0; n < 12; ++n) {
-                core->material.texture = 100 + below(6);
-                // Half the blocks on a face of the sector's box.
-                int32_t cell[3] = {below(20), below(20), below(20)};
-                if (n % 2 == 0)
-                    cell[below(3)] = below(2) * 19;
-                map->setBlockAt(
-                    origin + Vector3(cell[0] * 10 + 5.0f, cell[1] * 15 + 7.5f, cell[2] * 10 + 5.0f),
-                    true);
-            }
-            sprites->addAt(origin + Vector3(below(200), below(300), below(200)));
-        }
+    const Vector3 centre = buildSectorCity(random);
 
     // The map alone; with an opaque sky of two colours as the frame draws
     // it (behind the sectors), and as before (first).

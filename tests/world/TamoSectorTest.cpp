@@ -281,6 +281,14 @@ TEST_F(SectorTest, PlanShowsCellsUpToTheCurrentLevelTintedByTheirBottomTexture) 
     sector->setBlock(5, 0, 2, false);  // removed: not drawn
     glClearColor(0, 0, 0, 1);
     gl->clear();
+    const auto levels = [&] {
+        std::vector<int32_t> y;
+        for (const MapBlock& block : sector->blocks)
+            y.push_back(block.y);
+        return y;
+    };
+    const std::vector<int32_t> levelsBefore = levels();
+    const uint64_t stampBefore = sector->recordsStamp();
     sector->drawSector();
 
     auto at = [](int32_t x, int32_t z) { return readPixel(x * 16 + 8, z * 16 + 8); };
@@ -305,9 +313,9 @@ TEST_F(SectorTest, PlanShowsCellsUpToTheCurrentLevelTintedByTheirBottomTexture) 
     EXPECT_EQ(colour[0], 1.0f);
     EXPECT_EQ(colour[1], 1.0f);
 
-    // The plan sorted the blocks by level.
-    for (int32_t i = 1; i < sector->blocks.count(); ++i)
-        EXPECT_LE(sector->blocks[i - 1].y, sector->blocks[i].y);
+    // Drawn in level order, the records kept theirs: drawing changes nothing saved.
+    EXPECT_EQ(levels(), levelsBefore);
+    EXPECT_EQ(sector->recordsStamp(), stampBefore);
 }
 
 TEST_F(SectorTest, PlanFollowsScrollAndSectorOrigin) {
@@ -441,9 +449,13 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
     std::vector<uint8_t> zeroScale = good;
     zeroScale[20 + 12 + 15 + 13] = 0;
     EXPECT_TRUE(refused(zeroScale));
-    std::vector<uint8_t> negativeScale = good;
-    negativeScale[20 + 102 + 12 + 14] = 0xff;
-    EXPECT_TRUE(refused(negativeScale));
+    // -1 is a mirrored scale; -128 is none (its size would not fit).
+    std::vector<uint8_t> mirroredScale = good;
+    mirroredScale[20 + 102 + 12 + 14] = 0xff;
+    EXPECT_FALSE(refused(mirroredScale));
+    std::vector<uint8_t> lowestByteScale = good;
+    lowestByteScale[20 + 102 + 12 + 14] = 0x80;
+    EXPECT_TRUE(refused(lowestByteScale));
 
     FileStream missing(tempPath("missing/none.bin").c_str(), "rb");
     EXPECT_EQ(core->readSector(missing), nullptr);
@@ -453,7 +465,9 @@ TEST_F(SectorTest, ShortOrAbsurdRecordsAreRefusedWithoutASector) {
 class ShortOfMemoryTable : public OptimizedQuadHashTable {
 public:
     ShortOfMemoryTable(TestHost* core, int32_t room)
-            : OptimizedQuadHashTable(core->blockWidth, core->blockHeight), room(room) {}
+            : OptimizedQuadHashTable(core->blockWidth, core->blockHeight, nullptr,
+                                     Shortcuts::none()),
+              room(room) {}
     bool addFace(const Vector3& p1, const Vector3& p2, int32_t orientation, int32_t texture,
                  int32_t offsetU, int32_t offsetV, int32_t rotation, int32_t scaleU,
                  int32_t scaleV) override {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/SystemClock.h"
 #include "world/MapFormat.h"
 #include "world/MyOptimizedQuadHashTable.h"
 #include "world/MyTamoSector.h"
@@ -23,8 +24,7 @@ TestHost::TestHost(GLContext* glContext_, SpriteSheet* spriteSheet_, BitmapFont*
 }
 
 TestHost::~TestHost() {
-    delete sprites;
-    delete map;
+    destroyWorld();
     delete avatar;
 }
 
@@ -45,6 +45,11 @@ TamoSector* TestHost::readSector(FileStream& stream) {
     if (!MapFormat::readSector(stream, &data))
         return nullptr;
     return createSectorFromData(std::move(data));
+}
+
+void TestHost::materialPicked(const FaceMaterial& picked) {
+    material = picked;
+    materialShownAt = static_cast<int32_t>(getTickCount());
 }
 
 bool TestHost::addTextureColour(int32_t textureId, int32_t red, int32_t green, int32_t blue) {

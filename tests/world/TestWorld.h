@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -147,10 +148,11 @@ protected:
         ASSERT_TRUE(scratch.made());
         folder = scratch.path();
         core = new Host(gl, nullptr, nullptr, 100, 3, 4);
-        sprites = new TamoSpriteObjectSet(core);
-        core->sprites = sprites;
-        map = new TamoMap(core);
-        core->map = map;
+        core->buildWorld(WorldHost::History::None);
+        sprites = core->sprites;
+        map = core->map;
+        // The camera starts at the start point, as the program puts it there.
+        gl->eye = TamoMap::startPoint(core->blockWidth, core->blockHeight);
     }
 
     void TearDown() override {
@@ -165,6 +167,44 @@ protected:
         window = new Window("TamoWorldTest", 640, 480, false, false, nullptr, false, 32);
         avatar = new Cursor(window, core);
         core->avatar = avatar;
+    }
+
+    // Textures 100 to 105, 8 x 8 texels of their own colours; 105 has
+    // transparent texels.
+    void uploadBlockTextures() {
+        for (int32_t id = 100; id < 106; ++id) {
+            std::vector<uint8_t> rgba;
+            for (int32_t i = 0; i < 64; ++i)
+                rgba.insert(rgba.end(), {static_cast<uint8_t>(id * 23 + i * 5),
+                                         static_cast<uint8_t>(i * 31), static_cast<uint8_t>(id + i),
+                                         static_cast<uint8_t>(id == 105 && i % 3 == 0 ? 0 : 255)});
+            ASSERT_TRUE(gl->textures->uploadTexture(rgba.data(), 8, 8, id, 0));
+        }
+    }
+
+    // A crafted city around the start point: 9 x 9 sectors at three
+    // heights, twelve blocks of random textures in each (half of them on a
+    // face of the sector's box), a figure in each. Returns the start point.
+    Vector3 buildSectorCity(std::mt19937& random) {
+        const auto below = [&](int32_t n) { return static_cast<int32_t>(random() % n); };
+        const Vector3 centre(40000, 60000, 40000);
+        for (int32_t sx = -4; sx <= 4; ++sx)
+            for (int32_t sz = -4; sz <= 4; ++sz) {
+                const Vector3 origin =
+                    centre + Vector3(sx * 200.0f, below(3) * 300.0f - 300.0f, sz * 200.0f);
+                for (int32_t n = 0; n < 12; ++n) {
+                    core->material.texture = 100 + below(6);
+                    // Half the blocks on a face of the sector's box.
+                    int32_t cell[3] = {below(20), below(20), below(20)};
+                    if (n % 2 == 0)
+                        cell[below(3)] = below(2) * 19;
+                    map->setBlockAt(origin + Vector3(cell[0] * 10 + 5.0f, cell[1] * 15 + 7.5f,
+                                                     cell[2] * 10 + 5.0f),
+                                    true);
+                }
+                sprites->addAt(origin + Vector3(below(200), below(300), below(200)));
+            }
+        return centre;
     }
 
     std::string path(const std::string& name) const { return folder + "/" + name; }

@@ -71,7 +71,7 @@ protected:
             const Vector3 axes[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-1, 0, 0}};
             const Ray ray{hit.point, axes[random() % 4]};
             if (random() % 2 == 0) {
-                map->editBlockAt(hit, ray, random() % 3 != 0);
+                map->editBlockAt(hit, ray, random() % 3 != 0, core->material);
             } else {
                 for (int f = 0; f < 3; ++f) {
                     hit.point = hit.point + ray.direction * 4.0f;
@@ -242,9 +242,9 @@ TEST_F(WorldHistoryTest, TheCapDropsTheOldestActionsAndUndoStopsAtTheOldestKept)
     EXPECT_GT(undoStoppedAt, 0u);
 }
 
-// Besides the edits, undos, redos and loads, the draws change what is saved
-// without an action: the plan view sorts records by level, a rebuild gives
-// facades their roofs. Records written ahead between snapshots too; and the
+// Besides the edits, undos, redos and loads, the draws come between them
+// (the plan view orders records by level to draw them; a rebuild gives
+// facades their roofs, which are saved, without an action). Records written ahead between snapshots too; and the
 // history let go, so that the sectors it held free their memory for those of
 // later loads (a record kept for a freed sector must not serve the one made
 // at its address).
