@@ -18,8 +18,8 @@ export NO_AT_BRIDGE=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1"
 
-# One test more than cores: the end-to-end scripts wait on the screen most
-# of their time (a suite used two thirds of two cores with one a core).
+# One test more than cores: the end-to-end scripts spend most of their time
+# waiting on the screen, so one test a core left a third of the cores idle.
 run_suite() {
   local dir="$1"
   echo "== Tests in $dir =="
